@@ -1,0 +1,37 @@
+#include "platform/Clock.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace platform {
+
+namespace {
+using Steady = std::chrono::steady_clock;
+
+int64_t steadyNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now().time_since_epoch()).count();
+}
+
+SystemClock& systemClock() {
+    static SystemClock instance;
+    return instance;
+}
+
+IClock* g_clock = nullptr;
+} // namespace
+
+uint32_t SystemClock::tickCount() {
+    return static_cast<uint32_t>(static_cast<uint64_t>(steadyNanoseconds() / 1000000));
+}
+
+int64_t SystemClock::perfCounter() { return steadyNanoseconds(); }
+
+int64_t SystemClock::perfFrequency() { return 1000000000; }
+
+int64_t SystemClock::wallClock() { return static_cast<int64_t>(std::time(nullptr)); }
+
+IClock& clock() { return g_clock ? *g_clock : systemClock(); }
+
+void setClock(IClock* c) { g_clock = c; }
+
+} // namespace platform

@@ -1,0 +1,1 @@
+// Shared test support lives beside this file; the library needs at least one source.
