@@ -29,6 +29,6 @@ int main(int argc, char** argv) {
     CCommandLine6 commandLine(argc, argv);
     (void)commandLine;
     CXString version = CXVersion::getCurrentVersion()->toString();
-    std::printf("Vondrel engine %s\n", version.c_str());
+    std::printf("%s\n", version.c_str());
     return 0;
 }

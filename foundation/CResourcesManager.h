@@ -1,0 +1,62 @@
+// A reference-counted cache of file-backed objects keyed by file name (case
+// ignored). A user asks `get` for an object already loaded under the name and
+// shares it, or loads a new one and `add`s it; `remove` lets go, and the object
+// is deleted when its last holder has let go. Nested managers are searched after
+// the own entries (a scene's manager nests the application's).
+#pragma once
+#include <cstdint>
+
+#include "foundation/CXObject.h"
+#include "foundation/CXString.h"
+
+class CFileResolver;
+class CWindow;
+class CXArray;
+class CXVector;
+
+class CResourcesManager : public CXObject {
+public:
+    // What is done to a shared object before the manager deletes it: the graphics
+    // engine hides the playable and takes it off the window's refresh screen.
+    // None is installed by default.
+    using ReleaseHook = void (*)(CWindow* window, CFileResolver* resolver);
+    static void setReleaseHook(ReleaseHook hook);
+    static ReleaseHook getReleaseHook();
+
+    explicit CResourcesManager(CWindow* window);
+    // Flushes, then frees both lists.
+    ~CResourcesManager() override;
+    CResourcesManager(const CResourcesManager&) = delete;
+    CResourcesManager& operator=(const CResourcesManager&) = delete;
+
+    // A new entry under the resolver's current file name, count 1; the manager
+    // owns the object from now on. No test for duplicates.
+    void add(CFileResolver* resolver);
+    void insertAt(CFileResolver* resolver, int index);
+    // Nested managers (not owned).
+    void add(CResourcesManager* nested);
+    void remove(CResourcesManager* nested);
+
+    bool contains(CFileResolver* resolver);
+    // The object added under the name (case ignored), its count raised; the own
+    // entries first, then the nested managers depth first. Null when not found.
+    CFileResolver* get(CXString name);
+    // Lowers the count of the object's first entry; at 0 the object is taken off
+    // the screen and deleted. True only when it was deleted.
+    bool remove(CFileResolver* resolver);
+    // Empties the nested list (the managers stay) after flushing each, then takes
+    // every own object off the screen and deletes it.
+    void flush();
+
+    // Number of own entries, and the count of the first entry holding the
+    // resolver (0 when none).
+    int getSize() const;
+    int getCount(CFileResolver* resolver) const;
+
+private:
+    void releaseObject(CFileResolver* resolver);
+
+    CXArray* m_entries;
+    CXVector* m_nested;
+    CWindow* m_window;
+};

@@ -1,0 +1,163 @@
+// The engine's file-system services: what the Win32 file functions and the C
+// runtime's file calls give the engine on Windows, over the Linux file system.
+//
+// Paths. Engine paths keep their Windows form: "\" separators and an optional
+// drive letter ("C:\G\Dane\a.cnv", "Dane\a.cnv", "$..." forms are resolved
+// earlier by CPath). Only at the OS call is such a path translated:
+//   - "\" becomes "/", runs of separators collapse into one;
+//   - a drive letter ("C:") is dropped: the letter means nothing here, the path
+//     after it is absolute when a separator follows ("C:\x" is "/x");
+//   - a leading separator makes the path absolute, anything else is relative
+//     to the process's current directory;
+//   - every component is matched against its directory ignoring case (ASCII and
+//     the nine Polish letter pairs of Windows-1250); the exact spelling wins
+//     when it exists, else the first case-insensitive match in byte order, and a
+//     component that does not exist is used as written (so new files keep the
+//     engine's spelling).
+// Names are 8-bit Windows-1250 bytes and stay as they are on disk: there is no
+// transcoding; the case-insensitive match works on the raw bytes.
+//
+// Paths handed back to the engine (current directory, executable folder) are in
+// Windows form with the drive letter "C:": "/home/u/game" reads as
+// "C:\home\u\game". The fixed letter keeps the engine's own test for an absolute
+// name (a ':' as second character) and its drive-letter splitting working; the
+// letter carries no meaning and is dropped again on the way back in.
+//
+// Directory listings are cached per directory and revalidated against the
+// directory's modification stamp; the engine's own writes through this layer
+// (create, delete, rename, mkdir) drop the affected entries at once.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+namespace platform {
+
+// Windows file attribute bits as the C runtime's find record carries them.
+inline constexpr uint32_t kAttribNormal = 0x00;
+inline constexpr uint32_t kAttribReadOnly = 0x01;
+inline constexpr uint32_t kAttribHidden = 0x02;
+inline constexpr uint32_t kAttribSubdir = 0x10;
+inline constexpr uint32_t kAttribArchive = 0x20;
+
+// The C runtime's find record (_finddata_t of the 32-bit Windows runtime).
+struct FindData {
+    uint32_t attrib = 0;
+    int64_t time_create = 0;  // status-change time: Linux keeps no creation time
+    int64_t time_access = 0;
+    int64_t time_write = 0;
+    uint32_t size = 0;        // clamped to 0xFFFFFFFF for larger files
+    char name[260] = {};
+};
+
+// ---- path translation ----------------------------------------------------
+
+// Case-folds one byte: ASCII letters and the Polish letters of Windows-1250 go
+// to lower case, every other byte stays.
+unsigned char foldCase(unsigned char c);
+// Byte-wise equality ignoring case as foldCase defines it.
+bool equalsIgnoreCase(const std::string& a, const std::string& b);
+
+// The native path for an engine path, with case-insensitive matching.
+std::string toNativePath(const char* enginePath);
+// Only the syntactic part of the translation (separators, drive letter), without
+// looking at the disk.
+std::string normalizePath(const char* enginePath);
+// The engine (Windows) form of a native path: "/" becomes "\", an absolute path
+// gets the drive letter "C:".
+std::string toEnginePath(const std::string& nativePath);
+
+// Drops every cached directory listing.
+void invalidateDirectoryCache();
+
+// ---- current directory ----------------------------------------------------
+
+// The process's current directory in engine form, without a trailing backslash
+// except at the root ("C:\"), as GetCurrentDirectoryA gives it. Empty when the
+// directory cannot be read (it was removed).
+std::string getCurrentDirectory();
+// Changes the process's current directory; 0 on success, -1 on failure (_chdir).
+int setCurrentDirectory(const char* enginePath);
+
+// ---- files ------------------------------------------------------------------
+
+// fopen with the Windows runtime's modes: "r", "w", "a" with "+", "b" and "t".
+// Every mode without "b" is text mode. A text stream opened for reading ("r",
+// "rt") reads each "\r\n" as "\n" (a lone "\r" stays); its positions, size and
+// seeks are those of the text as read. The file is read whole at the first read
+// or seek, so an open that only tests for the file reads nothing. Writing is
+// never translated ("\n" stays "\n"), and update-mode text streams ("r+", "w+t",
+// "a+") read the bytes as they are: the engine writes those files itself.
+// Opening a directory fails, as on Windows. Opening for writing creates the file
+// under its translated path and updates the listing cache.
+FILE* fopen(const char* enginePath, const char* mode);
+
+// Existence and type tests (no error when the path is missing).
+bool exists(const char* enginePath);
+bool isDirectory(const char* enginePath);
+// Size of a regular file, -1 when missing or not a file.
+int64_t fileSize(const char* enginePath);
+
+// DeleteFile, MoveFile, CreateDirectory, RemoveDirectory, CopyFile: true on success.
+bool removeFile(const char* enginePath);
+bool renameFile(const char* fromEnginePath, const char* toEnginePath);
+bool makeDirectory(const char* enginePath);
+bool removeDirectory(const char* enginePath);
+bool copyFile(const char* fromEnginePath, const char* toEnginePath, bool failIfExists);
+// Replaces the file's contents as one step: the bytes go to a temporary file
+// beside it, which is then renamed over it, so a crash never leaves a half-written
+// file. Keeps the file's permissions; creates it when missing.
+bool writeFileAtomically(const char* enginePath, const void* data, size_t size);
+
+// ---- directory search -------------------------------------------------------
+
+// _findfirst/_findnext/_findclose. The pattern's last component may hold the
+// Windows wildcards "*" and "?" ("*.*" matches every name, with or without a
+// dot); names are matched ignoring case. The entries of the directory, "." and
+// ".." included, come in a fixed order: "." and "..", then by case-folded name.
+// findFirst returns a handle (>= 0) or -1 when nothing matches; findNext returns
+// 0, or -1 when the search has ended. A search's memory is freed when it ends
+// (or by findClose), and any left open are freed when the process ends.
+int findFirst(const char* enginePattern, FindData* data);
+int findNext(int handle, FindData* data);
+int findClose(int handle);
+// Whether the name matches the Windows wildcard pattern, ignoring case.
+bool matchesWildcard(const char* name, const char* pattern);
+
+// ---- drives --------------------------------------------------------------
+
+// GetDriveTypeA results.
+enum DriveType : int {
+    kDriveUnknown = 0,
+    kDriveNoRootDir = 1,
+    kDriveRemovable = 2,
+    kDriveFixed = 3,
+    kDriveRemote = 4,
+    kDriveCdrom = 5,
+    kDriveRamdisk = 6,
+};
+
+// The type of the drive that holds the path: a folder on an ISO 9660 or UDF
+// mount is a CD, everything else a fixed disk. The drive letter of the path,
+// if any, plays no part; the mount of the translated path decides.
+int getDriveType(const char* enginePath);
+// Makes every path under the prefix (engine or native form, matched ignoring
+// case, by whole components) answer the given drive type. Tests use it; the
+// longest matching prefix wins.
+void setDriveTypeOverride(const char* enginePrefix, int type);
+void clearDriveTypeOverrides();
+// The file-system type ("ext4", "iso9660", ...) of the mount that holds the
+// existing, symlink-free absolute native path, read from a table in the form of
+// /proc/self/mountinfo; empty when no line covers it.
+std::string mountTypeFor(const std::string& mountinfo, const std::string& realPath);
+
+// ---- process -----------------------------------------------------------------
+
+// The folder of the running executable in engine form, with a trailing "\".
+std::string getExecutableFolder();
+
+}  // namespace platform
+
+// The C runtime's name for the find record.
+using _finddata_t = platform::FindData;
