@@ -1,0 +1,664 @@
+#include "script/CMC_Object.h"
+
+#include <cstring>
+#include <vector>
+
+#include "foundation/CFile.h"
+#include "foundation/CHashtable.h"
+#include "foundation/CStringHashCode.h"
+#include "foundation/CXArchive.h"
+#include "foundation/CXArray.h"
+#include "foundation/CXPair.h"
+#include "foundation/CXVector.h"
+#include "script/CMC_Behaviour.h"
+#include "script/CMC_ObjectsContainer.h"
+#include "script/CMC_Variable.h"
+#include "script/CMC_VariableFactory.h"
+#include "script/CMElement.h"
+
+namespace {
+
+constexpr int kHandlerTableCapacity = 101;
+constexpr int kCloneTableCapacity = 11;
+constexpr int kListCapacity = 101;
+constexpr float kLoadFactor = 0.75f;
+
+struct TypeWord {
+    int32_t id;
+    const char* word;  // getTypeId's word
+    const char* text;  // typeToString's text; null: the decimal id
+};
+
+constexpr TypeWord kTypeWords[] = {
+    {1, "INTEGER", "INTEGER"},
+    {2, "STRING", "STRING"},
+    {3, "BOOL", "BOOL"},
+    {4, "DOUBLE", "DOUBLE"},
+    {5, "VARIABLE", nullptr},
+    {10, "CONDITION", "CONDITION"},
+    {11, "COMPLEXCONDITION", "COMPLEX CONDITION"},
+    {12, "EXPRESSION", "EXPRESSION"},
+    {13, "BEHAVIOUR", "BEHAVIOUR"},
+    {100, "MOUSE", "MOUSE"},
+    {101, "KEYBOARD", "KEYBOARD"},
+    {102, "RANDOM", "RANDOM"},
+    {103, "CANVASOBSERVER", "CANVAS OBSERVER"},
+    {1000, "APPLICATION", "APPLICATION"},
+    {1001, "EPISODE", "EPISODE"},
+    {1002, "SCENE", "SCENE"},
+    {2000, "ANIMO", "ANIMO"},
+    {2001, "BUTTON", "BUTTON"},
+    {2002, "FONT", "FONT"},
+    {2004, "SEQUENCE", "SEQUENCE"},
+    {2005, "SOUND", "SOUND"},
+    {2006, "TEXT", "TEXT"},
+    {2007, "TIMER", "TIMER"},
+    {2008, "IMAGE", "IMAGE"},
+    {2009, "EDITBOX", nullptr},
+    {2010, "NETPEER", "NETPEER"},
+    {2011, "NETSERVER", nullptr},
+    {2012, "NETCLIENT", nullptr},
+    {2013, "DIALOG", "DIALOG"},
+    {2014, "FILTER", "FILTER"},
+    {2015, "STATICFILTER", nullptr},
+    {2016, "VECTOR", nullptr},
+    {2017, "PATH", nullptr},
+    {2018, "FIFO", nullptr},
+    {2019, "LIFO", nullptr},
+    {2020, "CANVAS", nullptr},
+    {2021, "PATTERN", nullptr},
+    {2022, "SCROLL", nullptr},
+    {3000, "GROUP", nullptr},
+    {3001, "ARRAY", "ARRAY"},
+    {3002, "STRUCTURE", nullptr},
+    {3003, "DATABASE", nullptr},
+    {3004, "CLASS", nullptr},
+    {3005, "VIRTUAL_GRAPHICSOBJECT", nullptr},
+    {3006, "MULTIARRAY", nullptr},
+    {10003, "MATRIX", nullptr},
+    {10060, "SWF", nullptr},
+};
+
+// A read ran past the end of the archive's file (reads never fail otherwise).
+bool failed(CXArchive* archive) {
+    CFile* file = archive->getFile();
+    return !file || file->eof();
+}
+
+CXString* stringAt(CXArray* list, int i) { return static_cast<CXString*>(list->at(i)); }
+
+// The entries of a handler list, so that handlers may change the list while they run.
+std::vector<CXTriple*> entriesOf(CXVector* list) {
+    std::vector<CXTriple*> out;
+    out.reserve(static_cast<size_t>(list->getCount()));
+    for (int i = 0; i < list->getCount(); ++i) out.push_back(static_cast<CXTriple*>(list->at(i)));
+    return out;
+}
+
+// The keys of a handler table in the table's order (a copy of each text).
+std::vector<CXString> keysOf(CHashtable* table) {
+    std::vector<CXString> out;
+    CXVector* keys = table ? table->getKeys() : nullptr;
+    if (!keys) return out;
+    for (int i = 0; i < keys->getCount(); ++i) out.push_back(static_cast<CStringHashCode*>(keys->at(i))->getString());
+    delete keys;
+    return out;
+}
+
+// An entry whose target is a placeholder made while reading a scene binary; the
+// entry owns it. Deleting an entry never looks at its target, which may be gone.
+class PlaceholderEntry : public CXTriple {
+public:
+    PlaceholderEntry(CMC_Object* placeholder, CXArray* arguments) : CXTriple(placeholder, arguments, nullptr) {}
+};
+
+}  // namespace
+
+// ---- construction -------------------------------------------------------------------
+
+CMC_Object::CMC_Object(CXString name, int type) : m_name(name), m_type(type) {}
+
+CMC_Object::CMC_Object(CMC_ObjectsContainer* container, CMElement* element, int type)
+    : m_name(element ? element->getName() : CXString()), m_type(type), m_scene(container) {}
+
+CMC_Object::CMC_Object(const CMC_Object& other)
+    : CXObject(other),
+      m_name(other.m_name),
+      m_type(other.m_type),
+      m_isClone(other.m_isClone),
+      m_isTemporary(other.m_isTemporary),
+      m_overrideSignals(other.m_overrideSignals),
+      m_scene(other.m_scene),
+      m_class(other.m_class),
+      m_clonesNo(other.m_clonesNo) {}
+
+CMC_Object::~CMC_Object() {
+    if (!m_doneRaised && isEventHandled(kDoneEventIndex)) {
+        m_doneRaised = true;
+        CMC_Object::onSignal(CXString("ONDONE"));
+    }
+    flushBehList();
+    deleteHandlerTable();
+    delete m_tmpBehaviours;
+    m_tmpBehaviours = nullptr;
+    flushRetired();
+    delete m_retired;
+}
+
+void CMC_Object::prepareDelete() {
+    if (m_doneRaised) return;
+    m_doneRaised = true;
+    if (isEventHandled(kDoneEventIndex)) onSignal(CXString("ONDONE"));
+}
+
+void CMC_Object::destroy(CMC_Object* object) {
+    if (!object) return;
+    object->prepareDelete();
+    delete object;
+}
+
+CXString CMC_Object::toString() { return m_name; }
+
+// ---- life cycle ---------------------------------------------------------------------
+
+void CMC_Object::init() {
+    if (isEventHandled(kInitEventIndex)) onSignal(CXString("ONINIT"));
+}
+
+bool CMC_Object::doneFirst() { return false; }
+
+bool CMC_Object::done(bool flag) {
+    (void)flag;
+    if (isEventHandled(kDoneEventIndex)) onSignal(CXString("ONDONE"));
+    return true;
+}
+
+void CMC_Object::setScene(CMC_ObjectsContainer* scene) { m_scene = scene; }
+CMC_ObjectsContainer* CMC_Object::getScene() { return m_scene; }
+CMC_Runner* CMC_Object::getRunner() { return nullptr; }
+CMC_Class* CMC_Object::getClass() { return m_class; }
+void CMC_Object::setClass(CMC_Class* cls) { m_class = cls; }
+void CMC_Object::flush() {}
+CXVector* CMC_Object::getTmpBehList() { return m_tmpBehaviours; }
+
+// ---- clones -------------------------------------------------------------------------
+
+int CMC_Object::getClonesNo() { return m_clonesNo; }
+
+int CMC_Object::getCloneIdx() {
+    const int last = m_name.FindLast('_');
+    if (last <= 0 || last == m_name.getLength() - 1) return 0;
+    return CXString::toNumber(m_name.Right(last + 1));
+}
+
+CXString CMC_Object::getCloneName() {
+    ++m_clonesNo;
+    return m_name + "_" + CXString::toString(static_cast<int>(m_clonesNo));
+}
+
+void CMC_Object::resetClones() { m_clonesNo = 0; }
+
+void CMC_Object::clone(int count) {
+    // A clone belongs to the scene it is added to; without one nobody would own it.
+    if (!m_scene) return;
+    for (int i = 0; i < count; ++i) {
+        CXObject* made = clone();
+        if (!made) return;
+        CMC_Object* copy = dynamic_cast<CMC_Object*>(made);
+        if (!copy) {
+            delete made;
+            return;
+        }
+        clone(copy);
+    }
+}
+
+void CMC_Object::clone(CMC_Object* copy) {
+    if (!copy || copy == this) return;
+    copy->m_isClone = true;
+    copy->setScene(m_scene);
+    copy->setName(getCloneName());
+
+    // The clone gets its own copy of the event list and flags.
+    copy->flushBehList();
+    if (m_eventList) {
+        int n = 0;
+        while (m_eventList[n]) ++n;
+        copy->m_eventList = new CXString*[n + 1];
+        for (int i = 0; i < n; ++i) copy->m_eventList[i] = new CXString(*m_eventList[i]);
+        copy->m_eventList[n] = nullptr;
+    }
+    if (m_eventCount > 0 && m_eventFlags) {
+        copy->m_eventCount = m_eventCount;
+        copy->m_eventFlags = new uint8_t[m_eventCount];
+        std::memcpy(copy->m_eventFlags, m_eventFlags, static_cast<size_t>(m_eventCount));
+    }
+
+    if (m_handlers && m_handlers->getSize() > 0) {
+        copy->deleteHandlerTable();
+        copy->m_handlers = new CHashtable(kCloneTableCapacity, kLoadFactor, true);
+        for (const CXString& key : keysOf(m_handlers)) {
+            if (key == "ONINIT") continue;
+            CXVector* list = findList(key);
+            if (!list) continue;
+            CXVector* copied = new CXVector(list->getCount() > 0 ? list->getCount() : 1, kLoadFactor);
+            for (CXTriple* entry : entriesOf(list)) {
+                CXArray* arguments = copyArguments(entryArguments(entry));
+                if (dynamic_cast<PlaceholderEntry*>(entry))
+                    copied->add(makePlaceholderEntry(entryTarget(entry)->getName(), arguments));
+                else
+                    copied->add(makeEntry(entryTarget(entry), arguments, entryScope(entry)));
+            }
+            copy->m_handlers->put(new CStringHashCode(key), copied);
+            copy->verifyBehaviour(key);
+        }
+        if (copy->m_handlers->getSize() == 0) copy->deleteHandlerTable();
+    }
+
+    if (m_scene) m_scene->addObject(copy);
+}
+
+// ---- event list and flags -----------------------------------------------------------
+
+CXString** CMC_Object::getBehavioursList() { return nullptr; }
+
+CXString** CMC_Object::makeBehavioursList(std::initializer_list<const char*> names) {
+    CXString** list = new CXString*[names.size() + 1];
+    size_t i = 0;
+    for (const char* name : names) list[i++] = new CXString(name);
+    list[i] = nullptr;
+    return list;
+}
+
+void CMC_Object::freeBehavioursList(CXString** list) {
+    if (!list) return;
+    for (int i = 0; list[i]; ++i) delete list[i];
+    delete[] list;
+}
+
+void CMC_Object::flushBehList() {
+    freeBehavioursList(m_eventList);
+    m_eventList = nullptr;
+    delete[] m_eventFlags;
+    m_eventFlags = nullptr;
+    m_eventCount = 0;
+}
+
+bool CMC_Object::prepareEventList() {
+    if (!m_eventList) m_eventList = getBehavioursList();
+    if (!m_eventList) return false;
+    if (!m_eventFlags) {
+        int n = 0;
+        while (m_eventList[n]) ++n;
+        m_eventCount = n;
+        m_eventFlags = new uint8_t[n > 0 ? n : 1]();
+    }
+    return true;
+}
+
+bool CMC_Object::isEventHandled(int index) const {
+    return m_eventFlags && index >= 0 && index < m_eventCount && m_eventFlags[index] == 1;
+}
+
+void CMC_Object::setEventFlag(int index) {
+    if (m_eventFlags && index >= 0 && index < m_eventCount) m_eventFlags[index] = 1;
+}
+
+int CMC_Object::getBehaviourIndex(CXString key) {
+    if (!m_eventList) return -1;
+    for (int i = 0; m_eventList[i]; ++i)
+        if (key.startsWith(*m_eventList[i])) return i;
+    return -1;
+}
+
+int CMC_Object::getSignalIndex(CXString key) {
+    if (!m_eventList) return -1;
+    const int caret = key.Find('^');
+    const CXString event = caret >= 0 ? key.Left(caret) : key;
+    for (int i = 0; m_eventList[i]; ++i)
+        if (event == *m_eventList[i]) return i;
+    return -1;
+}
+
+// ---- handler entries ----------------------------------------------------------------
+
+CXTriple* CMC_Object::makeEntry(CMC_Object* target, CXArray* arguments, CMC_ObjectsContainer* scope) {
+    return new CXTriple(target, arguments, scope);
+}
+
+CXTriple* CMC_Object::makePlaceholderEntry(const CXString& behaviourName, CXArray* arguments) {
+    CMC_Object* placeholder = new CMC_Object(behaviourName, 0);
+    placeholder->m_isPlaceholder = true;
+    return new PlaceholderEntry(placeholder, arguments);
+}
+
+CMC_Object* CMC_Object::entryTarget(CXTriple* entry) {
+    return entry ? static_cast<CMC_Object*>(entry->getFirst()) : nullptr;
+}
+
+CXArray* CMC_Object::entryArguments(CXTriple* entry) {
+    return entry ? static_cast<CXArray*>(entry->getSecond()) : nullptr;
+}
+
+CMC_ObjectsContainer* CMC_Object::entryScope(CXTriple* entry) {
+    return entry ? static_cast<CMC_ObjectsContainer*>(entry->getThird()) : nullptr;
+}
+
+CXArray* CMC_Object::copyArguments(CXArray* arguments) {
+    if (!arguments) return nullptr;
+    const int n = arguments->getCount();
+    CXArray* out = new CXArray(n > 0 ? n : 1, kLoadFactor);
+    for (int i = 0; i < n; ++i) {
+        CXString* s = stringAt(arguments, i);
+        out->add(new CXString(s ? *s : CXString()));
+    }
+    return out;
+}
+
+void CMC_Object::deleteEntry(CXTriple* entry) {
+    if (!entry) return;
+    CXString::releaseToVector(entryArguments(entry));
+    if (dynamic_cast<PlaceholderEntry*>(entry)) delete entryTarget(entry);
+    delete entry;
+}
+
+void CMC_Object::retireEntry(CXTriple* entry) {
+    if (!entry) return;
+    if (m_raiseDepth == 0) {
+        deleteEntry(entry);
+        return;
+    }
+    if (!m_retired) m_retired = new CXVector(kListCapacity, kLoadFactor);
+    m_retired->add(entry);
+}
+
+void CMC_Object::flushRetired() {
+    if (!m_retired) return;
+    for (int i = 0; i < m_retired->getCount(); ++i) deleteEntry(static_cast<CXTriple*>(m_retired->at(i)));
+    m_retired->removeAll();
+}
+
+CXVector* CMC_Object::findList(const CXString& key) {
+    if (!m_handlers) return nullptr;
+    CStringHashCode probe(key);
+    return static_cast<CXVector*>(m_handlers->get(&probe));
+}
+
+void CMC_Object::deleteHandlerTable() {
+    if (!m_handlers) return;
+    const CXVector* lists = m_handlers->getElements();
+    std::vector<CXVector*> owned;
+    for (int i = 0; lists && i < lists->getCount(); ++i) owned.push_back(static_cast<CXVector*>(lists->at(i)));
+    for (CXVector* list : owned) {
+        for (CXTriple* entry : entriesOf(list)) retireEntry(entry);
+        delete list;
+    }
+    delete m_handlers;
+    m_handlers = nullptr;
+}
+
+bool CMC_Object::verifyBehaviour(CXString key) {
+    (void)key;
+    return true;
+}
+
+void CMC_Object::addBehaviour(CXString key, CMC_Behaviour* target, CXArray* arguments, CMC_ObjectsContainer* scope) {
+    addEntry(key, target, arguments, scope);
+}
+
+void CMC_Object::addEntry(CXString key, CMC_Object* target, CXArray* arguments, CMC_ObjectsContainer* scope) {
+    if (!verifyBehaviour(key)) {
+        CXString::releaseToVector(arguments);
+        return;
+    }
+    if (!m_handlers) m_handlers = new CHashtable(kHandlerTableCapacity, kLoadFactor, true);
+    if (m_overrideSignals) removeBehaviourForce(key);
+    setEventFlag(getSignalIndex(key));
+    CXVector* list = findList(key);
+    if (!list) {
+        list = new CXVector(kListCapacity, kLoadFactor);
+        m_handlers->put(new CStringHashCode(key), list);
+    }
+    list->add(makeEntry(target, arguments, scope));
+}
+
+void CMC_Object::removeBehaviour(CXString key, CMC_ObjectsContainer* scope) {
+    CXVector* list = findList(key);
+    if (!list) return;
+    for (CXTriple* entry : entriesOf(list)) {
+        if (entryScope(entry) != scope) continue;
+        list->remove(entry);
+        retireEntry(entry);
+    }
+}
+
+void CMC_Object::removeBehaviourForce(CXString key) {
+    CXVector* list = findList(key);
+    if (!list) return;
+    for (CXTriple* entry : entriesOf(list)) retireEntry(entry);
+    list->removeAll();
+}
+
+void CMC_Object::removeAllBehaviours() {
+    flushBehList();
+    deleteHandlerTable();
+    delete m_tmpBehaviours;
+    m_tmpBehaviours = nullptr;
+}
+
+CXVector* CMC_Object::getBehaviour(CXString key) { return findList(key); }
+
+CXTriple* CMC_Object::getSingleBehaviour(CXString key, int i) {
+    CXVector* list = findList(key);
+    if (!list || i < 0 || i >= list->getCount()) return nullptr;
+    return static_cast<CXTriple*>(list->at(i));
+}
+
+void CMC_Object::onSceneDone(CMC_ObjectsContainer* scope) {
+    if (!m_handlers) return;
+    for (const CXString& key : keysOf(m_handlers)) {
+        CXVector* list = findList(key);
+        if (!list) continue;
+        for (CXTriple* entry : entriesOf(list)) {
+            if (entryScope(entry) != scope) continue;
+            list->remove(entry);
+            retireEntry(entry);
+        }
+        if (list->getCount() == 0) {
+            m_handlers->remove(list);
+            delete list;
+        }
+    }
+}
+
+// ---- attaching from a definition ----------------------------------------------------
+
+void CMC_Object::initializeBehaviours(CMC_ObjectsContainer* container, CMElement* element) {
+    delete m_tmpBehaviours;
+    m_tmpBehaviours = new CXVector(kListCapacity, kLoadFactor);
+    if (!prepareEventList()) return;
+
+    if (!element) {
+        // Placeholders left by a scene binary become the behaviours of their names.
+        if (!m_handlers || !container) return;
+        for (const CXString& key : keysOf(m_handlers)) {
+            CXVector* list = findList(key);
+            if (!list) continue;
+            const int index = getBehaviourIndex(key);
+            for (int i = 0; i < list->getCount(); ++i) {
+                CXTriple* entry = static_cast<CXTriple*>(list->at(i));
+                if (!dynamic_cast<PlaceholderEntry*>(entry)) continue;
+                CMC_Object* found = container->getObject(entryTarget(entry)->getName());
+                if (index == -1 || !found) continue;
+                // The entry's arguments move to a plain entry; the placeholder goes.
+                list->setAt(i, makeEntry(found, entryArguments(entry), nullptr));
+                entry->setSecond(nullptr);
+                retireEntry(entry);
+                setEventFlag(index);
+            }
+        }
+        return;
+    }
+
+    CMProperties* properties = element->getProperties();
+    for (int p = 0; properties && p < properties->getCount(); ++p) {
+        CMProperty* property = properties->getAt(p);
+        if (!property) continue;
+        const CXString key = property->getName();
+        for (int e = 0; m_eventList && m_eventList[e]; ++e) {
+            if (!key.startsWith(*m_eventList[e])) continue;
+            CXString value = property->getValue();
+            if (!container || !value.IsString()) continue;
+            value.AllTrim(' ');
+
+            CMC_Object* target = nullptr;
+            CXArray* arguments = nullptr;
+            if (value.GetAt(0) == '{') {
+                CXString name("beh_");
+                if (container->getType() == CMC_ObjectsContainer::kClass) name += container->getName() + "_";
+                name += m_name + "_" + key;
+                CMC_Behaviour* inlined = new CMC_Behaviour(container, name, value);
+                inlined->init();
+                m_tmpBehaviours->add(static_cast<CMC_Object*>(inlined));
+                container->addObject(inlined);
+                target = inlined;
+            } else {
+                CXString name = value;
+                const int open = value.Find('(');
+                if (open >= 0) {
+                    name = value.Left(open);
+                    name.AllTrim(' ');
+                    const int close = value.Find(')', open + 1);
+                    CXString inside = close >= 0 ? value.Mid(open + 1, close) : value.Right(open + 1);
+                    inside.AllTrim(' ');
+                    arguments = inside.toVector();
+                }
+                target = container->getObject(name);
+            }
+            if (!target) {
+                CXString::releaseToVector(arguments);
+                continue;
+            }
+            addEntry(key, target, arguments, container);
+            setEventFlag(e);
+        }
+    }
+}
+
+// ---- raising ------------------------------------------------------------------------
+
+bool CMC_Object::raise(const CXString& key, CXArray* arguments, bool useOwn) {
+    CXVector* list = findList(key);
+    if (!list || list->getCount() == 0) return false;
+    ++m_raiseDepth;
+    for (CXTriple* entry : entriesOf(list)) {
+        // A handler may have removed later entries (they wait in the retired list).
+        CXVector* current = findList(key);
+        if (!current || !current->contains(entry)) continue;
+        CMC_Behaviour* behaviour = dynamic_cast<CMC_Behaviour*>(entryTarget(entry));
+        if (!behaviour) continue;
+        behaviour->run(this, useOwn ? entryArguments(entry) : arguments, true);
+    }
+    if (--m_raiseDepth == 0) flushRetired();
+    return true;
+}
+
+bool CMC_Object::onSignal(CXString key) { return raise(key, nullptr, true); }
+
+bool CMC_Object::onSignal(CXString key, CXArray* arguments) { return raise(key, arguments, false); }
+
+bool CMC_Object::onSignal(CXString event, CXString argument) {
+    if (onSignal(event + "^" + argument)) return true;
+    return onSignal(event);
+}
+
+// ---- common part of the binary form -------------------------------------------------
+
+void CMC_Object::serialize(CXArchive* archive) {
+    if (!archive) return;
+    if (archive->isStoring())
+        storeHandlers(archive);
+    else
+        loadHandlers(archive);
+}
+
+void CMC_Object::storeHandlers(CXArchive* archive) {
+    *archive << m_name;
+    // Entries without a target have no behaviour name to store and are left out.
+    std::vector<std::pair<CXString, CXTriple*>> records;
+    for (const CXString& key : keysOf(m_handlers)) {
+        CXVector* list = findList(key);
+        for (int i = 0; list && i < list->getCount(); ++i) {
+            CXTriple* entry = static_cast<CXTriple*>(list->at(i));
+            if (entryTarget(entry)) records.emplace_back(key, entry);
+        }
+    }
+    *archive << static_cast<int>(records.size());
+    for (auto& [key, entry] : records) {
+        *archive << key;
+        *archive << entryTarget(entry)->getName();
+        CXArray* arguments = entryArguments(entry);
+        const int n = arguments ? arguments->getCount() : 0;
+        *archive << n;
+        for (int i = 0; i < n; ++i) {
+            CXString* s = stringAt(arguments, i);
+            *archive << (s ? *s : CXString());
+        }
+    }
+}
+
+void CMC_Object::loadHandlers(CXArchive* archive) {
+    CXString name;
+    *archive >> &name;
+    m_name = name;
+    int count = 0;
+    *archive >> &count;
+    if (count <= 0 || failed(archive)) return;
+    if (!m_handlers) m_handlers = new CHashtable(kHandlerTableCapacity, kLoadFactor, true);
+    for (int r = 0; r < count; ++r) {
+        CXString key, behaviour;
+        int n = 0;
+        *archive >> &key;
+        *archive >> &behaviour;
+        *archive >> &n;
+        if (failed(archive)) return;
+        CXArray* arguments = nullptr;
+        if (n > 0) {
+            arguments = new CXArray(1, kLoadFactor);
+            for (int i = 0; i < n; ++i) {
+                CXString text;
+                *archive >> &text;
+                if (failed(archive)) {
+                    CXString::releaseToVector(arguments);
+                    return;
+                }
+                arguments->add(new CXString(text));
+            }
+        }
+        CXVector* list = findList(key);
+        if (!list) {
+            list = new CXVector(kListCapacity, kLoadFactor);
+            m_handlers->put(new CStringHashCode(key), list);
+        }
+        list->add(makePlaceholderEntry(behaviour, arguments));
+    }
+}
+
+// ---- statics ------------------------------------------------------------------------
+
+void CMC_Object::flush(CMC_Variable* value, bool flag) {
+    (void)flag;
+    if (value && value->getPoolIndex() >= 0) CMC_VariableFactory::free(value);
+}
+
+CXString CMC_Object::typeToString(int type) {
+    for (const TypeWord& t : kTypeWords)
+        if (t.id == type && t.text) return CXString(t.text);
+    return CXString::toString(type);
+}
+
+int CMC_Object::getTypeId(CXString word) {
+    for (const TypeWord& t : kTypeWords)
+        if (word == t.word) return t.id;
+    return -1;
+}

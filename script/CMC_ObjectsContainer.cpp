@@ -1,0 +1,252 @@
+#include "script/CMC_ObjectsContainer.h"
+
+#include <utility>
+#include <vector>
+
+#include "foundation/CHashtable.h"
+#include "foundation/CStringHashCode.h"
+#include "foundation/CXVector.h"
+#include "script/CMC_Variable.h"
+#include "script/CMElement.h"
+
+namespace {
+
+constexpr int kNameTableCapacity = 10001;
+constexpr double kNameTableLoadFactor = 1.0;
+constexpr int kObjectListCapacity = 1001;
+constexpr int kDownloadListCapacity = 7;
+constexpr int kVectorCapacity = 101;
+constexpr float kLoadFactor = 0.75f;
+
+std::vector<std::pair<int, CMC_ObjectsContainer::GraphicsAccessor>>& accessors() {
+    static std::vector<std::pair<int, CMC_ObjectsContainer::GraphicsAccessor>> table;
+    return table;
+}
+
+std::vector<CMC_Object*> snapshot(const CXVector* list) {
+    std::vector<CMC_Object*> out;
+    for (int i = 0; list && i < list->getCount(); ++i) out.push_back(static_cast<CMC_Object*>(list->at(i)));
+    return out;
+}
+
+bool isContainerType(int type) {
+    return type == CMC_ObjectsContainer::kApplication || type == CMC_ObjectsContainer::kEpisode ||
+           type == CMC_ObjectsContainer::kScene;
+}
+
+}  // namespace
+
+CMC_ObjectsContainer::CMC_ObjectsContainer(CWindow* window, CMC_ObjectsContainer* parent, CMElement* element,
+                                           int type)
+    : CMC_Object(parent, element, type), m_window(window) {
+    createTables();
+}
+
+CMC_ObjectsContainer::CMC_ObjectsContainer(CWindow* window, CMC_ObjectsContainer* parent, CXString name, int type)
+    : CMC_Object(name, type), m_window(window) {
+    setScene(parent);
+    createTables();
+}
+
+void CMC_ObjectsContainer::createTables() {
+    m_names = new CHashtable(kNameTableCapacity, kNameTableLoadFactor, true);
+    m_objects = new CXVector(kObjectListCapacity, kLoadFactor);
+    m_downloads = new CXVector(kDownloadListCapacity, kLoadFactor);
+    m_lookupKey = new CStringHashCode(CXString("temp"));
+}
+
+CMC_ObjectsContainer::~CMC_ObjectsContainer() {
+    delete m_lookupKey;
+    delete m_names;
+    delete m_objects;
+    delete m_downloads;
+}
+
+// ---- registration -------------------------------------------------------------------
+
+bool CMC_ObjectsContainer::unregister(CMC_Object* object) {
+    if (!object || !m_objects->contains(object)) return false;
+    m_names->remove(object);
+    m_objects->remove(object);
+    ++s_removals;
+    return true;
+}
+
+bool CMC_ObjectsContainer::removeObject(CMC_Object* object) { return unregister(object); }
+
+void CMC_ObjectsContainer::addObject(CMC_Object* object) {
+    if (!object || object == this) return;
+    CStringHashCode* key = new CStringHashCode(object->getName());
+    CMC_Object* old = static_cast<CMC_Object*>(m_names->get(key));
+    if (old == object) {
+        delete key;
+        return;
+    }
+    if (old) {
+        removeObject(old);
+        // Still registered (a class may keep it): leave it alone rather than delete a live entry.
+        if (!m_objects->contains(old)) destroy(old);
+    }
+    // The object may sit here under an earlier name; one entry per object.
+    unregister(object);
+    m_names->put(key, object);
+    m_objects->add(object);
+}
+
+// ---- look-up ------------------------------------------------------------------------
+
+CMC_Object* CMC_ObjectsContainer::getObject(int index) {
+    if (index < 0 || index >= m_objects->getCount()) return nullptr;
+    return static_cast<CMC_Object*>(m_objects->at(index));
+}
+
+CMC_Object* CMC_ObjectsContainer::findHere(const char* name) {
+    if (!m_names) return nullptr;
+    m_lookupKey->set(name);
+    return static_cast<CMC_Object*>(m_names->get(m_lookupKey));
+}
+
+CMC_Object* CMC_ObjectsContainer::getObject(const char* name) { return lookup(name ? name : "", 0); }
+
+CMC_Object* CMC_ObjectsContainer::lookup(const char* name, int depth) {
+    if (CMC_Object* found = findHere(name)) return found;
+    const CXString text(name);
+    if (text.endsWith(CXString("_0"))) {
+        const CXString shorter = text.Left(text.getLength() - 2);
+        if (CMC_Object* found = lookup(shorter.c_str(), depth)) return found;
+    }
+    if (m_parent && depth < kMaxLookupDepth) return m_parent->lookup(name, depth + 1);
+    return nullptr;
+}
+
+CMC_Variable* CMC_ObjectsContainer::getVariable(const CXString& name) {
+    CMC_Object* object = getObject(name);
+    if (!object) return nullptr;
+    const int type = object->getType();
+    if (type < CMC_Variable::kInteger || type > CMC_Variable::kDouble) return nullptr;
+    return dynamic_cast<CMC_Variable*>(object);
+}
+
+int CMC_ObjectsContainer::getObjectId(CXString name) {
+    for (int i = 0; i < m_objects->getCount(); ++i)
+        if (static_cast<CMC_Object*>(m_objects->at(i))->getName() == name) return i;
+    return -1;
+}
+
+CXVector* CMC_ObjectsContainer::getObjectsOfType(int type) {
+    CXVector* out = new CXVector(kVectorCapacity, kLoadFactor);
+    for (CMC_Object* object : snapshot(m_objects))
+        if (object->getType() == type) out->add(object);
+    return out;
+}
+
+int CMC_ObjectsContainer::getElementsNo() { return m_names ? m_names->getSize() : 0; }
+
+// ---- graphics objects ---------------------------------------------------------------
+
+void CMC_ObjectsContainer::registerGraphicsAccessor(int type, GraphicsAccessor accessor) {
+    for (auto& entry : accessors())
+        if (entry.first == type) {
+            entry.second = accessor;
+            return;
+        }
+    accessors().emplace_back(type, accessor);
+}
+
+CMC_ObjectsContainer::GraphicsAccessor CMC_ObjectsContainer::getGraphicsAccessor(int type) {
+    for (auto& entry : accessors())
+        if (entry.first == type) return entry.second;
+    return nullptr;
+}
+
+CGraphicsObject* CMC_ObjectsContainer::getGraphicsObject(CXString text) {
+    if (!text.IsString()) return nullptr;
+    CXString name = text;
+    CXString frame;
+    const int bang = text.Find('!');
+    if (bang >= 0) {
+        name = text.Left(bang);
+        frame = text.Right(bang + 1);
+    }
+    CMC_Object* object = getObject(name);
+    if (!object) return nullptr;
+    GraphicsAccessor accessor = getGraphicsAccessor(object->getType());
+    return accessor ? accessor(object, frame) : nullptr;
+}
+
+CXString CMC_ObjectsContainer::getGraphicsObjectName(CGraphicsObject* graphics, bool withParents) {
+    return graphicsObjectName(graphics, withParents, 0);
+}
+
+CXString CMC_ObjectsContainer::graphicsObjectName(CGraphicsObject* graphics, bool withParents, int depth) {
+    const CXString unknown("UNKNOWN");
+    if (graphics && depth < kMaxLookupDepth) {
+        for (CMC_Object* object : snapshot(m_objects)) {
+            const int type = object->getType();
+            if (type == kClass) {
+                CMC_ObjectsContainer* inner = dynamic_cast<CMC_ObjectsContainer*>(object);
+                if (inner && inner != this && inner->graphicsObjectName(graphics, false, depth + 1) != unknown)
+                    return object->getName();
+                continue;
+            }
+            // Only the whole graphics object names its owner (never a single frame).
+            if (type == 103) continue;
+            GraphicsAccessor accessor = getGraphicsAccessor(type);
+            if (accessor && accessor(object, CXString()) == graphics) return object->getName();
+        }
+        if (withParents && m_parent) return m_parent->graphicsObjectName(graphics, true, depth + 1);
+    }
+    return unknown;
+}
+
+// ---- scopes -------------------------------------------------------------------------
+
+void CMC_ObjectsContainer::setParent(CMC_ObjectsContainer* parent) {
+    if (m_parent) {
+        if (m_parent->getParent()) removeObject(m_parent->getParent());
+        removeObject(m_parent);
+    }
+    m_parent = parent;
+    if (parent) {
+        if (parent->getParent() && parent->getParent() != this) addObject(parent->getParent());
+        if (parent != this) addObject(parent);
+    }
+}
+
+void CMC_ObjectsContainer::onSubSceneDone(CMC_ObjectsContainer* scene) {
+    for (CMC_Object* object : snapshot(m_objects))
+        if (m_objects->contains(object)) object->onSceneDone(scene);
+    if (m_parent) m_parent->onSubSceneDone(scene);
+}
+
+void CMC_ObjectsContainer::unload() {
+    if (!m_names) return;
+    if (m_objects->getCount() > 0) {
+        // Classes first, then the objects that ask to be finished early, then the rest.
+        std::vector<CMC_Object*> objects = snapshot(m_objects);
+        for (CMC_Object* object : objects)
+            if (m_objects->contains(object) && object->getType() == kClass) object->done(true);
+        for (CMC_Object* object : objects)
+            if (m_objects->contains(object) && object->getType() != kClass && object->doneFirst()) object->done(true);
+        for (CMC_Object* object : objects)
+            if (m_objects->contains(object) && object->getType() != kClass && !object->doneFirst())
+                object->done(true);
+
+        // Every "ONDONE" of the deletion runs while all the objects (and the behaviours
+        // their handlers name) still exist; then they go.
+        objects = snapshot(m_objects);
+        for (CMC_Object* object : objects)
+            if (m_objects->contains(object) && !isContainerType(object->getType())) object->prepareDelete();
+        objects = snapshot(m_objects);
+        for (CMC_Object* object : objects) {
+            if (isContainerType(object->getType()) || !m_objects->contains(object)) continue;
+            unregister(object);
+            destroy(object);
+        }
+    }
+    delete m_names;
+    m_names = new CHashtable(kNameTableCapacity, kNameTableLoadFactor, true);
+    m_objects->removeAll();
+    ++s_removals;
+    if (isEventHandled(kDoneEventIndex)) onSignal(CXString("ONDONE"));
+}

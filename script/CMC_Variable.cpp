@@ -1,0 +1,189 @@
+#include "script/CMC_Variable.h"
+
+#include "foundation/CConfig.h"
+#include "foundation/CXArchive.h"
+#include "foundation/Crt.h"
+#include "script/CMC_Bool.h"
+#include "script/CMC_Double.h"
+#include "script/CMC_Integer.h"
+#include "script/CMC_ObjectsContainer.h"
+#include "script/CMC_String.h"
+#include "script/CMC_VariableFactory.h"
+#include "script/CMElement.h"
+#include "shell/CWindow.h"
+
+namespace {
+// Nesting of change steps on this thread (a handler assigning a variable runs
+// the change step again inside the first one).
+thread_local int t_changeDepth = 0;
+} // namespace
+
+CMC_Variable::CMC_Variable(CXString name, int type) : CMC_Object(name, type) {}
+
+CMC_Variable::CMC_Variable(CXString name, int type, int poolIndex)
+    : CMC_Object(name, type), m_poolIndex(poolIndex) {}
+
+CMC_Variable::CMC_Variable(CMC_ObjectsContainer* container, CMElement* element, int type)
+    : CMC_Object(container, element, type) {
+    if (element) {
+        m_toIni = element->getPropertyBoolValue(CXString("TOINI"));
+        // A TOINI variable always tells the network peers.
+        m_netNotify = m_toIni || element->getPropertyBoolValue(CXString("NETNOTIFY"));
+    }
+    initializeBehaviours(container, element);
+}
+
+CMC_Variable::~CMC_Variable() = default;
+
+int CMC_Variable::compare(CXObject* other) {
+    if (auto* variable = dynamic_cast<CMC_Variable*>(other)) return compare(variable);
+    return CMC_Object::compare(other);
+}
+
+void CMC_Variable::init() {
+    if (m_toIni) {
+        CConfig* config = getConfig();
+        if (config) {
+            CXString section = getIniSection();
+            CXString key = getName();
+            CXString text = config->GetString(section, key);
+            if (text.IsString()) {
+                CMC_String* stored = CMC_VariableFactory::allocString();
+                stored->setValue(text);
+                set(stored);
+                CMC_Object::flush(stored);
+            } else {
+                // First start: the settings get the initial value.
+                config->PutString(section, key, toString());
+            }
+        }
+    }
+    CMC_Object::init();
+}
+
+CXString** CMC_Variable::getBehavioursList() {
+    return makeBehavioursList({"ONINIT", "ONDONE", "ONSIGNAL", "ONCHANGED", "ONBRUTALCHANGED", "ONNETCHANGE"});
+}
+
+void CMC_Variable::serialize(CXArchive* archive) {
+    CMC_Object::serialize(archive);
+    if (archive->isStoring()) {
+        *archive << m_toIni;
+        *archive << m_netNotify;
+    } else {
+        *archive >> &m_toIni;
+        *archive >> &m_netNotify;
+    }
+}
+
+void CMC_Variable::set(CMC_Variable*) {}
+
+void CMC_Variable::fromString(CXString) {}
+
+void CMC_Variable::onChange(bool changed) {
+    bool brutal = isEventHandled(kBrutalChangedEventIndex);
+    bool plain = isEventHandled(kChangedEventIndex);
+    if ((brutal || plain) && t_changeDepth < kMaxChangeDepth) {
+        ++t_changeDepth;
+        if (brutal) raiseWithValue("ONBRUTALCHANGED");
+        if (changed && plain) raiseWithValue("ONCHANGED");
+        --t_changeDepth;
+    }
+    if (!changed) return;
+    if (m_toIni) {
+        if (CConfig* config = getConfig()) config->PutString(getIniSection(), getName(), toString());
+    }
+    if (m_netNotify) sendToNetwork();
+}
+
+void CMC_Variable::onNetChange(CMC_Variable* incoming) {
+    if (isEventHandled(kNetChangeEventIndex)) onSignal(CXString("ONNETCHANGE"));
+    // The change step runs, but nothing goes back to the network.
+    bool notify = m_netNotify;
+    m_netNotify = false;
+    set(incoming);
+    m_netNotify = notify;
+}
+
+void CMC_Variable::raiseWithValue(const char* event) {
+    CXString name(event);
+    if (!onSignal(name + "^" + toString())) onSignal(name);
+}
+
+CConfig* CMC_Variable::getConfig() {
+    CMC_ObjectsContainer* scene = getScene();
+    CWindow* window = scene ? scene->getWindow() : nullptr;
+    return window ? window->getConfig() : nullptr;
+}
+
+CXString CMC_Variable::getIniSection() {
+    CMC_ObjectsContainer* scene = getScene();
+    return scene ? scene->getName() : CXString();
+}
+
+void CMC_Variable::sendToNetwork() {
+    CMC_ObjectsContainer* scene = getScene();
+    if (!scene) return;
+    auto* server = dynamic_cast<CMC_VariableSender*>(scene->getObject(CXString("NETSERVER")));
+    if (server && server->canSendVariables()) {
+        server->sendVar(CXString(), this);
+        return;
+    }
+    auto* client = dynamic_cast<CMC_VariableSender*>(scene->getObject(CXString("NETCLIENT")));
+    if (client && client->canSendVariables()) client->sendVar(CXString(), this);
+}
+
+bool CMC_Variable::isNumber(CXString text) {
+    int length = text.getLength();
+    if (length == 0) return false;
+    const char* s = text.c_str();
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (s[0] != '-' && !isDigit(s[0])) return false;
+    if (length > 1 && s[0] == '0' && s[1] != '.') return false;
+    for (int i = 1; i < length; ++i) {
+        if (!isDigit(s[i]) && s[i] != '.') return false;
+    }
+    return true;
+}
+
+CMC_Variable* CMC_Variable::resolve(CXString text) {
+    if (text.GetAt(0) == '"') {
+        CXString inner = text.Right(1);
+        if (inner.IsString() && inner.lastChar() == '"') inner = inner.Left(inner.getLength() - 1);
+        CMC_String* value = CMC_VariableFactory::allocString();
+        value->setValue(inner);
+        return value;
+    }
+    if (isNumber(text)) {
+        if (text.Find('.') >= 0) {
+            CMC_Double* value = CMC_VariableFactory::allocDouble();
+            value->setValue(crt::atof(text.c_str()));
+            return value;
+        }
+        CMC_Integer* value = CMC_VariableFactory::allocInteger();
+        value->setValue(crt::atoi(text.c_str()));
+        return value;
+    }
+    if (text == "TRUE" || text == "FALSE") {
+        CMC_Bool* value = CMC_VariableFactory::allocBool();
+        value->setValue(text == "TRUE");
+        return value;
+    }
+    // Also the empty text: an empty STRING.
+    CMC_String* value = CMC_VariableFactory::allocString();
+    value->setValue(text);
+    return value;
+}
+
+void CMC_Variable::putInt32(void* buffer, int offset, int32_t value) {
+    auto* bytes = static_cast<unsigned char*>(buffer) + offset;
+    auto bits = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
+int32_t CMC_Variable::getInt32(const void* buffer, int offset) {
+    const auto* bytes = static_cast<const unsigned char*>(buffer) + offset;
+    uint32_t bits = 0;
+    for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+    return static_cast<int32_t>(bits);
+}
