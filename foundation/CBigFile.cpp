@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
 
@@ -30,8 +31,7 @@ public:
     bool int32(int32_t* v) {
         uint8_t b[4];
         if (!bytes(b, 4)) return false;
-        *v = static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                                  static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
+        *v = static_cast<int32_t>(byteorder::readLE32(b));
         return true;
     }
     bool int64(int64_t* v) {

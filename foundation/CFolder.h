@@ -64,7 +64,7 @@ private:
     CXString FindFolder(char letter);
     CXString search(CXString pattern, bool directories);
 
-    CWindow* m_window;
+    [[maybe_unused]] CWindow* m_window;  // kept as the folder object is built with it
     CXString m_startPath;
     CXString m_currentPath;
     CXString m_lastFolder;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/ByteOrder.h"
+
 namespace {
 
 constexpr uint32_t kResetCode = 256;
@@ -14,18 +16,6 @@ constexpr uint32_t kCodeLimit = 65536;  // codes 0..65535
 constexpr int kMinWidth = 9;
 constexpr int kMaxWidth = 16;
 constexpr size_t kHeaderSize = 12;
-
-uint32_t readU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-
-void writeU32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 class BitWriter {
 public:
@@ -156,9 +146,9 @@ char* CLZWCompression::compress(int& length) {
     }
     bits.finish();
 
-    writeU32(out.data(), static_cast<uint32_t>(n));
-    writeU32(out.data() + 4, static_cast<uint32_t>(out.size() - kHeaderSize));
-    writeU32(out.data() + 8, codeCount);
+    byteorder::writeLE32(out.data(), static_cast<uint32_t>(n));
+    byteorder::writeLE32(out.data() + 4, static_cast<uint32_t>(out.size() - kHeaderSize));
+    byteorder::writeLE32(out.data() + 8, codeCount);
     char* result = new char[out.size()];
     std::memcpy(result, out.data(), out.size());
     length = static_cast<int>(out.size());
@@ -172,9 +162,9 @@ char* CLZWCompression::decompress(int) {
         setErrorCode(kErrCorruptData);
         return nullptr;
     }
-    const uint32_t unpacked = readU32(block);
-    const uint32_t packedSize = readU32(block + 4);
-    const uint32_t codeCount = readU32(block + 8);
+    const uint32_t unpacked = byteorder::readLE32(block);
+    const uint32_t packedSize = byteorder::readLE32(block + 4);
+    const uint32_t codeCount = byteorder::readLE32(block + 8);
     const uint8_t* codes = block + kHeaderSize;
     // Every code takes at least 9 bits of the packed data.
     if (packedSize > blockSize - kHeaderSize || unpacked > INT32_MAX ||

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "foundation/ByteOrder.h"
+
 namespace {
 
 constexpr size_t kHeaderSize = 8;
@@ -16,18 +18,6 @@ constexpr uint64_t kMaxRatio = 256;
 bool lzoReady() {
     static const bool ready = lzo_init() == LZO_E_OK;
     return ready;
-}
-
-uint32_t readU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-
-void writeU32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
 }
 
 }  // namespace
@@ -45,8 +35,8 @@ char* CLZWCompression2::compress(int& length) {
     const size_t total = kHeaderSize + packed;
     if (total > INT32_MAX) return nullptr;
     char* result = new char[total];
-    writeU32(reinterpret_cast<uint8_t*>(result), static_cast<uint32_t>(n));
-    writeU32(reinterpret_cast<uint8_t*>(result) + 4, static_cast<uint32_t>(packed));
+    byteorder::writeLE32(result, static_cast<uint32_t>(n));
+    byteorder::writeLE32(result + 4, static_cast<uint32_t>(packed));
     std::memcpy(result + kHeaderSize, work.get(), packed);
     length = static_cast<int>(total);
     return result;
@@ -59,8 +49,8 @@ char* CLZWCompression2::decompress() {
         setErrorCode(kErrCorruptData);
         return nullptr;
     }
-    const uint32_t unpacked = readU32(block);
-    const uint32_t packed = readU32(block + 4);
+    const uint32_t unpacked = byteorder::readLE32(block);
+    const uint32_t packed = byteorder::readLE32(block + 4);
     if (packed > blockSize - kHeaderSize || unpacked > INT32_MAX ||
         unpacked > static_cast<uint64_t>(packed) * kMaxRatio + 1024) {
         setErrorCode(kErrCorruptData);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CDataBuffer.h"
 #include "foundation/CFile.h"
 
@@ -75,8 +76,7 @@ int32_t CMemStream::get_int() {
     align();
     const uint8_t* p = take(4);
     if (!p) return 0;
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<int32_t>(byteorder::readLE32(p));
 }
 
 void CMemStream::get_bytes(void* target, int n) {

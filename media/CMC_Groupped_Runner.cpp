@@ -21,15 +21,7 @@ thread_local int t_forwardDepth = 0;
 
 CMC_Variable* nameOf(CMC_Object* member) {
     if (!member) return nullptr;
-    CMC_String* result = CMC_VariableFactory::allocString();
-    if (result) result->setValue(member->getName());
-    return result;
-}
-
-CMC_Variable* integer(int value) {
-    CMC_Integer* result = CMC_VariableFactory::allocInteger();
-    if (result) result->setValue(value);
-    return result;
+    return CMC_VariableFactory::newString(member->getName());
 }
 
 }  // namespace
@@ -94,7 +86,7 @@ CMC_Variable* CMC_Groupped_Runner::run(int id, CMC_Object* target, CMC_ObjectsCo
         group->removeAll();
         return nullptr;
     case kGetSize:
-        return integer(group->getCount());
+        return CMC_VariableFactory::newInteger(group->getCount());
     case kGetMemberName:
         return count >= 1 ? nameOf(group->get(parameterInt(arguments, 0))) : nullptr;
     case kPrev:
@@ -116,7 +108,7 @@ CMC_Variable* CMC_Groupped_Runner::run(int id, CMC_Object* target, CMC_ObjectsCo
         group->resetMarker();
         return nullptr;
     case kGetMarkerPos:
-        return integer(group->getMarkerPos());
+        return CMC_VariableFactory::newInteger(group->getMarkerPos());
     case kSetMarkerPos:
         if (count >= 1) group->setMarkerPos(parameterInt(arguments, 0));
         return nullptr;
@@ -124,7 +116,7 @@ CMC_Variable* CMC_Groupped_Runner::run(int id, CMC_Object* target, CMC_ObjectsCo
         group->clone(count >= 1 ? parameterInt(arguments, 0) : 1);
         return nullptr;
     case kGetGroupCloneIndex:
-        return integer(group->getCloneIdx());
+        return CMC_VariableFactory::newInteger(group->getCloneIdx());
     case kGetNameAtMarker:
         return nameOf(group->get(group->getMarkerPos()));
     case kContains: {

@@ -38,11 +38,6 @@ constexpr float kLoadFactor = 0.75f;
 constexpr int kSaveMode = CFile::kWrite | CFile::kUpdate | CFile::kBinary;
 constexpr int kLoadMode = CFile::kRead | CFile::kBinary;
 
-bool isValueType(int type) {
-    return type == CMC_Variable::kInteger || type == CMC_Variable::kString || type == CMC_Variable::kBool ||
-           type == CMC_Variable::kDouble;
-}
-
 CMC_Variable* asVariable(void* p) { return static_cast<CMC_Variable*>(static_cast<CXObject*>(p)); }
 void* asSlot(CMC_Variable* v) { return static_cast<CXObject*>(v); }
 
@@ -63,38 +58,6 @@ private:
     CMC_Variable* m_value;
     std::unique_ptr<CMC_Variable> m_copy;
 };
-
-// The bytes one element record needs, read from the file without consuming them;
-// 0 when the record is bad or does not fit in what is left.
-int recordSize(CFile* file) {
-    const int left = file->Length() - file->Tell();
-    if (left < 8) return 0;
-    unsigned char head[8];
-    const int start = file->Tell();
-    const int got = file->Read(head, 8);
-    file->Seek(start, 0);
-    if (got != 8) return 0;
-    auto le = [&](int at) {
-        return static_cast<int32_t>(static_cast<uint32_t>(head[at]) | static_cast<uint32_t>(head[at + 1]) << 8 |
-                                    static_cast<uint32_t>(head[at + 2]) << 16 |
-                                    static_cast<uint32_t>(head[at + 3]) << 24);
-    };
-    const int32_t tag = le(0);
-    int64_t size = 0;
-    switch (tag) {
-    case CMC_Variable::kInteger:
-    case CMC_Variable::kBool:
-    case CMC_Variable::kDouble: size = 8; break;
-    case CMC_Variable::kString: {
-        const int32_t length = le(4);
-        if (length < 0) return 0;
-        size = 8 + static_cast<int64_t>(length);
-        break;
-    }
-    default: return 0;
-    }
-    return size <= left ? static_cast<int>(size) : 0;
-}
 
 }  // namespace
 
@@ -155,7 +118,7 @@ void CMC_Array::serialize(CXArchive* archive) {
 
 CMC_Variable* CMC_Array::copyElement(CMC_Variable* value) {
     if (!value) return nullptr;
-    if (isValueType(value->getType())) {
+    if (CMC_Variable::isValueType(value->getType())) {
         CXObject* made = value->clone();
         if (auto* copy = dynamic_cast<CMC_Variable*>(made)) return copy;
         delete made;
@@ -531,7 +494,7 @@ void CMC_Array::load(CXString path) {
     // Every record is checked against the bytes left before it is read, so a bad
     // tag or a file shorter than its count ends the load with what was read.
     for (int i = 0; i < count; ++i) {
-        if (recordSize(&file) == 0) break;
+        if (!CMC_VariableFactory::recordFits(&file)) break;
         CMC_Variable* value = CMC_VariableFactory::restore(&archive);
         if (!value) break;
         add(value);

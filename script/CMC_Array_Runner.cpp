@@ -26,18 +26,6 @@ namespace {
 const bool registered = CMC_RunnerFactory::registerRunner(
     CMC_RunnerFactory::kArray, []() -> CMC_Runner* { return new CMC_Array_Runner(); });
 
-CMC_Variable* integerResult(int value) {
-    CMC_Integer* result = CMC_VariableFactory::allocInteger();
-    if (result) result->setValue(value);
-    return result;
-}
-
-CMC_Variable* boolResult(bool value) {
-    CMC_Bool* result = CMC_VariableFactory::allocBool();
-    if (result) result->setValue(value);
-    return result;
-}
-
 // A copy of an element that lives until the next application step, as pooled results
 // do: the global trash owns it. It is not marked as a clone, so a statement that
 // used it as an argument leaves it to the trash instead of deleting it.
@@ -47,12 +35,6 @@ CMC_Variable* trashedCopy(CMC_Variable* element) {
     copy->setCloneFlag(false);
     CMC_Behaviour::addToTrash(copy);
     return copy;
-}
-
-CMC_Variable* doubleResult(double value) {
-    CMC_Double* result = CMC_VariableFactory::allocDouble();
-    if (result) result->setValue(value);
-    return result;
 }
 
 }  // namespace
@@ -197,7 +179,7 @@ CMC_Variable* CMC_Array_Runner::add(CMC_Array* array, CXVector* arguments) {
     return nullptr;
 }
 
-CMC_Variable* CMC_Array_Runner::getSize(CMC_Array* array) { return integerResult(array->getSize()); }
+CMC_Variable* CMC_Array_Runner::getSize(CMC_Array* array) { return CMC_VariableFactory::newInteger(array->getSize()); }
 
 CMC_Variable* CMC_Array_Runner::insertAt(CMC_Array* array, CXVector* arguments) {
     if (argumentCount(arguments) < 2) return nullptr;
@@ -231,9 +213,7 @@ CMC_Variable* CMC_Array_Runner::get(CMC_Array* array, CXVector* arguments) {
     if (CMC_Variable* element = array->get(index)) {
         if (CMC_Variable* copy = CMC_VariableFactory::copyVariable(element)) return copy;
     }
-    CMC_String* missing = CMC_VariableFactory::allocString();
-    if (missing) missing->setValue(CXString("NULL"));
-    return missing;
+    return CMC_VariableFactory::newString(CXString("NULL"));
 }
 
 CMC_Variable* CMC_Array_Runner::remove(CMC_Array* array, CXVector* arguments) {
@@ -243,22 +223,22 @@ CMC_Variable* CMC_Array_Runner::remove(CMC_Array* array, CXVector* arguments) {
 
 CMC_Variable* CMC_Array_Runner::find(CMC_Array* array, CXVector* arguments) {
     CMC_Variable* value = getParameter(arguments, 0);
-    return integerResult(value ? array->find(value) : -1);
+    return CMC_VariableFactory::newInteger(value ? array->find(value) : -1);
 }
 
 CMC_Variable* CMC_Array_Runner::reversefind(CMC_Array* array, CXVector* arguments) {
     CMC_Variable* value = getParameter(arguments, 0);
-    return integerResult(value ? array->reversefind(value) : -1);
+    return CMC_VariableFactory::newInteger(value ? array->reversefind(value) : -1);
 }
 
 CMC_Variable* CMC_Array_Runner::contains(CMC_Array* array, CXVector* arguments) {
     CMC_Variable* value = getParameter(arguments, 0);
-    return boolResult(value && array->contains(value));
+    return CMC_VariableFactory::newBool(value && array->contains(value));
 }
 
 CMC_Variable* CMC_Array_Runner::findAll(CMC_Array* array, CMC_ObjectsContainer* container, CXVector* arguments) {
     CMC_Array* destination = namedArray(container, arguments);
-    if (!destination) return integerResult(0);
+    if (!destination) return CMC_VariableFactory::newInteger(0);
     int total = 0;
     const int count = argumentCount(arguments);
     for (int a = 1; a < count; ++a) {
@@ -273,7 +253,7 @@ CMC_Variable* CMC_Array_Runner::findAll(CMC_Array* array, CMC_ObjectsContainer* 
             destination->add(&item);
         }
     }
-    return integerResult(total);
+    return CMC_VariableFactory::newInteger(total);
 }
 
 CMC_Variable* CMC_Array_Runner::loadINI(CMC_Array* array) {
@@ -298,7 +278,9 @@ CMC_Variable* CMC_Array_Runner::resetMarker(CMC_Array* array) {
     return nullptr;
 }
 
-CMC_Variable* CMC_Array_Runner::getMarkerPos(CMC_Array* array) { return integerResult(array->getMarkerPos()); }
+CMC_Variable* CMC_Array_Runner::getMarkerPos(CMC_Array* array) {
+    return CMC_VariableFactory::newInteger(array->getMarkerPos());
+}
 
 CMC_Variable* CMC_Array_Runner::setMarkerPos(CMC_Array* array, CXVector* arguments) {
     if (argumentCount(arguments) < 1) return nullptr;
@@ -401,14 +383,14 @@ CMC_Variable* CMC_Array_Runner::_min(CMC_Array* array) {
     int result = kMinStart;
     for (int i = 0; i < array->getSize(); ++i)
         if (auto* v = dynamic_cast<CMC_Integer*>(array->get(i))) result = std::min(result, v->getValue());
-    return integerResult(result);
+    return CMC_VariableFactory::newInteger(result);
 }
 
 CMC_Variable* CMC_Array_Runner::_max(CMC_Array* array) {
     int result = 0;
     for (int i = 0; i < array->getSize(); ++i)
         if (auto* v = dynamic_cast<CMC_Integer*>(array->get(i))) result = std::max(result, v->getValue());
-    return integerResult(result);
+    return CMC_VariableFactory::newInteger(result);
 }
 
 CMC_Variable* CMC_Array_Runner::mind(CMC_Array* array) {
@@ -417,7 +399,7 @@ CMC_Variable* CMC_Array_Runner::mind(CMC_Array* array) {
         if (auto* v = dynamic_cast<CMC_Double*>(array->get(i))) {
             if (v->getValue() < result) result = v->getValue();
         }
-    return doubleResult(result);
+    return CMC_VariableFactory::newDouble(result);
 }
 
 CMC_Variable* CMC_Array_Runner::maxd(CMC_Array* array) {
@@ -426,14 +408,14 @@ CMC_Variable* CMC_Array_Runner::maxd(CMC_Array* array) {
         if (auto* v = dynamic_cast<CMC_Double*>(array->get(i))) {
             if (v->getValue() > result) result = v->getValue();
         }
-    return doubleResult(result);
+    return CMC_VariableFactory::newDouble(result);
 }
 
 CMC_Variable* CMC_Array_Runner::getSumValue(CMC_Array* array) {
     uint32_t total = 0;
     for (int i = 0; i < array->getSize(); ++i)
         if (auto* v = dynamic_cast<CMC_Integer*>(array->get(i))) total += static_cast<uint32_t>(v->getValue());
-    return integerResult(static_cast<int32_t>(total));
+    return CMC_VariableFactory::newInteger(static_cast<int32_t>(total));
 }
 
 // ---- order, files -------------------------------------------------------------------
@@ -470,7 +452,7 @@ CMC_Variable* CMC_Array_Runner::sendOnChange(CMC_Array* array, CXVector* argumen
 
 CMC_Variable* CMC_Array_Runner::compare(CMC_Array* array, CMC_ObjectsContainer* container, CXVector* arguments) {
     CMC_Array* other = namedArray(container, arguments);
-    return boolResult(other && array->compareArr(other));
+    return CMC_VariableFactory::newBool(other && array->compareArr(other));
 }
 
 CMC_Variable* CMC_Array_Runner::copyTo(CMC_Array* array, CMC_ObjectsContainer* container, CXVector* arguments) {

@@ -29,9 +29,7 @@ bool CMC_BasicCondition_Runner::raiseFlag(CXVector* arguments) {
 
 CMC_Variable* CMC_BasicCondition_Runner::check(CMC_Object* target, CXVector* arguments) {
     const bool holds = static_cast<CMC_BasicCondition*>(target)->valid(raiseFlag(arguments));
-    CMC_Bool* result = CMC_VariableFactory::allocBool();
-    result->setValue(holds);
-    return result;
+    return CMC_VariableFactory::newBool(holds);
 }
 
 CMC_Variable* CMC_BasicCondition_Runner::breakMth(CMC_Object* target, CXVector* arguments, bool oneBreak) {

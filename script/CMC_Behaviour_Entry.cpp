@@ -157,6 +157,7 @@ CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
                 // look-up on every run (no script names a variable like that).
                 m_literalOnly = !holds(m_line, '$') && !holds(m_line, '|') &&
                                 (first == '"' || CMC_Variable::isNumber(m_line));
+                if (holds(m_line, '|') && !holds(m_line, '$')) splitFieldName(m_line);
             }
             return;
         }
@@ -169,10 +170,11 @@ CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
         m_methodName = m_line.Mid(caret + 1, open);
         if (holds(m_objectName, '$')) {
             m_nameHasParams = true;
+        } else if (holds(m_objectName, '|')) {
+            splitFieldName(m_objectName);
         } else {
             m_holdsNamed = true;
-            bindTarget(holds(m_objectName, '|') ? getStructureField(scope, m_objectName)
-                                                : (scope ? scope->getObject(m_objectName) : nullptr));
+            bindTarget(scope ? scope->getObject(m_objectName) : nullptr);
         }
     }
     parseArguments(open);
@@ -276,17 +278,47 @@ void CMC_Behaviour_Entry::bindTarget(CMC_Object* target) {
     m_methodId = m_runner ? m_runner->resolveMethod(m_methodName) : -1;
 }
 
+CMC_Runner* CMC_Behaviour_Entry::runnerAndMethod(CMC_Object* target, int32_t* id) {
+    CMC_Runner* runner = runnerFor(target);
+    if (runner && runner != m_runner) {
+        m_runner = runner;
+        m_methodId = runner->resolveMethod(m_methodName);
+    }
+    *id = runner ? m_methodId : -1;
+    return runner;
+}
+
+void CMC_Behaviour_Entry::splitFieldName(const CXString& text) {
+    const int bar = text.Find('|');
+    m_isFieldName = true;
+    m_holdsNamed = true;
+    m_structureName = text.Left(bar);
+    m_fieldName = text.Right(bar + 1);
+}
+
+CMC_Variable* CMC_Behaviour_Entry::currentField() {
+    CMC_Object* structure = m_structure;
+    if (!structure) {
+        CMC_ObjectsContainer* scope = container();
+        structure = scope ? scope->getObject(m_structureName) : nullptr;
+        // A temporary may be deleted while still registered: it is found again each run.
+        if (structure && !structure->isTemporary()) m_structure = structure;
+    }
+    return structure && s_fieldGetter ? s_fieldGetter(structure, m_fieldName) : nullptr;
+}
+
 void CMC_Behaviour_Entry::refreshBindings() {
     m_bindGeneration = CMC_ObjectsContainer::getRemovalCount();
     CMC_ObjectsContainer* scope = container();
+    // The structure of a field name is found again at its next use.
+    m_structure = nullptr;
     if (m_valueNamed) {
         CMC_Object* named = scope ? scope->getObject(m_valueText) : nullptr;
         m_valueObject = (named && !named->isTemporary()) ? named : nullptr;
     } else if (m_isReference && !m_ownsReferenceSource) {
         m_referenceSource = scope ? scope->getObject(m_objectName) : nullptr;
-    } else if (m_isCall && !m_isThis && !m_isReference && !m_nameHasParams && m_object != m_owner) {
-        bindTarget(holds(m_objectName, '|') ? getStructureField(scope, m_objectName)
-                                            : (scope ? scope->getObject(m_objectName) : nullptr));
+    } else if (m_isCall && !m_isThis && !m_isReference && !m_nameHasParams && !m_isFieldName && m_object != m_owner) {
+        bindTarget(scope ? scope->getObject(m_objectName) : nullptr);
     }
     // "&" arguments hold the variable itself; a copy made for a missing one stays.
     for (const auto& [slot, name] : m_referenceArguments) {
@@ -404,11 +436,10 @@ CMC_Object* CMC_Behaviour_Entry::runValue(CXArray* arguments) {
     CMC_Object* result = nullptr;
     if (m_literalOnly) {
         // Straight to the literal below.
+    } else if (m_isFieldName) {
+        result = currentField();
     } else if (!holds(m_valueText, '$')) {
-        if (holds(m_valueText, '|'))
-            result = getStructureField(scope, m_valueText);
-        else if (scope)
-            result = scope->getVariable(m_valueText);
+        if (scope) result = scope->getVariable(m_valueText);
     } else {
         const CXString filled = fillParams(m_valueText, arguments);
         if (filled.GetAt(0) == '[') {
@@ -539,9 +570,14 @@ CMC_Object* CMC_Behaviour_Entry::runCall(CMC_Object* running, CXArray* arguments
     // touches no text.
     std::unique_ptr<CXString> filledMethod;
     if (m_nameHasParams) {
-        target = scope ? scope->getObject(fillParams(m_objectName, arguments)) : nullptr;
+        const CXString name = fillParams(m_objectName, arguments);
+        target = holds(name, '|') ? getStructureField(scope, name) : (scope ? scope->getObject(name) : nullptr);
         if (holds(m_methodName, '$')) filledMethod = std::make_unique<CXString>(fillParams(m_methodName, arguments));
         runner = runnerFor(target);
+    } else if (m_isFieldName) {
+        // Looked up now: the arguments just computed may have changed what it shows.
+        target = currentField();
+        runner = runnerAndMethod(target, &id);
     } else if (m_runner && m_object) {
         target = m_object;
         runner = m_runner;

@@ -99,6 +99,13 @@ private:
     static CMC_Runner* runnerFor(CMC_Object* target);
     // Binds the call's target (and its runner and method id), or leaves it unbound.
     void bindTarget(CMC_Object* target);
+    // The runner for `target`, with the method id for it in `id`; the id is resolved
+    // again only when the runner differs from the last one.
+    CMC_Runner* runnerAndMethod(CMC_Object* target, int32_t* id);
+    // A "STRUCT|FIELD" name split once; the field itself is looked up at every run.
+    void splitFieldName(const CXString& text);
+    // The field the split name reaches now, or null.
+    CMC_Variable* currentField();
     // After any container dropped an object, looks the bound names up again, so that a
     // statement never calls an object that was deleted (a replaced "__RETURN__", an
     // object that CREATE replaced).
@@ -137,6 +144,14 @@ private:
     // count when they were found.
     bool m_holdsNamed = false;
     uint32_t m_bindGeneration = 0;
+    // A "STRUCT|FIELD" target or value: the structure is held like other named objects,
+    // but never its field, which the structure may drop or replace at any time (a
+    // database's cursor structure shows another row's fields after SELECT, a deleted
+    // row takes its fields with it).
+    bool m_isFieldName = false;
+    CXString m_structureName;
+    CXString m_fieldName;
+    CMC_Object* m_structure = nullptr;
     // A call statement that has no usable method (no "(" or no "^"): running it does nothing.
     bool m_isCall = false;
     bool m_unusable = false;

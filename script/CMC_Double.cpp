@@ -3,13 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "foundation/CXArchive.h"
 #include "foundation/Crt.h"
-#include "script/CMC_Bool.h"
-#include "script/CMC_Integer.h"
-#include "script/CMC_String.h"
-#include "script/CMC_VariableFactory.h"
-#include "script/CMElement.h"
 
 namespace {
 // A double as a 32-bit integer: whole numbers outside the range, infinities and
@@ -29,22 +23,7 @@ double remainderOf(double a, double b) {
 }
 } // namespace
 
-CMC_Double::CMC_Double(CXString name) : CMC_Variable(name, kDouble) {}
-
-CMC_Double::CMC_Double(CXString name, int poolIndex) : CMC_Variable(name, kDouble, poolIndex) {}
-
-CMC_Double::CMC_Double(double value)
-    : CMC_Variable(CXString("temp"), kDouble), m_value(value), m_default(value) {}
-
-CMC_Double::CMC_Double(CMC_ObjectsContainer* container, CMElement* element)
-    : CMC_Variable(container, element, kDouble) {
-    if (!element) return;
-    m_value = element->getPropertyDoubleValue(CXString("VALUE"));
-    if (element->getPropertyValue(CXString("DEFAULT")).IsString())
-        m_default = element->getPropertyDoubleValue(CXString("DEFAULT"));
-    else
-        m_default = m_value;
-}
+CMC_Double::CMC_Double(double value) : Base(CXString("temp")) { m_value = m_default = value; }
 
 CMC_Double::~CMC_Double() = default;
 
@@ -54,68 +33,19 @@ int CMC_Double::round(double value) {
     return toInt32(whole);
 }
 
-CXObject* CMC_Double::clone() {
-    auto* copy = new CMC_Double(getName());
-    copy->setCloneFlag(true);
-    copy->m_value = m_value;
-    copy->onChange(false);
-    return copy;
+// An unknown code keeps the left value.
+double CMC_Double::combine(double a, double b, int op) {
+    switch (op) {
+    case kAdd: return a + b;
+    case kSub: return a - b;
+    case kMul: return a * b;
+    case kDiv: return a / b;
+    case kMod: return remainderOf(a, b);
+    default: return a;
+    }
 }
 
 CXString CMC_Double::toString() { return CXString::toString(m_value); }
-
-void CMC_Double::serialize(CXArchive* archive) {
-    CMC_Variable::serialize(archive);
-    if (archive->isStoring()) {
-        *archive << m_value;
-        *archive << m_default;
-    } else {
-        *archive >> &m_value;
-        *archive >> &m_default;
-    }
-}
-
-void CMC_Double::setValue(double value) {
-    m_value = value;
-    onChange(false);
-}
-
-void CMC_Double::set(CMC_Variable* other) {
-    CMC_Variable* release = nullptr;
-    bool changed = false;
-    if (CMC_Double* source = takeAs<CMC_Double>(other, kDouble, &release)) {
-        double value = source->m_value;
-        changed = value != m_value;
-        m_value = value;
-    }
-    CMC_Object::flush(release);
-    onChange(changed);
-}
-
-void CMC_Double::clear() {
-    bool changed = m_value != 0.0;
-    m_value = 0.0;
-    onChange(changed);
-}
-
-void CMC_Double::swap(CMC_Variable* a, CMC_Variable* b) {
-    // Callers pass DOUBLE values; anything else is read through its conversion.
-    CMC_Variable* releaseA = nullptr;
-    CMC_Variable* releaseB = nullptr;
-    CMC_Double* first = takeAs<CMC_Double>(a, kDouble, &releaseA);
-    double firstValue = first ? first->m_value : 0.0;
-    CMC_Object::flush(releaseA);
-    CMC_Double* second = takeAs<CMC_Double>(b, kDouble, &releaseB);
-    double secondValue = second ? second->m_value : 0.0;
-    CMC_Object::flush(releaseB);
-    bool changed = false;
-    if (first && second) {
-        double value = m_value == firstValue ? secondValue : firstValue;
-        changed = value != m_value;
-        m_value = value;
-    }
-    onChange(changed);
-}
 
 void CMC_Double::inc() {
     m_value += 1.0;
@@ -127,81 +57,10 @@ void CMC_Double::dec() {
     onChange(true);
 }
 
-bool CMC_Double::equals(CMC_Variable* other) {
-    CMC_Variable* release = nullptr;
-    CMC_Double* source = takeAs<CMC_Double>(other, kDouble, &release);
-    bool equal = source && source->m_value == m_value;
-    CMC_Object::flush(release);
-    return equal;
-}
-
 int CMC_Double::compare(CMC_Variable* other) {
-    CMC_Variable* release = nullptr;
-    CMC_Double* source = takeAs<CMC_Double>(other, kDouble, &release);
-    int result = -1;
-    if (source) result = m_value == source->m_value ? 0 : (m_value > source->m_value ? 1 : -1);
-    CMC_Object::flush(release);
-    return result;
-}
-
-CMC_Variable* CMC_Double::convert(int type) {
-    switch (type) {
-    case kDouble: return this;
-    case kInteger: {
-        // Releasing first is safe: the result comes from another pool.
-        CMC_Object::flush(this);
-        CMC_Integer* result = CMC_VariableFactory::allocInteger();
-        result->setValue(round(m_value));
-        return result;
-    }
-    case kString: {
-        CMC_Object::flush(this);
-        CMC_String* result = CMC_VariableFactory::allocString();
-        result->setValue(toString());
-        return result;
-    }
-    case kBool: {
-        CMC_Object::flush(this);
-        CMC_Bool* result = CMC_VariableFactory::allocBool();
-        result->setValue(m_value != 0.0);
-        return result;
-    }
-    default: return nullptr;
-    }
-}
-
-CMC_Variable* CMC_Double::calculate(CMC_Variable* other, int op) {
-    double left = m_value;
-    CMC_Double* result = CMC_VariableFactory::allocDouble();
-    CMC_Variable* operand = other ? other->convert(kDouble) : nullptr;
-    // An unknown code, or an operand without a DOUBLE form, keeps the left value.
-    double value = left;
-    if (auto* right = dynamic_cast<CMC_Double*>(operand)) {
-        double r = right->m_value;
-        switch (op) {
-        case kAdd: value = left + r; break;
-        case kSub: value = left - r; break;
-        case kMul: value = left * r; break;
-        case kDiv: value = left / r; break;
-        case kMod: value = remainderOf(left, r); break;
-        default: break;
-        }
-    }
-    result->setValue(value);
-    CMC_Object::flush(operand);
-    return result;
-}
-
-void CMC_Double::setDefault(CMC_Variable* other) {
-    CMC_Variable* release = nullptr;
-    if (CMC_Double* source = takeAs<CMC_Double>(other, kDouble, &release)) m_default = source->m_value;
-    CMC_Object::flush(release);
-}
-
-void CMC_Double::resetINI() {
-    if (!isToIni()) return;
-    m_value = m_default;
-    onChange(true);
+    double value = 0.0;
+    if (!take(other, &value)) return -1;
+    return m_value == value ? 0 : (m_value > value ? 1 : -1);
 }
 
 int CMC_Double::getBufferLen() { return 12; }
@@ -220,12 +79,5 @@ void CMC_Double::netrestore(void* buffer) {
     for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
     std::memcpy(&m_value, &bits, sizeof bits);
 }
-
-void CMC_Double::store(CXArchive* archive) {
-    *archive << static_cast<int>(kDouble);
-    *archive << m_value;
-}
-
-void CMC_Double::restore(CXArchive* archive) { *archive >> &m_value; }
 
 void CMC_Double::fromString(CXString text) { m_value = crt::atof(text.c_str()); }

@@ -47,33 +47,23 @@ CMC_Variable* asResult(CMC_Object* object) { return reinterpret_cast<CMC_Variabl
 CMC_Variable* allocZero(int type) {
     switch (type) {
     case CMC_Variable::kInteger: {
-        CMC_Integer* value = CMC_VariableFactory::allocInteger();
-        value->setValue(0);
-        return value;
+        return CMC_VariableFactory::newInteger(0);
     }
     case CMC_Variable::kString: {
-        CMC_String* value = CMC_VariableFactory::allocString();
-        value->setValue(CXString());
-        return value;
+        return CMC_VariableFactory::newString(CXString());
     }
     case CMC_Variable::kBool: {
-        CMC_Bool* value = CMC_VariableFactory::allocBool();
-        value->setValue(false);
-        return value;
+        return CMC_VariableFactory::newBool(false);
     }
     case CMC_Variable::kDouble: {
-        CMC_Double* value = CMC_VariableFactory::allocDouble();
-        value->setValue(0.0);
-        return value;
+        return CMC_VariableFactory::newDouble(0.0);
     }
     default: return nullptr;
     }
 }
 
 CMC_Variable* pooledString(const CXString& text) {
-    CMC_String* value = CMC_VariableFactory::allocString();
-    value->setValue(text);
-    return value;
+    return CMC_VariableFactory::newString(text);
 }
 
 // The behaviour that a branch or body argument names: the container's object of the

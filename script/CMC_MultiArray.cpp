@@ -23,41 +23,7 @@ constexpr int kSaveMode = CFile::kWrite | CFile::kUpdate | CFile::kBinary;
 constexpr int kLoadMode = CFile::kRead | CFile::kBinary;
 constexpr int64_t kMaxCellCount = INT32_MAX;
 
-bool isValueType(int type) {
-    return type == CMC_Variable::kInteger || type == CMC_Variable::kString || type == CMC_Variable::kBool ||
-           type == CMC_Variable::kDouble;
-}
-
 int64_t bytesLeft(CFile* file) { return static_cast<int64_t>(file->Length()) - file->Tell(); }
-
-int32_t le32(const unsigned char* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-
-// Whether the next tagged value record is one of the four value types and lies whole
-// in the file; the position is kept.
-bool recordFits(CFile* file) {
-    const int64_t left = bytesLeft(file);
-    if (left < 8) return false;
-    unsigned char head[8];
-    const int start = file->Tell();
-    const int got = file->Read(head, 8);
-    file->Seek(start, 0);
-    if (got != 8) return false;
-    switch (le32(head)) {
-    case CMC_Variable::kInteger:
-    case CMC_Variable::kBool:
-    case CMC_Variable::kDouble:
-        return true;
-    case CMC_Variable::kString: {
-        const int32_t length = le32(head + 4);
-        return length >= 0 && 8 + static_cast<int64_t>(length) <= left;
-    }
-    default:
-        return false;
-    }
-}
 
 // Product of the sizes, or -1 past the 32-bit cell count.
 int64_t cellCountOf(const std::vector<int32_t>& sizes) {
@@ -144,7 +110,7 @@ bool CMC_MultiArray::validateSize(const std::vector<int>& coordinates) {
 }
 
 bool CMC_MultiArray::set(const std::vector<int>& coordinates, CMC_Variable* value) {
-    if (m_sizes.empty() || !value || !isValueType(value->getType())) return false;
+    if (m_sizes.empty() || !value || !CMC_Variable::isValueType(value->getType())) return false;
     if (coordinates.size() < m_sizes.size()) return false;
     if (std::any_of(coordinates.begin(), coordinates.end(), [](int c) { return c < 0; })) return false;
     if (!validateSize(coordinates)) return false;
@@ -238,7 +204,7 @@ void CMC_MultiArray::load(CXString name) {
         if (bytesLeft(&file) < 4) break;
         int index = 0;
         archive >> &index;
-        if (index < 0 || index >= m_cellCount || !recordFits(&file)) break;
+        if (index < 0 || index >= m_cellCount || !CMC_VariableFactory::recordFits(&file)) break;
         CMC_Variable* value = CMC_VariableFactory::restore(&archive);
         if (!value) break;
         CMC_Variable* copy = CMC_Array::copyElement(value);

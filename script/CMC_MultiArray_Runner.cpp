@@ -11,12 +11,6 @@ namespace {
 const bool registered = CMC_RunnerFactory::registerRunner(
     CMC_RunnerFactory::kMultiArray, []() -> CMC_Runner* { return new CMC_MultiArray_Runner(); });
 
-CMC_Variable* newInteger(int value) {
-    CMC_Integer* result = CMC_VariableFactory::allocInteger();
-    if (result) result->setValue(value);
-    return result;
-}
-
 }  // namespace
 
 void CMC_MultiArray_Runner::prepareMthHashSet() {
@@ -53,9 +47,9 @@ CMC_Variable* CMC_MultiArray_Runner::run(int id, CMC_Object* target, CMC_Objects
     case kSafeGet:
         return get(array, arguments, true);
     case kGetSize:
-        return count >= 1 ? newInteger(array->getSize(parameterInt(arguments, 0))) : nullptr;
+        return count >= 1 ? CMC_VariableFactory::newInteger(array->getSize(parameterInt(arguments, 0))) : nullptr;
     case kCount:
-        return newInteger(count >= 1 ? array->count(getParameter(arguments, 0)) : 0);
+        return CMC_VariableFactory::newInteger(count >= 1 ? array->count(getParameter(arguments, 0)) : 0);
     case kLoad:
         if (count >= 1) array->load(getParameterText(arguments, 0));
         return nullptr;
@@ -71,8 +65,6 @@ CMC_Variable* CMC_MultiArray_Runner::get(CMC_MultiArray* array, CXVector* argume
     if (CMC_Variable* value = array->get(coordinates(arguments, argumentCount(arguments)))) {
         if (CMC_Variable* copy = CMC_VariableFactory::copyVariable(value)) return copy;
     }
-    if (safe) return newInteger(0);
-    CMC_String* result = CMC_VariableFactory::allocString();
-    if (result) result->setValue(CXString("NULL"));
-    return result;
+    if (safe) return CMC_VariableFactory::newInteger(0);
+    return CMC_VariableFactory::newString(CXString("NULL"));
 }

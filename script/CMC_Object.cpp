@@ -1,6 +1,7 @@
 #include "script/CMC_Object.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "foundation/CFile.h"
@@ -22,6 +23,15 @@ constexpr int kHandlerTableCapacity = 101;
 constexpr int kCloneTableCapacity = 11;
 constexpr int kListCapacity = 101;
 constexpr float kLoadFactor = 0.75f;
+
+// The one key every object's handler look-up reuses, so that raising an event builds no
+// key. It is in use only inside the table's get, which hashes and compares texts and
+// calls nothing back, so a handler raising events from inside a raise finds it free.
+// Never deleted: objects may still look handlers up while the program exits.
+CStringHashCode& handlerLookupKey() {
+    static auto* key = new CStringHashCode(CXString());
+    return *key;
+}
 
 struct TypeWord {
     int32_t id;
@@ -380,7 +390,8 @@ void CMC_Object::flushRetired() {
 
 CXVector* CMC_Object::findList(const CXString& key) {
     if (!m_handlers) return nullptr;
-    CStringHashCode probe(key);
+    CStringHashCode& probe = handlerLookupKey();
+    probe.set(key.c_str());
     return static_cast<CXVector*>(m_handlers->get(&probe));
 }
 
@@ -551,10 +562,15 @@ bool CMC_Object::raise(const CXString& key, CXArray* arguments, bool useOwn) {
     CXVector* list = findList(key);
     if (!list || list->getCount() == 0) return false;
     ++m_raiseDepth;
+    bool first = true;
     for (CXTriple* entry : entriesOf(list)) {
-        // A handler may have removed later entries (they wait in the retired list).
-        CXVector* current = findList(key);
-        if (!current || !current->contains(entry)) continue;
+        // A handler may have removed later entries (they wait in the retired list);
+        // before the first one runs, the list is the one just found.
+        if (!first) {
+            CXVector* current = findList(key);
+            if (!current || !current->contains(entry)) continue;
+        }
+        first = false;
         CMC_Behaviour* behaviour = dynamic_cast<CMC_Behaviour*>(entryTarget(entry));
         if (!behaviour) continue;
         behaviour->run(this, useOwn ? entryArguments(entry) : arguments, true);
@@ -568,8 +584,12 @@ bool CMC_Object::onSignal(CXString key) { return raise(key, nullptr, true); }
 bool CMC_Object::onSignal(CXString key, CXArray* arguments) { return raise(key, arguments, false); }
 
 bool CMC_Object::onSignal(CXString event, CXString argument) {
-    if (onSignal(event + "^" + argument)) return true;
-    return onSignal(event);
+    // One text for the caret key; the event is handed on, not copied.
+    CXString key(event);
+    key += '^';
+    key += argument;
+    if (onSignal(std::move(key))) return true;
+    return onSignal(std::move(event));
 }
 
 // ---- common part of the binary form -------------------------------------------------

@@ -101,6 +101,8 @@ public:
     virtual void onSceneDone(CMC_ObjectsContainer* scope);
 
     CXString getName() const { return m_name; }
+    // The name without a copy, for look-ups.
+    const CXString& getNameRef() const { return m_name; }
     void setName(CXString name) { m_name = name; }
     int getType() const { return m_type; }
     bool isClone() const { return m_isClone; }

@@ -122,8 +122,7 @@ CMC_Object* CMC_ObjectsContainer::lookup(const char* name, int depth) {
 CMC_Variable* CMC_ObjectsContainer::getVariable(const CXString& name) {
     CMC_Object* object = getObject(name);
     if (!object) return nullptr;
-    const int type = object->getType();
-    if (type < CMC_Variable::kInteger || type > CMC_Variable::kDouble) return nullptr;
+    if (!CMC_Variable::isValueType(object->getType())) return nullptr;
     return dynamic_cast<CMC_Variable*>(object);
 }
 

@@ -49,23 +49,16 @@ CMC_Variable* CMC_Path_Runner::run(int id, CMC_Object* target, CMC_ObjectsContai
         if (count < 1) return nullptr;
         const int index = parameterInt(arguments, 0);
         if (index < 0 || index >= path->getSize()) return nullptr;
-        CMC_String* result = CMC_VariableFactory::allocString();
-        if (result) result->setValue(path->getNodeName(index));
-        return result;
+        return CMC_VariableFactory::newString(path->getNodeName(index));
     }
-    case kGetSize: {
-        CMC_Integer* result = CMC_VariableFactory::allocInteger();
-        if (result) result->setValue(path->getSize());
-        return result;
-    }
+    case kGetSize:
+        return CMC_VariableFactory::newInteger(path->getSize());
     case kSetProperty:
         if (count >= 2 && getParameterText(arguments, 0) == kDensity) path->setDensity(parameterDouble(arguments, 1));
         return nullptr;
     case kGetProperty: {
         if (count < 1 || !(getParameterText(arguments, 0) == kDensity)) return nullptr;
-        CMC_Double* result = CMC_VariableFactory::allocDouble();
-        if (result) result->setValue(path->getDensity());
-        return result;
+        return CMC_VariableFactory::newDouble(path->getDensity());
     }
     default:
         return CMC_Runner::run(id, target, container, arguments);

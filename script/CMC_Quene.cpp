@@ -4,15 +4,6 @@
 #include "script/CMC_Array.h"
 #include "script/CMC_Variable.h"
 
-namespace {
-
-bool isValueType(int type) {
-    return type == CMC_Variable::kInteger || type == CMC_Variable::kString || type == CMC_Variable::kBool ||
-           type == CMC_Variable::kDouble;
-}
-
-}  // namespace
-
 CMC_Quene::CMC_Quene(CMC_ObjectsContainer* container, CXString name, int type) : CMC_Object(name, type) {
     setScene(container);
 }
@@ -41,7 +32,8 @@ void CMC_Quene::setQuene(CXQuene* queue) {
 void CMC_Quene::push(CMC_Variable* value) {
     CXQuene* queue = getQuene();
     if (!queue) return;
-    CMC_Variable* copy = (value && isValueType(value->getType())) ? CMC_Array::copyElement(value) : nullptr;
+    const bool storable = value && CMC_Variable::isValueType(value->getType());
+    CMC_Variable* copy = storable ? CMC_Array::copyElement(value) : nullptr;
     queue->push(copy);
 }
 

@@ -34,16 +34,10 @@ CMC_Variable* CMC_Quene_Runner::run(int id, CMC_Object* target, CMC_ObjectsConta
         return nullptr;
     case kPop:
         return pop(queue);
-    case kGetSize: {
-        CMC_Integer* result = CMC_VariableFactory::allocInteger();
-        if (result) result->setValue(queue->getSize());
-        return result;
-    }
-    case kIsEmpty: {
-        CMC_Bool* result = CMC_VariableFactory::allocBool();
-        if (result) result->setValue(queue->isEmpty());
-        return result;
-    }
+    case kGetSize:
+        return CMC_VariableFactory::newInteger(queue->getSize());
+    case kIsEmpty:
+        return CMC_VariableFactory::newBool(queue->isEmpty());
     default:
         return CMC_Runner::run(id, target, container, arguments);
     }
@@ -55,7 +49,5 @@ CMC_Variable* CMC_Quene_Runner::pop(CMC_Quene* queue) {
         return entry ? CMC_VariableFactory::copyVariable(entry.get()) : nullptr;
     }
     queue->onSignal(CXString("ONEMPTY"));
-    CMC_String* result = CMC_VariableFactory::allocString();
-    if (result) result->setValue(CXString("NULL"));
-    return result;
+    return CMC_VariableFactory::newString(CXString("NULL"));
 }

@@ -46,9 +46,7 @@ CMC_Variable* CMC_Rand_Runner::get(CXVector* arguments) {
     else if (count >= 2)
         // The second number counts the values: GET(10, 5) gives 10 to 14.
         value = CXRandom::random(parameterInt(arguments, 0), parameterInt(arguments, 1));
-    CMC_Integer* result = CMC_VariableFactory::allocInteger();
-    if (result) result->setValue(value);
-    return result;
+    return CMC_VariableFactory::newInteger(value);
 }
 
 void CMC_Rand_Runner::getPlenty(CMC_ObjectsContainer* container, CXVector* arguments) {

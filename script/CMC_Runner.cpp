@@ -37,12 +37,20 @@ template <class T>
 T* converted(CMC_Variable* argument, int type) {
     if (!argument) return nullptr;
     if (argument->getType() == type) {
-        if (auto* same = dynamic_cast<T*>(argument)) return same;
+        if (auto* same = CMC_Variable::valueCast<T>(argument)) return same;
     }
     CMC_Variable* value = argument->convert(type);
     if (!value) return nullptr;
     if (value != argument) CMC_VariableFactory::free(value);
-    return dynamic_cast<T*>(value);
+    return CMC_Variable::valueCast<T>(value);
+}
+
+// A pooled value handed back to its pool before it is returned, as converted
+// arguments are: the caller reads it before anything else takes it.
+template <class T>
+T* released(T* value) {
+    CMC_VariableFactory::free(value);
+    return value;
 }
 
 }  // namespace
@@ -144,13 +152,8 @@ static CMC_Variable* objectAsText(CXVector* arguments, int i) {
     CXObject* item = arguments->at(i);
     if (!item || CMC_Behaviour::controlCode(item) || CMC_Runner::asVariable(item)) return nullptr;
     auto* object = dynamic_cast<CMC_Object*>(item);
-    CMC_String* name = object ? CMC_VariableFactory::allocString() : nullptr;
-    if (name) {
-        name->setValue(object->getName());
-        // Like every converted argument, it is back in its pool when it is read.
-        CMC_VariableFactory::free(name);
-    }
-    return name;
+    // Like every converted argument, it is back in its pool when it is read.
+    return object ? released(CMC_VariableFactory::newString(object->getName())) : nullptr;
 }
 
 // The value a typed getter converts: the argument, or an object's name.
@@ -161,38 +164,22 @@ static CMC_Variable* typedSource(CMC_Runner* runner, CXVector* arguments, int i)
 
 CMC_Bool* CMC_Runner::getParameterBool(CXVector* arguments, int i) {
     if (CMC_Bool* value = converted<CMC_Bool>(typedSource(this, arguments, i), CMC_Variable::kBool)) return value;
-    CMC_Bool* none = CMC_VariableFactory::allocBool();
-    if (!none) return nullptr;
-    none->setValue(false);
-    CMC_VariableFactory::free(none);
-    return none;
+    return released(CMC_VariableFactory::newBool(false));
 }
 
 CMC_Double* CMC_Runner::getParameterDouble(CXVector* arguments, int i) {
     if (CMC_Double* value = converted<CMC_Double>(typedSource(this, arguments, i), CMC_Variable::kDouble)) return value;
-    CMC_Double* none = CMC_VariableFactory::allocDouble();
-    if (!none) return nullptr;
-    none->setValue(0.0);
-    CMC_VariableFactory::free(none);
-    return none;
+    return released(CMC_VariableFactory::newDouble(0.0));
 }
 
 CMC_Integer* CMC_Runner::getParameterInteger(CXVector* arguments, int i) {
     if (CMC_Integer* value = converted<CMC_Integer>(typedSource(this, arguments, i), CMC_Variable::kInteger)) return value;
-    CMC_Integer* none = CMC_VariableFactory::allocInteger();
-    if (!none) return nullptr;
-    none->setValue(0);
-    CMC_VariableFactory::free(none);
-    return none;
+    return released(CMC_VariableFactory::newInteger(0));
 }
 
 CMC_String* CMC_Runner::getParameterString(CXVector* arguments, int i) {
     if (CMC_String* value = converted<CMC_String>(typedSource(this, arguments, i), CMC_Variable::kString)) return value;
-    CMC_String* none = CMC_VariableFactory::allocString();
-    if (!none) return nullptr;
-    none->setValue(CXString());
-    CMC_VariableFactory::free(none);
-    return none;
+    return released(CMC_VariableFactory::newString(CXString()));
 }
 
 CXString CMC_Runner::getParameterText(CXVector* arguments, int i) {
@@ -245,11 +232,8 @@ CMC_Variable* CMC_Runner::run(int id, CMC_Object* target, CMC_ObjectsContainer* 
         }
         return nullptr;
     }
-    case kGetName: {
-        CMC_String* result = CMC_VariableFactory::allocString();
-        if (result) result->setValue(target->getName());
-        return result;
-    }
+    case kGetName:
+        return CMC_VariableFactory::newString(target->getName());
     case kClone: {
         int n = 1;
         if (count >= 1) {
@@ -272,11 +256,8 @@ CMC_Variable* CMC_Runner::run(int id, CMC_Object* target, CMC_ObjectsContainer* 
         target->addBehaviour(key, behaviour, handlerArguments, container);
         return nullptr;
     }
-    case kGetCloneIndex: {
-        CMC_Integer* result = CMC_VariableFactory::allocInteger();
-        if (result) result->setValue(target->getCloneIdx());
-        return result;
-    }
+    case kGetCloneIndex:
+        return CMC_VariableFactory::newInteger(target->getCloneIdx());
     case kMsgBox:
         return nullptr;
     case kResetClones:
@@ -285,11 +266,8 @@ CMC_Variable* CMC_Runner::run(int id, CMC_Object* target, CMC_ObjectsContainer* 
     case kRemoveBehaviour:
         if (count >= 1) target->removeBehaviour(eventKey(getParameterText(arguments, 0)), container);
         return nullptr;
-    case kGetClonesNo: {
-        CMC_Integer* result = CMC_VariableFactory::allocInteger();
-        if (result) result->setValue(target->getClonesNo());
-        return result;
-    }
+    case kGetClonesNo:
+        return CMC_VariableFactory::newInteger(target->getClonesNo());
     case kRemoveAllBehaviours:
         target->removeAllBehaviours();
         return nullptr;

@@ -1,5 +1,7 @@
 #include "script/CMC_Structure.h"
 
+#include <cstring>
+
 #include "foundation/CStringTokenizer.h"
 #include "foundation/CXVector.h"
 #include "script/CMC_Behaviour_Entry.h"
@@ -98,9 +100,14 @@ CXString CMC_Structure::shortName(const CXString& fullName) {
 }
 
 CMC_Variable* CMC_Structure::getField(const CXString& name) const {
+    // Statements look fields up on every run: the short name is compared in place.
+    const int wanted = name.getLength();
     for (int i = 0; i < m_fields->getCount(); ++i) {
         CMC_Variable* field = getField(i);
-        if (shortName(field->getName()).equals(name)) return field;
+        const CXString& full = field->getNameRef();
+        const int start = full.FindLast('_') + 1;
+        if (full.getLength() - start != wanted) continue;
+        if (std::memcmp(full.c_str() + start, name.c_str(), static_cast<size_t>(wanted)) == 0) return field;
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "script/CMC_Variable.h"
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CConfig.h"
 #include "foundation/CXArchive.h"
 #include "foundation/Crt.h"
@@ -150,40 +151,25 @@ CMC_Variable* CMC_Variable::resolve(CXString text) {
     if (text.GetAt(0) == '"') {
         CXString inner = text.Right(1);
         if (inner.IsString() && inner.lastChar() == '"') inner = inner.Left(inner.getLength() - 1);
-        CMC_String* value = CMC_VariableFactory::allocString();
-        value->setValue(inner);
-        return value;
+        return CMC_VariableFactory::newString(inner);
     }
     if (isNumber(text)) {
         if (text.Find('.') >= 0) {
-            CMC_Double* value = CMC_VariableFactory::allocDouble();
-            value->setValue(crt::atof(text.c_str()));
-            return value;
+            return CMC_VariableFactory::newDouble(crt::atof(text.c_str()));
         }
-        CMC_Integer* value = CMC_VariableFactory::allocInteger();
-        value->setValue(crt::atoi(text.c_str()));
-        return value;
+        return CMC_VariableFactory::newInteger(crt::atoi(text.c_str()));
     }
     if (text == "TRUE" || text == "FALSE") {
-        CMC_Bool* value = CMC_VariableFactory::allocBool();
-        value->setValue(text == "TRUE");
-        return value;
+        return CMC_VariableFactory::newBool(text == "TRUE");
     }
     // Also the empty text: an empty STRING.
-    CMC_String* value = CMC_VariableFactory::allocString();
-    value->setValue(text);
-    return value;
+    return CMC_VariableFactory::newString(text);
 }
 
 void CMC_Variable::putInt32(void* buffer, int offset, int32_t value) {
-    auto* bytes = static_cast<unsigned char*>(buffer) + offset;
-    auto bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
+    byteorder::writeLE32(static_cast<unsigned char*>(buffer) + offset, static_cast<uint32_t>(value));
 }
 
 int32_t CMC_Variable::getInt32(const void* buffer, int offset) {
-    const auto* bytes = static_cast<const unsigned char*>(buffer) + offset;
-    uint32_t bits = 0;
-    for (int i = 0; i < 4; ++i) bits |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-    return static_cast<int32_t>(bits);
+    return static_cast<int32_t>(byteorder::readLE32(static_cast<const unsigned char*>(buffer) + offset));
 }

@@ -4,6 +4,7 @@
 // change step with its events, and the literal rule of the statement language.
 #pragma once
 #include <cstdint>
+#include <typeinfo>
 
 #include "foundation/CXString.h"
 #include "script/CMC_Object.h"
@@ -86,6 +87,18 @@ public:
     // A pooled temporary holding the literal that the text spells.
     static CMC_Variable* resolve(CXString text);
     static bool isNumber(CXString text);
+    // One of the four basic types (INTEGER, STRING, BOOL, DOUBLE).
+    static bool isValueType(int type) {
+        return type == kInteger || type == kString || type == kBool || type == kDouble;
+    }
+    // The value as a T: a plain cast when its class is exactly T (type descriptors are
+    // unique within the engine library, so equal addresses mean the same class), else
+    // the full cast. Null for null.
+    template <class T>
+    static T* valueCast(CMC_Variable* value) {
+        if (value && &typeid(*value) == &typeid(T)) return static_cast<T*>(value);
+        return dynamic_cast<T*>(value);
+    }
 
     // -1 for a variable that belongs to no pool.
     int getPoolIndex() const { return m_poolIndex; }
@@ -99,21 +112,6 @@ protected:
     // Little-endian fields of the network form.
     static void putInt32(void* buffer, int offset, int32_t value);
     static int32_t getInt32(const void* buffer, int offset);
-    // Takes the other value as `type`: itself when it already is a `T`, else its
-    // conversion, which `release` must hand back (flush) after reading. Null when
-    // there is nothing to read.
-    template <class T>
-    static T* takeAs(CMC_Variable* other, int type, CMC_Variable** release) {
-        *release = nullptr;
-        if (!other) return nullptr;
-        if (other->getType() == type) {
-            if (auto* same = dynamic_cast<T*>(other)) return same;
-        }
-        CMC_Variable* converted = other->convert(type);
-        if (!converted || converted == other) return dynamic_cast<T*>(converted);
-        *release = converted;
-        return dynamic_cast<T*>(converted);
-    }
     // Raises "EVENT^" + the value's text, then the plain event when nothing took it.
     void raiseWithValue(const char* event);
     // The application's INI settings as the variable's container reaches them.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/ByteOrder.h"
+#include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_Double.h"
@@ -38,6 +40,8 @@ int poolOfType(int type) {
     default: return -1;
     }
 }
+
+int32_t le32(const void* p) { return static_cast<int32_t>(byteorder::readLE32(p)); }
 
 CMC_Variable* makeValue(int pool, int index) {
     const CXString name("f");
@@ -113,6 +117,19 @@ CMC_Double* CMC_VariableFactory::allocDouble() { return static_cast<CMC_Double*>
 CMC_Integer* CMC_VariableFactory::allocInteger() { return static_cast<CMC_Integer*>(allocate(kIntegerPool)); }
 CMC_String* CMC_VariableFactory::allocString() { return static_cast<CMC_String*>(allocate(kStringPool)); }
 
+namespace {
+template <class T, class V>
+T* allocSet(T* value, const V& content) {
+    value->setValue(content);
+    return value;
+}
+}  // namespace
+
+CMC_Bool* CMC_VariableFactory::newBool(bool value) { return allocSet(allocBool(), value); }
+CMC_Double* CMC_VariableFactory::newDouble(double value) { return allocSet(allocDouble(), value); }
+CMC_Integer* CMC_VariableFactory::newInteger(int32_t value) { return allocSet(allocInteger(), value); }
+CMC_String* CMC_VariableFactory::newString(const CXString& value) { return allocSet(allocString(), value); }
+
 void CMC_VariableFactory::free(CMC_Variable* value) {
     if (!value || !g_initialized) return;
     const int pool = poolOfType(value->getType());
@@ -143,13 +160,29 @@ CMC_Variable* CMC_VariableFactory::restore(CXArchive* archive) {
     return value;
 }
 
+bool CMC_VariableFactory::recordFits(CFile* file) {
+    const int64_t left = static_cast<int64_t>(file->Length()) - file->Tell();
+    if (left < 8) return false;
+    unsigned char head[8];
+    const int start = file->Tell();
+    const int got = file->Read(head, 8);
+    file->Seek(start, 0);
+    if (got != 8) return false;
+    switch (le32(head)) {
+    case CMC_Variable::kInteger:
+    case CMC_Variable::kBool:
+    case CMC_Variable::kDouble: return true;
+    case CMC_Variable::kString: {
+        const int32_t length = le32(head + 4);
+        return length >= 0 && 8 + static_cast<int64_t>(length) <= left;
+    }
+    default: return false;
+    }
+}
+
 CMC_Variable* CMC_VariableFactory::netrestore(void* buffer) {
     if (!buffer) return nullptr;
-    const unsigned char* bytes = static_cast<const unsigned char*>(buffer);
-    const int32_t tag = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                                             static_cast<uint32_t>(bytes[2]) << 16 |
-                                             static_cast<uint32_t>(bytes[3]) << 24);
-    const int pool = poolOfType(tag);
+    const int pool = poolOfType(le32(buffer));
     if (pool < 0) return nullptr;
     CMC_Variable* value = allocate(pool);
     value->netrestore(buffer);

@@ -7,6 +7,8 @@
 #pragma once
 #include <cstdint>
 
+class CFile;
+class CXString;
 class CXArchive;
 class CMC_Bool;
 class CMC_Double;
@@ -30,6 +32,11 @@ public:
     static CMC_Double* allocDouble();
     static CMC_Integer* allocInteger();
     static CMC_String* allocString();
+    // A pooled value set to `value` (through its setValue).
+    static CMC_Bool* newBool(bool value);
+    static CMC_Double* newDouble(double value);
+    static CMC_Integer* newInteger(int32_t value);
+    static CMC_String* newString(const CXString& value);
 
     // Marks a pooled value free; values without a pool index or of other types stay.
     static void free(CMC_Variable* value);
@@ -37,6 +44,10 @@ public:
     static CMC_Variable* copyVariable(CMC_Variable* value);
     // Reads an int32 tag and the value of that type; null for another tag.
     static CMC_Variable* restore(CXArchive* archive);
+    // Whether the record at the file's position has the tag of one of the four types
+    // and lies whole in what is left of the file; the position is kept. Loaders check
+    // each record before restore reads it.
+    static bool recordFits(CFile* file);
     // The same over a network form (the tag in its first four bytes, little-endian).
     static CMC_Variable* netrestore(void* buffer);
     // Every value of every pool becomes free.

@@ -35,30 +35,6 @@ int32_t toInt32(double v) {
     return static_cast<int32_t>(v);
 }
 
-CMC_Integer* newInteger(int value) {
-    CMC_Integer* result = CMC_VariableFactory::allocInteger();
-    if (result) result->setValue(value);
-    return result;
-}
-
-CMC_Double* newDouble(double value) {
-    CMC_Double* result = CMC_VariableFactory::allocDouble();
-    if (result) result->setValue(value);
-    return result;
-}
-
-CMC_String* newString(const CXString& value) {
-    CMC_String* result = CMC_VariableFactory::allocString();
-    if (result) result->setValue(value);
-    return result;
-}
-
-CMC_Bool* newBool(bool value) {
-    CMC_Bool* result = CMC_VariableFactory::allocBool();
-    if (result) result->setValue(value);
-    return result;
-}
-
 // Sets the target, then gives a new temporary of the same value (taken first).
 CMC_Variable* storeInteger(CMC_Integer* target, int value) {
     CMC_Integer* result = CMC_VariableFactory::allocInteger();
@@ -201,10 +177,10 @@ CMC_Variable* CMC_Variable_Runner::arithmetic(CMC_Variable* target, CXVector* ar
 CMC_Variable* CMC_Variable_Runner::get(CMC_Variable* target, CXVector* arguments) {
     switch (target->getType()) {
     case CMC_Variable::kInteger:
-        if (auto* v = dynamic_cast<CMC_Integer*>(target)) return newInteger(v->getValue());
+        if (auto* v = dynamic_cast<CMC_Integer*>(target)) return CMC_VariableFactory::newInteger(v->getValue());
         return nullptr;
     case CMC_Variable::kDouble:
-        if (auto* v = dynamic_cast<CMC_Double*>(target)) return newDouble(v->getValue());
+        if (auto* v = dynamic_cast<CMC_Double*>(target)) return CMC_VariableFactory::newDouble(v->getValue());
         return nullptr;
     case CMC_Variable::kString: {
         auto* v = dynamic_cast<CMC_String*>(target);
@@ -212,17 +188,17 @@ CMC_Variable* CMC_Variable_Runner::get(CMC_Variable* target, CXVector* arguments
         const CXString text = v->getValue();
         const int64_t length = text.getLength();
         const int count = argumentCount(arguments);
-        if (count == 0) return newString(text);
+        if (count == 0) return CMC_VariableFactory::newString(text);
         const int64_t i = parameterInt(arguments, 0);
         if (count == 1) {
             if (i < 0 || i >= length) return nullptr;
-            return newString(text.Mid(static_cast<int>(i), static_cast<int>(i) + 1));
+            return CMC_VariableFactory::newString(text.Mid(static_cast<int>(i), static_cast<int>(i) + 1));
         }
         const int64_t n = parameterInt(arguments, 1);
         if (i < 0 || i > length) return nullptr;
-        if (n == -1) return newString(text.Right(static_cast<int>(i)));
+        if (n == -1) return CMC_VariableFactory::newString(text.Right(static_cast<int>(i)));
         if (n < 0 || i + n > length) return nullptr;
-        return newString(text.Mid(static_cast<int>(i), static_cast<int>(i + n)));
+        return CMC_VariableFactory::newString(text.Mid(static_cast<int>(i), static_cast<int>(i + n)));
     }
     case CMC_Variable::kBool:
     case CMC_Variable::kExpression:
@@ -294,7 +270,7 @@ CMC_Variable* CMC_Variable_Runner::numericMethod(int id, CMC_Variable* target, C
     case kSgn: {
         if (!real) return nullptr;
         const double v = real->getValue();
-        return newInteger(v > 0.0 ? 1 : (v < 0.0 ? -1 : 0));
+        return CMC_VariableFactory::newInteger(v > 0.0 ? 1 : (v < 0.0 ? -1 : 0));
     }
     case kRound: {
         if (!real) return nullptr;
@@ -302,7 +278,7 @@ CMC_Variable* CMC_Variable_Runner::numericMethod(int id, CMC_Variable* target, C
         const int32_t hundredfold = toInt32(v * 100.0);
         const int32_t whole = toInt32(v);
         const bool up = hundredfold % 100 >= 50 && whole < INT32_MAX;
-        return newInteger(up ? whole + 1 : whole);
+        return CMC_VariableFactory::newInteger(up ? whole + 1 : whole);
     }
     case kMinA:
     case kMaxA: {
@@ -317,7 +293,7 @@ CMC_Variable* CMC_Variable_Runner::numericMethod(int id, CMC_Variable* target, C
     case kLength: {
         if (target->getType() == CMC_Variable::kString) {
             auto* text = dynamic_cast<CMC_String*>(target);
-            return text ? newInteger(text->getValue().getLength()) : nullptr;
+            return text ? CMC_VariableFactory::newInteger(text->getValue().getLength()) : nullptr;
         }
         if ((!integer && !real) || count < 2) return nullptr;
         const double x = parameterDouble(arguments, 0);
@@ -368,7 +344,7 @@ CMC_Variable* CMC_Variable_Runner::angleMethod(int id, CMC_Variable* target, CXV
 
 CMC_Variable* CMC_Variable_Runner::stringMethod(int id, CMC_Variable* target, CXVector* arguments) {
     auto* string = target->getType() == CMC_Variable::kString ? dynamic_cast<CMC_String*>(target) : nullptr;
-    if (!string) return id == kIsUpperLetter ? newBool(false) : nullptr;
+    if (!string) return id == kIsUpperLetter ? CMC_VariableFactory::newBool(false) : nullptr;
     const int count = argumentCount(arguments);
     const CXString text = string->getValue();
     const int64_t length = text.getLength();
@@ -393,8 +369,8 @@ CMC_Variable* CMC_Variable_Runner::stringMethod(int id, CMC_Variable* target, CX
         const CXString sought = getParameterText(arguments, 0);
         const int start = count >= 2 ? parameterInt(arguments, 1) : 0;
         if (start < 0 || start > length) return nullptr;
-        if (!sought.IsString()) return newInteger(start);
-        return newInteger(text.indexOf(sought, start));
+        if (!sought.IsString()) return CMC_VariableFactory::newInteger(start);
+        return CMC_VariableFactory::newInteger(text.indexOf(sought, start));
     }
     case kCut: {
         if (count < 2) return nullptr;
@@ -447,7 +423,7 @@ CMC_Variable* CMC_Variable_Runner::stringMethod(int id, CMC_Variable* target, CX
     }
     case kIsUpperLetter: {
         if (count < 1) return nullptr;
-        return newBool(text.IsUpper(parameterInt(arguments, 0)));
+        return CMC_VariableFactory::newBool(text.IsUpper(parameterInt(arguments, 0)));
     }
     default:
         return nullptr;
@@ -459,7 +435,7 @@ CMC_Variable* CMC_Variable_Runner::copyFile(CMC_ObjectsContainer* container, CXV
     CWindow* window = container ? container->getWindow() : nullptr;
     const CXString from = CPath::resolveFileNameEx(window, getParameterText(arguments, 0));
     const CXString to = CPath::resolveFileNameEx(window, getParameterText(arguments, 1));
-    return newBool(platform::copyFile(from.c_str(), to.c_str(), false));
+    return CMC_VariableFactory::newBool(platform::copyFile(from.c_str(), to.c_str(), false));
 }
 
 CMC_Variable* CMC_Variable_Runner::random(CMC_Variable* target, CXVector* arguments) {

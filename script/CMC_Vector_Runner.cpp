@@ -56,12 +56,6 @@ CMC_Vector* CMC_Vector_Runner::vectorArgument(CXVector* arguments, int i, CMC_Ob
     return dynamic_cast<CMC_Vector*>(container->getObject(unquoted(text->getValue())));
 }
 
-CMC_Variable* CMC_Vector_Runner::newDouble(double value) {
-    CMC_Double* result = CMC_VariableFactory::allocDouble();
-    if (result) result->setValue(value);
-    return result;
-}
-
 CMC_Variable* CMC_Vector_Runner::run(int id, CMC_Object* target, CMC_ObjectsContainer* container,
                                      CXVector* arguments) {
     auto* vector = dynamic_cast<CMC_Vector*>(target);
@@ -82,19 +76,19 @@ CMC_Variable* CMC_Vector_Runner::run(int id, CMC_Object* target, CMC_ObjectsCont
         if (count < 1) return nullptr;
         const int index = parameterInt(arguments, 0);
         if (index < 0 || index >= vector->getSize()) return nullptr;
-        return newDouble(vector->getComponent(index));
+        return CMC_VariableFactory::newDouble(vector->getComponent(index));
     }
     case kGetSize:
         return getSize(vector, arguments);
     case kVMul:
         return nullptr;
     case kSMul:
-        return newDouble(vector->dot(vectorArgument(arguments, 0, container)));
+        return CMC_VariableFactory::newDouble(vector->dot(vectorArgument(arguments, 0, container)));
     case kMul:
         if (count >= 1) vector->mul(parameterDouble(arguments, 0));
         return nullptr;
     case kLen:
-        return newDouble(vector->length());
+        return CMC_VariableFactory::newDouble(vector->length());
     case kNormalize:
         vector->normalize();
         return nullptr;
@@ -129,9 +123,7 @@ CMC_Variable* CMC_Vector_Runner::getSize(CMC_Vector* vector, CXVector* arguments
             }
         }
     }
-    CMC_Integer* result = CMC_VariableFactory::allocInteger();
-    if (result) result->setValue(vector->getSize());
-    return result;
+    return CMC_VariableFactory::newInteger(vector->getSize());
 }
 
 void CMC_Vector_Runner::set(CMC_Vector* vector, CMC_ObjectsContainer* container, CXVector* arguments) {

@@ -46,5 +46,4 @@ public:
 private:
     CMC_Variable* getSize(CMC_Vector* vector, CXVector* arguments);
     void set(CMC_Vector* vector, CMC_ObjectsContainer* container, CXVector* arguments);
-    static CMC_Variable* newDouble(double value);
 };

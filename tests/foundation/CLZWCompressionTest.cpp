@@ -20,13 +20,17 @@ uint32_t u32(const Bytes& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
-Bytes lzwPack(const Bytes& in) {
-    CLZWCompression codec(raw(in), static_cast<int>(in.size()));
+// The whole block either codec makes of the bytes.
+template <class Codec>
+Bytes pack(const Bytes& in) {
+    Codec codec(raw(in), static_cast<int>(in.size()));
     int length = -1;
     std::unique_ptr<char[]> out(codec.compress(length));
     EXPECT_NE(out, nullptr);
     return Bytes(out.get(), out.get() + length);
 }
+Bytes lzwPack(const Bytes& in) { return pack<CLZWCompression>(in); }
+Bytes lzoPack(const Bytes& in) { return pack<CLZWCompression2>(in); }
 
 bool lzwUnpack(const Bytes& block, Bytes* out) {
     CLZWCompression codec(raw(block), static_cast<int>(block.size()));
@@ -197,14 +201,6 @@ TEST(CLZWCompression, CorruptBlocksGiveNull) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(lzwUnpack(c.block, &out));
     }
-}
-
-Bytes lzoPack(const Bytes& in) {
-    CLZWCompression2 codec(raw(in), static_cast<int>(in.size()));
-    int length = -1;
-    std::unique_ptr<char[]> out(codec.compress(length));
-    EXPECT_NE(out, nullptr);
-    return Bytes(out.get(), out.get() + length);
 }
 
 bool lzoUnpack(const Bytes& block, Bytes* out) {

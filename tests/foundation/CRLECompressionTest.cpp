@@ -13,18 +13,13 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes packChars(const Bytes& in) {
+// Encodes with the word (16-bit unit) or the byte code.
+Bytes pack(bool words, const Bytes& in) {
     int length = -1;
-    std::unique_ptr<char[]> p(CRLECompression::__compresschar(
-        reinterpret_cast<char*>(const_cast<uint8_t*>(in.data())), static_cast<int>(in.size()), &length));
-    EXPECT_NE(p, nullptr);
-    return Bytes(p.get(), p.get() + length);
-}
-
-Bytes packWords(const Bytes& in) {
-    int length = -1;
-    std::unique_ptr<char[]> p(CRLECompression::__compress(
-        reinterpret_cast<char*>(const_cast<uint8_t*>(in.data())), static_cast<int>(in.size()), &length));
+    char* src = reinterpret_cast<char*>(const_cast<uint8_t*>(in.data()));
+    const int size = static_cast<int>(in.size());
+    std::unique_ptr<char[]> p(words ? CRLECompression::__compress(src, size, &length)
+                                    : CRLECompression::__compresschar(src, size, &length));
     EXPECT_NE(p, nullptr);
     return Bytes(p.get(), p.get() + length);
 }
@@ -53,13 +48,26 @@ Bytes sawtooth(size_t n) {
     return out;
 }
 
+struct KnownVector {
+    const char* name;
+    Bytes input;
+    Bytes packed;
+};
+
+// Each input packs to exactly its bytes, which unpack to the input again.
+void expectKnownVectors(bool words, const std::vector<KnownVector>& cases) {
+    for (const KnownVector& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(pack(words, c.input), c.packed);
+        bool ok = false;
+        EXPECT_EQ(unpack(words, c.packed, static_cast<int>(c.input.size()), &ok), c.input);
+        EXPECT_TRUE(ok);
+    }
+}
+
 TEST(CRLECompression, ByteCodeKnownVectors) {
     const Bytes saw200 = sawtooth(200);
-    struct Case {
-        const char* name;
-        Bytes input;
-        Bytes packed;
-    } cases[] = {
+    const std::vector<KnownVector> cases = {
         {"empty", {}, {}},
         {"four equal", repeat('a', 4), {0x84, 'a'}},
         {"three equal stay literal", repeat('a', 3), {0x03, 'a', 'a', 'a'}},
@@ -81,21 +89,11 @@ TEST(CRLECompression, ByteCodeKnownVectors) {
               {72},
               Bytes(saw200.begin() + 128, saw200.end())})},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(packChars(c.input), c.packed);
-        bool ok = false;
-        EXPECT_EQ(unpack(false, c.packed, static_cast<int>(c.input.size()), &ok), c.input);
-        EXPECT_TRUE(ok);
-    }
+    expectKnownVectors(false, cases);
 }
 
 TEST(CRLECompression, WordCodeKnownVectors) {
-    struct Case {
-        const char* name;
-        Bytes input;
-        Bytes packed;
-    } cases[] = {
+    const std::vector<KnownVector> cases = {
         {"empty", {}, {}},
         {"five equal units", {1, 2, 1, 2, 1, 2, 1, 2, 1, 2}, {0x85, 1, 2}},
         {"three equal units stay literal", {1, 2, 1, 2, 1, 2}, {0x03, 1, 2, 1, 2, 1, 2}},
@@ -103,13 +101,7 @@ TEST(CRLECompression, WordCodeKnownVectors) {
         {"literal units", {1, 1, 1, 2, 2, 1}, {0x03, 1, 1, 1, 2, 2, 1}},
         {"128 equal units", cat({repeat(7, 256)}), {0xFF, 7, 7, 0x01, 7, 7}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(packWords(c.input), c.packed);
-        bool ok = false;
-        EXPECT_EQ(unpack(true, c.packed, static_cast<int>(c.input.size()), &ok), c.input);
-        EXPECT_TRUE(ok);
-    }
+    expectKnownVectors(true, cases);
 }
 
 TEST(CRLECompression, RoundTripsMixedAndIncompressibleData) {
@@ -122,7 +114,7 @@ TEST(CRLECompression, RoundTripsMixedAndIncompressibleData) {
         mixed.insert(mixed.end(), noise.begin(), noise.begin() + static_cast<long>(run % 300));
     }
     for (const Bytes* data : {&noise, &mixed}) {
-        Bytes packed = packChars(*data);
+        Bytes packed = pack(false, *data);
         bool ok = false;
         EXPECT_EQ(unpack(false, packed, static_cast<int>(data->size()), &ok), *data);
         EXPECT_TRUE(ok);
@@ -130,7 +122,7 @@ TEST(CRLECompression, RoundTripsMixedAndIncompressibleData) {
 
         Bytes even = *data;
         if (even.size() % 2) even.pop_back();
-        packed = packWords(even);
+        packed = pack(true, even);
         EXPECT_EQ(unpack(true, packed, static_cast<int>(even.size()), &ok), even);
         EXPECT_TRUE(ok);
     }

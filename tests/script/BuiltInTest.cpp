@@ -18,15 +18,9 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-void append(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
-
-Lines object(const std::string& name, const std::string& type, const Lines& properties = {}) {
-    Lines lines = {"OBJECT=" + name, name + ":TYPE=" + type};
-    for (const std::string& p : properties) lines.push_back(name + ":" + p);
-    return lines;
-}
+using test::append;
+using test::Lines;
+using test::object;
 
 Lines integers(std::initializer_list<const char*> names) {
     Lines lines;

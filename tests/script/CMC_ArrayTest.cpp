@@ -65,6 +65,24 @@ protected:
         array->setSendOnChange(true);
     }
 
+    // A table row: an array "A" of the `start` literals, changed by `op`, then holding
+    // `expected` (typed).
+    struct OpCase {
+        const char* what;
+        std::vector<const char*> start;
+        std::function<void(CMC_Array*)> op;
+        const char* expected;
+    };
+    void runCases(const std::vector<OpCase>& cases) {
+        for (const OpCase& c : cases) {
+            SCOPED_TRACE(c.what);
+            CMC_Array* array = make("A");
+            for (const char* l : c.start) array->add(lit(l));
+            c.op(array);
+            EXPECT_EQ(typed(array), c.expected);
+        }
+    }
+
     RunnerWorld w;
     std::vector<std::string> log;
 };
@@ -72,13 +90,7 @@ protected:
 // ---- element operations ---------------------------------------------------------
 
 TEST_F(ArrayTest, ElementOperationsAtEveryPosition) {
-    struct Case {
-        const char* what;
-        std::vector<const char*> start;
-        std::function<void(CMC_Array*)> op;
-        const char* expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<OpCase> cases = {
         {"add", {"1", "2"}, [](CMC_Array* a) { a->add(lit("\"x\"")); }, "I:1,I:2,S:x"},
         {"insert first", {"1", "2"}, [](CMC_Array* a) { a->insertAt(0, lit("9")); }, "I:9,I:1,I:2"},
         {"insert last index", {"1", "2"}, [](CMC_Array* a) { a->insertAt(1, lit("9")); }, "I:1,I:9,I:2"},
@@ -103,13 +115,7 @@ TEST_F(ArrayTest, ElementOperationsAtEveryPosition) {
          "S:TILE_1,S:TILE_2,S:TILE_3"},
         {"add no clones", {}, [](CMC_Array* a) { a->addClones(CXString("TILE"), 3, 1); }, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CMC_Array* array = make("A");
-        for (const char* l : c.start) array->add(lit(l));
-        c.op(array);
-        EXPECT_EQ(typed(array), c.expected);
-    }
+    runCases(cases);
     CMC_Array* array = make("A", {"1"});
     EXPECT_EQ(array->get(1), nullptr);
     EXPECT_EQ(array->get(-1), nullptr);
@@ -228,13 +234,7 @@ TEST_F(ArrayTest, MarkerStepsWrapAndStayInRange) {
 // ---- arithmetic and events ------------------------------------------------------
 
 TEST_F(ArrayTest, ArithmeticKeepsEachElementsType) {
-    struct Case {
-        const char* what;
-        std::vector<const char*> start;
-        std::function<void(CMC_Array*)> op;
-        const char* expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<OpCase> cases = {
         {"sum", {"1", "2"}, [](CMC_Array* a) { a->sum(lit("5")); }, "I:6,I:7"},
         {"sub", {"1", "2.5"}, [](CMC_Array* a) { a->sub(lit("1")); }, "I:0,D:1.50000"},
         {"mul", {"3", "\"4\""}, [](CMC_Array* a) { a->mul(lit("2")); }, "I:6,S:4"},
@@ -250,13 +250,7 @@ TEST_F(ArrayTest, ArithmeticKeepsEachElementsType) {
         {"at negative", {"1"}, [](CMC_Array* a) { a->modat(-1, lit("5")); }, "I:1"},
         {"at in empty", {}, [](CMC_Array* a) { a->addat(0, lit("5")); }, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CMC_Array* array = make("A");
-        for (const char* l : c.start) array->add(lit(l));
-        c.op(array);
-        EXPECT_EQ(typed(array), c.expected);
-    }
+    runCases(cases);
 }
 
 TEST_F(ArrayTest, RangeArithmeticUsesTheNamedArrayOrTheElementItself) {
@@ -383,13 +377,7 @@ TEST_F(ArrayTest, SortIsStableAndDescendingReversesIt) {
 }
 
 TEST_F(ArrayTest, ShiftsClearByTypeAndRotationsKeepValues) {
-    struct Case {
-        const char* what;
-        std::vector<const char*> start;
-        std::function<void(CMC_Array*)> op;
-        const char* expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<OpCase> cases = {
         {"shift left", {"1", "2", "3"}, [](CMC_Array* a) { a->shiftLeft(); }, "I:2,I:3,I:0"},
         {"rotate left", {"1", "2", "3"}, [](CMC_Array* a) { a->rotateLeft(); }, "I:2,I:3,I:1"},
         {"shift right", {"1", "2", "3"}, [](CMC_Array* a) { a->shiftRight(); }, "I:0,I:1,I:2"},
@@ -401,13 +389,7 @@ TEST_F(ArrayTest, ShiftsClearByTypeAndRotationsKeepValues) {
         {"shift empty", {}, [](CMC_Array* a) { a->shiftLeft(); a->shiftRight(); }, ""},
         {"rotate empty", {}, [](CMC_Array* a) { a->rotateLeft(); a->rotateRight(); }, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CMC_Array* array = make("A");
-        for (const char* l : c.start) array->add(lit(l));
-        c.op(array);
-        EXPECT_EQ(typed(array), c.expected);
-    }
+    runCases(cases);
 }
 
 // ---- persistence ----------------------------------------------------------------

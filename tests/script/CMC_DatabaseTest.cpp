@@ -174,8 +174,6 @@ TEST_F(DatabaseTest, FindMissesLeaveTheShownRow) {
 
 TEST_F(DatabaseTest, CursorFieldsWriteTheRowThroughScripts) {
     loadRows("a|1|TRUE\nb|2|FALSE\n");
-    // A "NAME|FIELD^METHOD" target is bound when its statement is parsed, so the row
-    // is chosen in a behaviour of its own.
     test::runCode(scene, "{DB^SELECT(1);}");
     test::runCode(scene, "{DB_CURSOR|SCORE^SET(99);N^SET(DB_CURSOR|SCORE);T^SET(DB_CURSOR|NAME);}");
     EXPECT_EQ(test::intValue(scene, "N"), 99);

@@ -330,6 +330,36 @@ TEST_F(ObjectTest, HandlersMayRemoveEntriesWhileTheyRun) {
     EXPECT_FALSE(l->isEventHandled(3));
 }
 
+TEST_F(ObjectTest, HandlersRaiseEventsInsideARaise) {
+    // Every look-up shares one key: inner raises of other keys, objects and the same
+    // key must leave the outer raise walking its own list.
+    RecordingBehaviour* a = behaviour("A");
+    RecordingBehaviour* b = behaviour("B");
+    RecordingBehaviour* c = behaviour("C");
+    RecordingBehaviour* d = behaviour("D");
+    Lamp* l = lamp("L");
+    Lamp* m = lamp("M");
+    l->overideSignals(false);
+    l->addBehaviour("ONCLICK", a, nullptr, nullptr);
+    l->addBehaviour("ONCLICK", b, nullptr, nullptr);
+    l->addBehaviour("ONCLICKED", d, nullptr, nullptr);
+    m->addBehaviour("ONSIGNAL^HIT", c, nullptr, nullptr);
+    std::string order;
+    a->onRun = [&](CMC_Object*) {
+        order += 'a';
+        if (a->count() > 1) return;
+        EXPECT_TRUE(m->onSignal(CXString("ONSIGNAL"), CXString("HIT")));
+        EXPECT_TRUE(l->onSignal("ONCLICKED"));
+        EXPECT_TRUE(l->onSignal("ONCLICK"));
+        EXPECT_TRUE(l->onSignal(CXString("ONCLICKED"), CXString("X")));
+    };
+    b->onRun = [&](CMC_Object*) { order += 'b'; };
+    c->onRun = [&](CMC_Object*) { order += 'c'; };
+    d->onRun = [&](CMC_Object*) { order += 'd'; };
+    EXPECT_TRUE(l->onSignal("ONCLICK"));
+    EXPECT_EQ(order, "acdabdb");
+}
+
 TEST_F(ObjectTest, RemovingByScopeAndSceneDone) {
     RecordingBehaviour* a = behaviour("A");
     TestScene other("OTHER", world.window());

@@ -17,16 +17,9 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-void append(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
-
-// An object of a type with properties, as definition-file lines.
-Lines object(const std::string& name, const std::string& type, const Lines& properties = {}) {
-    Lines lines = {"OBJECT=" + name, name + ":TYPE=" + type};
-    for (const std::string& p : properties) lines.push_back(name + ":" + p);
-    return lines;
-}
+using test::append;
+using test::Lines;
+using test::object;
 
 // A condition object whose events count themselves in NAME_OK and NAME_FAIL.
 Lines counted(const std::string& name, const std::string& type, const Lines& properties) {

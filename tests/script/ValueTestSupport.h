@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
 #include "foundation/CXString.h"
 #include "script/CMC_Behaviour.h"
@@ -16,7 +15,7 @@
 #include "script/CMC_Integer.h"
 #include "script/CMC_String.h"
 #include "script/CMC_VariableFactory.h"
-#include "support/TempDir.h"
+#include "support/ScriptTestSupport.h"
 
 namespace valuetest {
 
@@ -35,28 +34,8 @@ protected:
 // Bytes of an archive written by `write`, and an archive over given bytes.
 class ArchiveBytes {
 public:
-    std::string store(const std::function<void(CXArchive&)>& write) {
-        {
-            CFile file(nullptr, name(), CFile::kUpdate | CFile::kBinary);
-            EXPECT_EQ(file.LastError(), 0);
-            CXArchive archive(&file, true);
-            write(archive);
-            file.Close();
-        }
-        return m_tmp.read("archive.bin");
-    }
-    void load(const std::string& bytes, const std::function<void(CXArchive&)>& read) {
-        m_tmp.write("archive.bin", bytes);
-        CFile file(nullptr, name(), CFile::kRead | CFile::kBinary);
-        EXPECT_EQ(file.LastError(), 0);
-        CXArchive archive(&file, false);
-        read(archive);
-        file.Close();
-    }
-
-private:
-    CXString name() const { return CXString(m_tmp.engine("archive.bin").c_str()); }
-    test::TempDir m_tmp;
+    std::string store(const std::function<void(CXArchive&)>& write) { return test::archiveBytes(write); }
+    void load(const std::string& bytes, const std::function<void(CXArchive&)>& read) { test::readArchive(bytes, read); }
 };
 
 inline std::string bytes(std::initializer_list<int> values) {
@@ -65,12 +44,8 @@ inline std::string bytes(std::initializer_list<int> values) {
     return out;
 }
 
-inline std::string le32(int32_t v) {
-    auto u = static_cast<uint32_t>(v);
-    return bytes({int(u & 0xFF), int((u >> 8) & 0xFF), int((u >> 16) & 0xFF), int(u >> 24)});
-}
-
-inline std::string archiveString(const std::string& text) { return le32(static_cast<int32_t>(text.size())) + text; }
+using test::archiveString;
+using test::le32;
 
 // A behaviour that logs its name, and the caller's text at the time, on each run,
 // and may run an action of its own.

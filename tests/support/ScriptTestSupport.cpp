@@ -210,6 +210,14 @@ void readArchive(const std::string& bytes, const std::function<void(CXArchive&)>
     read(archive);
 }
 
+Lines object(const std::string& name, const std::string& type, const Lines& properties) {
+    Lines lines = {"OBJECT=" + name, name + ":TYPE=" + type};
+    for (const std::string& p : properties) lines.push_back(name + ":" + p);
+    return lines;
+}
+
+void append(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
+
 std::string le32(int32_t value) {
     const uint32_t v = static_cast<uint32_t>(value);
     std::string out;

@@ -121,6 +121,12 @@ bool hasObject(CMC_ObjectsContainer* scene, const char* name);
 // A new argument array of copies of the texts, as behaviours receive "$1"...
 CXArray* makeArguments(std::initializer_list<const char*> texts);
 
+// Definition-file lines: an object of a type with its properties ("NAME:KEY=VALUE"
+// texts given as "KEY=VALUE"), and lists of such lines joined.
+using Lines = std::vector<std::string>;
+Lines object(const std::string& name, const std::string& type, const Lines& properties = {});
+void append(Lines& lines, const Lines& more);
+
 // A new element with the given properties in order (the caller owns it).
 CMElement* makeElement(const char* name, std::initializer_list<std::pair<const char*, const char*>> properties = {});
 
