@@ -189,6 +189,27 @@ CMC_Variable* CMC_VariableFactory::netrestore(void* buffer) {
     return value;
 }
 
+CMC_Variable* CMC_VariableFactory::netrestore(const void* buffer, int32_t size) {
+    if (!buffer || size < 4) return nullptr;
+    const auto* bytes = static_cast<const unsigned char*>(buffer);
+    switch (le32(bytes)) {
+    case CMC_Variable::kInteger:
+        if (size < 8) return nullptr;
+        break;
+    case CMC_Variable::kBool:
+        if (size < 5) return nullptr;
+        break;
+    case CMC_Variable::kDouble:
+        if (size < 12) return nullptr;
+        break;
+    case CMC_Variable::kString:
+        if (!std::memchr(bytes + 4, 0, static_cast<size_t>(size - 4))) return nullptr;
+        break;
+    default: return nullptr;
+    }
+    return netrestore(const_cast<unsigned char*>(bytes));
+}
+
 uint32_t CMC_VariableFactory::generation() { return g_generation; }
 
 void CMC_VariableFactory::clearPool() {

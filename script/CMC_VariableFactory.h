@@ -49,7 +49,12 @@ public:
     // each record before restore reads it.
     static bool recordFits(CFile* file);
     // The same over a network form (the tag in its first four bytes, little-endian).
+    // Reads as far as the form of the tag says (a STRING up to its zero byte): only
+    // for buffers known to hold a whole form.
     static CMC_Variable* netrestore(void* buffer);
+    // The same over `size` bytes from outside (a network frame): null, and nothing
+    // taken from a pool, when they do not hold the whole form of their tag.
+    static CMC_Variable* netrestore(const void* buffer, int32_t size);
     // Every value of every pool becomes free.
     static void clearPool();
     // Grows by one at every clearPool and done: a value handed out in an earlier

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "foundation/CXArchive.h"
 #include "script/CMC_Bool.h"
@@ -156,4 +159,48 @@ TEST_F(FactoryTest, NetrestoreReadsTheNetworkForm) {
     EXPECT_EQ(CMC_VariableFactory::netrestore(const_cast<unsigned char*>(other)), nullptr);
     EXPECT_EQ(CMC_VariableFactory::netrestore(nullptr), nullptr);
     EXPECT_EQ(CMC_VariableFactory::inUseCount(1), before);
+}
+
+// A frame from the network is read only within its own bytes: a form cut short
+// (a STRING without its terminating zero among them) gives nothing.
+TEST_F(FactoryTest, NetrestoreOfAFrameStaysInsideItsBytes) {
+    struct Case {
+        std::vector<unsigned char> bytes;
+        int type;  // 0: nothing
+    };
+    const Case cases[] = {
+        {{1, 0, 0, 0, 42, 0, 0, 0}, 1},
+        {{1, 0, 0, 0, 42, 0, 0}, 0},
+        {{3, 0, 0, 0, 1}, 3},
+        {{3, 0, 0, 0}, 0},
+        {{4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F}, 4},
+        {{4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF0}, 0},
+        {{2, 0, 0, 0, 'h', 'i', 0}, 2},
+        {{2, 0, 0, 0, 0}, 2},
+        {{2, 0, 0, 0, 'h', 'i'}, 0},
+        {{2, 0, 0, 0}, 0},
+        {{2, 0, 0}, 0},
+        {{}, 0},
+    };
+    for (const Case& c : cases) {
+        // Each frame in a block of exactly its size, so a read past it is caught.
+        std::unique_ptr<unsigned char[]> frame(new unsigned char[c.bytes.size()]);
+        std::copy(c.bytes.begin(), c.bytes.end(), frame.get());
+        const int before = CMC_VariableFactory::inUseCount(2);
+        CMC_Variable* v = CMC_VariableFactory::netrestore(frame.get(), static_cast<int32_t>(c.bytes.size()));
+        if (!c.type) {
+            EXPECT_EQ(v, nullptr) << c.bytes.size();
+            EXPECT_EQ(CMC_VariableFactory::inUseCount(2), before);
+            continue;
+        }
+        ASSERT_NE(v, nullptr) << c.bytes.size();
+        EXPECT_EQ(v->getType(), c.type);
+        CMC_Object::flush(v);
+    }
+    const unsigned char text[7] = {2, 0, 0, 0, 'h', 'i', 0};
+    CMC_Variable* v = CMC_VariableFactory::netrestore(text, 7);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->toString(), CXString("hi"));
+    EXPECT_EQ(CMC_VariableFactory::netrestore(nullptr, 8), nullptr);
+    EXPECT_EQ(CMC_VariableFactory::netrestore(text, -1), nullptr);
 }
