@@ -34,12 +34,6 @@ void CMC_Database_Runner::prepareMthHashSet() {
     putMethod("GETCURSORPOS", kGetCursorPos);
 }
 
-CMC_Variable* CMC_Database_Runner::integer(int value) {
-    CMC_Integer* result = CMC_VariableFactory::allocInteger();
-    if (result) result->setValue(value);
-    return result;
-}
-
 void CMC_Database_Runner::addRow(CMC_Database* database, CMC_ObjectsContainer* container, CXVector* arguments,
                                  int position, int argument) {
     CMC_Structure* record = nullptr;
@@ -92,7 +86,7 @@ CMC_Variable* CMC_Database_Runner::run(int id, CMC_Object* target, CMC_ObjectsCo
         if (count < 3) return nullptr;
         const CXString field = getParameterText(arguments, 0);
         const int start = parameterInt(arguments, 2);
-        return integer(database->find(field, getParameter(arguments, 1), start));
+        return CMC_VariableFactory::newInteger(database->find(field, getParameter(arguments, 1), start));
     }
     case kSelect:
         if (count >= 1) database->select(parameterInt(arguments, 0));
@@ -104,7 +98,7 @@ CMC_Variable* CMC_Database_Runner::run(int id, CMC_Object* target, CMC_ObjectsCo
         database->prev();
         return nullptr;
     case kGetRowsNo:
-        return integer(database->getRows());
+        return CMC_VariableFactory::newInteger(database->getRows());
     case kRemoveAt:
         if (count >= 1) database->removeAt(parameterInt(arguments, 0));
         return nullptr;
@@ -116,7 +110,7 @@ CMC_Variable* CMC_Database_Runner::run(int id, CMC_Object* target, CMC_ObjectsCo
         }
         return nullptr;
     case kGetCursorPos:
-        return integer(database->getCursorPos());
+        return CMC_VariableFactory::newInteger(database->getCursorPos());
     default:
         return CMC_Runner::run(id, target, container, arguments);
     }

@@ -35,5 +35,4 @@ private:
     // any other text is the row itself (a copy of the model filled from it).
     void addRow(CMC_Database* database, CMC_ObjectsContainer* container, CXVector* arguments, int position,
                 int argument);
-    static CMC_Variable* integer(int value);
 };
