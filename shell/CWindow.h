@@ -7,8 +7,11 @@
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
 
+class CCollisionInspector;
 class CCommandLine6;
 class CConfig;
+class CRefreshScreen;
+class CSurface;
 class CLanguageOSVer;
 class CPublicTrash;
 class CXTimer;
@@ -45,6 +48,14 @@ public:
     CConfig* getConfig() const { return m_config; }
     void setConfig(CConfig* config) { m_config = config; }
 
+    // The display the graphics draw on. Null (and false) until the host creates the display;
+    // the collision inspector exists once input is wired. Tests set the fields on a window of
+    // their own.
+    virtual CSurface* GetSurface() const { return m_surface; }
+    virtual bool isVMem() const { return m_videoMemory; }
+    virtual CRefreshScreen* GetRefreshScreenInterface() const { return m_refreshScreen; }
+    virtual CCollisionInspector* getCollisionInspectorInterface() const { return m_collisionInspector; }
+
     // The window's log; writes nothing anywhere.
     static void toLog(CXString text, bool flag);
 
@@ -61,6 +72,10 @@ protected:
     CPublicTrash* m_publicTrash = nullptr;
     CCommandLine6* m_commandLine = nullptr;
     CConfig* m_config = nullptr;
+    CSurface* m_surface = nullptr;
+    bool m_videoMemory = false;
+    CRefreshScreen* m_refreshScreen = nullptr;
+    CCollisionInspector* m_collisionInspector = nullptr;
 
 private:
     static CXString s_cdPath;
