@@ -522,14 +522,54 @@ bool removeFile(const char* enginePath) {
     return ok;
 }
 
+namespace {
+
+// Renames without replacing an existing target, in one step where the file
+// system allows it. Where it refuses RENAME_NOREPLACE, a hard link and an unlink
+// do the same: link fails on an existing name as well.
+bool renameNoReplace(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+    struct stat st;
+    if (lstat(from.c_str(), &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) {
+        // A folder cannot be hard-linked; mkdir reserves the name (it fails on
+        // any existing one) and the rename then replaces that empty folder.
+        if (mkdir(to.c_str(), 0700) != 0) return false;
+        if (rename(from.c_str(), to.c_str()) != 0) {
+            const int error = errno;
+            rmdir(to.c_str());
+            errno = error;
+            return false;
+        }
+        return true;
+    }
+    if (link(from.c_str(), to.c_str()) != 0) {
+        // Without hard links either, a check before the rename is all there is.
+        if (errno != EPERM && errno != EOPNOTSUPP) return false;
+        if (lstat(to.c_str(), &st) == 0 || errno != ENOENT) {
+            errno = EEXIST;
+            return false;
+        }
+        return rename(from.c_str(), to.c_str()) == 0;
+    }
+    if (unlink(from.c_str()) != 0) {
+        const int error = errno;
+        unlink(to.c_str());
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool renameFile(const char* fromEnginePath, const char* toEngine) {
     const std::string from = toNativePath(fromEnginePath);
     const std::string to = toNativePath(toEngine);
     if (from.empty() || to.empty()) return false;
     // MoveFile does not replace an existing target.
-    struct stat st;
-    if (lstat(to.c_str(), &st) == 0) return false;
-    const bool ok = rename(from.c_str(), to.c_str()) == 0;
+    const bool ok = renameNoReplace(from, to);
     invalidateParent(from);
     invalidateParent(to);
     return ok;
@@ -559,15 +599,27 @@ bool copyFile(const char* fromEnginePath, const char* toEngine, bool failIfExist
     const std::string from = toNativePath(fromEnginePath);
     const std::string to = toNativePath(toEngine);
     if (from.empty() || to.empty()) return false;
-    struct stat st;
-    if (stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    if (failIfExists && lstat(to.c_str(), &st) == 0) return false;
     const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return false;
-    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    struct stat source;
+    if (fstat(in, &source) != 0 || !S_ISREG(source.st_mode)) {
+        close(in);
+        return false;
+    }
+    // The target is opened without truncating it, so that a copy onto the
+    // source itself (another spelling, a link) is seen before a byte is lost;
+    // with failIfExists the creation itself is the test (O_EXCL).
+    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : 0), 0666);
     invalidateParent(to);
     if (out < 0) {
         close(in);
+        return false;
+    }
+    struct stat target;
+    if (fstat(out, &target) != 0 || (target.st_dev == source.st_dev && target.st_ino == source.st_ino) ||
+        (S_ISREG(target.st_mode) && ftruncate(out, 0) != 0)) {
+        close(in);
+        close(out);
         return false;
     }
     bool ok = true;

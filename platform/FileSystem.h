@@ -100,6 +100,10 @@ bool isDirectory(const char* enginePath);
 int64_t fileSize(const char* enginePath);
 
 // DeleteFile, MoveFile, CreateDirectory, RemoveDirectory, CopyFile: true on success.
+// renameFile never replaces an existing target, and copyFile with failIfExists
+// never overwrites one; both decide that in the same call that acts, so a file
+// appearing in between is not lost. A copy onto the source itself (the same
+// file under another spelling or through a link) fails and leaves it whole.
 bool removeFile(const char* enginePath);
 bool renameFile(const char* fromEnginePath, const char* toEnginePath);
 bool makeDirectory(const char* enginePath);

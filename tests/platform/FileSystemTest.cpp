@@ -123,6 +123,35 @@ TEST(FileSystemPath, EngineWritesRefreshTheListing) {
     EXPECT_FALSE(platform::removeFile(tmp.engine("dane\\sub").c_str()));
 }
 
+// Copies and renames never destroy what is already there: not the source under
+// another spelling of its name, not an existing target.
+TEST(FileSystemFiles, CopiesAndRenamesKeepExistingFiles) {
+    test::TempDir tmp;
+    tmp.write("same.txt", "source bytes");
+    tmp.write("other.txt", "other bytes");
+    const std::string same = tmp.engine("same.txt");
+    for (const char* onto : {"same.txt", "SAME.TXT"}) {
+        for (bool failIfExists : {false, true}) {
+            SCOPED_TRACE(std::string(onto) + (failIfExists ? " failIfExists" : ""));
+            EXPECT_FALSE(platform::copyFile(same.c_str(), tmp.engine(onto).c_str(), failIfExists));
+            EXPECT_EQ(tmp.read("same.txt"), "source bytes");
+        }
+    }
+    EXPECT_FALSE(platform::copyFile(same.c_str(), tmp.engine("OTHER.txt").c_str(), true));
+    EXPECT_EQ(tmp.read("other.txt"), "other bytes");
+    EXPECT_TRUE(platform::copyFile(same.c_str(), tmp.engine("OTHER.txt").c_str(), false));
+    EXPECT_EQ(tmp.read("other.txt"), "source bytes");
+
+    tmp.write("other.txt", "other bytes");
+    EXPECT_FALSE(platform::renameFile(same.c_str(), tmp.engine("Other.TXT").c_str()));
+    EXPECT_EQ(tmp.read("same.txt"), "source bytes");
+    EXPECT_EQ(tmp.read("other.txt"), "other bytes");
+    tmp.mkdir("Folder");
+    EXPECT_FALSE(platform::renameFile(tmp.engine("folder").c_str(), tmp.engine("other.txt").c_str()));
+    EXPECT_TRUE(platform::renameFile(tmp.engine("folder").c_str(), tmp.engine("Moved").c_str()));
+    EXPECT_TRUE(platform::isDirectory(tmp.engine("moved").c_str()));
+}
+
 TEST(FileSystemCurrentDirectory, ReadsBackInEngineFormAndChangesIgnoringCase) {
     test::TempDir tmp;
     tmp.mkdir("Game/Dane");
