@@ -220,10 +220,15 @@ bool CBigFile::Create(CXString folder, CXString name, CXString target) {
             << m_header->reserved1 << m_header->reserved2 << static_cast<int>(m_header->fileCount)
             << static_cast<int>(m_header->folderCount);
     save_entry(archive, m_header->root.get());
-    std::printf("TOC saved.\n");
-    int saved = 0;
-    const bool written = save_entry_contents(m_header->root.get(), file, &saved);
-    std::fflush(stdout);
+    // Every write is checked, and the close too: bytes still buffered reach the
+    // disk only there, so a full disk may show first when closing.
+    bool written = archive.LastError() == 0;
+    if (written) {
+        std::printf("TOC saved.\n");
+        int saved = 0;
+        written = save_entry_contents(m_header->root.get(), file, &saved);
+        std::fflush(stdout);
+    }
     const bool closed = file->Close() == 0;
     delete file;
     return written && closed;
@@ -240,8 +245,8 @@ void CBigFile::save_entry(CXArchive& archive, _entry* entry) {
 }
 
 bool CBigFile::save_entry_contents(_entry* entry, CFile* target, int* saved) {
-    bool ok = true;
-    for (auto& sub : entry->folders) ok = save_entry_contents(sub.get(), target, saved) && ok;
+    for (auto& sub : entry->folders)
+        if (!save_entry_contents(sub.get(), target, saved)) return false;
     std::vector<char> buffer;
     for (auto& f : entry->files) {
         // A file that vanished or reads short since the listing is padded with
@@ -252,13 +257,13 @@ bool CBigFile::save_entry_contents(_entry* entry, CFile* target, int* saved) {
             const int chunk = left < kCopyChunk ? left : kCopyChunk;
             buffer.assign(static_cast<size_t>(chunk), '\0');
             if (source.GetHandle()) source.Read(buffer.data(), chunk);
-            if (target->Write(buffer.data(), chunk) != chunk) ok = false;
+            if (target->Write(buffer.data(), chunk) != chunk) return false;
             left -= chunk;
         }
         ++*saved;
         std::printf("\r%48s\rFile %d of %d saved.", "", *saved, m_header->fileCount);
     }
-    return ok;
+    return true;
 }
 
 CXString CBigFile::get_full_path(const _entry* entry) const {
@@ -320,6 +325,37 @@ int CBigFile::GetSize(CXString path) {
 }
 
 bool CBigFile::FileExists(CXString path) { return find(path) != nullptr; }
+
+bool CBigFile::DirExists(CXString path) {
+    if (!m_header || !m_current || !path.IsString()) return false;
+    const _entry* folder = m_current;
+    int from = 0;
+    if (path.GetAt(0) == '\\') {
+        folder = m_header->root.get();
+        from = 1;
+    }
+    while (from < path.getLength()) {
+        int slash = path.Find('\\', from);
+        if (slash < 0) slash = path.getLength();
+        const CXString name = path.Mid(from, slash);
+        from = slash + 1;
+        if (!name.IsString() || name == ".") continue;
+        if (name == "..") {
+            if (!folder->parent) return false;
+            folder = folder->parent;
+            continue;
+        }
+        const _entry* next = nullptr;
+        for (auto& sub : folder->folders)
+            if (sameName(sub->name, name)) {
+                next = sub.get();
+                break;
+            }
+        if (!next) return false;
+        folder = next;
+    }
+    return true;
+}
 
 int CBigFile::FindFirst(CXString pattern, _finddata_t* data) {
     if (!data || !m_current) return -1;

@@ -95,14 +95,19 @@ public:
     int Tell();
     CFile* GetFile() { return m_file; }
 
-    // Kept for callers; they change nothing.
+    // Whether the path names a folder of the TOC: "\" separated, a leading "\"
+    // starts at the root, else at the current folder; "." and ".." work as on
+    // disk, names are compared ignoring case. False for an empty path.
+    bool DirExists(CXString path);
+
+    // Kept for callers; they change nothing. A big file is never changed or
+    // unpacked in place, so the operations that would do it report failure.
     int ChDir(CXString) { return 0; }
     int GetOffset(CXString) { return 0; }
-    bool Update(CXString) { return true; }
-    bool UpdateFile(CXString) { return true; }
-    bool UpdateFile(CXString, CXString) { return true; }
-    bool ExtractFile(CXString, CXString) { return true; }
-    bool DirExists(CXString) { return true; }
+    bool Update(CXString) { return false; }
+    bool UpdateFile(CXString) { return false; }
+    bool UpdateFile(CXString, CXString) { return false; }
+    bool ExtractFile(CXString, CXString) { return false; }
 
     // Moves the current folder: "." stays, ".." goes to the parent, a name to the
     // sub-folder of that name (ignoring case). 0, or -1 when there is none.

@@ -160,9 +160,10 @@ int CFile::Write(const void* buffer, int count) {
 
 int CFile::Close() {
     if (m_stream) {
-        std::fflush(m_stream);
-        std::fclose(m_stream);
+        const bool flushed = std::fflush(m_stream) == 0;
+        const bool closed = std::fclose(m_stream) == 0;
         m_stream = nullptr;
+        if (!flushed || !closed) setErrorCode(kErrorWrite);
     }
     return LastError();
 }

@@ -31,6 +31,9 @@ public:
     };
     // The error code when no candidate file opened.
     static constexpr int kErrorNotFound = 2000;
+    // The error code when written bytes did not reach the file (a flush or close
+    // failed); archives set it for a short write.
+    static constexpr int kErrorWrite = 2001;
     // Longest line getLine returns in one piece.
     static constexpr int kMaxLine = 10240;
 
@@ -54,7 +57,8 @@ public:
     // Number of bytes read / written; 0 for a count below 1 or without a stream.
     virtual int Read(void* buffer, int count);
     virtual int Write(const void* buffer, int count);
-    // Flushes and closes; afterwards the object holds no stream. Returns the error code.
+    // Flushes and closes; afterwards the object holds no stream. Returns the error
+    // code, which becomes kErrorWrite when the flush or the close fails.
     virtual int Close();
     // One line into the caller's buffer (at most size - 1 characters, "\n" kept).
     virtual void GetLine(char* buffer, int size);

@@ -40,7 +40,8 @@ bool CXArchive::readExact(void* target, int count) {
 }
 
 void CXArchive::writeBytes(const void* data, int count) {
-    if (m_file && count > 0) m_file->Write(data, count);
+    if (count <= 0) return;
+    if (!m_file || m_file->Write(data, count) != count) setErrorCode(CFile::kErrorWrite);
 }
 
 CXArchive& CXArchive::operator<<(int value) {

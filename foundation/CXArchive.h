@@ -4,6 +4,10 @@
 // fixed point with four decimals. The archive keeps no framing of its own; a
 // reader reads the same sequence of primitives that the writer wrote.
 //
+// A write that does not reach the file whole sets the error code
+// CFile::kErrorWrite, which stays until the caller clears it; bytes the stream
+// still buffers are only known to be written once the file's Close succeeds.
+//
 // Reads never trust the file: a string whose length passes the bytes left, or
 // a short read, gives the empty string; a double read short gives 0; integers
 // and bools read short keep the target's value.

@@ -176,7 +176,60 @@ TEST_F(CBigFileTest, FindAndCurrentFolder) {
 
     EXPECT_EQ(big.ChDir("Sub"), 0);  // kept for callers: changes nothing
     EXPECT_EQ(big.GetCurrentDirectoryA(), "");
-    EXPECT_TRUE(big.DirExists("anything"));
+}
+
+TEST_F(CBigFileTest, FoldersExistOnlyInTheTableOfContents) {
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(pack());
+    testing::internal::GetCapturedStdout();
+    CBigFile big(X(target));
+    const struct {
+        const char* path;
+        bool atRoot;
+        bool inSub;
+    } cases[] = {
+        {"Sub", true, false},        {"SUB\\", true, false},  {"\\sub", true, true},
+        {"Empty", true, false},      {"..\\empty", false, true}, {".", true, true},
+        {"..", false, true},         {"\\", true, true},      {"Sub\\..\\Empty", true, false},
+        {"Root1.txt", false, false}, {"anything", false, false}, {"", false, false},
+        {"src", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(big.DirExists(c.path), c.atRoot);
+        ASSERT_EQ(big.chdir("Sub"), 0);
+        EXPECT_EQ(big.DirExists(c.path), c.inSub);
+        ASSERT_EQ(big.chdir(".."), 0);
+    }
+    EXPECT_FALSE(CBigFile().DirExists("\\"));
+}
+
+// Operations that would change or unpack a big file do neither and say so.
+TEST_F(CBigFileTest, UpdatesAndExtractionReportFailure) {
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(pack());
+    testing::internal::GetCapturedStdout();
+    const std::string before = dir.read("game.big");
+    CBigFile big(X(target));
+    const CXString out = X(dir.engine("out.txt"));
+    EXPECT_FALSE(big.ExtractFile("Root1.txt", out));
+    EXPECT_FALSE(big.Update(X(source)));
+    EXPECT_FALSE(big.UpdateFile("Root1.txt"));
+    EXPECT_FALSE(big.UpdateFile("Root1.txt", X(dir.engine("src\\b.dat"))));
+    EXPECT_FALSE(dir.exists("out.txt"));
+    EXPECT_EQ(dir.read("game.big"), before);
+}
+
+TEST_F(CBigFileTest, CreateOntoAFullDiskFails) {
+    if (!platform::exists("/dev/full")) GTEST_SKIP() << "no full device";
+    dir.mkdir("tiny");
+    for (const char* folder : {"tiny", "src"}) {
+        SCOPED_TRACE(folder);
+        CBigFile maker;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(maker.Create(X(dir.engine(folder)), "game", "/dev/full"));
+        testing::internal::GetCapturedStdout();
+    }
 }
 
 TEST_F(CBigFileTest, FileFunctionsGoToTheOpenBigFile) {
@@ -193,7 +246,9 @@ TEST_F(CBigFileTest, FileFunctionsGoToTheOpenBigFile) {
     EXPECT_FALSE(CFile::fileExists(X(dir.engine("src\\Root1.txt"))));  // disk paths are not in it
     EXPECT_EQ(CFile::getCurrentDirectory(), "\\");
     EXPECT_EQ(CFile::chDir("Sub"), 0);
-    EXPECT_TRUE(CFile::dirExists("whatever"));
+    EXPECT_TRUE(CFile::dirExists("sub"));
+    EXPECT_FALSE(CFile::dirExists("whatever"));
+    EXPECT_FALSE(CFile::dirExists(X(dir.engine("src"))));  // disk folders are not in it
     _finddata_t data;
     EXPECT_EQ(CFile::findFirst("root*", &data), 1);
     EXPECT_STREQ(data.name, "Root1.txt");

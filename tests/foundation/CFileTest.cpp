@@ -117,6 +117,21 @@ TEST_F(CFileOpenTest, WritesReadsAndPositions) {
     EXPECT_EQ(tmp.read("Saves/New.bin"), "hello !orld");
 }
 
+TEST_F(CFileOpenTest, CloseReportsBytesThatDidNotReachTheFile) {
+    CFile saved(nullptr, CXString("ok.bin"), CFile::kWrite | CFile::kBinary);
+    EXPECT_EQ(saved.Write("data", 4), 4);
+    EXPECT_EQ(saved.Close(), 0);
+    EXPECT_EQ(tmp.read("ok.bin"), "data");
+
+    if (!platform::exists("/dev/full")) GTEST_SKIP() << "no full device";
+    CFile full(nullptr, CXString("/dev/full"), CFile::kWrite | CFile::kBinary);
+    ASSERT_NE(full.GetHandle(), nullptr);
+    EXPECT_EQ(full.Write("data", 4), 4);  // still in the stream's buffer
+    EXPECT_EQ(full.Close(), CFile::kErrorWrite);
+    EXPECT_EQ(full.GetHandle(), nullptr);
+    EXPECT_EQ(full.Close(), CFile::kErrorWrite);
+}
+
 TEST_F(CFileOpenTest, TextModeReadsCrLfAsLfAndLinesKeepTheirEnd) {
     tmp.write("t.txt", "first\r\nsecond\r\nlast");
     for (int mode : {1, 9}) {

@@ -29,6 +29,8 @@ protected:
             CXArchive archive(&file, true);
             EXPECT_TRUE(archive.isStoring());
             write(archive);
+            EXPECT_EQ(archive.LastError(), 0);
+            EXPECT_EQ(file.Close(), 0);
         }
         return dir.read("a.bin");
     }
@@ -218,6 +220,29 @@ TEST_F(CXArchiveTest, CopyFileAppendsTheBytes) {
         a << 2;
     });
     EXPECT_EQ(bytes, le32(1) + std::string("payload\0x", 9) + le32(2));
+}
+
+// A write that does not reach the file is an error of the archive; what the
+// stream still buffers fails at the file's Close.
+TEST_F(CXArchiveTest, FailedWritesAreReported) {
+    CFile closed;
+    CXArchive nowhere(&closed, true);
+    nowhere << 1;
+    EXPECT_EQ(nowhere.LastError(), CFile::kErrorWrite);
+
+    if (!platform::exists("/dev/full")) GTEST_SKIP() << "no full device";
+    {
+        CFile full(nullptr, "/dev/full", CFile::kWrite | CFile::kBinary);
+        ASSERT_NE(full.GetHandle(), nullptr);
+        CXArchive a(&full, true);
+        a << 1 << CXString("short");
+        EXPECT_EQ(a.LastError(), 0);
+        EXPECT_EQ(full.Close(), CFile::kErrorWrite);
+    }
+    CFile full(nullptr, "/dev/full", CFile::kWrite | CFile::kBinary);
+    CXArchive a(&full, true);
+    a << CXString(std::string(100000, 'x').c_str());
+    EXPECT_EQ(a.LastError(), CFile::kErrorWrite);
 }
 
 TEST_F(CXArchiveTest, WorksOverAMemoryFile) {
