@@ -42,14 +42,29 @@ void CResourcesManager::insertAt(CFileResolver* resolver, int index) {
 }
 
 void CResourcesManager::add(CResourcesManager* nested) {
-    // A manager nested into itself, or twice, would make lookups loop or count twice.
-    if (!nested || nested == this || m_nested->contains(nested)) return;
+    // A cycle would make lookups loop; a manager nested twice would be searched twice.
+    if (!nested || nested->reaches(this) || m_nested->contains(nested)) return;
     m_nested->add(nested);
 }
 
 void CResourcesManager::remove(CResourcesManager* nested) { m_nested->remove(nested); }
 
 bool CResourcesManager::contains(CFileResolver* resolver) { return getCount(resolver) > 0; }
+
+bool CResourcesManager::reaches(const CResourcesManager* manager) const {
+    if (manager == this) return true;
+    for (int i = 0; i < m_nested->getCount(); ++i)
+        if (static_cast<const CResourcesManager*>(m_nested->at(i))->reaches(manager)) return true;
+    return false;
+}
+
+CResourcesManager* CResourcesManager::holderOf(CFileResolver* resolver) {
+    if (contains(resolver)) return this;
+    for (int i = 0; i < m_nested->getCount(); ++i)
+        if (CResourcesManager* holder = static_cast<CResourcesManager*>(m_nested->at(i))->holderOf(resolver))
+            return holder;
+    return nullptr;
+}
 
 int CResourcesManager::getSize() const { return m_entries->getCount(); }
 
@@ -83,6 +98,8 @@ void CResourcesManager::releaseObject(CFileResolver* resolver) {
 }
 
 bool CResourcesManager::remove(CFileResolver* resolver) {
+    CResourcesManager* holder = holderOf(resolver);
+    if (holder && holder != this) return holder->remove(resolver);
     for (int i = 0; i < m_entries->getCount(); ++i) {
         auto* e = static_cast<CResourcesEntry*>(m_entries->at(i));
         if (e->resolver != resolver) continue;

@@ -33,7 +33,8 @@ public:
     // owns the object from now on. No test for duplicates.
     void add(CFileResolver* resolver);
     void insertAt(CFileResolver* resolver, int index);
-    // Nested managers (not owned).
+    // Nested managers (not owned). A manager that would make the nesting a
+    // cycle (itself, or one that already reaches this one) is not added.
     void add(CResourcesManager* nested);
     void remove(CResourcesManager* nested);
 
@@ -41,8 +42,10 @@ public:
     // The object added under the name (case ignored), its count raised; the own
     // entries first, then the nested managers depth first. Null when not found.
     CFileResolver* get(CXString name);
-    // Lowers the count of the object's first entry; at 0 the object is taken off
-    // the screen and deleted. True only when it was deleted.
+    // Lowers the count of the object's first entry, in the manager where get
+    // would find it (the own entries, then the nested managers depth first), so
+    // that a get through a nested manager is balanced by a remove here; at 0 the
+    // object is taken off the screen and deleted. True only when it was deleted.
     bool remove(CFileResolver* resolver);
     // Empties the nested list (the managers stay) after flushing each, then takes
     // every own object off the screen and deletes it.
@@ -55,6 +58,10 @@ public:
 
 private:
     void releaseObject(CFileResolver* resolver);
+    // Whether the manager is this one or nested in it at any depth.
+    bool reaches(const CResourcesManager* manager) const;
+    // The manager holding the resolver's first entry, searched as get searches.
+    CResourcesManager* holderOf(CFileResolver* resolver);
 
     CXArray* m_entries;
     CXVector* m_nested;

@@ -96,6 +96,46 @@ TEST_F(CResourcesManagerTest, OwnEntriesBeforeNestedDepthFirst) {
     EXPECT_EQ(g_released.size(), 3u);  // taken off the screen before deletion
 }
 
+// A scene shares the application's objects: what it takes through its nested
+// managers it gives back through them, and the counts end where they began.
+TEST_F(CResourcesManagerTest, CountsBalanceAcrossNestedManagers) {
+    CResourcesManager app(nullptr);
+    CResourcesManager inner(nullptr);
+    CResourcesManager scene(nullptr);
+    auto* shared = new Resource("music.wav");
+    auto* deep = new Resource("deep.wav");
+    app.add(shared);
+    inner.add(deep);
+    app.add(&inner);
+    scene.add(&app);
+
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(scene.get(CXString("MUSIC.WAV")), shared);
+        EXPECT_EQ(scene.get(CXString("deep.wav")), deep);
+        EXPECT_EQ(scene.get(CXString("deep.wav")), deep);
+        EXPECT_EQ(app.getCount(shared), 2);
+        EXPECT_EQ(inner.getCount(deep), 3);
+        EXPECT_FALSE(scene.remove(shared));
+        EXPECT_FALSE(scene.remove(deep));
+        EXPECT_FALSE(scene.remove(deep));
+        EXPECT_EQ(app.getCount(shared), 1);
+        EXPECT_EQ(inner.getCount(deep), 1);
+        EXPECT_EQ(scene.getSize(), 0);
+    }
+    EXPECT_TRUE(g_deleted.empty());
+    // The last holder's remove deletes it, wherever it was asked.
+    EXPECT_TRUE(scene.remove(deep));
+    EXPECT_EQ(g_deleted, std::vector<std::string>{"deep.wav"});
+    EXPECT_EQ(inner.getSize(), 0);
+
+    // Nesting that would close a cycle is refused, so a miss ends.
+    inner.add(&scene);
+    app.add(&scene);
+    EXPECT_EQ(scene.get(CXString("missing.wav")), nullptr);
+    Resource stranger("s");
+    EXPECT_FALSE(scene.remove(&stranger));
+}
+
 TEST_F(CResourcesManagerTest, ObjectAddedTwiceNeedsBothEntriesReleased) {
     auto* r = new Resource("twice.ann");
     {
