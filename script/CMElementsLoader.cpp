@@ -1,6 +1,7 @@
 #include "script/CMElementsLoader.h"
 
 #include <string>
+#include <unordered_map>
 
 #include "foundation/CStringTokenizer.h"
 #include "foundation/CTextCoder.h"
@@ -13,6 +14,32 @@ namespace {
 
 const CXString kSeparators(":=\n");
 
+// The list being read, with an index by name so that every statement finds its
+// element in constant time: a file of n objects reads in time linear in n. The
+// index keeps the first element of a name, the one CMElements::get finds.
+class ElementList {
+public:
+    explicit ElementList(CMElements* list) : m_list(list) {}
+
+    CMElement* get(const CXString& name) const {
+        const auto it = m_byName.find(key(name));
+        return it == m_byName.end() ? nullptr : it->second;
+    }
+    bool contains(const CXString& name) const { return get(name) != nullptr; }
+    void add(CMElement* element) {
+        m_list->add(element);
+        m_byName.emplace(key(element->getName()), element);
+    }
+
+private:
+    static std::string key(const CXString& name) {
+        return std::string(name.c_str(), static_cast<size_t>(name.getLength()));
+    }
+
+    CMElements* m_list;
+    std::unordered_map<std::string, CMElement*> m_byName;
+};
+
 CXString trimmedBlanks(const CXString& text) {
     CXString copy = text;
     copy.AllTrim(' ');
@@ -22,7 +49,7 @@ CXString trimmedBlanks(const CXString& text) {
 // DEF:NAME(K=V|K=V): always a new element, appended after its properties. A
 // line without "(" declares nothing; without a ")" after it the body runs to
 // the end of the line; a part without "=" is a key with an empty value.
-void readDefinition(const CXString& line, CMElements* list) {
+void readDefinition(const CXString& line, ElementList& list) {
     const int open = line.Find('(', 4);
     if (open < 0) return;
     const int close = line.FindLast(')');
@@ -41,36 +68,36 @@ void readDefinition(const CXString& line, CMElements* list) {
         }
         element->addProperty(trimmedBlanks(part.Left(eq)), trimmedBlanks(part.Right(eq + 1)));
     }
-    list->add(element);
+    list.add(element);
 }
 
 // One statement starting with the token first; true when the rest of the line
 // holds a further statement (the "go on" case).
-bool readStatement(const CXString& first, CStringTokenizer& tokens, CMElements* list) {
+bool readStatement(const CXString& first, CStringTokenizer& tokens, ElementList& list) {
     if (first.equals("OBJECT")) {
         if (!tokens.hasMoreTokens()) return false;
         const CXString name = tokens.nextToken();
-        if (list->contains(name)) return false;
-        list->add(new CMElement(name));
+        if (list.contains(name)) return false;
+        list.add(new CMElement(name));
         return true;
     }
     if (first.equals("IMPORT")) {
         if (!tokens.hasMoreTokens()) return false;
         const CXString name = tokens.nextToken();
-        if (!list->contains(name)) {
+        if (!list.contains(name)) {
             auto* element = new CMElement(name);
             element->addProperty("TYPE", "SEQUENCE");
-            list->add(element);
+            list.add(element);
         }
         return true;
     }
 
-    CMElement* element = list->get(first);
+    CMElement* element = list.get(first);
     if (!element || !tokens.hasMoreTokens()) return false;
     const CXString key = tokens.nextToken();
     if (key.equals("ADD") || key.equals("APPLY")) {
         if (!tokens.hasMoreTokens()) return false;
-        CMElement* other = list->get(tokens.nextToken());
+        CMElement* other = list.get(tokens.nextToken());
         if (!other) return false;
         if (key.equals("ADD"))
             other->addChild(element);
@@ -117,6 +144,7 @@ CMElements* CMElementsLoader::load(CWindow* window, CTextFileReader* reader) {
 CMElements* CMElementsLoader::load(CTextCoder* coder) {
     auto* list = new CMElements(true);
     if (!coder) return list;
+    ElementList elements(list);
     bool stopped = false;
     while (!coder->_eof()) {
         const CXString line = getLine(coder);
@@ -129,10 +157,10 @@ CMElements* CMElementsLoader::load(CTextCoder* coder) {
         while (true) {
             // DEF always works on the whole line and ends it.
             if (first.equals("DEF")) {
-                readDefinition(line, list);
+                readDefinition(line, elements);
                 break;
             }
-            if (!readStatement(first, tokens, list) || !tokens.hasMoreTokens()) break;
+            if (!readStatement(first, tokens, elements) || !tokens.hasMoreTokens()) break;
             first = tokens.nextToken();
         }
     }
@@ -175,4 +203,4 @@ CXString CMElementsLoader::getLine(CTextCoder* coder) {
     return CXString(result.c_str(), static_cast<int>(result.size()));
 }
 
-bool CMElementsLoader::save(const CXString&, CMElements*) { return true; }
+bool CMElementsLoader::save(const CXString&, CMElements*) { return false; }

@@ -34,7 +34,8 @@ public:
     // The next logical line: physical lines joined while they hold "/", TABs and
     // every "/" deleted, blanks trimmed at both ends. Reads at least one line.
     static CXString getLine(CTextCoder* coder);
-    // Definition files are never written back; nothing is written.
+    // Definition files are never written back: nothing is written, and the
+    // answer is false so that no caller takes the list for saved.
     static bool save(const CXString& path, CMElements* elements);
 
     // The cycle of the coded side copy.
