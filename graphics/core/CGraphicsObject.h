@@ -311,6 +311,8 @@ protected:
     void invalidateOnScreen(CXRect r);
     // Writes a mask's merge backup back into this object's alpha buffer.
     void writeBackMerge(CGraphicsObject* mask);
+    // After the buffers changed size: a composing object takes its snapshot anew.
+    void retakeSnapshot();
 
     CXString m_fileName;
     CWindow* m_window = nullptr;
