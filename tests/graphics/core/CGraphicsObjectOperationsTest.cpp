@@ -11,11 +11,11 @@ uint16_t* px(CGraphicsObject& g) { return reinterpret_cast<uint16_t*>(g.GetDataP
 
 // Pixel i holds i + 1, alpha i % 251 when asked for.
 void numbered(CGraphicsObject& g, bool alpha) {
-    const int n = g.Width() * g.Height();
-    for (int i = 0; i < n; ++i) px(g)[i] = static_cast<uint16_t>(i + 1);
+    const size_t n = static_cast<size_t>(g.Width()) * static_cast<size_t>(g.Height());
+    for (size_t i = 0; i < n; ++i) px(g)[i] = static_cast<uint16_t>(i + 1);
     if (alpha) {
-        char* a = new char[static_cast<size_t>(n)];
-        for (int i = 0; i < n; ++i) a[i] = static_cast<char>(i % 251);
+        char* a = new char[n];
+        for (size_t i = 0; i < n; ++i) a[i] = static_cast<char>(i % 251);
         g.AlphaChannel(a);
     }
 }
