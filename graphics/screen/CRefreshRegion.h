@@ -1,0 +1,43 @@
+// The dirty region of a screen canvas: the rectangles to redraw in the next frame, kept
+// disjoint. A null element stands for the whole screen; while the whole-screen flag is set
+// nothing else is added.
+#pragma once
+
+#include "foundation/CXArray.h"
+#include "foundation/CXRect.h"
+#include "foundation/CXSize.h"
+
+class CRefreshRegion : public CXArray {
+public:
+    // Starts with one null element (a whole-screen redraw) and the given flag. The canvas
+    // size keeps added rectangles inside the canvas; a rectangle covering all of it turns
+    // the region whole-screen. A zero size leaves rectangles unclipped.
+    explicit CRefreshRegion(bool wholeScreen, CXSize canvas = CXSize());
+    ~CRefreshRegion() override;
+
+    // Adds a copy of the rectangle (the caller keeps r), cut into pieces that do not
+    // overlap the listed ones; null makes the region whole-screen.
+    virtual void add(CXRect* r);
+    // The array's own add takes its element as a rectangle too.
+    void add(void* p) override { add(static_cast<CXRect*>(p)); }
+    using CXArray::add;
+
+    // Deletes every rectangle, empties the list and clears the whole-screen flag.
+    void removeAll() override;
+
+    bool isWholeScreen() const { return m_wholeScreen; }
+    // The listed rectangle at i (null for the whole-screen entry or outside the list).
+    CXRect* rectAt(int i) const { return i < m_count ? static_cast<CXRect*>(at(i)) : nullptr; }
+
+    CXSize getCanvasSize() const { return m_canvas; }
+    void setCanvasSize(CXSize canvas) { m_canvas = canvas; }
+
+private:
+    void setWholeScreen();
+    void deleteRects();
+    // Appends a copy of n (whole-screen when no memory is left for it).
+    void append(const CXRect& n);
+
+    bool m_wholeScreen;
+    CXSize m_canvas;
+};
