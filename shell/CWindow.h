@@ -1,52 +1,140 @@
-// The engine's central object through which the host drives the engine.
-// Grows with the host shell; for now it holds the static paths, the log and the
-// timer entry point that the foundation uses.
+// The engine's central object through which the host drives the engine: it holds
+// the static paths, the language, the command line and settings, the timer list and
+// the deferred-delete collector, the input pollers and their thread, and runs the
+// per-frame tick.
 #pragma once
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 
 #include "foundation/CXObject.h"
+#include "foundation/CXSize.h"
 #include "foundation/CXString.h"
+#include "platform/Handles.h"
 
+namespace platform {
+class Thread;
+}
+
+class CApplication;
 class CCollisionInspector;
 class CCommandLine6;
 class CConfig;
+class CInputPoller;
+class CLanguageOSVer;
+class CMC_Object;
+class CPublicTrash;
 class CRefreshScreen;
 class CSurface;
-class CLanguageOSVer;
-class CPublicTrash;
-class CXTimer;
 class CUnit6;
+class CXArray;
+class CXTimer;
+class CXVector;
 
 class CWindow : public CXObject {
 public:
+    // Error codes that ShowError knows by text.
+    static constexpr int kErrorGraphics = -998;
+    static constexpr int kErrorSound = -997;
+    static constexpr int kErrorNoGame = 3000;
+    // Milliseconds between two wakes of the poller thread.
+    static constexpr uint32_t kPollInterval = 16;
+
+    // A window of no host window and no poller thread, for tests.
     CWindow();
+    // The host's window, the command line, the language (both not owned), the
+    // screen size, the main cursor, the executable's folder (with its trailing
+    // "\") and whether to do without the poller thread (the tick then polls).
+    CWindow(platform::WindowHandle window, CCommandLine6* commandLine, CLanguageOSVer* language, CXSize screenSize,
+            platform::CursorHandle cursor, CXString exeFolder, bool noInputThread);
+    // Stops and joins the poller thread, then releases everything.
     ~CWindow() override;
-    // The window owns its timer list.
     CWindow(const CWindow&) = delete;
     CWindow& operator=(const CWindow&) = delete;
 
+    // Draws the changed parts of the screen (always when forced, else only while
+    // active); returns 0. Nothing to draw before the display exists.
+    virtual int Redraw(bool force);
+    // Adds the window's own 1 ms timer of id 0.
+    virtual int OnCreate();
+    virtual int OnInitialUpdate();
     // Called by a due window timer of the timer list; does nothing by default.
     virtual int OnTimer(intptr_t id);
+    // Activation: parks the poller thread while inactive and resumes it on return;
+    // a repeated value changes nothing.
+    virtual int OnActivateApp(bool active);
+    // Stops and joins the poller thread and posts the quit request.
+    virtual int OnDestroy();
+    // Whether the window may close: the application's answer, true without one.
+    virtual bool OnExit();
+    virtual int OnMove(int x, int y);
 
-    // Adds a timer to the window's list that calls the unit (asking it first when
-    // askUnit is set) or, for a null unit, the window's OnTimer.
-    void SetTimer(intptr_t id, unsigned int interval, CUnit6* unit, bool askUnit);
-    // Removes the timer of that id.
-    void KillTimer(intptr_t id);
+    // The host's per-frame call: the tick, then the application's step; true when
+    // that step or the quit flag ends the frames.
+    bool domodal();
+    // One frame of engine work; returns 0.
+    int Tick();
+    // Frees everything the window created (also done by the destructor).
+    void release();
+    // The start-up error box for a non-zero error code, under the caption.
+    void ShowError(CXString caption);
+    // The box text for an error code (Windows-1250); null for 0.
+    static const char* errorText(int code);
 
+    platform::WindowHandle GetHwnd() const { return m_hwnd; }
     CLanguageOSVer* getLangIfc() const { return m_language; }
     // Tells the keyboard device to rebuild its character layout for the current
     // language; called when the language changes. Nothing to do without a keyboard.
     virtual void initKeyboardLanguage();
-    CXTimer* GetTimerInterface() const { return m_timers; }
-    // The deferred-delete collector (null while the window is being destroyed).
-    CPublicTrash* getPublicTrashInterface() const { return m_publicTrash; }
-    // The process's command line (not owned); null until the host sets it.
+    CApplication* GetApplicationInterface() const { return m_application; }
+    void SetApplicationInterface(CApplication* application) { m_application = application; }
+    // The process's command line (not owned); null until the host gives it.
     CCommandLine6* getCommandLineIfc() const { return m_commandLine; }
     void setCommandLineIfc(CCommandLine6* commandLine) { m_commandLine = commandLine; }
     // The application's INI settings (not owned); null when no INI file was named.
     CConfig* getConfig() const { return m_config; }
     void setConfig(CConfig* config) { m_config = config; }
+    CXTimer* GetTimerInterface() const { return m_timers; }
+    // The deferred-delete collector (null while the window is being destroyed).
+    CPublicTrash* getPublicTrashInterface() const { return m_publicTrash; }
+    platform::CursorHandle GetMainCursor() const { return m_mainCursor; }
+
+    // Timers of the window's list: the unit is called (asked first with
+    // askUnit), or the window's OnTimer for a null unit.
+    void SetTimer(intptr_t id, unsigned int interval, CUnit6* unit, bool askUnit);
+    void KillTimer(intptr_t id);
+
+    // Input pollers (not owned), in the order added; a poller is added once.
+    void addIPoller(CInputPoller* poller);
+    void removeIPoller(CInputPoller* poller);
+    void removeAllIPollers();
+    CXArray* getPollers() const { return m_pollers; }
+    // Script objects whose flush runs at the end of every tick (not owned).
+    void registerMCListener(CMC_Object* listener);
+    void removeMCListener(CMC_Object* listener);
+    // The window's lock: held by the poller thread around the pollers' tick and by
+    // the tick around the delivery of their signals.
+    std::recursive_mutex* getCriticalSectionHandle() { return &m_lock; }
+    // The poller thread, null when the window has none.
+    platform::Thread* getPollerThread() const { return m_pollerThread.get(); }
+
+    bool isActive() const { return m_active; }
+    // Sets the active flag only.
+    void Activate(bool active) { m_active = active; }
+    // Ends the frames at the next domodal.
+    void quit() { m_quit = true; }
+    bool isQuit() const { return m_quit; }
+    bool isWindowMode() const { return m_windowMode; }
+    bool isWindowDragged() const { return m_windowDragged; }
+    bool IsSoundOn() const { return m_soundOn; }
+    bool IsMusicOn() const { return m_musicOn; }
+    void SoundOn(bool on) { m_soundOn = on; }
+    void MusicOn(bool on) { m_musicOn = on; }
+    void SetSoundFXPath(CXString path) { m_soundFXPath = path; }
+    CXString GetSoundFXPath() const { return m_soundFXPath; }
+    // The sound-effects path, "\" and the name; the name alone without a path.
+    CXString GetSoundFXFullPath(CXString name) const;
 
     // The display the graphics draw on. Null (and false) until the host creates the display;
     // the collision inspector exists once input is wired. Tests set the fields on a window of
@@ -58,25 +146,65 @@ public:
 
     // The window's log; writes nothing anywhere.
     static void toLog(CXString text, bool flag);
+    // Does nothing.
+    static void QuitOnError(CXObject* object, CXString text, CXString caption);
 
     static CXString getCDPath();
     static void setCDPath(CXString path);
+    // The process-wide pause flag that scripts set and read.
+    static void pause() { s_paused = true; }
+    static void resume() { s_paused = false; }
+    static bool isPaused() { return s_paused; }
+    // The most recently constructed window that still exists.
+    static CWindow* getCurrentWindow() { return s_current; }
 
     // The executable's folder and the installation folder, both with a trailing "\".
     static CXString exePath;
     static CXString rootPath;
 
 protected:
+    platform::WindowHandle m_hwnd = nullptr;
     CLanguageOSVer* m_language = nullptr;
-    CXTimer* m_timers = nullptr;
-    CPublicTrash* m_publicTrash = nullptr;
-    CCommandLine6* m_commandLine = nullptr;
-    CConfig* m_config = nullptr;
-    CSurface* m_surface = nullptr;
+    CApplication* m_application = nullptr;
+    CXSize m_screenSize;
+    std::atomic<bool> m_quit{false};
     bool m_videoMemory = false;
-    CRefreshScreen* m_refreshScreen = nullptr;
     CCollisionInspector* m_collisionInspector = nullptr;
+    CCommandLine6* m_commandLine = nullptr;
+    platform::CursorHandle m_mainCursor = nullptr;
+    CSurface* m_surface = nullptr;
+    CRefreshScreen* m_refreshScreen = nullptr;
+    bool m_soundOn = true;
+    bool m_musicOn = true;
+    bool m_windowMode = false;
+    CXTimer* m_timers = nullptr;
+    CXString m_soundFXPath;
+    CXVector* m_scriptListeners = nullptr;
+    CPublicTrash* m_publicTrash = nullptr;
+    CXArray* m_pollers = nullptr;
+    bool m_windowDragged = false;
+    std::atomic<bool> m_active{false};
+    CConfig* m_config = nullptr;
 
 private:
+    // Steps shared by both constructors: timers, lists, collector.
+    void createCommon();
+    void startPollerThread();
+    void stopPollerThread();
+    void pollerLoop(platform::Thread& thread);
+    void tickPollers();
+    void deliverSignals();
+
+    std::recursive_mutex m_lock;
+    std::unique_ptr<platform::Thread> m_pollerThread;
+
     static CXString s_cdPath;
+    static bool s_paused;
+    static CWindow* s_current;
 };
+
+// The window-command functions: `set` stores the window and the program instance
+// that OnWindowCommand serves; 40001 posts the quit request, 40004 redraws the
+// stored window, every other command does nothing.
+void set(CWindow* window, platform::InstanceHandle instance);
+void OnWindowCommand(CWindow* window, platform::InstanceHandle instance, int command);

@@ -7,7 +7,6 @@
 #include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
 #include "foundation/CXArray.h"
-#include "foundation/CXTimer.h"
 #include "foundation/CXVector.h"
 #include "script/CMC_Behaviour_Entry.h"
 #include "script/CMC_Bool.h"
@@ -23,7 +22,7 @@
 
 namespace test {
 
-ScriptWorld::ScriptWorld() : m_clock(1000), m_scopedClock(m_clock) {
+ScriptWorld::ScriptWorld() : m_clock(1000), m_scopedClock(m_clock), m_scopedMessageBox(m_messageBoxes) {
     CMC_VariableFactory::initialize();
     CMC_VariableFactory::clearPool();
     // Made once; remade only when a test has taken them down.
@@ -61,7 +60,7 @@ TestScene* ScriptWorld::loadScene(const std::string& fileName, const std::vector
 
 void ScriptWorld::frame(uint32_t ms) {
     m_clock.advance(ms);
-    if (CXTimer* timers = m_window.GetTimerInterface()) timers->domodal();
+    m_window.Tick();
     applicationStep();
 }
 

@@ -25,6 +25,7 @@
 
 #include "foundation/CXString.h"
 #include "platform/Clock.h"
+#include "platform/MessageBox.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "shell/CWindow.h"
@@ -61,6 +62,8 @@ public:
     TempDir& dir() { return m_dir; }
     platform::ManualClock& clock() { return m_clock; }
     CWindow* window() { return &m_window; }
+    // Every message box shown while the world exists, in order.
+    const std::vector<platform::MessageBoxRecord>& messageBoxes() const { return m_messageBoxes.boxes; }
 
     // Writes a definition file (lines joined with CR LF) and returns its engine path.
     std::string writeDefinition(const std::string& name, const std::vector<std::string>& lines);
@@ -78,9 +81,10 @@ public:
     // The names of the elements the last loadScene left unbuilt.
     const std::vector<std::string>& leftover() const { return m_leftover; }
 
-    // One frame: the manual clock advances by `ms`, the window's timers are polled
-    // (timed behaviours tick, the deferred-delete collector runs every 10 s), then the
-    // application's step frees every pooled value and flushes the global trash.
+    // One frame: the manual clock advances by `ms`, the window runs its tick (pollers,
+    // timers: timed behaviours tick, the deferred-delete collector runs every 10 s;
+    // signals delivered), then the application's step frees every pooled value and
+    // flushes the global trash.
     void frame(uint32_t ms = 10);
     void frames(int count, uint32_t ms = 10);
     // The application step's part that concerns scripts: pools freed, trash flushed.
@@ -90,6 +94,8 @@ private:
     TempDir m_dir;
     platform::ManualClock m_clock;
     platform::ScopedClock m_scopedClock;
+    platform::RecordedMessageBox m_messageBoxes;
+    platform::ScopedMessageBox m_scopedMessageBox;
     CWindow m_window;
     std::vector<std::unique_ptr<TestScene>> m_scenes;
     std::vector<std::string> m_leftover;

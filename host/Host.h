@@ -1,0 +1,33 @@
+// The program `vondrel`: takes its own options out of the arguments, builds the
+// command line, the window and the application, and runs the frames.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool headless = false;
+    // Frames to run before closing; negative runs until the game or the user ends.
+    int frames = -1;
+    uint32_t stepMs = 16;
+    std::string dumpDir;
+    int dumpEvery = 0;
+    // Engine paths (Windows form); a relative INI name lies in the start folder.
+    std::string ini = "vondrel.ini";
+    std::string bigFile;
+    // The program name and every argument that is not the host's, in order.
+    std::vector<std::string> engineArguments;
+    // Set when an option is malformed.
+    std::string error;
+};
+
+Options parseOptions(int argc, const char* const* argv);
+
+// Runs the program; returns its exit status.
+int run(int argc, const char* const* argv);
+
+} // namespace host
