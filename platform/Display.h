@@ -15,6 +15,8 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+
+#include "platform/Handles.h"
 #include <memory>
 
 namespace platform {
@@ -28,9 +30,6 @@ constexpr int32_t kDisplayUnsupported = static_cast<int32_t>(0x80004001u);
 constexpr int32_t kDisplayFailed = static_cast<int32_t>(0x80004005u);
 constexpr int32_t kDisplayOutOfMemory = static_cast<int32_t>(0x8007000Eu);
 constexpr int32_t kDisplayInvalidParams = static_cast<int32_t>(0x80070057u);
-
-// The native window the display belongs to (opaque here).
-using WindowHandle = void*;
 
 // Right and bottom exclusive.
 struct DisplayRect {
