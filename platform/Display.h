@@ -15,9 +15,9 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "platform/Handles.h"
-#include <memory>
 
 namespace platform {
 
