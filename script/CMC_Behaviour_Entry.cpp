@@ -11,6 +11,7 @@
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_Runner.h"
 #include "script/CMC_RunnerFactory.h"
+#include "script/CMC_StepBudget.h"
 #include "script/CMC_String.h"
 #include "script/CMC_Variable.h"
 #include "script/CMC_VariableFactory.h"
@@ -424,7 +425,7 @@ CMC_Variable* CMC_Behaviour_Entry::getStructureField(CMC_ObjectsContainer* scope
 // ---- running --------------------------------------------------------------------------------
 
 CMC_Object* CMC_Behaviour_Entry::run(CMC_Object* running, CXArray* arguments) {
-    if (m_unusable) return nullptr;
+    if (m_unusable || !CMC_StepBudget::take()) return nullptr;
     if (m_holdsNamed && m_bindGeneration != CMC_ObjectsContainer::getRemovalCount()) refreshBindings();
     if (m_valueObject) return m_valueObject;
     if (!m_isCall) return runValue(arguments);

@@ -7,6 +7,7 @@
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_Integer.h"
 #include "script/CMC_ObjectsContainer.h"
+#include "script/CMC_StepBudget.h"
 #include "script/CMC_Variable.h"
 #include "script/CMC_VariableFactory.h"
 
@@ -102,7 +103,7 @@ CMC_Variable* CMC_Behaviour_Runner::runLooped(CMC_Behaviour* target, CMC_Objects
         auto* counter = new CXString();
         params->add(counter);
         for (int i = 2; i < count; ++i) params->add(quotedIfObject(container, argumentText(this, arguments, i)));
-        for (int64_t i = start; i < end; i += step) {
+        for (int64_t i = start; i < end && CMC_StepBudget::take(); i += step) {
             *counter = CXString::toString(static_cast<int>(i));
             if (target->run(nullptr, params, true)) break;
         }

@@ -14,6 +14,7 @@
 #include "script/CMC_Double.h"
 #include "script/CMC_Integer.h"
 #include "script/CMC_ObjectsContainer.h"
+#include "script/CMC_StepBudget.h"
 #include "script/CMC_String.h"
 #include "script/CMC_VariableFactory.h"
 
@@ -94,6 +95,7 @@ void dropMade(CMC_Behaviour* behaviour, bool made) {
 bool countedLoop(CMC_Behaviour* body, int start, int count, int step, CMC_Integer* counter) {
     const int64_t end = static_cast<int64_t>(start) + count;
     const auto pass = [&](int64_t i) {
+        if (!CMC_StepBudget::take()) return true;
         counter->setValue(static_cast<int32_t>(i));
         return body->run(nullptr, nullptr, true);
     };
@@ -230,7 +232,8 @@ CMC_Variable* CMC_Dummy_Runner::runWhile(CMC_ObjectsContainer* container, CXVect
     bool made = false;
     CMC_Behaviour* body = findOrMake(container, bodyText, &made);
     if (!body) return nullptr;
-    while (CMC_Condition::valid(container, operand1, operand2, word)) body->run(nullptr, nullptr, false);
+    while (CMC_StepBudget::take() && CMC_Condition::valid(container, operand1, operand2, word))
+        body->run(nullptr, nullptr, false);
     dropMade(body, made);
     return nullptr;
 }

@@ -12,6 +12,7 @@
 #include "script/CMC_Dummy_Runner.h"
 #include "script/CMC_Integer.h"
 #include "script/CMC_RunnerFactory.h"
+#include "script/CMC_StepBudget.h"
 #include "script/CMC_String.h"
 #include "script/CMC_VariableFactory.h"
 #include "support/ScriptTestSupport.h"
@@ -195,6 +196,36 @@ TEST_F(BuiltInTest, WhileReevaluatesNamedOperandsEachPass) {
     // An argument that is a variable passes its value once: a false start runs nothing.
     test::runCode(scene, "{@WHILE(N,<,5,{M^INC();});}");
     EXPECT_EQ(value("M"), 0);
+}
+
+// A step budget ends code that never ends, whichever loop spins (an empty body
+// included); without one, the same loops run to their end.
+TEST_F(BuiltInTest, StepBudgetEndsEndlessLoops) {
+    Lines extra = behaviour("NOP", "{}");
+    append(extra, behaviour("TICK", "{N^INC();}"));
+    load(extra);
+    struct Unlimited {
+        ~Unlimited() { CMC_StepBudget::set(CMC_StepBudget::kUnlimited); }
+    } restore;
+    const char* endless[] = {
+        "{@WHILE(1,<,5,{N^INC();});}", "{@WHILE(1,<,5,NOP);}",          "{@LOOP({N^INC();},0,1,0);}",
+        "{@LOOP(NOP,0,1,0);}",         "{@FOR(K,TICK,0,5,0);}",         "{NOP^RUNLOOPED(0,2000000000);}",
+        "{TICK^RUNLOOPED(0,2000000000);N^INC();}",
+    };
+    for (const char* code : endless) {
+        set("N", 0);
+        CMC_StepBudget::set(100);
+        test::runCode(scene, code);
+        EXPECT_TRUE(CMC_StepBudget::exhausted()) << code;
+        EXPECT_LE(value("N"), 100) << code;
+    }
+    // Once used up, nothing more runs until a new budget is set.
+    test::runCode(scene, "{N^SET(7);}");
+    EXPECT_NE(value("N"), 7);
+    CMC_StepBudget::set(CMC_StepBudget::kUnlimited);
+    set("N", 0);
+    test::runCode(scene, "{@LOOP(TICK,0,300,1);TICK^RUNLOOPED(0,300);@WHILE(\"N\",<,900,TICK);}");
+    EXPECT_EQ(value("N"), 900);
 }
 
 TEST_F(BuiltInTest, ReturnPassesResultsThroughRun) {
