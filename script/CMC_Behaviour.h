@@ -129,14 +129,18 @@ public:
     // Blanks trimmed, one leading "{" and one trailing "}" dropped, blanks trimmed again.
     static CXString cleanCode(CXString code);
 
-    // The global trash: objects that must live until the next application step
-    // (the expressions the uncached evaluator makes). flushTrash deletes them.
+    // The global trash: objects that must live until the next application step (the
+    // script objects handed to CMC_Object::dispose, the expressions the uncached
+    // evaluator makes). flushTrash, called by the application step, deletes them.
     static void initTrash();
     // Appends unless already there (creates the trash when missing).
     static void addToTrash(CXObject* object);
     // Takes an object out without deleting it.
     static void removeFromTrash(CXObject* object);
     static void flushTrash();
+    // A container that goes before the trash is flushed: the members whose scene it
+    // is forget it, so that their deletion does not reach for it.
+    static void forgetTrashScene(CMC_ObjectsContainer* container);
     static void doneTrash();
     static int trashCount();
 

@@ -8,6 +8,7 @@
 #include "foundation/CXVector.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_Expression.h"
+#include "script/CMC_Nesting.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_Runner.h"
 #include "script/CMC_RunnerFactory.h"
@@ -15,7 +16,7 @@
 #include "script/CMC_Variable.h"
 #include "script/CMC_VariableFactory.h"
 
-int32_t CMC_Behaviour_Entry::s_inlineCounter = 0;
+uint32_t CMC_Behaviour_Entry::s_inlineCounter = 0;
 
 namespace {
 
@@ -83,6 +84,13 @@ void CMC_Behaviour_Entry::freeCodeLines(CMC_Behaviour_Entry** lines, bool releas
 CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
     : CMC_Object(CXString("code"), kType), m_line(line), m_owner(owner) {
     m_bindGeneration = CMC_ObjectsContainer::getRemovalCount();
+    // Nested arguments are statements parsed here in turn: past the cap they stay
+    // unparsed and give nothing.
+    CMC_ParseDepth depth;
+    if (!depth.entered()) {
+        m_unusable = true;
+        return;
+    }
     if (m_line.lastChar() == ';') m_line = m_line.Left(m_line.getLength() - 1);
     CMC_ObjectsContainer* scope = container();
     int open = m_line.Find('(');
@@ -261,7 +269,12 @@ CXObject* CMC_Behaviour_Entry::referenceArgument(const CXString& name) {
     return copy;
 }
 
-int CMC_Behaviour_Entry::nextInlineNumber() { return s_inlineCounter++; }
+int CMC_Behaviour_Entry::nextInlineNumber() {
+    // Kept to the non-negative int range: past the largest number it starts again at 0.
+    const int number = static_cast<int>(s_inlineCounter & 0x7FFFFFFFu);
+    s_inlineCounter = static_cast<uint32_t>(number) + 1u;
+    return number;
+}
 
 CMC_Runner* CMC_Behaviour_Entry::runnerFor(CMC_Object* target) {
     if (!target) return nullptr;
@@ -353,8 +366,7 @@ CMC_Behaviour_Entry::~CMC_Behaviour_Entry() {
         auto* name = dynamic_cast<CMC_String*>(m_values->at(i));
         if (!m_releaseInline || !name || name->getName() != "temp" || !owns(name) || !scope) continue;
         CMC_Object* behaviour = scope->getObject(name->getValue());
-        if (behaviour && dynamic_cast<CMC_Behaviour*>(behaviour) && scope->removeObject(behaviour))
-            CMC_Object::destroy(behaviour);
+        if (behaviour && dynamic_cast<CMC_Behaviour*>(behaviour)) scope->deleteObject(behaviour);
     }
     // Only what the statement made is deleted: variables held by reference and named
     // objects belong to their containers.
@@ -520,8 +532,7 @@ void CMC_Behaviour_Entry::releaseComputed(CXObject* raw) {
     auto* text = dynamic_cast<CMC_String*>(value);
     if (text && text->getName().startsWith("xtemp")) {
         CMC_Object* behaviour = scope ? scope->getObject(text->getValue()) : nullptr;
-        if (behaviour && dynamic_cast<CMC_Behaviour*>(behaviour) && scope->removeObject(behaviour))
-            CMC_Object::destroy(behaviour);
+        if (behaviour && dynamic_cast<CMC_Behaviour*>(behaviour)) scope->deleteObject(behaviour);
         delete text;
         return;
     }

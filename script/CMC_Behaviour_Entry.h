@@ -48,7 +48,8 @@ public:
     static CXString fillParams(const CXString& text, CXArray* arguments);
     // A value's text: a STRING's own text, else the text of its conversion to STRING.
     static CXString getStringValue(CMC_Object* value);
-    // The next number for inline behaviours ("temp_N", "xtemp_N"); shared and growing.
+    // The next number for inline behaviours ("temp_N", "xtemp_N"); shared, growing, and
+    // back to 0 after the largest int.
     static int nextInlineNumber();
 
     CXString getLine() const { return m_line; }
@@ -162,5 +163,5 @@ private:
     // a vector of its own so the outer run's values stay intact.
     int32_t m_activeRuns = 0;
 
-    static int32_t s_inlineCounter;
+    static uint32_t s_inlineCounter;
 };

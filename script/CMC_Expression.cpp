@@ -3,6 +3,7 @@
 #include "foundation/CXArray.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_Behaviour_Entry.h"
+#include "script/CMC_Nesting.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_String.h"
 #include "script/CMC_VariableFactory.h"
@@ -183,6 +184,8 @@ void CMC_Expression::calculate() {
     // Calculating again from inside this calculation (an operand that leads back
     // here) keeps the last result.
     if (m_calculating) return;
+    CMC_RunDepth depth;
+    if (!depth.entered()) return;
     // An element-built expression used before the scene initialised it.
     parseOperands();
     m_calculating = true;
