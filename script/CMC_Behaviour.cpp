@@ -266,10 +266,8 @@ void CMC_Behaviour::endTimedRun(bool runOnDone) {
         LifeGuard other(onDone);
         onDone->run(this, m_timerArguments, true);
         if (!self.alive()) return;
-        if (other.alive() && onDone->getName() == "temp") {
-            if (container) container->removeObject(onDone);
-            CMC_Object::destroy(onDone);
-        }
+        if (other.alive() && onDone->getName() == "temp" && (!container || !container->deleteObject(onDone)))
+            CMC_Object::dispose(onDone);
     }
     m_onDone = nullptr;
     setToDelete();

@@ -1,7 +1,9 @@
 #include "script/CMC_Behaviour_Entry.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/CXArray.h"
@@ -82,7 +84,7 @@ void CMC_Behaviour_Entry::freeCodeLines(CMC_Behaviour_Entry** lines, bool releas
 // ---- parsing ----------------------------------------------------------------------------
 
 CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
-    : CMC_Object(CXString("code"), kType), m_line(line), m_owner(owner) {
+    : CMC_Object(CXString("code"), kType), m_line(std::move(line)), m_owner(owner) {
     m_bindGeneration = CMC_ObjectsContainer::getRemovalCount();
     // Nested arguments are statements parsed here in turn: past the cap they stay
     // unparsed and give nothing.
@@ -189,28 +191,32 @@ CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
 }
 
 void CMC_Behaviour_Entry::parseArguments(int open) {
-    m_argumentText = m_line.Mid(open + 1, m_line.getLength() - 1);
-    if (!m_argumentText.IsString()) return;
+    // The arguments run from after the "(" to before the line's last character. They
+    // are found by positions in the line; only each argument's own text is copied.
+    const int length = m_line.getLength();
+    const int from = std::min(open + 1, length);
+    const int to = std::max(length - 1, from);
+    if (to <= from) return;
     m_values = new CXVector(kVectorCapacity, kLoadFactor);
     m_nested = new CXVector(kVectorCapacity, kLoadFactor);
-    const int length = m_argumentText.getLength();
+    const char* text = m_line.c_str();
     int depth = 0;
-    int start = 0;
-    for (int i = 0; i < length; ++i) {
-        const char c = m_argumentText.GetAt(i);
+    int start = from;
+    for (int i = from; i < to; ++i) {
+        const char c = text[i];
         if (c == '(') ++depth;
         else if (c == ')') --depth;
-        const bool last = i == length - 1;
+        const bool last = i == to - 1;
         if (!(c == ',' && depth == 0) && !last) continue;
         // The last character ends the last argument and belongs to it (unless a ",").
-        const int end = (last && !(c == ',' && depth == 0)) ? length : i;
-        CXString argument = m_argumentText.Mid(start, end);
+        const int end = (last && !(c == ',' && depth == 0)) ? to : i;
+        CXString argument = m_line.Mid(start, end);
         start = i + 1;
-        if (argument.IsString()) addArgument(argument);
+        if (argument.IsString()) addArgument(std::move(argument));
     }
 }
 
-void CMC_Behaviour_Entry::addArgument(const CXString& argument) {
+void CMC_Behaviour_Entry::addArgument(CXString argument) {
     CMC_ObjectsContainer* scope = container();
     CXObject* value = nullptr;
     CMC_Behaviour_Entry* nested = nullptr;
@@ -229,7 +235,7 @@ void CMC_Behaviour_Entry::addArgument(const CXString& argument) {
                 if (hasParams) m_argumentsFixed = false;
             }
         } else {
-            nested = new CMC_Behaviour_Entry(m_owner, argument);
+            nested = new CMC_Behaviour_Entry(m_owner, std::move(argument));
         }
     } else if (first == '&') {
         const CXString name = argument.Right(1);
@@ -237,7 +243,7 @@ void CMC_Behaviour_Entry::addArgument(const CXString& argument) {
         m_referenceArguments.emplace_back(m_values->getCount(), name);
         m_holdsNamed = true;
     } else {
-        nested = new CMC_Behaviour_Entry(m_owner, argument);
+        nested = new CMC_Behaviour_Entry(m_owner, std::move(argument));
     }
     if (nested) m_argumentsFixed = false;
     m_values->add(value);

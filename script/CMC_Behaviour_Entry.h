@@ -82,7 +82,7 @@ private:
     void forgetOwner();
     void parseArguments(int open);
     // Classifies one argument text and appends its value / nested-statement slots.
-    void addArgument(const CXString& argument);
+    void addArgument(CXString argument);
     // A new behaviour "<prefix>_N" from the braces of `text`, initialised and added to
     // the container; the result is a STRING named `valueName` holding its name.
     CMC_Variable* makeInlineBehaviour(const CXString& text, const char* prefix, const char* valueName,
@@ -119,7 +119,6 @@ private:
     CMC_Runner* m_runner = nullptr;
     CXString m_methodName;
     int32_t m_methodId = -1;
-    CXString m_argumentText;
     CXVector* m_values = nullptr;
     CXVector* m_nested = nullptr;
     bool m_isReference = false;

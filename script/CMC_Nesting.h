@@ -15,8 +15,16 @@ class CMC_RunDepth {
 public:
     static constexpr int kMaxDepth = 200;
 
-    CMC_RunDepth();
-    ~CMC_RunDepth();
+    CMC_RunDepth() : m_entered(s_depth < kMaxDepth) {
+        if (m_entered)
+            ++s_depth;
+        else
+            refuse();
+    }
+    ~CMC_RunDepth() {
+        // The outermost run is over: the next one that goes too deep reports again.
+        if (m_entered && --s_depth == 0) s_reported = false;
+    }
     CMC_RunDepth(const CMC_RunDepth&) = delete;
     CMC_RunDepth& operator=(const CMC_RunDepth&) = delete;
 
@@ -25,6 +33,9 @@ public:
     static int depth() { return s_depth; }
 
 private:
+    // Writes the line once per outermost run.
+    static void refuse();
+
     bool m_entered;
     static inline int s_depth = 0;
     static inline bool s_reported = false;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -144,7 +145,7 @@ public:
 // A handler entry whose target its container found by name: the name and the container
 // removal count when it was found, so that the entry finds the name again after any
 // removal instead of keeping a pointer to an object that may be gone.
-class NamedEntry : public CXTriple {
+class NamedEntry final : public CXTriple {
 public:
     NamedEntry(CMC_Object* target, CXArray* arguments, CMC_ObjectsContainer* scope, const CXString& targetName)
         : CXTriple(target, arguments, scope), name(targetName), generation(CMC_ObjectsContainer::getRemovalCount()) {}
@@ -390,7 +391,8 @@ CXTriple* CMC_Object::newEntry(CMC_Object* target, CXArray* arguments, CMC_Objec
 }
 
 CMC_Object* CMC_Object::currentTarget(CXTriple* entry) {
-    auto* named = dynamic_cast<NamedEntry*>(entry);
+    // An exact type test: raising runs this for every entry.
+    auto* named = entry && typeid(*entry) == typeid(NamedEntry) ? static_cast<NamedEntry*>(entry) : nullptr;
     const uint32_t removals = CMC_ObjectsContainer::getRemovalCount();
     if (!named || (named->generation == removals && entryTarget(entry))) return entryTarget(entry);
     named->generation = removals;
