@@ -148,7 +148,7 @@ void CMC_Class::finishDeletion() {
     // argument, and the call may have come from one of its objects' handlers.
     // Disposed of already (replaced while a method ran): only the objects are left.
     if (isDisposed())
-        unloadObjects(true);
+        releaseObjects();
     else
         dispose(this);
 }
@@ -159,5 +159,11 @@ void CMC_Class::onDispose() {
         m_deletePending = true;
         return;
     }
+    releaseObjects();
+}
+
+void CMC_Class::releaseObjects() {
     unloadObjects(true);
+    // Handlers that its code attached to objects outside it go with it, as a scene's do.
+    if (CMC_ObjectsContainer* parent = getParent()) parent->onSubSceneDone(this);
 }

@@ -76,6 +76,8 @@ private:
     // Unloads the objects (disposing of them) and disposes of the object.
     void finishDeletion();
     void onDispose() override;
+    // Disposes of the objects and drops the handlers attached from here elsewhere.
+    void releaseObjects();
 
     CXString m_definition;
     CXString m_bases;

@@ -31,6 +31,8 @@ protected:
         world.writeDefinition("COMMON/CLASSES/CAR.CLS", {
             "OBJECT=CONSTRUCTOR", "CONSTRUCTOR:TYPE=BEHAVIOUR", "CONSTRUCTOR:CODE={MADE^ADD(1);}",
             "OBJECT=M", "M:TYPE=BEHAVIOUR", "M:CODE={S^RUN();HITS^ADD(1);}",
+            "OBJECT=HOOK", "HOOK:TYPE=BEHAVIOUR", "HOOK:CODE={N^ADDBEHAVIOUR(ONCHANGED,H);}",
+            "OBJECT=H", "H:TYPE=BEHAVIOUR", "H:CODE={HITS^ADD(100);}",
         });
         // Files the loader brings in, replacing objects of the scene by name.
         world.writeDefinition("NEWH.CNV", {"OBJECT=H", "H:TYPE=BEHAVIOUR", "H:CODE={HITS^ADD(10);}"});
@@ -97,8 +99,10 @@ TEST_F(LifetimeFixture, ScriptsThatReplaceOrNestRunCleanlyUnderTheRule) {
         // The object found by this name after GO, and its type.
         const char* replaced;
         int type;
-        // Counters after GO, and again after the application steps.
+        // Counters after GO, and again after the application steps and the code run
+        // then.
         std::vector<std::pair<const char*, int>> values;
+        const char* later = nullptr;
     };
     const Case cases[] = {
         {"replaced by its own change event",
@@ -128,6 +132,10 @@ TEST_F(LifetimeFixture, ScriptsThatReplaceOrNestRunCleanlyUnderTheRule) {
          {"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=7", "N:ONDONE=ONDONE_COUNT", "OBJECT=G", "G:TYPE=GROUP",
           "OBJECT=GO", "GO:TYPE=BEHAVIOUR", "GO:CODE={N^ADDTOGROUP(G);CNVLOADER^LOAD(NEWN.CNV);G^SET(3);}"},
          "N", 1, {{"DONE", 1}, {"N", 3}}},
+        {"deleted instance that attached a handler outside it",
+         {"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=0",
+          "OBJECT=GO", "GO:TYPE=BEHAVIOUR", "GO:CODE={CAR^NEW(A);A^HOOK();N^SET(1);CAR^DELETE(A);N^SET(2);}"},
+         "N", 1, {{"HITS", 100}}, "{N^SET(3);}"},
         {"self-recursion",
          {"OBJECT=B", "B:TYPE=BEHAVIOUR", "B:CODE={HITS^ADD(1);B^RUN();}",
           "OBJECT=GO", "GO:TYPE=BEHAVIOUR", "GO:CODE={B^RUN();MADE^ADD(1);}"},
@@ -153,6 +161,7 @@ TEST_F(LifetimeFixture, ScriptsThatReplaceOrNestRunCleanlyUnderTheRule) {
             EXPECT_TRUE(before->isDisposed());
         }
         world.frames(2);
+        if (c.later) test::runCode(scene, c.later);
         for (const auto& [name, value] : c.values) EXPECT_EQ(test::intValue(scene, name), value) << name;
         EXPECT_EQ(CMC_Behaviour::trashCount(), 0);
     }
