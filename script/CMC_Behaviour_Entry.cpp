@@ -83,6 +83,12 @@ void CMC_Behaviour_Entry::freeCodeLines(CMC_Behaviour_Entry** lines, bool releas
 
 // ---- parsing ----------------------------------------------------------------------------
 
+CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line, TextOnly)
+    : CMC_Object(CXString("code"), kType), m_line(std::move(line)), m_owner(owner) {
+    if (m_line.lastChar() == ';') m_line = m_line.Left(m_line.getLength() - 1);
+    m_unusable = true;
+}
+
 CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
     : CMC_Object(CXString("code"), kType), m_line(std::move(line)), m_owner(owner) {
     m_bindGeneration = CMC_ObjectsContainer::getRemovalCount();
@@ -234,6 +240,10 @@ void CMC_Behaviour_Entry::addArgument(CXString argument) {
                 value = name;
                 if (hasParams) m_argumentsFixed = false;
             }
+        } else if (holds(argument, '$')) {
+            // Parsed afresh from its filled text at every run (computeArgument): only
+            // the text is kept.
+            nested = new CMC_Behaviour_Entry(m_owner, std::move(argument), TextOnly{});
         } else {
             nested = new CMC_Behaviour_Entry(m_owner, std::move(argument));
         }
@@ -496,7 +506,9 @@ CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CM
         } else if (first == '@' || holds(filled, '$') || holds(filled, '^')) {
             if (opensBlock(filled)) {
                 value = makeInlineBehaviour(filled, "xtemp", "xtemp", nullptr);
-            } else {
+            } else if (CMC_ParseDepth depth; depth.entered()) {
+                // Statements made here from argument text nest like parsed ones: the
+                // level past the parser's cap gives nothing.
                 auto* temporary = new CMC_Behaviour_Entry(m_owner, filled);
                 CMC_Behaviour::LifeGuard guard(m_owner);
                 value = temporary->run(running, arguments);

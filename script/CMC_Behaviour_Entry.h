@@ -77,6 +77,10 @@ public:
     static CMC_Debugger* getDebuggerIfc() { return nullptr; }
 
 private:
+    struct TextOnly {};
+    // A nested argument that holds "$": only its text is kept (see computeArgument).
+    CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line, TextOnly);
+
     CMC_ObjectsContainer* container() const;
     // Drops the owner (gone) from this statement and its nested ones.
     void forgetOwner();

@@ -67,10 +67,10 @@ protected:
     std::vector<CMC_ObjectsContainer*> scenes;
 };
 
-std::string nested(int levels) {
+std::string nested(int levels, const char* innermost = "1") {
     std::string code;
     for (int i = 0; i < levels; ++i) code += "N^ADD(";
-    code += "1";
+    code += innermost;
     for (int i = 0; i < levels; ++i) code += ")";
     return code;
 }
@@ -143,6 +143,10 @@ TEST_F(LifetimeFixture, ScriptsThatReplaceOrNestRunCleanlyUnderTheRule) {
         {"deep nesting in one statement",
          concat({"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=0", "OBJECT=GO", "GO:TYPE=BEHAVIOUR"},
                 continued("GO:CODE={" + nested(10000) + ";MADE^ADD(1);}")),
+         "N", 1, {{"MADE", 1}, {"N", 0}}},
+        {"deep nesting around a parameter",
+         concat({"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=0", "OBJECT=GO", "GO:TYPE=BEHAVIOUR"},
+                continued("GO:CODE={" + nested(10000, "$1") + ";MADE^ADD(1);}")),
          "N", 1, {{"MADE", 1}, {"N", 0}}},
     };
     for (const Case& c : cases) {
