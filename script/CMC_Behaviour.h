@@ -30,9 +30,9 @@ class CMC_Variable;
 
 class CMC_Behaviour : public CMC_Object, public CTimerNotificator {
 public:
-    // Tells code that runs a behaviour whether it still exists after a call: a
-    // statement may delete the behaviour that holds it (a class instance deleted by its
-    // own method, an object replaced under the running behaviour's name).
+    // Tells code that runs a behaviour whether it still exists after a call. Objects
+    // replaced or deleted by scripts wait for the application step (see
+    // CMC_Object::dispose); a container's unload still deletes at once.
     struct Life {
         int32_t holders = 1;
         bool alive = true;
