@@ -30,13 +30,17 @@ int32_t clampToInt(int64_t value) {
 }  // namespace
 
 CMC_Groupped::CMC_Groupped(CMC_ObjectsContainer* container, CMElement* element)
-    : CMC_Object(container, element, kType), m_members(new CXVector(kListCapacity, kLoadFactor)) {
+    : CMC_Object(container, element, kType),
+      m_members(new CXVector(kListCapacity, kLoadFactor)),
+      m_generation(CMC_ObjectsContainer::getRemovalCount()) {
     (void)g_registered;
     initializeBehaviours(container, element);
 }
 
 CMC_Groupped::CMC_Groupped(CXString name, CMC_ObjectsContainer* container)
-    : CMC_Object(name, kType), m_members(new CXVector(kListCapacity, kLoadFactor)) {
+    : CMC_Object(name, kType),
+      m_members(new CXVector(kListCapacity, kLoadFactor)),
+      m_generation(CMC_ObjectsContainer::getRemovalCount()) {
     setScene(container);
 }
 
@@ -49,38 +53,94 @@ CXString** CMC_Groupped::getBehavioursList() { return makeBehavioursList({"ONINI
 
 // ---- members --------------------------------------------------------------------
 
-void CMC_Groupped::add(CMC_Object* object) {
-    if (!object || object == this || m_members->contains(object)) return;
+void CMC_Groupped::append(CMC_Object* object) {
+    CMC_ObjectsContainer* container = getScene();
+    const bool named = container && container->getObject(object->getNameRef()) == object;
     m_members->add(object);
+    m_names.push_back({named ? object->getName() : CXString(), named});
+}
+
+void CMC_Groupped::removeAt(int index) {
+    m_members->removeAt(index);
+    m_names.erase(m_names.begin() + index);
+}
+
+void CMC_Groupped::refresh() {
+    const uint32_t removals = CMC_ObjectsContainer::getRemovalCount();
+    if (m_generation == removals) return;
+    m_generation = removals;
+    CMC_ObjectsContainer* container = getScene();
+    for (int i = m_members->getCount() - 1; i >= 0; --i) {
+        const MemberName& member = m_names[static_cast<size_t>(i)];
+        if (!member.named) continue;
+        CMC_Object* found = container ? container->getObject(member.name) : nullptr;
+        if (found == m_members->at(i)) continue;
+        // The name finds nothing, the group itself, or an object that is a member already.
+        if (!found || found == this || m_members->contains(found)) {
+            removeAt(i);
+            continue;
+        }
+        m_members->setAt(i, found);
+    }
+}
+
+void CMC_Groupped::add(CMC_Object* object) {
+    refresh();
+    if (!object || object == this || m_members->contains(object)) return;
+    append(object);
 }
 
 void CMC_Groupped::remove(CMC_Object* object) {
-    if (object) m_members->remove(object);
+    refresh();
+    if (!object) return;
+    for (int i = 0; i < m_members->getCount(); ++i) {
+        if (m_members->at(i) != object) continue;
+        removeAt(i);
+        return;
+    }
 }
 
-bool CMC_Groupped::contains(CMC_Object* object) { return object && m_members->contains(object); }
+bool CMC_Groupped::contains(CMC_Object* object) {
+    refresh();
+    return object && m_members->contains(object);
+}
 
-void CMC_Groupped::removeAll() { m_members->removeAll(); }
+void CMC_Groupped::removeAll() {
+    m_members->removeAll();
+    m_names.clear();
+}
 
 CMC_Object* CMC_Groupped::get(int index) {
+    refresh();
     if (index < 0 || index >= m_members->getCount()) return nullptr;
     return static_cast<CMC_Object*>(m_members->at(index));
 }
 
-int CMC_Groupped::getCount() const { return m_members->getCount(); }
+int CMC_Groupped::getCount() {
+    refresh();
+    return m_members->getCount();
+}
+
+CXVector* CMC_Groupped::getList() {
+    refresh();
+    return m_members;
+}
 
 void CMC_Groupped::addClones(CXString name, int first, int last) {
     CMC_ObjectsContainer* container = getScene();
     if (!container) return;
+    refresh();
     for (int64_t i = first; i <= last; ++i) {
         CMC_Object* object = container->getObject(name + "_" + CXString::toString(static_cast<int>(i)));
-        if (object && object != this) m_members->add(object);
+        if (object && object != this) append(object);
     }
 }
 
 CXObject* CMC_Groupped::clone() {
+    refresh();
     auto* copy = new CMC_Groupped(CXString("cloned"), getScene());
     for (int i = 0; i < m_members->getCount(); ++i) copy->m_members->add(m_members->at(i));
+    copy->m_names = m_names;
     return copy;
 }
 

@@ -5,8 +5,14 @@
 //
 // The marker is an index into the list, -1 before the first member; removals do not
 // move it, so it may stand past the last member.
+//
+// A member that the group's container finds by its name is held by name: after any
+// container removal the group looks each such name up again before it is used, so
+// that it holds the object now registered under it, or drops the member when the name
+// finds nothing. Members the container cannot find belong to whoever added them.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "foundation/CXString.h"
 #include "script/CMC_Object.h"
@@ -37,9 +43,9 @@ public:
     void removeAll();
     // The member at a zero-based index; null outside the list.
     CMC_Object* get(int index);
-    int getCount() const;
-    // The list itself (callers may read and fill it).
-    CXVector* getList() const { return m_members; }
+    int getCount();
+    // The list itself, brought up to date (for reading).
+    CXVector* getList();
     // Appends NAME_first ... NAME_last as the group's container finds them (a
     // trailing "_0" reads as the object itself), without testing membership.
     void addClones(CXString name, int first, int last);
@@ -62,6 +68,19 @@ public:
     virtual void setMarkerPos(int position);
 
 private:
+    struct MemberName {
+        CXString name;
+        bool named;
+    };
+    // Appends without the membership test.
+    void append(CMC_Object* object);
+    void removeAt(int index);
+    // Looks the members held by name up again when any container has dropped an object.
+    void refresh();
+
     CXVector* m_members;
+    // One per member, in the list's order.
+    std::vector<MemberName> m_names;
+    uint32_t m_generation;
     int32_t m_marker = -1;
 };

@@ -6,6 +6,7 @@
 #include "script/CMC_BasicCondition.h"
 #include "script/CMC_Behaviour_Entry.h"
 #include "script/CMC_Expression.h"
+#include "script/CMC_Nesting.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_Runner.h"
 #include "script/CMC_RunnerFactory.h"
@@ -130,6 +131,8 @@ void CMC_Behaviour::resolveCondition() {
 
 bool CMC_Behaviour::run(CMC_Object* caller, CXArray* arguments, bool checkCondition) {
     if (!m_enabled || !m_statements) return false;
+    CMC_RunDepth depth;
+    if (!depth.entered()) return false;
     if (checkCondition && m_condition && m_conditionGeneration != CMC_ObjectsContainer::getRemovalCount())
         resolveCondition();
     if (checkCondition && m_condition) {
@@ -186,8 +189,7 @@ void CMC_Behaviour::releaseTempObjects(int from) {
         m_tempObjects->removeAt(last);
         if (!object) continue;
         CMC_ObjectsContainer* container = getScene();
-        if (container) container->removeObject(object);
-        CMC_Object::destroy(object);
+        if (!container || !container->deleteObject(object)) CMC_Object::dispose(object);
     }
 }
 
@@ -264,10 +266,8 @@ void CMC_Behaviour::endTimedRun(bool runOnDone) {
         LifeGuard other(onDone);
         onDone->run(this, m_timerArguments, true);
         if (!self.alive()) return;
-        if (other.alive() && onDone->getName() == "temp") {
-            if (container) container->removeObject(onDone);
-            CMC_Object::destroy(onDone);
-        }
+        if (other.alive() && onDone->getName() == "temp" && (!container || !container->deleteObject(onDone)))
+            CMC_Object::dispose(onDone);
     }
     m_onDone = nullptr;
     setToDelete();
@@ -308,21 +308,42 @@ void CMC_Behaviour::initTrash() {
 void CMC_Behaviour::addToTrash(CXObject* object) {
     if (!object) return;
     initTrash();
-    if (!s_globalTrash->contains(object)) s_globalTrash->add(object);
+    // Script objects carry their membership; only other objects need a search.
+    if (auto* scriptObject = dynamic_cast<CMC_Object*>(object)) {
+        if (scriptObject->m_inTrash) return;
+        scriptObject->m_inTrash = true;
+    } else if (s_globalTrash->contains(object)) {
+        return;
+    }
+    s_globalTrash->add(object);
 }
 
 void CMC_Behaviour::removeFromTrash(CXObject* object) {
-    if (s_globalTrash && object) s_globalTrash->remove(object);
+    if (!s_globalTrash || !object) return;
+    if (auto* scriptObject = dynamic_cast<CMC_Object*>(object)) {
+        if (!scriptObject->m_inTrash) return;
+        scriptObject->m_inTrash = false;
+    }
+    s_globalTrash->remove(object);
+}
+
+void CMC_Behaviour::forgetTrashScene(CMC_ObjectsContainer* container) {
+    if (!s_globalTrash || !container) return;
+    for (int i = 0; i < s_globalTrash->getCount(); ++i) {
+        auto* object = dynamic_cast<CMC_Object*>(s_globalTrash->at(i));
+        if (object && object != container && object->getScene() == container) object->setScene(nullptr);
+    }
 }
 
 void CMC_Behaviour::flushTrash() {
     if (!s_globalTrash) return;
     // Members are taken out before they are deleted, so a destructor that leaves the
-    // trash itself finds nothing to do.
+    // trash itself finds nothing to do; members that a deletion adds are deleted too.
     while (s_globalTrash->getCount() > 0) {
         const int last = s_globalTrash->getCount() - 1;
         CXObject* object = s_globalTrash->at(last);
         s_globalTrash->removeAt(last);
+        if (auto* scriptObject = dynamic_cast<CMC_Object*>(object)) scriptObject->m_inTrash = false;
         delete object;
     }
 }
@@ -416,6 +437,8 @@ CMC_Object* CMC_Behaviour::resolveObject(CMC_ObjectsContainer* container, CMC_Ob
 
 CMC_Variable* CMC_Behaviour::runLine(CMC_ObjectsContainer* container, CMC_Object* running, CXString line,
                                      CMC_Behaviour* behaviour) {
+    CMC_ParseDepth depth;
+    if (!depth.entered()) return nullptr;
     const int open = line.Find('(');
     const CXString head = open >= 0 ? line.Left(open) : line;
     CMC_Object* target = nullptr;

@@ -30,9 +30,9 @@ class CMC_Variable;
 
 class CMC_Behaviour : public CMC_Object, public CTimerNotificator {
 public:
-    // Tells code that runs a behaviour whether it still exists after a call: a
-    // statement may delete the behaviour that holds it (a class instance deleted by its
-    // own method, an object replaced under the running behaviour's name).
+    // Tells code that runs a behaviour whether it still exists after a call. Objects
+    // replaced or deleted by scripts wait for the application step (see
+    // CMC_Object::dispose); a container's unload still deletes at once.
     struct Life {
         int32_t holders = 1;
         bool alive = true;
@@ -129,14 +129,18 @@ public:
     // Blanks trimmed, one leading "{" and one trailing "}" dropped, blanks trimmed again.
     static CXString cleanCode(CXString code);
 
-    // The global trash: objects that must live until the next application step
-    // (the expressions the uncached evaluator makes). flushTrash deletes them.
+    // The global trash: objects that must live until the next application step (the
+    // script objects handed to CMC_Object::dispose, the expressions the uncached
+    // evaluator makes). flushTrash, called by the application step, deletes them.
     static void initTrash();
     // Appends unless already there (creates the trash when missing).
     static void addToTrash(CXObject* object);
     // Takes an object out without deleting it.
     static void removeFromTrash(CXObject* object);
     static void flushTrash();
+    // A container that goes before the trash is flushed: the members whose scene it
+    // is forget it, so that their deletion does not reach for it.
+    static void forgetTrashScene(CMC_ObjectsContainer* container);
     static void doneTrash();
     static int trashCount();
 

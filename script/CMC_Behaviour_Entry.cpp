@@ -1,13 +1,16 @@
 #include "script/CMC_Behaviour_Entry.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/CXArray.h"
 #include "foundation/CXVector.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_Expression.h"
+#include "script/CMC_Nesting.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_Runner.h"
 #include "script/CMC_RunnerFactory.h"
@@ -16,7 +19,7 @@
 #include "script/CMC_Variable.h"
 #include "script/CMC_VariableFactory.h"
 
-int32_t CMC_Behaviour_Entry::s_inlineCounter = 0;
+uint32_t CMC_Behaviour_Entry::s_inlineCounter = 0;
 
 namespace {
 
@@ -81,9 +84,22 @@ void CMC_Behaviour_Entry::freeCodeLines(CMC_Behaviour_Entry** lines, bool releas
 
 // ---- parsing ----------------------------------------------------------------------------
 
+CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line, TextOnly)
+    : CMC_Object(CXString("code"), kType), m_line(std::move(line)), m_owner(owner) {
+    if (m_line.lastChar() == ';') m_line = m_line.Left(m_line.getLength() - 1);
+    m_unusable = true;
+}
+
 CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
-    : CMC_Object(CXString("code"), kType), m_line(line), m_owner(owner) {
+    : CMC_Object(CXString("code"), kType), m_line(std::move(line)), m_owner(owner) {
     m_bindGeneration = CMC_ObjectsContainer::getRemovalCount();
+    // Nested arguments are statements parsed here in turn: past the cap they stay
+    // unparsed and give nothing.
+    CMC_ParseDepth depth;
+    if (!depth.entered()) {
+        m_unusable = true;
+        return;
+    }
     if (m_line.lastChar() == ';') m_line = m_line.Left(m_line.getLength() - 1);
     CMC_ObjectsContainer* scope = container();
     int open = m_line.Find('(');
@@ -182,28 +198,32 @@ CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
 }
 
 void CMC_Behaviour_Entry::parseArguments(int open) {
-    m_argumentText = m_line.Mid(open + 1, m_line.getLength() - 1);
-    if (!m_argumentText.IsString()) return;
+    // The arguments run from after the "(" to before the line's last character. They
+    // are found by positions in the line; only each argument's own text is copied.
+    const int length = m_line.getLength();
+    const int from = std::min(open + 1, length);
+    const int to = std::max(length - 1, from);
+    if (to <= from) return;
     m_values = new CXVector(kVectorCapacity, kLoadFactor);
     m_nested = new CXVector(kVectorCapacity, kLoadFactor);
-    const int length = m_argumentText.getLength();
+    const char* text = m_line.c_str();
     int depth = 0;
-    int start = 0;
-    for (int i = 0; i < length; ++i) {
-        const char c = m_argumentText.GetAt(i);
+    int start = from;
+    for (int i = from; i < to; ++i) {
+        const char c = text[i];
         if (c == '(') ++depth;
         else if (c == ')') --depth;
-        const bool last = i == length - 1;
+        const bool last = i == to - 1;
         if (!(c == ',' && depth == 0) && !last) continue;
         // The last character ends the last argument and belongs to it (unless a ",").
-        const int end = (last && !(c == ',' && depth == 0)) ? length : i;
-        CXString argument = m_argumentText.Mid(start, end);
+        const int end = (last && !(c == ',' && depth == 0)) ? to : i;
+        CXString argument = m_line.Mid(start, end);
         start = i + 1;
-        if (argument.IsString()) addArgument(argument);
+        if (argument.IsString()) addArgument(std::move(argument));
     }
 }
 
-void CMC_Behaviour_Entry::addArgument(const CXString& argument) {
+void CMC_Behaviour_Entry::addArgument(CXString argument) {
     CMC_ObjectsContainer* scope = container();
     CXObject* value = nullptr;
     CMC_Behaviour_Entry* nested = nullptr;
@@ -221,8 +241,12 @@ void CMC_Behaviour_Entry::addArgument(const CXString& argument) {
                 value = name;
                 if (hasParams) m_argumentsFixed = false;
             }
+        } else if (holds(argument, '$')) {
+            // Parsed afresh from its filled text at every run (computeArgument): only
+            // the text is kept.
+            nested = new CMC_Behaviour_Entry(m_owner, std::move(argument), TextOnly{});
         } else {
-            nested = new CMC_Behaviour_Entry(m_owner, argument);
+            nested = new CMC_Behaviour_Entry(m_owner, std::move(argument));
         }
     } else if (first == '&') {
         const CXString name = argument.Right(1);
@@ -230,7 +254,7 @@ void CMC_Behaviour_Entry::addArgument(const CXString& argument) {
         m_referenceArguments.emplace_back(m_values->getCount(), name);
         m_holdsNamed = true;
     } else {
-        nested = new CMC_Behaviour_Entry(m_owner, argument);
+        nested = new CMC_Behaviour_Entry(m_owner, std::move(argument));
     }
     if (nested) m_argumentsFixed = false;
     m_values->add(value);
@@ -262,7 +286,12 @@ CXObject* CMC_Behaviour_Entry::referenceArgument(const CXString& name) {
     return copy;
 }
 
-int CMC_Behaviour_Entry::nextInlineNumber() { return s_inlineCounter++; }
+int CMC_Behaviour_Entry::nextInlineNumber() {
+    // Kept to the non-negative int range: past the largest number it starts again at 0.
+    const int number = static_cast<int>(s_inlineCounter & 0x7FFFFFFFu);
+    s_inlineCounter = static_cast<uint32_t>(number) + 1u;
+    return number;
+}
 
 CMC_Runner* CMC_Behaviour_Entry::runnerFor(CMC_Object* target) {
     if (!target) return nullptr;
@@ -354,8 +383,7 @@ CMC_Behaviour_Entry::~CMC_Behaviour_Entry() {
         auto* name = dynamic_cast<CMC_String*>(m_values->at(i));
         if (!m_releaseInline || !name || name->getName() != "temp" || !owns(name) || !scope) continue;
         CMC_Object* behaviour = scope->getObject(name->getValue());
-        if (behaviour && dynamic_cast<CMC_Behaviour*>(behaviour) && scope->removeObject(behaviour))
-            CMC_Object::destroy(behaviour);
+        if (behaviour && dynamic_cast<CMC_Behaviour*>(behaviour)) scope->deleteObject(behaviour);
     }
     // Only what the statement made is deleted: variables held by reference and named
     // objects belong to their containers.
@@ -479,7 +507,9 @@ CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CM
         } else if (first == '@' || holds(filled, '$') || holds(filled, '^')) {
             if (opensBlock(filled)) {
                 value = makeInlineBehaviour(filled, "xtemp", "xtemp", nullptr);
-            } else {
+            } else if (CMC_ParseDepth depth; depth.entered()) {
+                // Statements made here from argument text nest like parsed ones: the
+                // level past the parser's cap gives nothing.
                 auto* temporary = new CMC_Behaviour_Entry(m_owner, filled);
                 CMC_Behaviour::LifeGuard guard(m_owner);
                 value = temporary->run(running, arguments);
@@ -521,8 +551,7 @@ void CMC_Behaviour_Entry::releaseComputed(CXObject* raw) {
     auto* text = dynamic_cast<CMC_String*>(value);
     if (text && text->getName().startsWith("xtemp")) {
         CMC_Object* behaviour = scope ? scope->getObject(text->getValue()) : nullptr;
-        if (behaviour && dynamic_cast<CMC_Behaviour*>(behaviour) && scope->removeObject(behaviour))
-            CMC_Object::destroy(behaviour);
+        if (behaviour && dynamic_cast<CMC_Behaviour*>(behaviour)) scope->deleteObject(behaviour);
         delete text;
         return;
     }

@@ -48,7 +48,8 @@ public:
     static CXString fillParams(const CXString& text, CXArray* arguments);
     // A value's text: a STRING's own text, else the text of its conversion to STRING.
     static CXString getStringValue(CMC_Object* value);
-    // The next number for inline behaviours ("temp_N", "xtemp_N"); shared and growing.
+    // The next number for inline behaviours ("temp_N", "xtemp_N"); shared, growing, and
+    // back to 0 after the largest int.
     static int nextInlineNumber();
 
     CXString getLine() const { return m_line; }
@@ -76,12 +77,16 @@ public:
     static CMC_Debugger* getDebuggerIfc() { return nullptr; }
 
 private:
+    struct TextOnly {};
+    // A nested argument that holds "$": only its text is kept (see computeArgument).
+    CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line, TextOnly);
+
     CMC_ObjectsContainer* container() const;
     // Drops the owner (gone) from this statement and its nested ones.
     void forgetOwner();
     void parseArguments(int open);
     // Classifies one argument text and appends its value / nested-statement slots.
-    void addArgument(const CXString& argument);
+    void addArgument(CXString argument);
     // A new behaviour "<prefix>_N" from the braces of `text`, initialised and added to
     // the container; the result is a STRING named `valueName` holding its name.
     CMC_Variable* makeInlineBehaviour(const CXString& text, const char* prefix, const char* valueName,
@@ -118,7 +123,6 @@ private:
     CMC_Runner* m_runner = nullptr;
     CXString m_methodName;
     int32_t m_methodId = -1;
-    CXString m_argumentText;
     CXVector* m_values = nullptr;
     CXVector* m_nested = nullptr;
     bool m_isReference = false;
@@ -162,5 +166,5 @@ private:
     // a vector of its own so the outer run's values stay intact.
     int32_t m_activeRuns = 0;
 
-    static int32_t s_inlineCounter;
+    static uint32_t s_inlineCounter;
 };

@@ -126,8 +126,7 @@ void CMC_CNVLoader::release(CXString fileName) {
         if (holds(owner, member)) finish(member);
     }
     finished.push_back(group);
-    for (CMC_Object* object : finished) object->prepareDelete();
-    // The release may come from one of these objects' own handlers, still on the
-    // stack: they are deleted at the next application step.
-    for (CMC_Object* object : finished) CMC_Behaviour::addToTrash(object);
+    // Every "ONDONE" runs before anything goes; the release may come from one of
+    // these objects' own handlers, still on the stack.
+    for (CMC_Object* object : finished) CMC_Object::dispose(object);
 }

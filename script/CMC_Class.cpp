@@ -143,9 +143,27 @@ void CMC_Class::unloadAndDelete() {
 }
 
 void CMC_Class::finishDeletion() {
-    unload();
-    prepareDelete();
-    // The statement that asked for the deletion may still hold the instance as an
-    // argument: the empty shell goes at the next application step.
-    CMC_Behaviour::addToTrash(this);
+    // Its objects and then the instance itself go at the next application step: the
+    // statement that asked for the deletion may still hold the instance as an
+    // argument, and the call may have come from one of its objects' handlers.
+    // Disposed of already (replaced while a method ran): only the objects are left.
+    if (isDisposed())
+        releaseObjects();
+    else
+        dispose(this);
+}
+
+void CMC_Class::onDispose() {
+    // Replaced by name while one of its methods runs: the objects stay for that run.
+    if (m_methodDepth > 0) {
+        m_deletePending = true;
+        return;
+    }
+    releaseObjects();
+}
+
+void CMC_Class::releaseObjects() {
+    unloadObjects(true);
+    // Handlers that its code attached to objects outside it go with it, as a scene's do.
+    if (CMC_ObjectsContainer* parent = getParent()) parent->onSubSceneDone(this);
 }

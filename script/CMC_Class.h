@@ -54,10 +54,11 @@ public:
     CMC_Class* getClassObject() const { return m_classObject; }
 
     // Method runs in progress on this object (the class runner counts them), and its
-    // deletion: its objects are unloaded at once when no method runs, else when the
-    // last one ends; the emptied object itself is deleted at the next application
-    // step (the global trash), as statements may still hold it. leaveMethod returns
-    // true when it unloaded the object.
+    // deletion (DELETE, or a replacement by name): its objects are unloaded and
+    // disposed of at once when no method runs, else when the last one ends; the
+    // emptied object itself is deleted at the next application step (the global
+    // trash), as statements may still hold it. leaveMethod returns true when it
+    // unloaded the object.
     void enterMethod() { ++m_methodDepth; }
     bool leaveMethod();
     void unloadAndDelete();
@@ -72,8 +73,11 @@ private:
     void import(CXString name);
     // Reads each file of a "," separated list in order.
     void import_base(CXString bases);
-    // Unloads the objects and hands the object to the global trash.
+    // Unloads the objects (disposing of them) and disposes of the object.
     void finishDeletion();
+    void onDispose() override;
+    // Disposes of the objects and drops the handlers attached from here elsewhere.
+    void releaseObjects();
 
     CXString m_definition;
     CXString m_bases;

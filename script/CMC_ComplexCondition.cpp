@@ -1,6 +1,7 @@
 #include "script/CMC_ComplexCondition.h"
 
 #include "foundation/CXArchive.h"
+#include "script/CMC_Nesting.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMElement.h"
 
@@ -42,6 +43,8 @@ void CMC_ComplexCondition::serialize(CXArchive* archive) {
 bool CMC_ComplexCondition::valid(bool raise) {
     // Asked again while it is being asked: a chain of conditions that leads back here.
     if (m_asking) return false;
+    CMC_RunDepth depth;
+    if (!depth.entered()) return false;
     CMC_ObjectsContainer* scope = getScene();
     const auto find = [scope](const CXString& name) {
         return scope ? dynamic_cast<CMC_BasicCondition*>(scope->getObject(name)) : nullptr;

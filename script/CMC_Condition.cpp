@@ -3,6 +3,7 @@
 #include "foundation/CXArchive.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_Behaviour_Entry.h"
+#include "script/CMC_Nesting.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_Variable.h"
 #include "script/CMElement.h"
@@ -111,6 +112,8 @@ void CMC_Condition::serialize(CXArchive* archive) {
 bool CMC_Condition::valid(bool raise) {
     // Not initialised (or done): nothing to compare.
     if (!m_operand1 || !m_operand2) return false;
+    CMC_RunDepth depth;
+    if (!depth.entered()) return false;
     CMC_Object* left = asObject(m_operand1->run(nullptr, nullptr));
     CMC_Object* right = asObject(m_operand2->run(nullptr, nullptr));
     auto* a = dynamic_cast<CMC_Variable*>(left);

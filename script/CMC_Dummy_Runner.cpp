@@ -249,7 +249,7 @@ CMC_Variable* CMC_Dummy_Runner::runReturn(CMC_ObjectsContainer* container, CXVec
     if (CMC_Object* old = scene->getObject(name)) {
         // Deleted only once it is out of the container that holds it.
         CMC_ObjectsContainer* holder = old->getScene();
-        if (holder && holder->removeObject(old)) CMC_Object::destroy(old);
+        if (holder) holder->deleteObject(old);
     }
     auto* value = new CMC_String(name);
     value->setValue(text);
@@ -326,7 +326,7 @@ CMC_Variable* CMC_Dummy_Runner::runLoop(CMC_ObjectsContainer* container, CXVecto
 
     const bool broke = countedLoop(body, start, count, step, counter);
 
-    if (container->removeObject(counter)) CMC_Object::destroy(counter);
+    if (!container->deleteObject(counter)) CMC_Object::dispose(counter);
     if (removed) container->addObject(previous);
     dropMade(body, made);
     return broke ? control(CMC_Behaviour::kBreak) : nullptr;

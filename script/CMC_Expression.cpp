@@ -3,6 +3,7 @@
 #include "foundation/CXArray.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_Behaviour_Entry.h"
+#include "script/CMC_Nesting.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_String.h"
 #include "script/CMC_VariableFactory.h"
@@ -109,15 +110,23 @@ void CMC_Expression::splitText(const CXString& text) {
     int n = 0;
     while (pos < length) {
         if (n % 2 == 0) {
+            // The brackets of the candidate operand are counted as it grows, so a long
+            // operand costs one pass.
             int end = pos - 1;
-            CXString candidate;
+            int scanned = pos;
+            int opening = 0;
+            int closing = 0;
             for (;;) {
                 end = text.findOneOf(operators, end + 1);
                 if (end < 0) end = length;
-                candidate = text.Mid(pos, end);
-                if (end >= length || candidate.getCount('[') == candidate.getCount(']')) break;
+                for (; scanned < end; ++scanned) {
+                    const char c = text.GetAt(scanned);
+                    if (c == '[') ++opening;
+                    else if (c == ']') ++closing;
+                }
+                if (end >= length || opening == closing) break;
             }
-            appendOperand(candidate);
+            appendOperand(text.Mid(pos, end));
             pos = end;
         } else {
             appendOperator(resolveOp(CXString(static_cast<int>(static_cast<unsigned char>(text.GetAt(pos))))));
@@ -183,6 +192,8 @@ void CMC_Expression::calculate() {
     // Calculating again from inside this calculation (an operand that leads back
     // here) keeps the last result.
     if (m_calculating) return;
+    CMC_RunDepth depth;
+    if (!depth.entered()) return;
     // An element-built expression used before the scene initialised it.
     parseOperands();
     m_calculating = true;

@@ -1,6 +1,8 @@
 #include "script/CMC_Object.h"
 
 #include <cstring>
+#include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -89,10 +91,28 @@ constexpr TypeWord kTypeWords[] = {
     {10060, "SWF", nullptr},
 };
 
-// A read ran past the end of the archive's file (reads never fail otherwise).
-bool failed(CXArchive* archive) {
+// Bytes left to read in the archive's file.
+int64_t bytesLeft(CXArchive* archive) {
     CFile* file = archive->getFile();
-    return !file || file->eof();
+    return file ? static_cast<int64_t>(file->Length()) - file->Tell() : 0;
+}
+
+// One 32-bit number; false when the data ends first. The end of the data is told by
+// the bytes left, the same on files and memory streams (whose end-of-file flags differ).
+bool readNumber(CXArchive* archive, int* value) {
+    if (bytesLeft(archive) < 4) return false;
+    *archive >> value;
+    return true;
+}
+
+// One length-prefixed text; false when its bytes are not all there.
+bool readText(CXArchive* archive, CXString* text) {
+    int n = 0;
+    if (!readNumber(archive, &n) || n < 0 || n > bytesLeft(archive)) return false;
+    std::string body(static_cast<size_t>(n), '\0');
+    if (n > 0 && archive->getFile()->Read(body.data(), n) != n) return false;
+    *text = CXString(body.data(), n);
+    return true;
 }
 
 CXString* stringAt(CXArray* list, int i) { return static_cast<CXString*>(list->at(i)); }
@@ -122,6 +142,17 @@ public:
     PlaceholderEntry(CMC_Object* placeholder, CXArray* arguments) : CXTriple(placeholder, arguments, nullptr) {}
 };
 
+// A handler entry whose target its container found by name: the name and the container
+// removal count when it was found, so that the entry finds the name again after any
+// removal instead of keeping a pointer to an object that may be gone.
+class NamedEntry final : public CXTriple {
+public:
+    NamedEntry(CMC_Object* target, CXArray* arguments, CMC_ObjectsContainer* scope, const CXString& targetName)
+        : CXTriple(target, arguments, scope), name(targetName), generation(CMC_ObjectsContainer::getRemovalCount()) {}
+    CXString name;
+    uint32_t generation;
+};
+
 }  // namespace
 
 // ---- construction -------------------------------------------------------------------
@@ -143,6 +174,8 @@ CMC_Object::CMC_Object(const CMC_Object& other)
       m_clonesNo(other.m_clonesNo) {}
 
 CMC_Object::~CMC_Object() {
+    // Deleted by another owner while the trash held it: the trash lets go.
+    if (m_inTrash) CMC_Behaviour::removeFromTrash(this);
     if (!m_doneRaised && isEventHandled(kDoneEventIndex)) {
         m_doneRaised = true;
         CMC_Object::onSignal(CXString("ONDONE"));
@@ -165,6 +198,14 @@ void CMC_Object::destroy(CMC_Object* object) {
     if (!object) return;
     object->prepareDelete();
     delete object;
+}
+
+void CMC_Object::dispose(CMC_Object* object) {
+    if (!object || object->m_disposed) return;
+    object->m_disposed = true;
+    object->onDispose();
+    object->prepareDelete();
+    CMC_Behaviour::addToTrash(object);
 }
 
 CXString CMC_Object::toString() { return m_name; }
@@ -257,7 +298,7 @@ void CMC_Object::clone(CMC_Object* copy) {
                 if (dynamic_cast<PlaceholderEntry*>(entry))
                     copied->add(makePlaceholderEntry(entryTarget(entry)->getName(), arguments));
                 else
-                    copied->add(makeEntry(entryTarget(entry), arguments, entryScope(entry)));
+                    copied->add(copy->newEntry(currentTarget(entry), arguments, entryScope(entry)));
             }
             copy->m_handlers->put(new CStringHashCode(key), copied);
             copy->verifyBehaviour(key);
@@ -340,6 +381,25 @@ CXTriple* CMC_Object::makePlaceholderEntry(const CXString& behaviourName, CXArra
     CMC_Object* placeholder = new CMC_Object(behaviourName, 0);
     placeholder->m_isPlaceholder = true;
     return new PlaceholderEntry(placeholder, arguments);
+}
+
+CXTriple* CMC_Object::newEntry(CMC_Object* target, CXArray* arguments, CMC_ObjectsContainer* scope) {
+    CMC_ObjectsContainer* lookup = scope ? scope : m_scene;
+    if (target && lookup && !target->isPlaceholder() && lookup->getObject(target->getNameRef()) == target)
+        return new NamedEntry(target, arguments, scope, target->getName());
+    return makeEntry(target, arguments, scope);
+}
+
+CMC_Object* CMC_Object::currentTarget(CXTriple* entry) {
+    // An exact type test: raising runs this for every entry.
+    auto* named = entry && typeid(*entry) == typeid(NamedEntry) ? static_cast<NamedEntry*>(entry) : nullptr;
+    const uint32_t removals = CMC_ObjectsContainer::getRemovalCount();
+    if (!named || (named->generation == removals && entryTarget(entry))) return entryTarget(entry);
+    named->generation = removals;
+    CMC_ObjectsContainer* lookup = entryScope(entry) ? entryScope(entry) : m_scene;
+    CMC_Object* found = lookup ? lookup->getObject(named->name) : nullptr;
+    entry->setFirst(found);
+    return found;
 }
 
 CMC_Object* CMC_Object::entryTarget(CXTriple* entry) {
@@ -430,7 +490,7 @@ void CMC_Object::addEntry(CXString key, CMC_Object* target, CXArray* arguments, 
         list = new CXVector(kListCapacity, kLoadFactor);
         m_handlers->put(new CStringHashCode(key), list);
     }
-    list->add(makeEntry(target, arguments, scope));
+    list->add(newEntry(target, arguments, scope));
 }
 
 void CMC_Object::removeBehaviour(CXString key, CMC_ObjectsContainer* scope) {
@@ -502,7 +562,7 @@ void CMC_Object::initializeBehaviours(CMC_ObjectsContainer* container, CMElement
                 CMC_Object* found = container->getObject(entryTarget(entry)->getName());
                 if (index == -1 || !found) continue;
                 // The entry's arguments move to a plain entry; the placeholder goes.
-                list->setAt(i, makeEntry(found, entryArguments(entry), nullptr));
+                list->setAt(i, newEntry(found, entryArguments(entry), nullptr));
                 entry->setSecond(nullptr);
                 retireEntry(entry);
                 setEventFlag(index);
@@ -571,7 +631,7 @@ bool CMC_Object::raise(const CXString& key, CXArray* arguments, bool useOwn) {
             if (!current || !current->contains(entry)) continue;
         }
         first = false;
-        CMC_Behaviour* behaviour = dynamic_cast<CMC_Behaviour*>(entryTarget(entry));
+        CMC_Behaviour* behaviour = dynamic_cast<CMC_Behaviour*>(currentTarget(entry));
         if (!behaviour) continue;
         behaviour->run(this, useOwn ? entryArguments(entry) : arguments, true);
     }
@@ -610,7 +670,7 @@ void CMC_Object::storeHandlers(CXArchive* archive) {
         CXVector* list = findList(key);
         for (int i = 0; list && i < list->getCount(); ++i) {
             CXTriple* entry = static_cast<CXTriple*>(list->at(i));
-            if (entryTarget(entry)) records.emplace_back(key, entry);
+            if (currentTarget(entry)) records.emplace_back(key, entry);
         }
     }
     *archive << static_cast<int>(records.size());
@@ -629,26 +689,22 @@ void CMC_Object::storeHandlers(CXArchive* archive) {
 
 void CMC_Object::loadHandlers(CXArchive* archive) {
     CXString name;
-    *archive >> &name;
+    if (!readText(archive, &name)) return;
     m_name = name;
     int count = 0;
-    *archive >> &count;
-    if (count <= 0 || failed(archive)) return;
+    if (!readNumber(archive, &count) || count <= 0) return;
     if (!m_handlers) m_handlers = new CHashtable(kHandlerTableCapacity, kLoadFactor, true);
+    // Records are kept up to the end of the data; a record cut short is dropped.
     for (int r = 0; r < count; ++r) {
         CXString key, behaviour;
         int n = 0;
-        *archive >> &key;
-        *archive >> &behaviour;
-        *archive >> &n;
-        if (failed(archive)) return;
+        if (!readText(archive, &key) || !readText(archive, &behaviour) || !readNumber(archive, &n)) return;
         CXArray* arguments = nullptr;
         if (n > 0) {
             arguments = new CXArray(1, kLoadFactor);
             for (int i = 0; i < n; ++i) {
                 CXString text;
-                *archive >> &text;
-                if (failed(archive)) {
+                if (!readText(archive, &text)) {
                     CXString::releaseToVector(arguments);
                     return;
                 }

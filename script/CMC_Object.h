@@ -124,8 +124,16 @@ public:
     // Raises "ONDONE" (when handled) while the whole object still exists, so the
     // destructor does not raise it again. Owners call it right before deleting.
     void prepareDelete();
-    // prepareDelete() and delete; nothing for null.
+    // prepareDelete() and delete; nothing for null. Only for objects that no script
+    // can be running or holding (owned helpers, a container's unload).
     static void destroy(CMC_Object* object);
+    // The one way a script object dies while scripts may run: its "ONDONE" runs now,
+    // while everything it names still exists, and the global trash deletes it at the
+    // next application step. The caller has taken it out of its container's tables
+    // (CMC_ObjectsContainer::deleteObject does both). Nothing for null or for an object
+    // handed over already.
+    static void dispose(CMC_Object* object);
+    bool isDisposed() const { return m_disposed; }
 
     // Returns a pooled temporary to its pool; values that are not pooled stay alone.
     static void flush(CMC_Variable* value, bool flag = false);
@@ -155,6 +163,9 @@ public:
     bool isPlaceholder() const { return m_isPlaceholder; }
 
 protected:
+    // Called by dispose before "ONDONE": an object that holds other script objects
+    // hands them over too. Nothing here.
+    virtual void onDispose() {}
     // Frees the event list and the event flags.
     void flushBehList();
     // Fetches the event list when missing and creates zeroed flags for it; false
@@ -163,6 +174,13 @@ protected:
 
     // Attaches one entry; the target may be any object (only behaviours run).
     void addEntry(CXString key, CMC_Object* target, CXArray* arguments, CMC_ObjectsContainer* scope);
+    // A new handler entry. A target that the entry's scope (this object's scene when
+    // none) finds by its name is held by name: after any container removal the entry
+    // looks the name up again (see currentTarget). Other targets belong to the caller.
+    CXTriple* newEntry(CMC_Object* target, CXArray* arguments, CMC_ObjectsContainer* scope);
+    // The entry's target, looked up again by name when it was found by name and any
+    // container has dropped an object since; null when the name finds nothing now.
+    CMC_Object* currentTarget(CXTriple* entry);
 
 private:
     // Deletes every handler entry, list and the table.
@@ -197,4 +215,9 @@ private:
     // While handlers run, removed entries wait here so the running ones stay valid.
     int32_t m_raiseDepth = 0;
     CXVector* m_retired = nullptr;
+    // Handed to dispose; and whether the global trash holds it now (the trash keeps
+    // the flag, so that leaving it costs no search).
+    bool m_disposed = false;
+    bool m_inTrash = false;
+    friend class CMC_Behaviour;
 };

@@ -6,6 +6,7 @@
 #include "foundation/CHashtable.h"
 #include "foundation/CStringHashCode.h"
 #include "foundation/CXVector.h"
+#include "script/CMC_Behaviour.h"
 #include "script/CMC_Variable.h"
 #include "script/CMElement.h"
 
@@ -56,6 +57,7 @@ void CMC_ObjectsContainer::createTables() {
 }
 
 CMC_ObjectsContainer::~CMC_ObjectsContainer() {
+    CMC_Behaviour::forgetTrashScene(this);
     delete m_lookupKey;
     delete m_names;
     delete m_objects;
@@ -74,6 +76,12 @@ bool CMC_ObjectsContainer::unregister(CMC_Object* object) {
 
 bool CMC_ObjectsContainer::removeObject(CMC_Object* object) { return unregister(object); }
 
+bool CMC_ObjectsContainer::deleteObject(CMC_Object* object) {
+    if (!removeObject(object)) return false;
+    dispose(object);
+    return true;
+}
+
 void CMC_ObjectsContainer::addObject(CMC_Object* object) {
     if (!object || object == this) return;
     CStringHashCode* key = new CStringHashCode(object->getName());
@@ -82,15 +90,15 @@ void CMC_ObjectsContainer::addObject(CMC_Object* object) {
         delete key;
         return;
     }
-    if (old) {
-        removeObject(old);
-        // Still registered (a class may keep it): leave it alone rather than delete a live entry.
-        if (!m_objects->contains(old)) destroy(old);
-    }
+    // The replaced object leaves the tables first; it is disposed of once its
+    // successor is registered, so that its "ONDONE" finds the new one by name.
+    if (old) removeObject(old);
     // The object may sit here under an earlier name; one entry per object.
     unregister(object);
     m_names->put(key, object);
     m_objects->add(object);
+    // Still registered (a class may keep it): leave it alone rather than drop a live entry.
+    if (old && !m_objects->contains(old)) dispose(old);
 }
 
 // ---- look-up ------------------------------------------------------------------------
@@ -218,7 +226,9 @@ void CMC_ObjectsContainer::onSubSceneDone(CMC_ObjectsContainer* scene) {
     if (m_parent) m_parent->onSubSceneDone(scene);
 }
 
-void CMC_ObjectsContainer::unload() {
+void CMC_ObjectsContainer::unload() { unloadObjects(false); }
+
+void CMC_ObjectsContainer::unloadObjects(bool disposeObjects) {
     if (!m_names) return;
     if (m_objects->getCount() > 0) {
         // Classes first, then the objects that ask to be finished early, then the rest.
@@ -240,7 +250,10 @@ void CMC_ObjectsContainer::unload() {
         for (CMC_Object* object : objects) {
             if (isContainerType(object->getType()) || !m_objects->contains(object)) continue;
             unregister(object);
-            destroy(object);
+            if (disposeObjects)
+                dispose(object);
+            else
+                destroy(object);
         }
     }
     delete m_names;

@@ -28,16 +28,22 @@ public:
 
     CMC_ObjectsContainer(CWindow* window, CMC_ObjectsContainer* parent, CMElement* element, int type);
     CMC_ObjectsContainer(CWindow* window, CMC_ObjectsContainer* parent, CXString name, int type);
-    // Deletes the tables and the look-up key, never the objects.
+    // Deletes the tables and the look-up key, never the objects; objects waiting in
+    // the global trash with this as their scene forget it.
     ~CMC_ObjectsContainer() override;
     CMC_ObjectsContainer(const CMC_ObjectsContainer&) = delete;
     CMC_ObjectsContainer& operator=(const CMC_ObjectsContainer&) = delete;
 
     // Unregisters without deleting; false when the object is not registered here.
     virtual bool removeObject(CMC_Object* object);
+    // The one entry point for deleting a registered object while scripts may run:
+    // unregisters it (look-ups stop finding it at once) and disposes of it
+    // (CMC_Object::dispose: "ONDONE" now, deletion at the next application step).
+    // False, and nothing done, when the object is not registered here.
+    bool deleteObject(CMC_Object* object);
     // Registers under the object's current name; an object of that name already
-    // registered is unregistered and deleted. Re-adding an object that is registered
-    // under its name does nothing.
+    // registered is unregistered and disposed of as deleteObject does. Re-adding an
+    // object that is registered under its name does nothing.
     virtual void addObject(CMC_Object* object);
     // Tells every object that `scene` is done, then the parent.
     virtual void onSubSceneDone(CMC_ObjectsContainer* scene);
@@ -92,6 +98,11 @@ public:
     // Sets the look-up parent without registering anything.
     void setLookupParent(CMC_ObjectsContainer* parent) { m_parent = parent; }
     CWindow* getWindow() const { return m_window; }
+
+protected:
+    // unload's work; with `dispose` the objects are disposed of (CMC_Object::dispose)
+    // instead of deleted at once, for a container that goes while scripts run.
+    void unloadObjects(bool dispose);
 
 private:
     // Longest parent chain a look-up follows (a cycle of parents ends there).

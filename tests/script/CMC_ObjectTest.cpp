@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
 #include "foundation/CXArray.h"
 #include "foundation/CXPair.h"
@@ -478,6 +479,23 @@ TEST_F(ObjectTest, LoadedHandlersBindOnRebuild) {
     Lamp reread("");
     test::readArchive(again, [&](CXArchive& a) { reread.serialize(&a); });
     EXPECT_EQ(test::archiveBytes([&](CXArchive& a) { reread.serialize(&a); }), again);
+}
+
+TEST_F(ObjectTest, HandlerRecordsReadToTheEndOfAMemoryStream) {
+    // A memory stream says end-of-file right after its last byte, a file only after a
+    // read fails: both must give back every record stored.
+    behaviour("DOIT");
+    Lamp* l = lamp("L", {{"ONCLICK", "DOIT"}, {"ONSIGNAL", "DOIT(last)"}});
+    std::string bytes = test::archiveBytes([&](CXArchive& a) { l->serialize(&a); });
+    CFile_Stream memory(bytes.data(), static_cast<int>(bytes.size()));
+    CXArchive archive(&memory, false);
+    Lamp loaded("");
+    loaded.serialize(&archive);
+    EXPECT_EQ(loaded.getName(), CXString("L"));
+    ASSERT_NE(loaded.getBehaviour("ONCLICK"), nullptr);
+    ASSERT_NE(loaded.getBehaviour("ONSIGNAL"), nullptr);
+    EXPECT_EQ(texts(CMC_Object::entryArguments(loaded.getSingleBehaviour("ONSIGNAL", 0))),
+              (std::vector<std::string>{"last"}));
 }
 
 TEST_F(ObjectTest, TruncatedOrHostileCommonPartStopsCleanly) {

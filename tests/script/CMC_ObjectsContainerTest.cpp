@@ -119,8 +119,13 @@ TEST_F(ContainerTest, AddingReplacesAnObjectOfTheSameName) {
     EXPECT_TRUE(journal.lines.empty());
     EXPECT_EQ(s.getElementsNo(), 2);
 
+    // The replaced object leaves the tables at once and is deleted at the next
+    // application step.
     auto* second = new Probe("X", &journal);
     s.addObject(second);
+    EXPECT_TRUE(journal.lines.empty());
+    EXPECT_TRUE(first->isDisposed());
+    world.applicationStep();
     EXPECT_EQ(journal.lines, (std::vector<std::string>{"delete X"}));
     EXPECT_EQ(s.getElementsNo(), 2);
     EXPECT_EQ(s.getObject("X"), second);
