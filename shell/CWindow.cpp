@@ -6,6 +6,7 @@
 #include "foundation/CXTimer.h"
 #include "foundation/CXVector.h"
 #include "foundation/Crt.h"
+#include "graphics/input/CCollisionInspector.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -40,6 +41,7 @@ CWindow::CWindow() {
     crt::srand(platform::clock().tickCount());
     s_current = this;
     createCommon();
+    createInput(true);
 }
 
 CWindow::CWindow(platform::WindowHandle window, CCommandLine6* commandLine, CLanguageOSVer* language,
@@ -56,6 +58,7 @@ CWindow::CWindow(platform::WindowHandle window, CCommandLine6* commandLine, CLan
     crt::srand(platform::clock().tickCount());
     s_current = this;
     createCommon();
+    createInput(!noInputThread);
     if (m_commandLine) {
         m_musicOn = m_commandLine->isMusicEnabled();
         m_soundOn = m_commandLine->isSoundEnabled();
@@ -87,6 +90,7 @@ void CWindow::release() {
     delete trash;
     delete m_timers;
     m_timers = nullptr;
+    releaseInput();
     delete m_scriptListeners;
     m_scriptListeners = nullptr;
 }
@@ -140,6 +144,7 @@ int CWindow::Tick() {
     Redraw(false);
     if (!m_pollerThread) tickPollers();
     if (m_timers) m_timers->domodal();
+    if (m_collisionInspector) m_collisionInspector->tick();
     deliverSignals();
     return 0;
 }
@@ -158,6 +163,7 @@ int CWindow::OnTimer(intptr_t) { return 0; }
 int CWindow::OnActivateApp(bool active) {
     if (m_active == active) return 0;
     m_active = active;
+    onInputActivation(active);
     if (!active) {
         if (m_pollerThread) m_pollerThread->pause();
         m_windowDragged = false;
@@ -248,8 +254,6 @@ void CWindow::QuitOnError(CXObject*, CXString, CXString) {}
 CXString CWindow::getCDPath() { return s_cdPath; }
 
 void CWindow::setCDPath(CXString path) { s_cdPath = path; }
-
-void CWindow::initKeyboardLanguage() {}
 
 void set(CWindow* window, platform::InstanceHandle instance) {
     g_commandWindow = window;

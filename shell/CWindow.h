@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "foundation/CXObject.h"
+#include "foundation/CXPoint.h"
 #include "foundation/CXSize.h"
 #include "foundation/CXString.h"
 #include "platform/Handles.h"
@@ -20,6 +22,11 @@ class Thread;
 class CApplication;
 class CCollisionInspector;
 class CCommandLine6;
+class CDXMouse;
+class CKeyboard;
+class CKeyListener;
+class CMouseListener;
+class CSortedVector;
 class CConfig;
 class CInputPoller;
 class CLanguageOSVer;
@@ -144,6 +151,76 @@ public:
     virtual CRefreshScreen* GetRefreshScreenInterface() const { return m_refreshScreen; }
     virtual CCollisionInspector* getCollisionInspectorInterface() const { return m_collisionInspector; }
 
+    // ---- Input: devices, listeners, dispatch, dragging, cursors ----------------
+    CKeyboard* getKeyboardInterface() const { return m_keyboard; }
+    // The mouse device; null when the window was built without one.
+    CDXMouse* getDXMouseInterface() const { return m_dxMouse; }
+
+    // Mouse listeners are asked from the highest priority down, among equal ones the
+    // latest registered first. A listener is registered once (it keeps its priority).
+    void registerMouseListener(CMouseListener* listener, int priority);
+    void removeMouseListener(CMouseListener* listener);
+    // Gives the listener the first turn at every mouse event (priority 1000000).
+    void setMouseCaption(CMouseListener* listener);
+    // Key listeners hear every key event in the order registered (twice when added twice).
+    void registerKeyListener(CKeyListener* listener);
+    void removeKeyListener(CKeyListener* listener);
+    static constexpr int kCapturePriority = 1000000;
+
+    // Mouse handlers: a point in client coordinates and a flag that must be 0. Each
+    // offers the event to the hot spots and then to the mouse listeners; nothing
+    // while the mouse is disabled.
+    virtual int OnMouseMove(CXPoint point, int flags);
+    virtual int OnLButtonDown(CXPoint point, int flags);
+    virtual int OnLButtonUp(CXPoint point, int flags);
+    virtual int OnLButtonDblClk(CXPoint point, int flags);
+    virtual int OnMButtonDown(CXPoint point, int flags);
+    virtual int OnMButtonUp(CXPoint point, int flags);
+    virtual int OnRButtonDown(CXPoint point, int flags);
+    virtual int OnRButtonUp(CXPoint point, int flags);
+    // Key handlers: the scan code (or character) and the message flags. Key-downs are
+    // dropped while no application exists.
+    virtual int OnKeyDown(int key, int flags);
+    virtual int OnKeyUp(int key, int flags);
+    virtual int OnChar(int character, int flags);
+    // The mouse switch; disabling shows the wait cursor, enabling the main one.
+    void enableMouse(bool enabled);
+    bool isMouseEnabled() const { return m_mouseEnabled; }
+
+    // Window dragging: while dragged (active, window mode) a move places the window so
+    // that the catch point stays under the pointer.
+    void startDraggingWindow(CXPoint catchPoint);
+    void stopDraggingWindow() { m_windowDragged = false; }
+    CXPoint getCatchPoint() const { return m_catchPoint; }
+
+    // Cursors: none changes while the cursor is locked.
+    void SetCursor(platform::CursorHandle cursor);
+    void SetActiveCursor(platform::CursorHandle cursor) { m_activeCursor = cursor; }
+    void SetWaitCursor(platform::CursorHandle cursor) { m_waitCursor = cursor; }
+    void BeginActiveCursor();
+    void EndActiveCursor();
+    void BeginWaitCursor();
+    void EndWaitCursor();
+    void SetMainCursor();
+    void LockCursor() { m_cursorLocked = true; }
+    void UnLockCursor() { m_cursorLocked = false; }
+    // Shows the main cursor, then keeps BeginActiveCursor from acting while set.
+    void lockActiveCursor(bool lock);
+    bool isActiveCursorLocked() const { return m_activeCursorLocked; }
+    void ShowCursor();
+    void HideCursor();
+
+    // The character of a scan code (letters, digits, space); 0 for the others.
+    static char tranlateToChar(int scan);
+    // The engine's negative key codes of the host's virtual keys; others unchanged.
+    static int __get_virtualkey_code(int virtualKey, int flags);
+
+    // The mouse clip that activation restores and deactivation releases; the script
+    // mouse installs them.
+    using ClipRestore = void (*)();
+    using ClipReset = void (*)(bool clear);
+    static void setMouseClipHandlers(ClipRestore restore, ClipReset reset);
+
     // The window's log; writes nothing anywhere.
     static void toLog(CXString text, bool flag);
     // Does nothing.
@@ -186,6 +263,18 @@ protected:
     std::atomic<bool> m_active{false};
     CConfig* m_config = nullptr;
 
+    // Input.
+    CKeyboard* m_keyboard = nullptr;
+    CDXMouse* m_dxMouse = nullptr;
+    CXArray* m_keyListeners = nullptr;
+    CSortedVector* m_mouseListeners = nullptr;
+    bool m_mouseEnabled = true;
+    CXPoint m_catchPoint;
+    bool m_cursorLocked = false;
+    platform::CursorHandle m_activeCursor = nullptr;
+    platform::CursorHandle m_waitCursor = nullptr;
+    bool m_activeCursorLocked = false;
+
 private:
     // Steps shared by both constructors: timers, lists, collector.
     void createCommon();
@@ -194,6 +283,19 @@ private:
     void pollerLoop(platform::Thread& thread);
     void tickPollers();
     void deliverSignals();
+
+    // Input: the devices, lists and inspector; their release; activation's clip.
+    void createInput(bool withMouse);
+    void releaseInput();
+    void onInputActivation(bool active);
+    using MouseAsk = bool (*)(CMouseListener* listener, CXPoint point);
+    int mouseEvent(int hotSpotCode, CXPoint point, int flags, MouseAsk first, MouseAsk second);
+    bool askMouseListeners(CXPoint point, MouseAsk first, MouseAsk second);
+    void dragWindow(CXPoint point);
+    // Listeners removed while a walk runs are skipped for the rest of it.
+    bool removedDuringWalk(const void* listener) const;
+    int m_walkDepth = 0;
+    std::vector<const void*> m_removedDuringWalk;
 
     std::recursive_mutex m_lock;
     std::unique_ptr<platform::Thread> m_pollerThread;

@@ -22,7 +22,7 @@
 
 namespace test {
 
-ScriptWorld::ScriptWorld() : m_clock(1000), m_scopedClock(m_clock), m_scopedMessageBox(m_messageBoxes) {
+ScriptWorld::ScriptWorld() : m_clock(1000), m_scopedClock(m_clock), m_scopedMessageBox(m_messageBoxes), m_scopedInput(m_input) {
     CMC_VariableFactory::initialize();
     CMC_VariableFactory::clearPool();
     // Made once; remade only when a test has taken them down.

@@ -25,6 +25,7 @@
 
 #include "foundation/CXString.h"
 #include "platform/Clock.h"
+#include "platform/Input.h"
 #include "platform/MessageBox.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_ObjectsContainer.h"
@@ -48,7 +49,8 @@ public:
     ~TestScene() override { unload(); }
 };
 
-// One test's script world. The value pools and the runners are created on first use
+// One test's script world (its window has a keyboard and a mouse device over the
+// world's own input layer, polled by each frame's tick). The value pools and the runners are created on first use
 // and kept for the rest of the test program; every world starts with all pooled
 // values free and an empty global trash. Scenes made by loadScene belong to the world
 // and are unloaded before its window goes.
@@ -61,6 +63,8 @@ public:
 
     TempDir& dir() { return m_dir; }
     platform::ManualClock& clock() { return m_clock; }
+    // The world's own input layer: tests push device records and set states here.
+    platform::InputSystem& input() { return m_input; }
     CWindow* window() { return &m_window; }
     // Every message box shown while the world exists, in order.
     const std::vector<platform::MessageBoxRecord>& messageBoxes() const { return m_messageBoxes.boxes; }
@@ -96,6 +100,8 @@ private:
     platform::ScopedClock m_scopedClock;
     platform::RecordedMessageBox m_messageBoxes;
     platform::ScopedMessageBox m_scopedMessageBox;
+    platform::InputSystem m_input;
+    platform::ScopedInput m_scopedInput;
     CWindow m_window;
     std::vector<std::unique_ptr<TestScene>> m_scenes;
     std::vector<std::string> m_leftover;

@@ -34,10 +34,17 @@ struct RecordingInspector : CCollisionInspector {
 };
 
 struct TestWindow : CWindow {
-    explicit TestWindow(CCollisionInspector* inspector, CRefreshScreen* screen = nullptr) {
+    // The window's own inspector stands aside for the test's and comes back to be freed.
+    explicit TestWindow(CCollisionInspector* inspector, CRefreshScreen* screen = nullptr)
+        : m_own(m_collisionInspector) {
         m_collisionInspector = inspector;
         m_refreshScreen = screen;
     }
+    ~TestWindow() override {
+        m_collisionInspector = m_own;
+        m_refreshScreen = nullptr;
+    }
+    CCollisionInspector* m_own;
 };
 
 uint16_t* px(CGraphicsObject& g) { return reinterpret_cast<uint16_t*>(g.GetDataPtr()); }
