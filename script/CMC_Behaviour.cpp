@@ -153,14 +153,14 @@ bool CMC_Behaviour::run(CMC_Object* caller, CXArray* arguments, bool checkCondit
         CMC_Object* value = lines[i]->run(caller, arguments);
         // A statement deleted this behaviour: its statements and temporaries are gone.
         if (!guard.alive()) {
-            if (!controlCode(value)) flush(dynamic_cast<CMC_Variable*>(value), false);
+            if (!controlCode(value)) CMC_Variable::release(value);
             return controlCode(value) == kBreak;
         }
         if (const intptr_t code = controlCode(value)) {
             result = code == kBreak;
             break;
         }
-        flush(dynamic_cast<CMC_Variable*>(value), false);
+        CMC_Variable::release(value);
     }
     --m_runDepth;
     releaseTempObjects(tempMark);

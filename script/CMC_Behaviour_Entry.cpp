@@ -500,7 +500,14 @@ CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CM
     CMC_Object* value = nullptr;
     const CXString& line = nested->m_line;
     if (holds(line, '$')) {
-        const CXString filled = fillParams(line, arguments);
+        // An argument that is just "$N" is the call's argument N itself: no text is made.
+        const CXString* own = nullptr;
+        if (line.getLength() == 2 && line.GetAt(0) == '$' && arguments) {
+            const int index = static_cast<int>(static_cast<unsigned char>(line.GetAt(1))) - '1';
+            if (index >= 0 && index < arguments->getCount()) own = static_cast<CXString*>(arguments->at(index));
+        }
+        const CXString made = own ? CXString() : fillParams(line, arguments);
+        const CXString& filled = own ? *own : made;
         const char first = filled.GetAt(0);
         if (first == '[') {
             value = new CMC_Expression(scope, filled.Mid(1, filled.getLength() - 1));
@@ -521,6 +528,11 @@ CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CM
             value = scope ? scope->getVariable(filled) : nullptr;
             if (!value) value = CMC_Variable::resolve(filled);
         }
+    } else if (nested->m_literalOnly && nested->m_literal) {
+        // What the nested statement's run gives, without the walk through it: its step,
+        // then a pooled copy of its literal.
+        if (!CMC_StepBudget::take()) return nullptr;
+        return CMC_VariableFactory::copyVariable(nested->m_literal);
     } else {
         value = nested->run(running, arguments);
     }
@@ -530,6 +542,11 @@ CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CM
 }
 
 void CMC_Behaviour_Entry::releaseComputed(CXObject* raw) {
+    // The common case, a pooled value, is known by its exact class.
+    if (CMC_Variable* basic = CMC_Variable::basicValue(raw); basic && basic->isPooled()) {
+        CMC_Object::flush(basic, false);
+        return;
+    }
     auto* value = dynamic_cast<CMC_Object*>(raw);
     if (!value) return;
     auto* variable = dynamic_cast<CMC_Variable*>(value);

@@ -1,6 +1,7 @@
 #include "script/CMC_Behaviour_Runner.h"
 
 #include <cstdint>
+#include <typeinfo>
 
 #include "foundation/CXArray.h"
 #include "foundation/CXVector.h"
@@ -8,6 +9,7 @@
 #include "script/CMC_Integer.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_StepBudget.h"
+#include "script/CMC_String.h"
 #include "script/CMC_Variable.h"
 #include "script/CMC_VariableFactory.h"
 
@@ -20,15 +22,34 @@ constexpr float kLoadFactor = 0.75f;
 CXString argumentText(CMC_Runner* runner, CXVector* values, int i) {
     CXObject* raw = values->at(i);
     if (!raw) return CXString();
-    if (dynamic_cast<CMC_Variable*>(raw)) return runner->getParameterText(values, i);
+    if (CMC_Runner::asVariable(raw)) return runner->getParameterText(values, i);
     if (auto* object = dynamic_cast<CMC_Object*>(raw)) return object->getName();
     return CXString();
 }
 
-CXString* quotedIfObject(CMC_ObjectsContainer* container, const CXString& text) {
+// Whether the text names a script object of the container that is not a plain value.
+bool namesObject(CMC_ObjectsContainer* container, const char* text) {
     CMC_Object* named = container ? container->getObject(text) : nullptr;
-    if (named && (named->getType() < 0 || named->getType() > 4)) return new CXString(CXString("\"") + text + "\"");
+    return named && (named->getType() < 0 || named->getType() > 4);
+}
+
+CXString* quotedIfObject(CMC_ObjectsContainer* container, const CXString& text) {
+    if (namesObject(container, text.c_str())) return new CXString(CXString("\"") + text + "\"");
     return new CXString(text);
+}
+
+// The decimal text of an INTEGER as its conversion to STRING writes it, into `out`.
+const char* decimal(int32_t value, char (&out)[16]) {
+    char* end = out + sizeof out - 1;
+    *end = '\0';
+    char* p = end;
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10u);
+        magnitude /= 10u;
+    } while (magnitude != 0u);
+    if (value < 0) *--p = '-';
+    return p;
 }
 
 }  // namespace
@@ -45,7 +66,8 @@ void CMC_Behaviour_Runner::prepareMthHashSet() {
 
 CMC_Variable* CMC_Behaviour_Runner::run(int id, CMC_Object* target, CMC_ObjectsContainer* container,
                                         CXVector* arguments) {
-    auto* behaviour = dynamic_cast<CMC_Behaviour*>(target);
+    auto* behaviour = target && &typeid(*target) == &typeid(CMC_Behaviour) ? static_cast<CMC_Behaviour*>(target)
+                                                                            : dynamic_cast<CMC_Behaviour*>(target);
     if (!behaviour) return CMC_Runner::run(id, target, container, arguments);
     switch (id) {
     case kRun:
@@ -76,16 +98,63 @@ CXArray* CMC_Behaviour_Runner::getParams(CMC_ObjectsContainer* container, CXVect
     return params;
 }
 
+CMC_Behaviour_Runner::~CMC_Behaviour_Runner() {
+    for (CXArray* params : m_params) CXString::releaseToVector(params);
+}
+
+void CMC_Behaviour_Runner::fillParams(CXArray* params, CMC_ObjectsContainer* container, CXVector* arguments) {
+    const int count = arguments->getCount();
+    while (params->getCount() > count) {
+        const int last = params->getCount() - 1;
+        delete params->stringAt(last);
+        params->removeAt(last);
+    }
+    for (int i = 0; i < count; ++i) {
+        CXObject* raw = arguments->at(i);
+        char digits[16];
+        CXString text;
+        const char* plain = nullptr;
+        // An INTEGER's text is written here rather than through a pooled STRING.
+        if (raw && &typeid(*raw) == &typeid(CMC_Integer))
+            plain = decimal(static_cast<CMC_Integer*>(raw)->getValue(), digits);
+        else
+            plain = (text = argumentText(this, arguments, i)).c_str();
+        if (i >= params->getCount()) params->add(new CXString());
+        CXString* slot = params->stringAt(i);
+        if (namesObject(container, plain)) {
+            *slot = "\"";
+            *slot += plain;
+            *slot += '"';
+        } else {
+            *slot = plain;
+        }
+    }
+}
+
 CMC_Variable* CMC_Behaviour_Runner::returnVariable(CMC_ObjectsContainer* container) {
     if (!container) return nullptr;
-    return dynamic_cast<CMC_Variable*>(container->getObject("__RETURN__"));
+    const uint32_t changes = CMC_ObjectsContainer::getChangeCount();
+    if (container == m_returnMissScope && changes == m_returnMissChanges) return nullptr;
+    CMC_Object* found = container->getObject("__RETURN__");
+    if (!found) {
+        m_returnMissScope = container;
+        m_returnMissChanges = changes;
+        return nullptr;
+    }
+    return &typeid(*found) == &typeid(CMC_String) ? static_cast<CMC_String*>(found) : dynamic_cast<CMC_Variable*>(found);
 }
 
 CMC_Variable* CMC_Behaviour_Runner::run(CMC_Behaviour* target, CMC_ObjectsContainer* container, CXVector* arguments,
                                         bool check) {
-    CXArray* params = getParams(container, arguments);
+    CXArray* params = nullptr;
+    if (arguments) {
+        if (m_paramsDepth >= static_cast<int32_t>(m_params.size())) m_params.push_back(new CXArray(1, kLoadFactor));
+        params = m_params[static_cast<size_t>(m_paramsDepth)];
+        fillParams(params, container, arguments);
+    }
+    ++m_paramsDepth;
     const bool broke = target->run(nullptr, params, check);
-    CXString::releaseToVector(params);
+    --m_paramsDepth;
     // A BREAK in the callee ends the caller too.
     if (broke) return CMC_Behaviour::asResult<CMC_Variable>(CMC_Behaviour::kBreak);
     return CMC_VariableFactory::copyVariable(returnVariable(container));

@@ -2,6 +2,8 @@
 // (RUN, RUNC), in a counted loop (RUNLOOPED), stopping its timed run (BREAK) and
 // switching it on and off (ENABLE, DISABLE).
 #pragma once
+#include <cstdint>
+#include <vector>
 
 #include "script/CMC_Runner.h"
 
@@ -11,6 +13,10 @@ class CMC_Behaviour;
 class CMC_Behaviour_Runner : public CMC_Runner {
 public:
     enum : int { kRun = 1, kRunC = 2, kRunLooped = 3, kBreak = 4, kEnable = 5, kDisable = 6 };
+
+    CMC_Behaviour_Runner() = default;
+    // Frees the reused argument arrays.
+    ~CMC_Behaviour_Runner() override;
 
     void prepareMthHashSet() override;
     using CMC_Runner::run;
@@ -23,6 +29,16 @@ public:
 private:
     CMC_Variable* run(CMC_Behaviour* target, CMC_ObjectsContainer* container, CXVector* arguments, bool check);
     CMC_Variable* runLooped(CMC_Behaviour* target, CMC_ObjectsContainer* container, CXVector* arguments);
-    // The container's "__RETURN__" (parent scopes included), or null.
-    static CMC_Variable* returnVariable(CMC_ObjectsContainer* container);
+    // The container's "__RETURN__" (parent scopes included), or null. A miss is
+    // remembered until any container's names change.
+    CMC_Variable* returnVariable(CMC_ObjectsContainer* container);
+    // Fills `params` with what getParams would give, reusing its strings.
+    void fillParams(CXArray* params, CMC_ObjectsContainer* container, CXVector* arguments);
+
+    // One argument array per level of RUN calls in progress: a called behaviour only
+    // reads its arguments while it runs, and a RUN inside it takes the next level.
+    std::vector<CXArray*> m_params;
+    int32_t m_paramsDepth = 0;
+    CMC_ObjectsContainer* m_returnMissScope = nullptr;
+    uint32_t m_returnMissChanges = 0;
 };

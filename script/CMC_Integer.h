@@ -25,8 +25,6 @@ public:
     void netstore(void* buffer) override;
     void netrestore(void* buffer) override;
     void fromString(CXString text) override;
-
-private:
-    // The operator code applied to two values (calculate).
+    // The operator code applied to two values (calculate; the runner's INTEGER path).
     static int32_t combine(int32_t a, int32_t b, int op);
 };

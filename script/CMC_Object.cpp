@@ -347,10 +347,6 @@ bool CMC_Object::prepareEventList() {
     return true;
 }
 
-bool CMC_Object::isEventHandled(int index) const {
-    return m_eventFlags && index >= 0 && index < m_eventCount && m_eventFlags[index] == 1;
-}
-
 void CMC_Object::setEventFlag(int index) {
     if (m_eventFlags && index >= 0 && index < m_eventCount) m_eventFlags[index] = 1;
 }
@@ -631,7 +627,11 @@ bool CMC_Object::raise(const CXString& key, CXArray* arguments, bool useOwn) {
             if (!current || !current->contains(entry)) continue;
         }
         first = false;
-        CMC_Behaviour* behaviour = dynamic_cast<CMC_Behaviour*>(currentTarget(entry));
+        CMC_Object* target = currentTarget(entry);
+        // An exact type test first: the cast's walk costs more than the rest of the look-up.
+        CMC_Behaviour* behaviour = target && &typeid(*target) == &typeid(CMC_Behaviour)
+                                       ? static_cast<CMC_Behaviour*>(target)
+                                       : dynamic_cast<CMC_Behaviour*>(target);
         if (!behaviour) continue;
         behaviour->run(this, useOwn ? entryArguments(entry) : arguments, true);
     }

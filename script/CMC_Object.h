@@ -116,7 +116,9 @@ public:
     // The key up to its first "^", compared exactly with each event name; -1 when none.
     int getSignalIndex(CXString key);
     // Whether the flag of event `index` exists and is set.
-    bool isEventHandled(int index) const;
+    bool isEventHandled(int index) const {
+        return m_eventFlags && index >= 0 && index < m_eventCount && m_eventFlags[index] == 1;
+    }
     int getEventCount() const { return m_eventCount; }
     // The event list fetched from getBehavioursList (null before the first fetch).
     CXString** getEventList() const { return m_eventList; }

@@ -1,5 +1,6 @@
 #include "script/CMC_ObjectsContainer.h"
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -54,10 +55,12 @@ void CMC_ObjectsContainer::createTables() {
     m_objects = new CXVector(kObjectListCapacity, kLoadFactor);
     m_downloads = new CXVector(kDownloadListCapacity, kLoadFactor);
     m_lookupKey = new CStringHashCode(CXString("temp"));
+    ++s_changes;
 }
 
 CMC_ObjectsContainer::~CMC_ObjectsContainer() {
     CMC_Behaviour::forgetTrashScene(this);
+    ++s_changes;
     delete m_lookupKey;
     delete m_names;
     delete m_objects;
@@ -71,6 +74,7 @@ bool CMC_ObjectsContainer::unregister(CMC_Object* object) {
     m_names->remove(object);
     m_objects->remove(object);
     ++s_removals;
+    ++s_changes;
     return true;
 }
 
@@ -97,6 +101,7 @@ void CMC_ObjectsContainer::addObject(CMC_Object* object) {
     unregister(object);
     m_names->put(key, object);
     m_objects->add(object);
+    ++s_changes;
     // Still registered (a class may keep it): leave it alone rather than drop a live entry.
     if (old && !m_objects->contains(old)) dispose(old);
 }
@@ -118,9 +123,10 @@ CMC_Object* CMC_ObjectsContainer::getObject(const char* name) { return lookup(na
 
 CMC_Object* CMC_ObjectsContainer::lookup(const char* name, int depth) {
     if (CMC_Object* found = findHere(name)) return found;
-    const CXString text(name);
-    if (text.endsWith(CXString("_0"))) {
-        const CXString shorter = text.Left(text.getLength() - 2);
+    // A miss makes no text unless the name ends in "_0".
+    const size_t length = std::strlen(name);
+    if (length >= 2 && name[length - 2] == '_' && name[length - 1] == '0') {
+        const CXString shorter(name, static_cast<int>(length - 2));
         if (CMC_Object* found = lookup(shorter.c_str(), depth)) return found;
     }
     if (m_parent && depth < kMaxLookupDepth) return m_parent->lookup(name, depth + 1);
@@ -214,6 +220,7 @@ void CMC_ObjectsContainer::setParent(CMC_ObjectsContainer* parent) {
         removeObject(m_parent);
     }
     m_parent = parent;
+    ++s_changes;
     if (parent) {
         if (parent->getParent() && parent->getParent() != this) addObject(parent->getParent());
         if (parent != this) addObject(parent);
@@ -260,5 +267,6 @@ void CMC_ObjectsContainer::unloadObjects(bool disposeObjects) {
     m_names = new CHashtable(kNameTableCapacity, kNameTableLoadFactor, true);
     m_objects->removeAll();
     ++s_removals;
+    ++s_changes;
     if (isEventHandled(kDoneEventIndex)) onSignal(CXString("ONDONE"));
 }

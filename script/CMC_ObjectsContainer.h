@@ -79,6 +79,10 @@ public:
     // Grows whenever any container unregisters an object. Whoever keeps an object
     // found by name compares it to know when to look the name up again.
     static uint32_t getRemovalCount() { return s_removals; }
+    // Grows whenever what a look-up by name may find changes anywhere: an object
+    // registered or unregistered, a parent set, a container made or gone. A miss
+    // stays a miss while it is the same.
+    static uint32_t getChangeCount() { return s_changes; }
     // Objects in registration order (the container's own list).
     const CXVector* getObjectList() const { return m_objects; }
     // The INTERNET objects created here, whose finished downloads the scene's step delivers.
@@ -96,7 +100,10 @@ public:
     void setParent(CMC_ObjectsContainer* parent);
     CMC_ObjectsContainer* getParent() const { return m_parent; }
     // Sets the look-up parent without registering anything.
-    void setLookupParent(CMC_ObjectsContainer* parent) { m_parent = parent; }
+    void setLookupParent(CMC_ObjectsContainer* parent) {
+        m_parent = parent;
+        ++s_changes;
+    }
     CWindow* getWindow() const { return m_window; }
 
 protected:
@@ -123,4 +130,5 @@ private:
     CWindow* m_window = nullptr;
 
     static inline uint32_t s_removals = 0;
+    static inline uint32_t s_changes = 0;
 };

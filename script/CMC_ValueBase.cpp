@@ -124,6 +124,13 @@ void CMC_ValueBase<D, V, T>::set(CMC_Variable* other) {
 }
 
 template <class D, class V, int T>
+void CMC_ValueBase<D, V, T>::assign(V value) {
+    const bool changed = value != m_value;
+    m_value = value;
+    onChange(changed);
+}
+
+template <class D, class V, int T>
 void CMC_ValueBase<D, V, T>::clear() {
     bool changed = m_value != V{};
     m_value = V{};

@@ -48,6 +48,8 @@ public:
     // Assigns; the change step runs with false (for a STRING: with whether the text
     // changed).
     void setValue(V value);
+    // Assigns as set does: the change step runs with whether the value changed.
+    void assign(V value);
     V getDefault() const { return m_default; }
 
 protected:

@@ -134,7 +134,17 @@ void CMC_Variable::sendToNetwork() {
     if (client && client->canSendVariables()) client->sendVar(CXString(), this);
 }
 
-bool CMC_Variable::isNumber(CXString text) {
+CMC_Variable* CMC_Variable::basicValue(CXObject* object) {
+    if (!object) return nullptr;
+    const std::type_info* type = &typeid(*object);
+    if (type == &typeid(CMC_Integer)) return static_cast<CMC_Integer*>(object);
+    if (type == &typeid(CMC_String)) return static_cast<CMC_String*>(object);
+    if (type == &typeid(CMC_Bool)) return static_cast<CMC_Bool*>(object);
+    if (type == &typeid(CMC_Double)) return static_cast<CMC_Double*>(object);
+    return nullptr;
+}
+
+bool CMC_Variable::isNumber(const CXString& text) {
     int length = text.getLength();
     if (length == 0) return false;
     const char* s = text.c_str();
@@ -147,7 +157,7 @@ bool CMC_Variable::isNumber(CXString text) {
     return true;
 }
 
-CMC_Variable* CMC_Variable::resolve(CXString text) {
+CMC_Variable* CMC_Variable::resolve(const CXString& text) {
     if (text.GetAt(0) == '"') {
         CXString inner = text.Right(1);
         if (inner.IsString() && inner.lastChar() == '"') inner = inner.Left(inner.getLength() - 1);

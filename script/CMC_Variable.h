@@ -85,8 +85,8 @@ public:
     virtual void fromString(CXString text);
 
     // A pooled temporary holding the literal that the text spells.
-    static CMC_Variable* resolve(CXString text);
-    static bool isNumber(CXString text);
+    static CMC_Variable* resolve(const CXString& text);
+    static bool isNumber(const CXString& text);
     // One of the four basic types (INTEGER, STRING, BOOL, DOUBLE).
     static bool isValueType(int type) {
         return type == kInteger || type == kString || type == kBool || type == kDouble;
@@ -98,6 +98,15 @@ public:
     static T* valueCast(CMC_Variable* value) {
         if (value && &typeid(*value) == &typeid(T)) return static_cast<T*>(value);
         return dynamic_cast<T*>(value);
+    }
+
+    // The object as a value when its class is exactly INTEGER, STRING, BOOL or DOUBLE;
+    // null for anything else (null included). Pooled values are always of these
+    // classes, so this is all that releasing a result needs, without a cast's walk.
+    static CMC_Variable* basicValue(CXObject* object);
+    // Hands the object back to its pool when it is a pooled value; nothing otherwise.
+    static void release(CXObject* object) {
+        if (CMC_Variable* value = basicValue(object)) CMC_Object::flush(value);
     }
 
     // -1 for a variable that belongs to no pool.

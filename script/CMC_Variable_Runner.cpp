@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <typeinfo>
 
 #include "foundation/CPath.h"
 #include "foundation/CXRandom.h"
@@ -166,6 +167,16 @@ CMC_Variable* CMC_Variable_Runner::run(int id, CMC_Object* target, CMC_ObjectsCo
 CMC_Variable* CMC_Variable_Runner::arithmetic(CMC_Variable* target, CXVector* arguments, int op, bool giveResult) {
     CMC_Variable* other = getArgument(arguments, 0);
     if (!other) return nullptr;
+    auto* left = &typeid(*target) == &typeid(CMC_Integer) ? static_cast<CMC_Integer*>(target) : nullptr;
+    if (left && &typeid(*other) == &typeid(CMC_Integer)) {
+        // INTEGER with INTEGER, as calculate, set and the copy below do it, without the
+        // intermediate value: the operand is released as calculate releases it, the
+        // target changes with its change step, and the caller gets a pooled copy.
+        const int32_t value = CMC_Integer::combine(left->getValue(), static_cast<CMC_Integer*>(other)->getValue(), op);
+        CMC_Object::flush(other);
+        left->assign(value);
+        return giveResult ? CMC_VariableFactory::newInteger(value) : nullptr;
+    }
     CMC_Variable* r = target->calculate(other, op);
     if (!r) return nullptr;
     target->set(r);

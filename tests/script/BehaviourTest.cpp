@@ -383,6 +383,59 @@ TEST_F(BehaviourTest, ObjectsReplacedAfterParsingAreFoundAgain) {
     EXPECT_EQ(probe->pointers, std::vector<CXObject*>{n});
 }
 
+// The same argument text reaches a runner directly (M^ADD) and through RUN (R^ADD($1)
+// in the callee) and is shown by MARK, over two runs with a change of names between
+// them: literals stay literals, names are found again after a replacement, and a
+// name defined after the first run is found from then on.
+TEST_F(BehaviourTest, ArgumentTextsGiveTheSameValuesAcrossRunsAndNameChanges) {
+    struct Case {
+        const char* argument;
+        // An INTEGER registered (or replacing one) under this name before the second run.
+        const char* defined;
+        int value;
+        int direct[2];
+        int called[2];
+        Log marks;
+    };
+    const Case cases[] = {
+        {"2", nullptr, 0, {2, 4}, {2, 4}, {"2", "2"}},
+        {"\"2\"", nullptr, 0, {2, 4}, {2, 4}, {"2", "2"}},
+        {"K", "K", 7, {3, 10}, {3, 10}, {"3", "7"}},
+        {"LATER", "LATER", 5, {0, 5}, {0, 5}, {"LATER", "5"}},
+        {"TRUE", "TRUE", 9, {1, 10}, {1, 10}, {"TRUE", "9"}},
+        // A number is a literal where it is written; passed on as text, the callee's
+        // "$1" finds an object of that name.
+        {"4", "4", 9, {4, 8}, {4, 13}, {"4", "4"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argument);
+        const std::string code = std::string("{ M^ADD(") + c.argument + "); CALLEE^RUN(" + c.argument + "); P^MARK(" +
+                                 c.argument + "); }";
+        test::TestScene* game = world.loadScene("names.cnv", {
+            "OBJECT=M", "M:TYPE=INTEGER", "M:VALUE=0",
+            "OBJECT=R", "R:TYPE=INTEGER", "R:VALUE=0",
+            "OBJECT=K", "K:TYPE=INTEGER", "K:VALUE=3",
+            "OBJECT=CALLEE", "CALLEE:TYPE=BEHAVIOUR", "CALLEE:CODE={ R^ADD($1); }",
+            "OBJECT=B", "B:TYPE=BEHAVIOUR", "B:CODE=" + code,
+        });
+        ASSERT_NE(game, nullptr);
+        auto* probe = new Probe(game, "P");
+        for (int run = 0; run < 2; ++run) {
+            if (run == 1 && c.defined) {
+                auto* value = new CMC_Integer(CXString(c.defined));
+                value->setValue(c.value);
+                value->setScene(game);
+                game->addObject(value);
+            }
+            test::runBehaviour(game, "B");
+            world.frame(1);
+            EXPECT_EQ(test::intValue(game, "M"), c.direct[run]) << "run " << run;
+            EXPECT_EQ(test::intValue(game, "R"), c.called[run]) << "run " << run;
+        }
+        EXPECT_EQ(probe->log, c.marks);
+    }
+}
+
 TEST_F(BehaviourTest, ArgumentsReachTheRunnerAsValuesVariablesAndExpressions) {
     test::TestScene* game = world.loadScene("args.cnv", {
         "OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=7",
