@@ -6,6 +6,7 @@
 #include "foundation/CXTimer.h"
 #include "foundation/CXVector.h"
 #include "foundation/Crt.h"
+#include "graphics/play/CAnimationManager.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -141,6 +142,9 @@ int CWindow::Tick() {
     if (!m_pollerThread) tickPollers();
     if (m_timers) m_timers->domodal();
     deliverSignals();
+    // Playables step after the redraw and the timers; what they change is drawn next frame.
+    if (m_application)
+        if (CAnimationManager* manager = m_application->getAnimationManager()) manager->domodal();
     return 0;
 }
 
