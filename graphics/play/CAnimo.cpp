@@ -596,7 +596,9 @@ int CAnimo::Save3(CFile* file, _compression compression) {
         const _compression code = f->GetCompression();
         if (code == COMPRESSION_NONE) {
             f->setPackedSize(f->GetDataSize());
-            if (f->AlphaChannel()) f->GetChannelSize(3) = f->Width() * f->Height();
+            // The alpha size is the pixel count, or 0 without an alpha buffer
+            // (unpacking an LZO frame sets it either way).
+            f->GetChannelSize(3) = f->AlphaChannel() ? f->Width() * f->Height() : 0;
         }
         written.push_back(code);
         ok = f->SaveHeaderNew(file, code) && ok;
@@ -619,6 +621,8 @@ CFrame* CAnimo::AddFrame(CGraphicsObject* object) {
     auto frame = std::make_shared<CFrame>(CGraphicsObject::getWindow());
     frame->Copy(object);
     frame->SetPosition(object->GetPosition());
+    // An animation built frame by frame takes its depth from its first frame.
+    if (m_frames.empty() && m_bpp == 0) m_bpp = frame->GetBpp();
     m_frames.push_back(frame);
     return frame.get();
 }
