@@ -31,6 +31,7 @@ struct FamilyRow {
     int compression;     // of the frames after loading
     bool newFormatFlag;  // 0x200000
     bool defaults;       // three "standard" events
+    bool texts = true;   // author "Au" and description "De"
 };
 
 class CAnimoFamilies : public ::testing::TestWithParam<FamilyRow> {};
@@ -58,8 +59,8 @@ TEST_P(CAnimoFamilies, LoadFramesAndEvents) {
         EXPECT_EQ(f1->AlphaChannel(), nullptr);
     }
     EXPECT_EQ((a.GetAnimoFlags() & CAnimo::kNewFormat) != 0, row.newFormatFlag);
-    EXPECT_EQ(a.Author().c_str(), std::string("Au"));
-    EXPECT_EQ(a.Description().c_str(), std::string("De"));
+    EXPECT_EQ(a.Author().c_str(), std::string(row.texts ? "Au" : CAnimo::kDefaultAuthor));
+    EXPECT_EQ(a.Description().c_str(), std::string(row.texts ? "De" : ""));
     if (row.defaults) {
         ASSERT_EQ(a.GetNOE(), 3);
         for (int e = 0; e < 3; ++e) EXPECT_STREQ(a.GetEventName(e).c_str(), "standard");
@@ -79,8 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FamilyRow{"PAK0", animfix::pak(false), 0, false, true},
                       FamilyRow{"PAK2", animfix::pak(true), 0, false, false},
                       FamilyRow{"PIK", animfix::pik(), 0, false, true},
-                      FamilyRow{"PI2", animfix::pi2(), 1, false, true},
-                      FamilyRow{"PI3", animfix::pi3(), 0, false, true}),
+                      FamilyRow{"PI2", animfix::pi2(), 1, false, true, false},
+                      FamilyRow{"PI3", animfix::pi3(), 0, false, true, false}),
     [](const ::testing::TestParamInfo<FamilyRow>& info) { return std::string(info.param.name); });
 
 TEST(CAnimoFile, NewFamilyKeepsEventsRecordsAndHeaderFields) {
