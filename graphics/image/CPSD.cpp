@@ -77,25 +77,42 @@ char* readChannel(Reader& in, int width, int height, bool* bad) {
     }
     if (compression != 1) return nullptr;
     if (!in.has(static_cast<uint64_t>(height) * 2)) return nullptr;
-    std::unique_ptr<short[]> lines(new short[height > 0 ? height : 1]);
+    std::vector<uint16_t> counts(static_cast<size_t>(height));
     int64_t total = 0;
-    for (int y = 0; y < height; ++y) {
-        const uint16_t n = in.u16();
-        // PackBits never makes a row of at most kMaxSide bytes this long.
-        if (n > 0x7FFF) {
-            *bad = true;
-            return nullptr;
-        }
-        lines[y] = static_cast<short>(n);
+    for (uint16_t& n : counts) {
+        n = in.u16();
         total += n;
     }
     if (!in.has(static_cast<uint64_t>(total))) return nullptr;
+    // PackBits rows may hold the no-op control byte -128, which the line decoder
+    // reads as a run: the rows are handed over without it.
+    std::vector<char> rows;
+    rows.reserve(static_cast<size_t>(total));
+    std::unique_ptr<short[]> lines(new short[height > 0 ? height : 1]);
+    const uint8_t* row = in.here();
+    for (int y = 0; y < height; ++y) {
+        const size_t end = counts[static_cast<size_t>(y)];
+        const size_t before = rows.size();
+        for (size_t i = 0; i < end;) {
+            const int n = static_cast<int8_t>(row[i]);
+            const size_t block = n == -128 ? 1 : n < 0 ? 2 : static_cast<size_t>(n) + 2;
+            const size_t take = block < end - i ? block : end - i;
+            if (n != -128) rows.insert(rows.end(), row + i, row + i + take);
+            i += take;
+        }
+        row += end;
+        // PackBits never makes a row of at most kMaxSide bytes this long.
+        if (rows.size() - before > 0x7FFF) {
+            *bad = true;
+            return nullptr;
+        }
+        lines[y] = static_cast<short>(rows.size() - before);
+    }
+    in.skip(static_cast<uint64_t>(total));
     if (plane == 0) return nullptr;
-    CRLECompression2 coder(CXSize(width, height), lines.release(), reinterpret_cast<char*>(const_cast<uint8_t*>(in.here())),
-                           static_cast<int>(total));
+    CRLECompression2 coder(CXSize(width, height), lines.release(), rows.data(), static_cast<int>(rows.size()));
     char* out = coder.Decompress();
     if (!out) *bad = true;
-    in.skip(static_cast<uint64_t>(total));
     return out;
 }
 
