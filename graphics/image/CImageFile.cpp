@@ -2,6 +2,7 @@
 
 #include "graphics/image/CImage.h"
 #include "graphics/image/CPSD.h"
+#include "graphics/play/CAnimo.h"
 
 CXString CImageFile::extensionOf(const CXString& name) {
     const int dot = name.FindLast('.');
@@ -20,6 +21,10 @@ CImageFile::_filetype CImageFile::Load(CXString name) {
         m_object = new CPSD(m_window, name);
         return FILETYPE_PSD;
     }
+    if (extension == "ann") {
+        m_object = new CAnimo(m_window, name);
+        return FILETYPE_ANIMATION;
+    }
     return FILETYPE_NONE;
 }
 
@@ -31,6 +36,11 @@ CImageFile::_filetype CImageFile::Save(CGraphicsObject* object, CXString name, _
         copy->CGraphicsObject::Save(name, compression);
         m_object = copy;
         return FILETYPE_IMAGE;
+    }
+    if (extension == "ann") {
+        object->Save(name, compression);
+        m_object = object;
+        return FILETYPE_ANIMATION;
     }
     return FILETYPE_NONE;
 }
