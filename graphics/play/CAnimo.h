@@ -156,7 +156,7 @@ public:
     void alwaysOnTop() override;
 
     CWindow* getWindow() const { return CGraphicsObject::getWindow(); }
-    CXString getFileName() { return CPlayable::getFileName(); }
+    CXString getFileName() override { return CPlayable::getFileName(); }
 
     // ---- frames and events ----
     CFrame* AddFrame(CGraphicsObject* object);
