@@ -207,6 +207,7 @@ int CPSD::Load(CFile* file) {
     if (!in.ok()) return fail(kErrBadFile);
 
     // Layer records.
+    int64_t totalPixels = 0;
     for (int i = 0; i < count; ++i) {
         auto* layer = new CPSDLayer;
         m_layers.push_back(layer);
@@ -217,6 +218,8 @@ int CPSD::Load(CFile* file) {
         const int64_t width = static_cast<int64_t>(right) - left;
         const int64_t height = static_cast<int64_t>(bottom) - top;
         if (!in.ok() || width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return fail(kErrBadFile);
+        totalPixels += width * height;
+        if (totalPixels > kMaxTotalPixels) return fail(kErrBadFile);
         layer->rect = CXRect(left, top, right, bottom);
         layer->channelCount = in.u16();
         if (!in.has(static_cast<uint64_t>(layer->channelCount) * 6)) return fail(kErrBadFile);

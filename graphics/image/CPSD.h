@@ -28,6 +28,9 @@ struct CPSDLayer {
 class CPSD : public CGraphicsObject {
 public:
     static constexpr int kMaxSide = 8192;
+    // The layers' pixels together; a file's channels may be compressed or absent,
+    // so its length does not bound what its rectangles ask for.
+    static constexpr int64_t kMaxTotalPixels = int64_t{kMaxSide} * kMaxSide;
     // A file whose content is not a readable layered RGB image.
     static constexpr int kErrBadFile = 2100;
 

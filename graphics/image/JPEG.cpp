@@ -85,6 +85,9 @@ bool JPEG::start(const char* data, size_t size) {
     }
     jpeg_create_decompress(&s->info);
     s->created = true;
+    // Progressive pictures buffer their coefficients; without a backing store the
+    // library fails a picture that needs more.
+    s->info.mem->max_memory_to_use = static_cast<long>(kMaxMemory);
     s->progress.progress_monitor = onProgress;
     s->info.progress = &s->progress;
     if (m_stream)

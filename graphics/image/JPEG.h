@@ -15,6 +15,8 @@ public:
     // Progressive pictures with more scans than this are refused (each scan
     // re-reads the whole coefficient buffer).
     static constexpr int kMaxScans = 500;
+    // Working memory of the library for one picture.
+    static constexpr int64_t kMaxMemory = int64_t{256} * 1024 * 1024;
 
     // Opens the file (an engine path) and reads its header.
     explicit JPEG(const char* path);

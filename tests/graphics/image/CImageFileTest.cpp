@@ -9,6 +9,7 @@
 #include "graphics/image/CImage.h"
 #include "graphics/image/CPSD.h"
 #include "graphics/play/CAnimo.h"
+#include "graphics/screen/CRefreshScreen.h"
 #include "support/TempDir.h"
 
 using namespace imgtest;
@@ -23,6 +24,20 @@ Kind kindOf(CGraphicsObject* g) {
     if (dynamic_cast<CPSD*>(g)) return kPsd;
     if (dynamic_cast<CImage*>(g)) return kImage;
     return kNone;
+}
+
+// An 8-bit RGB PSD header with empty sections: no layers.
+Bytes psdWithoutLayers() {
+    Bytes b("8BPS");
+    putBE16(b, 1);
+    b += Bytes(6, '\0');
+    putBE16(b, 3);
+    putBE32(b, 1);
+    putBE32(b, 1);
+    putBE16(b, 8);
+    putBE16(b, 3);
+    for (int i = 0; i < 3; ++i) putBE32(b, 0);
+    return b;
 }
 
 }  // namespace
@@ -76,4 +91,22 @@ TEST(CImageFile, SavesEngineImagesOnly) {
     std::unique_ptr<CGraphicsObject> copy(file.getObject());
     EXPECT_EQ(kindOf(copy.get()), kImage);
     EXPECT_EQ(dir.read("out.Img"), pik(2, 1, 16, 4, 0, 0, 3, 4, words({0xF800, 0x001F}), ""));
+}
+
+TEST(CImageFile, RefreshScreenKeepsTheBackgroundItLoads) {
+    test::TempDir dir;
+    dir.write("back.img", pik(2, 1, 16, 4, 0, 0, 0, 0, words({1, 2}), ""));
+    dir.write("back.psd", psdWithoutLayers());
+    CRefreshScreen screen(nullptr, CXSize(8, 8), 16);
+    screen.SetBackground(CXString(dir.engine("back.img").c_str()));
+    ASSERT_NE(screen.getBackgroundImage(), nullptr);
+    EXPECT_EQ(screen.getBackgroundImage()->LastError(), 0);
+    EXPECT_EQ(screen.getBackgroundImage()->Width(), 2);
+    screen.SetBackground(CXString(dir.engine("missing.jpg").c_str()));
+    ASSERT_NE(screen.getBackgroundImage(), nullptr);
+    EXPECT_EQ(screen.getBackgroundImage()->LastError(), 2000);
+    screen.SetBackground(CXString(dir.engine("back.psd").c_str()));
+    EXPECT_EQ(kindOf(screen.getBackgroundImage()), kPsd);
+    screen.SetBackground(CXString(dir.engine("back.txt").c_str()));
+    EXPECT_EQ(screen.getBackgroundImage(), nullptr);
 }

@@ -194,6 +194,7 @@ TEST(CPSD, BadFilesFailCleanly) {
         {"right left of left", psd({{0, 5, 1, 4, {}, "bad"}}, 1)},
         {"wider than 8192", psd({{0, 0, 1, 8193, {}, "wide"}}, 1)},
         {"more layers than records", psd({one}, 2)},
+        {"layers larger than 8192 x 8192 together", psd({{0, 0, 8192, 4096, {}, "a"}, {0, 0, 8192, 4097, {}, "b"}}, 2)},
         {"channel length beyond the file", psd({one}, 1).substr(0, psd({one}, 1).size() - 1)},
         {"PackBits row count above 32767", psd({{0, 0, 1, 1, {{0, 1, Bytes("\x80\x00\x00", 3)}}, "p"}}, 1)},
         {"PackBits rows overrunning the layer", psd({{0, 0, 1, 1, {{0, 1, Bytes("\x00\x03\x02\x01\x02\x03", 6)}}, "p"}}, 1)},
