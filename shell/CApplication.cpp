@@ -5,6 +5,7 @@
 #include "foundation/CFolder.h"
 #include "foundation/CPath.h"
 #include "foundation/CResourcesManager.h"
+#include "graphics/play/CAnimationManager.h"
 #include "shell/CCommandLine6.h"
 #include "shell/CScriptApplicationIfc.h"
 #include "shell/CWindow.h"
@@ -26,7 +27,11 @@ CScriptApplicationFactory* CScriptApplicationFactory::get() { return g_factory; 
 void CScriptApplicationFactory::set(CScriptApplicationFactory* factory) { g_factory = factory; }
 
 CApplication::CApplication(CWindow* window, CXString bigFileName, CXString configName, CCommandLine6* commandLine)
-    : m_window(window), m_commandLine(commandLine), m_bigFileName(bigFileName), m_configName(configName) {
+    : m_window(window),
+      m_commandLine(commandLine),
+      m_bigFileName(bigFileName),
+      m_configName(configName),
+      m_animationManager(new CAnimationManager) {
     if (m_bigFileName.IsString()) CFile::openBigFile(m_bigFileName);
     if (m_window) m_window->SetApplicationInterface(this);
     if (m_configName.IsString()) {
@@ -47,6 +52,9 @@ CApplication::~CApplication() {
     m_config = nullptr;
     delete m_resources;
     m_resources = nullptr;
+    // Last: animations deleted above leave it as they go.
+    delete m_animationManager;
+    m_animationManager = nullptr;
     if (m_bigFileName.IsString()) CFile::closeBigFile();
     if (m_window && m_window->GetApplicationInterface() == this) m_window->SetApplicationInterface(nullptr);
 }

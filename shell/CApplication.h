@@ -7,6 +7,7 @@
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
 
+class CAnimationManager;
 class CCommandLine6;
 class CConfig;
 class CResourcesManager;
@@ -41,6 +42,8 @@ public:
     CResourcesManager* getGeneralResourcesManager() const { return m_resources; }
     CConfig* getConfig() const { return m_config; }
     CScriptApplicationIfc* getScriptApplication() const { return m_scriptApplication; }
+    // The playables that step by themselves; the window's tick steps it.
+    CAnimationManager* getAnimationManager() const { return m_animationManager; }
 
 private:
     // The disc path and the window's sound-effects path from the current folder.
@@ -57,4 +60,5 @@ private:
     CXString m_configName;
     CScriptApplicationIfc* m_scriptApplication = nullptr;
     CStructureParserIfc* m_structureParser = nullptr;
+    CAnimationManager* m_animationManager = nullptr;
 };

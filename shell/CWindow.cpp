@@ -7,6 +7,7 @@
 #include "foundation/CXVector.h"
 #include "foundation/Crt.h"
 #include "graphics/input/CCollisionInspector.h"
+#include "graphics/play/CAnimationManager.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -146,6 +147,9 @@ int CWindow::Tick() {
     if (m_timers) m_timers->domodal();
     if (m_collisionInspector) m_collisionInspector->tick();
     deliverSignals();
+    // Playables step after the redraw and the timers; what they change is drawn next frame.
+    if (m_application)
+        if (CAnimationManager* manager = m_application->getAnimationManager()) manager->domodal();
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "foundation/CDataBuffer2Dim.h"
@@ -9,13 +10,12 @@
 #include "foundation/CLZWCompression2.h"
 #include "foundation/CRLECompression.h"
 #include "foundation/CXArray.h"
+#include "foundation/ByteOrder.h"
+#include "graphics/image/JPEG.h"
 #include "graphics/input/CCollisionInspector.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/screen/CValidationQuene.h"
 #include "shell/CWindow.h"
-
-CGraphicsObject::ImageWriter CGraphicsObject::s_imageWriter = nullptr;
-CGraphicsObject::JpegDecoder CGraphicsObject::s_jpegDecoder = nullptr;
 
 namespace {
 
@@ -198,11 +198,6 @@ CGraphicsObject::~CGraphicsObject() {
 
 CXObject* CGraphicsObject::clone() { return new CGraphicsObject(m_window, *this); }
 
-void CGraphicsObject::setImageFileHooks(ImageWriter writer, JpegDecoder decoder) {
-    s_imageWriter = writer;
-    s_jpegDecoder = decoder;
-}
-
 void CGraphicsObject::ReleaseGraphics() { __done_mul_array(); }
 
 // ---- memory states ----
@@ -329,16 +324,36 @@ void CGraphicsObject::DeCompress() {
         return;
     }
     case COMPRESSION_JPEG: {
-        if (!s_jpegDecoder || !s_jpegDecoder(this)) {
-            setErrorCode(kErrNoImageWriter);
+        // The pixel buffer holds a JPEG stream of the packed size; its picture must
+        // have this object's size, and only 16-bit depths take its pixels.
+        if ((m_bpp != 15 && m_bpp != 16) || !m_pixels || m_packedSize <= 0) {
+            setErrorCode(CCompression::kErrCorruptData);
             return;
         }
+        JPEG jpeg(m_pixels, static_cast<size_t>(m_packedSize));
+        if (!jpeg.isOk() || jpeg.getWidth() != m_width || jpeg.getHeight() != m_height) {
+            setErrorCode(CCompression::kErrCorruptData);
+            return;
+        }
+        char* alpha = nullptr;
         if (m_alpha) {
-            char* alpha = unpackLzo(m_alpha, m_channelSize[3], alphaSize);
+            alpha = unpackLzo(m_alpha, m_channelSize[3], alphaSize);
             if (!alpha) {
                 setErrorCode(CCompression::kErrCorruptData);
                 return;
             }
+        }
+        char* pixels = jpeg.decompress(m_bpp);
+        if (!pixels) {
+            delete[] alpha;
+            setErrorCode(CCompression::kErrCorruptData);
+            return;
+        }
+        freeOwned(m_pixels);
+        m_pixels = pixels;
+        m_dataSize = GetDataSize();
+        m_packedSize = 0;
+        if (m_alpha) {
             freeOwned(m_alpha);
             m_alpha = alpha;
             m_channelSize[3] = static_cast<int>(alphaSize);
@@ -727,11 +742,92 @@ void CGraphicsObject::Save(CXString name, _compression compression) {
 
 void CGraphicsObject::Save(CFile* file, _compression compression) {
     if (!file) return;
-    if (!s_imageWriter) {
-        setErrorCode(kErrNoImageWriter);
+    const int ps = GetPixelSize();
+    const CXRect image(0, 0, m_width, m_height);
+    // Only the part inside the clipping rectangle is written when it names one;
+    // the part never reaches outside the image.
+    const CXRect& c = m_clipRect;
+    const bool clipped = (c.Width() != 0 && c.Height() != 0) || (c.Width() > 0 && c.Width() != m_width) ||
+                         (c.Height() > 0 && c.Height() != m_height);
+    CXRect part = image;
+    if (clipped) {
+        part = c.Common(image);
+        if (!part.IsProper()) part = CXRect(0, 0, 0, 0);
+    }
+    const bool whole = part == image;
+    const bool packed = m_compression == COMPRESSION_RLE;
+    if ((m_compression != COMPRESSION_NONE && !packed) || (!m_pixels && GetDataSize() > 0)) {
+        setErrorCode(CCompression::kErrCorruptData);
         return;
     }
-    s_imageWriter(this, file, compression);
+    if (!packed) m_channelSize[3] = m_alpha ? m_width * m_height : 0;
+
+    // The plain buffers to write from: the object's own, or its packed ones unpacked.
+    std::unique_ptr<char[]> plainPixels;
+    std::unique_ptr<char[]> plainAlpha;
+    const char* pixels = m_pixels;
+    const char* alpha = m_alpha;
+    if (packed && !(compression == COMPRESSION_RLE && whole)) {
+        plainPixels.reset(CRLECompression::__decompress(m_pixels, m_packedSize, GetDataSize()));
+        if (m_alpha) plainAlpha.reset(CRLECompression::__decompresschar(m_alpha, m_channelSize[3], m_width * m_height));
+        if (!plainPixels || (m_alpha && !plainAlpha)) {
+            setErrorCode(CCompression::kErrCorruptData);
+            return;
+        }
+        pixels = plainPixels.get();
+        alpha = plainAlpha.get();
+    }
+
+    const int width = part.Width();
+    const int height = part.Height();
+    const int rawSize = height * ps * width;
+    std::vector<char> partPixels;
+    std::vector<char> partAlpha;
+    if (!whole) {
+        partPixels.resize(static_cast<size_t>(rawSize));
+        for (int y = 0; y < height; ++y)
+            std::memcpy(partPixels.data() + static_cast<size_t>(y) * width * ps,
+                        pixels + (static_cast<size_t>(part.top + y) * m_width + part.left) * ps,
+                        static_cast<size_t>(width) * ps);
+        pixels = partPixels.data();
+        if (alpha) {
+            partAlpha.resize(static_cast<size_t>(width) * height);
+            for (int y = 0; y < height; ++y)
+                std::memcpy(partAlpha.data() + static_cast<size_t>(y) * width,
+                            alpha + static_cast<size_t>(part.top + y) * m_width + part.left, static_cast<size_t>(width));
+            alpha = partAlpha.data();
+        }
+    }
+
+    // Code 4 is written packed; everything else plain, labelled 0.
+    _compression code = COMPRESSION_NONE;
+    int pixelBytes = rawSize;
+    int alphaBytes = alpha ? width * height : 0;
+    std::unique_ptr<char[]> packedPixels;
+    std::unique_ptr<char[]> packedAlpha;
+    if (packed && compression == COMPRESSION_RLE) {
+        code = COMPRESSION_RLE;
+        if (whole) {
+            pixelBytes = m_packedSize;
+            alphaBytes = alpha ? m_channelSize[3] : 0;
+        } else {
+            packedPixels.reset(CRLECompression::__compress(const_cast<char*>(pixels), rawSize, &pixelBytes));
+            pixels = packedPixels.get();
+            if (alpha) {
+                packedAlpha.reset(CRLECompression::__compresschar(const_cast<char*>(alpha), width * height, &alphaBytes));
+                alpha = packedAlpha.get();
+            }
+        }
+    }
+
+    const CXPoint at = GetPosition() + part.LeftTop();
+    char header[kImageHeaderSize] = {'P', 'I', 'K', 0};
+    const int32_t fields[9] = {width, height, m_bpp, rawSize, 0, code, alphaBytes, at.x, at.y};
+    for (int i = 0; i < 9; ++i) byteorder::writeLE32(header + 4 + i * 4, static_cast<uint32_t>(fields[i]));
+    bool ok = file->Write(header, kImageHeaderSize) == kImageHeaderSize;
+    if (pixelBytes > 0) ok = file->Write(pixels, pixelBytes) == pixelBytes && ok;
+    if (alphaBytes > 0) ok = file->Write(alpha, alphaBytes) == alphaBytes && ok;
+    if (!ok) setErrorCode(CFile::kErrorWrite);
 }
 
 // ---- invalidation ----

@@ -254,12 +254,8 @@ public:
     // Frees the shared multiplication array; the next drawing builds it again.
     static void ReleaseGraphics();
 
-    // Writing image files and decoding JPEG pixels belong to the image readers,
-    // which install these. Without them Save sets an error and compression 5 stays.
-    using ImageWriter = int (*)(CGraphicsObject* object, CFile* file, _compression compression);
-    using JpegDecoder = bool (*)(CGraphicsObject* object);
-    static void setImageFileHooks(ImageWriter writer, JpegDecoder decoder);
-    static constexpr int kErrNoImageWriter = 2001;
+    // Length of the header of the image files Save writes.
+    static constexpr int kImageHeaderSize = 40;
 
     // Pixel routines. None checks bounds: callers hand in rectangles inside both buffers.
     static int __get_pixel_size(int bpp);
@@ -361,6 +357,4 @@ protected:
 
 private:
     static int16_t* s_mulArray;
-    static ImageWriter s_imageWriter;
-    static JpegDecoder s_jpegDecoder;
 };

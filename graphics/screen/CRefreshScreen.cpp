@@ -1,5 +1,6 @@
 #include "graphics/screen/CRefreshScreen.h"
 
+#include "graphics/image/CImageFile.h"
 #include "graphics/screen/CValidationQuene.h"
 
 CRefreshScreen::CRefreshScreen(CWindow* window, CXSize size, int bpp) : CGraphicsObject(window, size, bpp) {
@@ -39,3 +40,9 @@ int CRefreshScreen::GetPriority(CGraphicsObject* g) {
 }
 
 int CRefreshScreen::getIndex(CGraphicsObject* g) { return m_queue->getIndex(g); }
+
+void CRefreshScreen::SetBackground(CXString name) {
+    CImageFile file(m_window);
+    file.Load(name);
+    m_backgroundImage.reset(file.getObject());
+}

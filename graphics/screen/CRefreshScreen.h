@@ -2,6 +2,7 @@
 // with a drawing priority. Registration lives here; the dirty region, the background and
 // the frame's redraw come with the host shell.
 #pragma once
+#include <memory>
 
 #include "graphics/core/CGraphicsObject.h"
 
@@ -25,6 +26,12 @@ public:
     int getIndex(CGraphicsObject* g);
     CValidationQuene* getQueue() const { return m_queue; }
 
+    // Loads the picture by its extension (image, JPEG or PSD) and keeps it in place of
+    // the previous one; a picture that loaded becomes the background.
+    void SetBackground(CXString name);
+    CGraphicsObject* getBackgroundImage() const { return m_backgroundImage.get(); }
+
 protected:
     CValidationQuene* m_queue = nullptr;
+    std::unique_ptr<CGraphicsObject> m_backgroundImage;
 };

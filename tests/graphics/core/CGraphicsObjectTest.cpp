@@ -337,8 +337,8 @@ TEST(CGraphicsObject, DepthCodesAndLoading) {
     EXPECT_EQ(g.Load(CXString("any")), 0);
     EXPECT_EQ(g.GetBpp(), 15);
     EXPECT_EQ(px(g)[0], 0x7FFF);
-    // Without the image writer saving fails cleanly.
+    // Saving into a file that is not open fails cleanly.
     CFile file;
     g.Save(&file, COMPRESSION_NONE);
-    EXPECT_EQ(g.LastError(), CGraphicsObject::kErrNoImageWriter);
+    EXPECT_EQ(g.LastError(), CFile::kErrorWrite);
 }

@@ -1,0 +1,279 @@
+#include "graphics/play/CFrame.h"
+
+#include <cstring>
+
+#include "foundation/CFile.h"
+
+namespace {
+
+int16_t rd16(const uint8_t* p) { return static_cast<int16_t>(p[0] | p[1] << 8); }
+int32_t rd32(const uint8_t* p) {
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+void wr16(uint8_t* p, int v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void wr32(uint8_t* p, int32_t v) {
+    const auto u = static_cast<uint32_t>(v);
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
+}
+
+int64_t bytesLeft(CFile* file) {
+    const int64_t left = static_cast<int64_t>(file->Length()) - file->Tell();
+    return left > 0 ? left : 0;
+}
+
+bool readExactly(CFile* file, void* buffer, int size) { return file->Read(buffer, size) == size; }
+
+bool validSide(int v) { return v >= 0 && v <= CFrame::kMaxSide; }
+
+}  // namespace
+
+CFrame::CFrame(CWindow* window) : CGraphicsObject(window) {
+    m_autoClip = true;
+    m_ownsBuffers = true;
+}
+
+CFrame::CFrame(CWindow* window, CGraphicsObject* object) : CGraphicsObject(window, *object) {
+    m_framePosition = object->GetPosition();
+    m_autoClip = true;
+}
+
+CFrame::CFrame(CFrame& other) : CGraphicsObject(other.getWindow()) { m_autoClip = true; }
+
+CFrame::~CFrame() = default;
+
+void CFrame::SetPosition(CXPoint p) {
+    m_framePosition = p;
+    SetPosition(p.x, p.y);
+}
+
+void CFrame::SetPosition(int x, int y) {
+    m_posOffset = CXPoint(0, 0);
+    m_framePosition = CXPoint(x, y);
+    CGraphicsObject::SetPosition(x, y);
+}
+
+void CFrame::Move(int dx, int dy) {
+    CGraphicsObject::Move(dx, dy);
+    m_framePosition = m_framePosition + CXPoint(dx, dy);
+    m_posOffset = m_posOffset + CXPoint(dx, dy);
+}
+
+void CFrame::SetPosOffset(int x, int y) { m_posOffset = CXPoint(x, y); }
+
+CXPoint CFrame::GetPosition() { return m_framePosition; }
+
+void CFrame::redraw(CGraphicsObject* destination) {
+    if (m_compression == COMPRESSION_LZO || m_compression == COMPRESSION_LZO_RLE) DeCompress();
+    // A run-length frame that does not unpack to exactly its size stays packed
+    // and the base draws nothing.
+    if (m_compression == COMPRESSION_RLE) DeCompressRLE2();
+    CGraphicsObject::redraw(destination);
+}
+
+int64_t CFrame::plainDataSize() const {
+    if (m_bpp != 15 && m_bpp != 16 && m_bpp != 24) return -1;
+    return static_cast<int64_t>(m_width) * m_height * (m_bpp == 24 ? 3 : 2);
+}
+
+bool CFrame::hasPlainSizes() const {
+    const int64_t pixels = static_cast<int64_t>(m_width) * m_height;
+    if (plainDataSize() != m_dataSize) return false;
+    if (pixels > 0 && !m_pixels) return false;
+    return !m_alpha || m_channelSize[3] == pixels;
+}
+
+char* CFrame::readBlock(CFile* file, int64_t size) {
+    if (size < 0 || size > bytesLeft(file) || size > INT32_MAX) return nullptr;
+    char* block = new char[size > 0 ? size : 1];
+    if (size > 0 && !readExactly(file, block, static_cast<int>(size))) {
+        delete[] block;
+        return nullptr;
+    }
+    return block;
+}
+
+int CFrame::LoadHeader(CFile* file, int version) {
+    m_version = version;
+    if (version == 1) {
+        uint8_t h[20];
+        if (!readExactly(file, h, 20)) return 1;
+        const int32_t dataSize = rd32(h), alphaSize = rd32(h + 4);
+        const int w = rd16(h + 8), x = rd16(h + 10), hh = rd16(h + 12), y = rd16(h + 14);
+        const int bpp = GetRealBpp(rd16(h + 18));
+        if (!validSide(w) || !validSide(hh) || dataSize < 0 || alphaSize < 0) return 1;
+        m_width = m_pitch = w;
+        m_height = hh;
+        if (bpp == 15 || bpp == 16 || bpp == 24) m_bpp = bpp;
+        m_dataSize = m_packedSize = dataSize;
+        m_channelCount = 4;
+        m_channelSize[0] = m_channelSize[1] = m_channelSize[2] = 0;
+        m_channelSize[3] = alphaSize;
+        SetPosition(x, y);
+        return 0;
+    }
+    if (version != 2 && version != 3) return 0;
+    uint8_t h[32];
+    if (!readExactly(file, h, 32)) return 1;
+    const int w = rd16(h), x = rd16(h + 2), hh = rd16(h + 4), y = rd16(h + 6);
+    const int bpp = GetRealBpp(rd16(h + 10));
+    const int32_t k = rd32(h + 12);
+    if (!validSide(w) || !validSide(hh) || k < 0 || k > 4) return 1;
+    int32_t sizes[4] = {0, 0, 0, 0};
+    for (int i = 0; i < k; ++i) {
+        sizes[i] = rd32(h + 16 + 4 * i);
+        if (sizes[i] < 0) return 1;
+    }
+    m_width = m_pitch = w;
+    m_height = hh;
+    if (bpp == 15 || bpp == 16 || bpp == 24) m_bpp = bpp;
+    m_channelCount = k;
+    std::memcpy(m_channelSize, sizes, sizeof sizes);
+    if (m_compression == COMPRESSION_LZO) m_dataSize = m_packedSize = sizes[0];
+    SetPosition(x, y);
+    return 0;
+}
+
+int CFrame::Load(CFile* file) {
+    int64_t size;
+    switch (m_version) {
+    case 1: size = m_dataSize; break;
+    case 2: size = m_channelSize[0]; break;
+    case 3: size = m_dataSize; break;
+    default: return 0;
+    }
+    char* pixels = readBlock(file, size);
+    if (!pixels) return 1;
+    char* alpha = nullptr;
+    if (m_channelSize[3] > 0) {
+        alpha = readBlock(file, m_channelSize[3]);
+        if (!alpha) {
+            delete[] pixels;
+            return 1;
+        }
+    }
+    freeOwned(m_pixels);
+    freeOwned(m_alpha);
+    m_ownsBuffers = true;
+    m_pixels = pixels;
+    m_alpha = alpha;
+    m_dataSize = m_packedSize = static_cast<int32_t>(size);
+    if (m_version == 2) m_compression = COMPRESSION_OLD;
+    if (m_version == 3) m_compression = COMPRESSION_LZO;
+    return 0;
+}
+
+int CFrame::readNewHeader(CFile* file, int headerSize, int maxChannels) {
+    uint8_t h[kHeaderSize52];
+    if (!readExactly(file, h, headerSize)) return 1;
+    const int w = rd16(h), hh = rd16(h + 2), x = rd16(h + 4), y = rd16(h + 6);
+    const int code = rd16(h + 8);
+    const int32_t dataSize = rd32(h + 10);
+    const int k = rd16(h + 14);
+    if (!validSide(w) || !validSide(hh) || code < COMPRESSION_NONE || code > COMPRESSION_RLE || dataSize < 0 ||
+        k < 0 || k > maxChannels)
+        return 1;
+    int32_t sizes[4] = {0, 0, 0, 0};
+    for (int i = 0; i < k; ++i) {
+        const int32_t s = rd32(h + 16 + 4 * i);
+        if (s < 0) return 1;
+        if (i < 4) sizes[i] = s;
+    }
+    m_width = m_pitch = w;
+    m_height = hh;
+    m_compression = static_cast<_compression>(code);
+    m_dataSize = m_packedSize = dataSize;
+    m_channelCount = k;
+    std::memcpy(m_channelSize, sizes, sizeof sizes);
+    SetPosition(x, y);
+    return 0;
+}
+
+int CFrame::LoadHeaderNew(CFile* file) { return readNewHeader(file, kHeaderSize32, 4); }
+
+int CFrame::LoadHeaderNew2(CFile* file) { return readNewHeader(file, kHeaderSize52, 9); }
+
+int CFrame::LoadNew(CFile* file) {
+    char* pixels = readBlock(file, m_dataSize);
+    if (!pixels) return 1;
+    char* alpha = nullptr;
+    if (m_channelSize[3] > 0) {
+        alpha = readBlock(file, m_channelSize[3]);
+        if (!alpha) {
+            delete[] pixels;
+            return 1;
+        }
+    }
+    freeOwned(m_pixels);
+    freeOwned(m_alpha);
+    m_ownsBuffers = true;
+    m_pixels = pixels;
+    m_alpha = alpha;
+    return 0;
+}
+
+bool CFrame::SaveHeader(CFile* file, int version) {
+    m_version = version;
+    if (version == 1) {
+        uint8_t h[20] = {};
+        wr32(h, __get_data_size(m_width, m_height, m_bpp));
+        wr32(h + 4, m_width * m_height);
+        wr16(h + 8, m_width);
+        wr16(h + 10, m_framePosition.x);
+        wr16(h + 12, m_height);
+        wr16(h + 14, m_framePosition.y);
+        wr16(h + 18, GetFlagBpp(m_bpp));
+        return file->Write(h, 20) == 20;
+    }
+    if (version != 2 && version != 3) return true;
+    uint8_t h[32] = {};
+    wr16(h, m_width);
+    wr16(h + 2, m_framePosition.x);
+    wr16(h + 4, m_height);
+    wr16(h + 6, m_framePosition.y);
+    wr16(h + 10, GetFlagBpp(m_bpp));
+    wr32(h + 12, 4);
+    for (int i = 0; i < 4; ++i) wr32(h + 16 + 4 * i, m_channelSize[i]);
+    return file->Write(h, 32) == 32;
+}
+
+bool CFrame::writeNewHeader(CFile* file, _compression compression, int headerSize) {
+    if (m_channelCount == 0 && m_alpha) m_channelCount = 4;
+    if (m_alpha && m_channelSize[3] == 0) m_channelSize[3] = m_width * m_height;
+    uint8_t h[kHeaderSize52] = {};
+    wr16(h, m_width);
+    wr16(h + 2, m_height);
+    wr16(h + 4, m_framePosition.x);
+    wr16(h + 6, m_framePosition.y);
+    wr16(h + 8, compression);
+    wr32(h + 10, compression == COMPRESSION_RLE ? m_packedSize : m_dataSize);
+    const int k = m_channelCount < 4 ? m_channelCount : 4;
+    wr16(h + 14, k);
+    for (int i = 0; i < k; ++i) wr32(h + 16 + 4 * i, m_channelSize[i]);
+    return file->Write(h, headerSize) == headerSize;
+}
+
+bool CFrame::SaveHeader3(CFile* file, _compression compression) {
+    return writeNewHeader(file, compression, kHeaderSize32);
+}
+
+bool CFrame::SaveHeaderNew(CFile* file, _compression compression) {
+    return writeNewHeader(file, compression, kHeaderSize52);
+}
+
+bool CFrame::SaveNew(CFile* file, _compression compression) {
+    const int size = compression == COMPRESSION_RLE ? m_packedSize : m_dataSize;
+    bool ok = true;
+    if (size > 0) ok = m_pixels && file->Write(m_pixels, size) == size;
+    if (m_alpha && m_channelSize[3] > 0) ok = file->Write(m_alpha, m_channelSize[3]) == m_channelSize[3] && ok;
+    return ok;
+}
+
+void CFrame::Save(CFile* file, _compression compression) {
+    if (compression != COMPRESSION_OLD || m_channelSize[3] <= 0 || !file) return;
+    if (m_pixels && m_dataSize > 0) file->Write(m_pixels, m_dataSize);
+    if (m_alpha) file->Write(m_alpha, m_channelSize[3]);
+}

@@ -1,0 +1,70 @@
+#include "tools/ImageConverter.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "foundation/CFile.h"
+#include "graphics/core/CGraphicsObject.h"
+#include "graphics/image/CImage.h"
+#include "graphics/image/JPEG.h"
+#include "tools/PngReader.h"
+
+namespace tools {
+
+namespace {
+
+bool report(std::string* error, const std::string& text) {
+    if (error) *error = text;
+    return false;
+}
+
+}  // namespace
+
+bool convertPngToImage(const std::string& pngPath, const std::string& outputPath, const ImageOptions& options,
+                       std::string* error) {
+    if (options.depth != 15 && options.depth != 16) return report(error, "the depth must be 15 or 16");
+    if (options.code != 0 && options.code != 4) return report(error, "the code must be 0 or 4");
+    RgbaImage png;
+    std::string why;
+    if (!readPng(pngPath, &png, &why)) return report(error, why);
+    if (png.width > CImage::kMaxSide || png.height > CImage::kMaxSide)
+        return report(error, pngPath + ": larger than " + std::to_string(CImage::kMaxSide) + " pixels a side");
+
+    const size_t count = static_cast<size_t>(png.width) * png.height;
+    CGraphicsObject image(nullptr, CXSize(png.width, png.height), options.depth);
+    bool opaque = true;
+    char* alpha = new char[count > 0 ? count : 1];
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = &png.pixels[i * 4];
+        const uint16_t v = JPEG::pack(p[0], p[1], p[2], options.depth);
+        std::memcpy(image.GetDataPtr() + i * 2, &v, 2);
+        alpha[i] = static_cast<char>(p[3]);
+        opaque = opaque && p[3] == 255;
+    }
+    if (opaque)
+        delete[] alpha;
+    else
+        image.AlphaChannel(alpha);
+    image.SetPosition(options.x, options.y);
+    if (options.code == 4) image.Compress(COMPRESSION_RLE);
+
+    const std::string temporary = outputPath + ".tmp";
+    CFile file;
+    if (file.Open(nullptr, CXString(temporary.c_str()), CFile::kWrite | CFile::kUpdate | CFile::kBinary) != 0)
+        return report(error, outputPath + ": cannot be written");
+    image.Save(&file, static_cast<_compression>(options.code));
+    const int closed = file.Close();
+    if (image.LastError() != 0 || closed != 0) {
+        std::remove(temporary.c_str());
+        return report(error, outputPath + ": cannot write the image");
+    }
+    if (std::rename(temporary.c_str(), outputPath.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        return report(error, outputPath + ": " + reason);
+    }
+    return true;
+}
+
+}  // namespace tools
