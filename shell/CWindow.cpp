@@ -145,11 +145,11 @@ int CWindow::Tick() {
     Redraw(false);
     if (!m_pollerThread) tickPollers();
     if (m_timers) m_timers->domodal();
-    if (m_collisionInspector) m_collisionInspector->tick();
-    deliverSignals();
     // Playables step after the redraw and the timers; what they change is drawn next frame.
     if (m_application)
         if (CAnimationManager* manager = m_application->getAnimationManager()) manager->domodal();
+    if (m_collisionInspector) m_collisionInspector->tick();
+    deliverSignals();
     return 0;
 }
 
