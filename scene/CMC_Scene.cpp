@@ -72,7 +72,12 @@ CMC_Scene::CMC_Scene(CWindow* window, int type) : CMC_ObjectsContainer(window, n
 }
 
 CMC_Scene::~CMC_Scene() {
-    if (m_entered) CMC_Scene::unload(static_cast<CMC_Scene*>(nullptr));
+    if (m_entered) {
+        CMC_Scene::unload(static_cast<CMC_Scene*>(nullptr));
+    } else {
+        flushBehList();
+        CMC_ObjectsContainer::unload();
+    }
     doneDLLs();
     m_monitored.clear();
     CMC_CNVLoader::forgetContainer(this);

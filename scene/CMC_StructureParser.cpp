@@ -42,6 +42,8 @@ CMC_StructureParser::~CMC_StructureParser() {
     for (auto it = m_built.rbegin(); it != m_built.rend(); ++it)
         if (*it != m_application && !m_taken.count(*it)) delete *it;
     m_built.clear();
+    // The application has gone before the parser: the shared unit is no one's now.
+    CMC_Scene::doneDefUnit();
     CMC_VariableFactory::done();
     CMC_RunnerFactory::done();
 }
