@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "foundation/CXVector.h"
+#include "scene/CMC_Scene.h"
+#include "scene/CMC_SceneBinary.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_TypeTable.h"
 
@@ -19,6 +21,9 @@ const bool g_registered =
                                 }) &&
     CMC_TypeTable::registerAdder(CMC_Groupped::kType, [](CMC_Object* group, CMC_Object* item) {
         if (auto* g = dynamic_cast<CMC_Groupped*>(group)) g->add(item);
+    }) &&
+    CMC_SceneBinary::registerPrototype(CMC_Groupped::kType, [](CMC_Scene* scene) -> CMC_Object* {
+        return new CMC_Groupped(CXString(), scene);
     });
 
 int32_t clampToInt(int64_t value) {

@@ -31,11 +31,6 @@ std::vector<CMC_Object*> snapshot(const CXVector* list) {
     return out;
 }
 
-bool isContainerType(int type) {
-    return type == CMC_ObjectsContainer::kApplication || type == CMC_ObjectsContainer::kEpisode ||
-           type == CMC_ObjectsContainer::kScene;
-}
-
 }  // namespace
 
 CMC_ObjectsContainer::CMC_ObjectsContainer(CWindow* window, CMC_ObjectsContainer* parent, CMElement* element,
@@ -81,13 +76,17 @@ bool CMC_ObjectsContainer::unregister(CMC_Object* object) {
 bool CMC_ObjectsContainer::removeObject(CMC_Object* object) { return unregister(object); }
 
 bool CMC_ObjectsContainer::deleteObject(CMC_Object* object) {
+    // Applications, episodes and scenes belong to the game's structure, never to a
+    // container that lists them.
+    if (object && isContainerType(object->getType())) return false;
     if (!removeObject(object)) return false;
     dispose(object);
     return true;
 }
 
 void CMC_ObjectsContainer::addObject(CMC_Object* object) {
-    if (!object || object == this) return;
+    // A scene lists itself, so that scripts inside it name it; other containers do not.
+    if (!object || (object == this && !isContainerType(getType()))) return;
     CStringHashCode* key = new CStringHashCode(object->getName());
     CMC_Object* old = static_cast<CMC_Object*>(m_names->get(key));
     if (old == object) {
@@ -103,7 +102,7 @@ void CMC_ObjectsContainer::addObject(CMC_Object* object) {
     m_objects->add(object);
     ++s_changes;
     // Still registered (a class may keep it): leave it alone rather than drop a live entry.
-    if (old && !m_objects->contains(old)) dispose(old);
+    if (old && !m_objects->contains(old) && !isContainerType(old->getType())) dispose(old);
 }
 
 // ---- look-up ------------------------------------------------------------------------
@@ -239,7 +238,10 @@ void CMC_ObjectsContainer::unloadObjects(bool disposeObjects) {
     if (!m_names) return;
     if (m_objects->getCount() > 0) {
         // Classes first, then the objects that ask to be finished early, then the rest.
-        std::vector<CMC_Object*> objects = snapshot(m_objects);
+        // Applications, episodes and scenes are finished by their own leaving.
+        std::vector<CMC_Object*> objects;
+        for (CMC_Object* object : snapshot(m_objects))
+            if (!isContainerType(object->getType())) objects.push_back(object);
         for (CMC_Object* object : objects)
             if (m_objects->contains(object) && object->getType() == kClass) object->done(true);
         for (CMC_Object* object : objects)

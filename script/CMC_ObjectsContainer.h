@@ -39,16 +39,19 @@ public:
     // The one entry point for deleting a registered object while scripts may run:
     // unregisters it (look-ups stop finding it at once) and disposes of it
     // (CMC_Object::dispose: "ONDONE" now, deletion at the next application step).
-    // False, and nothing done, when the object is not registered here.
+    // False, and nothing done, when the object is not registered here or is an
+    // application, episode or scene (no container deletes those).
     bool deleteObject(CMC_Object* object);
     // Registers under the object's current name; an object of that name already
-    // registered is unregistered and disposed of as deleteObject does. Re-adding an
-    // object that is registered under its name does nothing.
+    // registered is unregistered and disposed of as deleteObject does (an application,
+    // episode or scene is only unregistered). Re-adding an object that is registered
+    // under its name does nothing. An application, episode or scene may register
+    // itself; other containers never do.
     virtual void addObject(CMC_Object* object);
     // Tells every object that `scene` is done, then the parent.
     virtual void onSubSceneDone(CMC_ObjectsContainer* scene);
-    // Finishes (done) and deletes the objects, keeping applications, episodes and
-    // scenes; the container is empty and usable afterwards.
+    // Finishes (done) and deletes the objects, passing over applications, episodes
+    // and scenes; the container is empty and usable afterwards.
     virtual void unload();
 
     // Builds and registers the objects of a definition file here, kind by kind in the
@@ -105,6 +108,9 @@ public:
         ++s_changes;
     }
     CWindow* getWindow() const { return m_window; }
+
+    // Whether the type id is that of an application, episode or scene.
+    static bool isContainerType(int type) { return type == kApplication || type == kEpisode || type == kScene; }
 
 protected:
     // unload's work; with `dispose` the objects are disposed of (CMC_Object::dispose)

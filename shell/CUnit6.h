@@ -1,29 +1,78 @@
-// The engine-side half of a running scene. For now it carries what the timer
-// list needs: the activity and initial-update flags, the timer callback and the
-// window's timer calls made on its behalf.
+// The engine-side half of a running scene: what the scene puts on screen and plays
+// while it runs. It names itself after the scene entered, keeps the background file
+// name, the scene's resources (a manager nested in the application's general one)
+// and the music it plays, carries the activity and first-update flags, and makes
+// timer calls on the window's timer list on its own behalf.
 #pragma once
 #include <cstdint>
 
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
 
+class CApplication;
+class CMElements;
+class CResourcesManager;
 class CWindow;
+
+// What a unit asks of the scene it runs.
+class CUnitScene {
+public:
+    // Whether entering the scene asked for its music (false when the scene before
+    // played the same one).
+    virtual bool shouldMusicBeStarted() = 0;
+    // The music the scene plays (its own, else its parents').
+    virtual CXString getMusicFilename() = 0;
+
+protected:
+    ~CUnitScene() = default;
+};
 
 class CUnit6 : public CXObject {
 public:
+    // Creates the unit's resources manager and nests it in the application's general
+    // one when the window has an application.
     CUnit6(CWindow* window, CXString name);
     ~CUnit6() override;
+    CUnit6(const CUnit6&) = delete;
+    CUnit6& operator=(const CUnit6&) = delete;
 
+    // A scene is entered with this unit; `parent` hands on its music name. Returns true.
+    virtual bool initialize(CUnitScene* scene, CUnit6* parent);
+    // The first redraw after entering: the scene's music starts (unforced).
     virtual bool onInitialUpdate();
     virtual bool wasInitiallyUpdated();
+    // True once a return code is set.
+    virtual bool domodal();
+    // The scene is left: the unit lets go of the scene and flushes its resources. The
+    // music keeps playing; the scene decides whether it stops.
+    virtual bool done(CUnitScene* scene, CUnit6* parent);
     virtual CWindow* getWindow() { return m_window; }
     virtual bool isActive();
+    // Starts `name` (the scene's music when null), looping, unless the scene asked
+    // for no start and `force` is off. An empty name starts nothing, and a name that
+    // plays already (in any case) goes on.
+    virtual void startMusic(const char* name, bool force);
+    virtual void stopMusic();
+    virtual CXString getMusicFileName() { return m_musicFileName; }
+    virtual CXString getBackgroundFileName() { return m_backgroundFileName; }
+    // Hands the background to the screen when the screen takes one.
+    virtual void setBackground();
     // Called by a due unit timer; does nothing here.
     virtual void onTimer(intptr_t id);
+    virtual CResourcesManager* getResourcesManager() { return m_resources; }
+    // Sees the definition elements of the scene before its objects are built;
+    // returns them unchanged.
+    virtual CMElements* resolveObjects(CUnitScene* scene, CMElements* elements);
+    // Deletes the unit's edit boxes; the unit holds none yet.
+    virtual void flushEditBoxes();
 
     void setActivity(bool active) { m_active = active; }
     void setUnitName(CXString name) { m_unitName = name; }
     CXString getUnitName() { return m_unitName; }
+    void setBackgroundFileName(CXString name) { m_backgroundFileName = name; }
+    void setRetCode(int code) { m_retCode = code; }
+    int getRetCode() const { return m_retCode; }
+    CUnitScene* getScene() const { return m_scene; }
 
     // Adds a timer of the window's list that calls this unit (asking isActive and
     // wasInitiallyUpdated first when askUnit is set) / removes it.
@@ -35,4 +84,10 @@ protected:
     bool m_initiallyUpdated = false;
     CWindow* m_window = nullptr;
     bool m_active = false;
+    CApplication* m_application = nullptr;
+    CXString m_backgroundFileName;
+    CUnitScene* m_scene = nullptr;
+    int m_retCode = 0;
+    CResourcesManager* m_resources = nullptr;
+    CXString m_musicFileName;
 };

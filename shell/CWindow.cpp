@@ -155,6 +155,16 @@ int CWindow::Tick() {
 
 int CWindow::Redraw(bool) { return 0; }
 
+void CWindow::StartMusic(CXString name, bool) {
+    if (!m_soundOn || !m_musicOn) return;
+    const CXString fullName = rootPath + name;
+    if (m_musicPlaying && m_musicFileName.equalsIgnoreCase(fullName)) return;
+    m_musicFileName = fullName;
+    m_musicPlaying = true;
+}
+
+void CWindow::StopMusic() { m_musicPlaying = false; }
+
 int CWindow::OnCreate() {
     SetTimer(0, 1, nullptr, false);
     return 0;

@@ -138,6 +138,17 @@ public:
     bool IsMusicOn() const { return m_musicOn; }
     void SoundOn(bool on) { m_soundOn = on; }
     void MusicOn(bool on) { m_musicOn = on; }
+    // The background music. Without a sound device the window keeps only the music's
+    // full name (the root path and the name) and whether it plays. A name that plays
+    // already (in any case) goes on; sound or music switched off starts nothing.
+    virtual void StartMusic(CXString name, bool loop);
+    virtual void StopMusic();
+    bool isMusicPlaying() const { return m_musicPlaying; }
+    CXString getMusicFileName() const { return m_musicFileName; }
+    // The display unit of the scene being played (not owned): the scene sets it when
+    // it is entered and clears it when it is left; the screen's redraw asks it.
+    void setCurrentUnit(CUnit6* unit) { m_currentUnit = unit; }
+    CUnit6* getCurrentUnit() const { return m_currentUnit; }
     void SetSoundFXPath(CXString path) { m_soundFXPath = path; }
     CXString GetSoundFXPath() const { return m_soundFXPath; }
     // The sound-effects path, "\" and the name; the name alone without a path.
@@ -262,6 +273,9 @@ protected:
     bool m_windowDragged = false;
     std::atomic<bool> m_active{false};
     CConfig* m_config = nullptr;
+    CXString m_musicFileName;
+    bool m_musicPlaying = false;
+    CUnit6* m_currentUnit = nullptr;
 
     // Input.
     CKeyboard* m_keyboard = nullptr;

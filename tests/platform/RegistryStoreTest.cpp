@@ -1,0 +1,84 @@
+#include "platform/RegistryStore.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace {
+
+using platform::Hive;
+
+std::string value(platform::RegistryStore& store, Hive hive, const char* key, const char* name) {
+    std::string out;
+    return store.getValue(hive, key, name, &out) ? out : "<none>";
+}
+
+// The same cases against the memory store and the file store.
+TEST(RegistryStore, KeysAndNamesIgnoreCaseAndDeletionIsRecursive) {
+    test::TempDir dir;
+    platform::MemoryRegistryStore memory;
+    platform::FileRegistryStore file(dir.path() + "/reg");
+    for (platform::RegistryStore* store : {static_cast<platform::RegistryStore*>(&memory),
+                                           static_cast<platform::RegistryStore*>(&file)}) {
+        SCOPED_TRACE(store == &memory ? "memory" : "file");
+        EXPECT_TRUE(store->setValue(Hive::CurrentUser, "Software\\Firm\\Game\\", "Version", "1\n=[x]%"));
+        EXPECT_EQ(value(*store, Hive::CurrentUser, "SOFTWARE\\firm\\\\GAME", "VERSION"), "1\n=[x]%");
+        EXPECT_EQ(value(*store, Hive::LocalMachine, "Software\\Firm\\Game", "Version"), "<none>");
+        EXPECT_TRUE(store->setValue(Hive::CurrentUser, "software\\FIRM\\game", "version", "2"));
+        EXPECT_EQ(value(*store, Hive::CurrentUser, "Software\\Firm\\Game", "Version"), "2");
+        EXPECT_TRUE(store->keyExists(Hive::CurrentUser, "Software\\Firm"));
+        EXPECT_FALSE(store->keyExists(Hive::CurrentUser, "Software\\Fir"));
+
+        store->setValue(Hive::CurrentUser, "Software\\Firm\\Game\\Deep\\Deeper", "X", "y");
+        store->setValue(Hive::CurrentUser, "Software\\Firmware", "X", "kept");
+        EXPECT_FALSE(store->deleteValue(Hive::CurrentUser, "Software\\Firm\\Game", "Missing"));
+        EXPECT_TRUE(store->deleteKey(Hive::CurrentUser, "software\\firm"));
+        EXPECT_FALSE(store->keyExists(Hive::CurrentUser, "Software\\Firm\\Game\\Deep\\Deeper"));
+        EXPECT_EQ(value(*store, Hive::CurrentUser, "Software\\Firmware", "X"), "kept");
+        EXPECT_FALSE(store->deleteKey(Hive::CurrentUser, "Software\\Firm"));
+        EXPECT_FALSE(store->deleteKey(Hive::CurrentUser, "\\"));
+    }
+}
+
+TEST(RegistryStore, FilesSurviveReopeningStaleTemporariesAndDamage) {
+    test::TempDir dir;
+    const std::string folder = dir.path() + "/reg";
+    {
+        platform::FileRegistryStore store(folder);
+        ASSERT_TRUE(store.setValue(Hive::CurrentUser, "A\\B", "Name", "value"));
+        ASSERT_TRUE(store.setValue(Hive::LocalMachine, "M", "N", "machine"));
+    }
+    // A temporary file left by a write that never finished changes nothing.
+    dir.write("reg/user.reg.a1b2c3", "[A\\B]\nName=stale\n");
+    platform::FileRegistryStore reopened(folder);
+    EXPECT_EQ(value(reopened, Hive::CurrentUser, "a\\b", "name"), "value");
+    EXPECT_EQ(value(reopened, Hive::LocalMachine, "M", "N"), "machine");
+    EXPECT_TRUE(reopened.setValue(Hive::CurrentUser, "A\\B", "Other", "2"));
+    EXPECT_EQ(value(reopened, Hive::CurrentUser, "A\\B", "Name"), "value");
+    EXPECT_EQ(dir.read("reg/user.reg.a1b2c3"), "[A\\B]\nName=stale\n");
+
+    // A damaged file is read as far as it parses.
+    dir.write("reg/user.reg", "[A\\B]\nName=ok\nno equals sign\nBad=%zz\n[broken\nLost=1\n[C]\nD=e");
+    EXPECT_EQ(value(reopened, Hive::CurrentUser, "A\\B", "Name"), "ok");
+    EXPECT_EQ(value(reopened, Hive::CurrentUser, "A\\B", "Bad"), "<none>");
+    EXPECT_EQ(value(reopened, Hive::CurrentUser, "C", "D"), "e");
+    EXPECT_EQ(value(reopened, Hive::CurrentUser, "broken", "Lost"), "<none>");
+}
+
+TEST(RegistryStore, TheDefaultFolderFollowsTheEnvironment) {
+    const char* own = std::getenv("VONDREL_REGISTRY_DIR");
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedOwn = own ? own : "", savedConfig = config ? config : "";
+    setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    unsetenv("VONDREL_REGISTRY_DIR");
+    EXPECT_EQ(platform::FileRegistryStore::defaultFolder(), "/cfg/vondrel/registry");
+    setenv("VONDREL_REGISTRY_DIR", "/own", 1);
+    EXPECT_EQ(platform::FileRegistryStore::defaultFolder(), "/own");
+    if (own) setenv("VONDREL_REGISTRY_DIR", savedOwn.c_str(), 1); else unsetenv("VONDREL_REGISTRY_DIR");
+    if (config) setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
