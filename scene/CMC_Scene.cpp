@@ -10,8 +10,10 @@
 #include "foundation/CStringTokenizer.h"
 #include "foundation/CXArchive.h"
 #include "graphics/core/CGraphicsObject.h"
+#include "graphics/input/CCollisionInspector.h"
 #include "platform/DebugOutput.h"
 #include "scene/CMC_Application.h"
+#include "scene/CMC_Mouse.h"
 #include "scene/CMC_SceneBinary.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_CNVLoader.h"
@@ -79,6 +81,8 @@ CMC_Scene::~CMC_Scene() {
         CMC_ObjectsContainer::unload();
     }
     doneDLLs();
+    if (CCollisionInspector* inspector = collisionInspector())
+        for (CGraphicsObject* object : m_monitored) inspector->removeMonitoredObject(object);
     m_monitored.clear();
     CMC_CNVLoader::forgetContainer(this);
     if (getWindow() && m_unit && getWindow()->getCurrentUnit() == m_unit && m_entered) getWindow()->setCurrentUnit(nullptr);
@@ -334,7 +338,7 @@ void CMC_Scene::_goto(CXString name) { m_pending = find(name); }
 void CMC_Scene::unload(CMC_Scene* next) {
     if (CMC_ObjectsContainer* parent = getParent()) parent->onSubSceneDone(this);
     saveStats();
-    if (s_mouseReset) s_mouseReset(true);
+    CMC_Mouse::reset(true);
     flushBehList();
     CMC_ObjectsContainer::unload();
     doneDLLs();
@@ -429,12 +433,24 @@ void CMC_Scene::addSubScene(CMC_Scene* scene) {
 
 // ---- collision monitoring -----------------------------------------------------------
 
-void CMC_Scene::monitorCollisions(CGraphicsObject* object, bool alpha) {
+CCollisionInspector* CMC_Scene::collisionInspector() const {
+    return getWindow() ? getWindow()->getCollisionInspectorInterface() : nullptr;
+}
+
+void CMC_Scene::monitorCollisions(CGraphicsObject* object, bool alpha, CCollisionObserver* observer) {
     if (!object || object->getMonitorCollisionsFlag()) return;
+    if (CCollisionInspector* inspector = collisionInspector()) {
+        if (observer) inspector->addNotifier(observer);
+        inspector->addMonitoredObject(object, alpha);
+    }
     object->setMonitorCollisions(alpha);
     m_monitored.push_back(object);
 }
 
-void CMC_Scene::removeMonitorCollisions(CGraphicsObject* object) {
+void CMC_Scene::removeMonitorCollisions(CGraphicsObject* object, CCollisionObserver* observer) {
+    if (CCollisionInspector* inspector = collisionInspector()) {
+        if (observer) inspector->removeNotifier(observer);
+        if (object) inspector->removeMonitoredObject(object);
+    }
     m_monitored.erase(std::remove(m_monitored.begin(), m_monitored.end(), object), m_monitored.end());
 }

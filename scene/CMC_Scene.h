@@ -14,6 +14,8 @@
 #include "script/CMC_ObjectsContainer.h"
 #include "shell/CUnit6.h"
 
+class CCollisionInspector;
+class CCollisionObserver;
 class CGraphicsObject;
 class CXArchive;
 class CMElement;
@@ -115,8 +117,10 @@ public:
 
     // ---- collision monitoring ----
     // Flags the object as monitored and keeps it; an object monitored already is left.
-    void monitorCollisions(CGraphicsObject* object, bool alpha);
-    void removeMonitorCollisions(CGraphicsObject* object);
+    // Registers the object and its observer with the window's collision inspector, once.
+    void monitorCollisions(CGraphicsObject* object, bool alpha, CCollisionObserver* observer);
+    // Takes both out of the inspector; the object's own flag stays as it is.
+    void removeMonitorCollisions(CGraphicsObject* object, CCollisionObserver* observer);
 
     // ---- fields ----
     bool isBinary() const { return m_binary; }
@@ -136,11 +140,6 @@ public:
     // The shared default unit, made by the first scene constructed; null before.
     static CUnit6* getDefUnit() { return s_defUnit; }
     static void doneDefUnit();
-
-    // Leaving a scene resets the mouse's clip through this hook, which the MOUSE
-    // object installs; none by default.
-    using MouseResetHook = void (*)(bool release);
-    static void setMouseResetHook(MouseResetHook hook) { s_mouseReset = hook; }
 
 protected:
     // Registers the scene, its parent's parent and its parent in its own tables, as
@@ -171,6 +170,7 @@ private:
     CXString m_music;
     CUnit6* m_unit = nullptr;
     std::vector<CGraphicsObject*> m_monitored;
+    CCollisionInspector* collisionInspector() const;
     std::vector<CMC_DLLExModuleInterface*>* m_modules = nullptr;
     CXString m_draggedName;
     CXString m_previousUnitName;
@@ -183,5 +183,4 @@ private:
     int32_t m_startTime = 0;
 
     static inline CUnit6* s_defUnit = nullptr;
-    static inline MouseResetHook s_mouseReset = nullptr;
 };

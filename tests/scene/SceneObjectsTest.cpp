@@ -6,6 +6,8 @@
 
 #include "foundation/CXArchive.h"
 #include "platform/RegistryStore.h"
+#include "graphics/core/CGraphicsObject.h"
+#include "graphics/input/CCollisionInspector.h"
 #include "scene/CMC_Application.h"
 #include "scene/CMC_Episode.h"
 #include "scene/CMC_Scene.h"
@@ -263,6 +265,40 @@ TEST(RegistryRecords, ReadWriteAndTheEnginePath) {
     EXPECT_EQ(CVondrelWEB::get_full_vdweb_path(), CXString("C:\\V\\vondrel"));
     CVondrelWEB::set_registry(CVondrelWEB::kCurrentUser, engine, CXString("Path"), CXString("C:\\V\\"));
     EXPECT_EQ(CVondrelWEB::get_full_vdweb_path(), CXString("C:\\V\\vondrel"));
+}
+
+}  // namespace
+
+// ---- collision monitoring ---------------------------------------------------------
+
+namespace {
+
+struct NullCollisionObserver : CCollisionObserver {
+    void onCollision(CGraphicsObject*, CGraphicsObject*) override {}
+    void onCollisionFinished(CGraphicsObject*, CGraphicsObject*) override {}
+};
+
+TEST(SceneCollisions, MonitoringGoesThroughTheWindowsInspectorOnceAndEndsWithTheScene) {
+    test::ScriptWorld world;
+    CCollisionInspector* inspector = world.window()->getCollisionInspectorInterface();
+    ASSERT_NE(inspector, nullptr);
+    CGraphicsObject a(world.window(), CXSize(4, 4), 16);
+    CGraphicsObject b(world.window(), CXSize(4, 4), 16);
+    NullCollisionObserver observer;
+    {
+        CMC_Scene scene(world.window(), CMC_ObjectsContainer::kScene);
+        scene.monitorCollisions(&a, true, &observer);
+        scene.monitorCollisions(&a, false, &observer);  // already monitored: nothing
+        scene.monitorCollisions(&b, true, &observer);
+        EXPECT_TRUE(inspector->isMonitored(&a));
+        EXPECT_TRUE(inspector->isMonitored(&b));
+        EXPECT_TRUE(a.getMonitorCollisionsFlag());
+
+        scene.removeMonitorCollisions(&b, &observer);
+        EXPECT_FALSE(inspector->isMonitored(&b));
+        EXPECT_TRUE(b.getMonitorCollisionsFlag());  // its own flag stays as it was
+    }
+    EXPECT_FALSE(inspector->isMonitored(&a));
 }
 
 }  // namespace
