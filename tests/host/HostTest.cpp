@@ -183,10 +183,30 @@ TEST_F(HostRun, HeadlessDumpsRepeatExactly) {
     EXPECT_EQ(pixel(11, 8), (std::vector<int>{0, 0, 255}));
 }
 
+// Sets environment variables for its lifetime.
+struct ScopedEnvironment {
+    explicit ScopedEnvironment(std::vector<std::pair<const char*, const char*>> values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name);
+            saved.push_back({name, old ? std::make_unique<std::string>(old) : nullptr});
+            setenv(name, value, 1);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, old] : saved)
+            if (old)
+                setenv(name, old->c_str(), 1);
+            else
+                unsetenv(name);
+    }
+    std::vector<std::pair<const char*, std::unique_ptr<std::string>>> saved;
+};
+
 TEST_F(HostRun, SmokeRunOnSdlsOffscreenDriver) {
-    const char* saved = std::getenv("SDL_VIDEODRIVER");
-    const std::string savedValue = saved ? saved : "";
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // No screen and no GL: the system's GL drivers would leave their memory behind.
+    ScopedEnvironment env({{"SDL_VIDEODRIVER", "offscreen"},
+                           {"SDL_RENDER_DRIVER", "software"},
+                           {"SDL_FRAMEBUFFER_ACCELERATION", "0"}});
     const std::string gamePath = dir.path() + "/GAME";
     for (const char* mode : {"-window", "-noframe"}) {
         PaintingGame game;
@@ -195,10 +215,6 @@ TEST_F(HostRun, SmokeRunOnSdlsOffscreenDriver) {
         EXPECT_TRUE(box.boxes.empty()) << mode;
         EXPECT_EQ(game.log.back(), "delete parser") << mode;
     }
-    if (saved)
-        setenv("SDL_VIDEODRIVER", savedValue.c_str(), 1);
-    else
-        unsetenv("SDL_VIDEODRIVER");
 }
 
 }  // namespace

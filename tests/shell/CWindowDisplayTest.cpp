@@ -10,8 +10,10 @@
 #include "graphics/screen/CSecondaryDisplay.h"
 #include "graphics/screen/CSurface.h"
 #include "platform/Display.h"
+#include "platform/Presenter.h"
 #include "shell/CCommandLine6.h"
 #include "shell/CWindow.h"
+#include "support/ScriptTestSupport.h"
 
 namespace {
 
@@ -118,6 +120,21 @@ TEST_F(WindowDisplay, MovesReachTheCanvasInWindowModeOnly) {
         EXPECT_EQ(screen->GetPosition(), windowed ? CXPoint(100, 50) : CXPoint(0, 0)) << options;
         EXPECT_EQ(screen->getRefreshList()->isWholeScreen(), windowed) << options;
     }
+}
+
+TEST(ScriptWorldDisplay, FramesDrawAndPresentOnTheHeadlessDisplay) {
+    test::ScriptWorld world;
+    EXPECT_EQ(world.frontBufferHash(), 0u);
+    ASSERT_TRUE(world.enableDisplay(CXSize(4, 2)));
+    const uint64_t blank = world.frontBufferHash();
+    CColor blue(0, 0, 255);
+    world.screen()->SetBackground(&blue);
+    world.frame();
+    EXPECT_NE(world.frontBufferHash(), blank);
+    platform::RgbFrame frame;
+    ASSERT_TRUE(platform::readPng(world.frontBufferPng("shown.png"), frame));
+    EXPECT_EQ(frame.width, 4);
+    EXPECT_EQ(std::vector<uint8_t>(frame.rgb.end() - 3, frame.rgb.end()), (std::vector<uint8_t>{0, 0, 255}));
 }
 
 }  // namespace
