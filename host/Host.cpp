@@ -14,7 +14,9 @@
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
+#include "graphics/screen/CSurface.h"
 #include "platform/MessageBox.h"
+#include "platform/Presenter.h"
 #include "platform/QuitMessage.h"
 #include "shell/CApplication.h"
 #include "shell/CCommandLine6.h"
@@ -59,15 +61,36 @@ bool parseCount(const char* text, long long low, long long high, long long& valu
     return true;
 }
 
-// The host's window events since the last frame: true when the user asked to close.
-bool pumpEvents() { return g_closeRequested.exchange(false); }
+constexpr int kDisplayDepth = 16;
 
-// Creates the window's display: the window's error code, non-zero when that
-// failed. No display exists yet; a headless run never has one.
-int createDisplay(CWindow& window, const Options&, const CCommandLine6&) { return window.LastError(); }
+// The window's display: windowed with "window", else full screen in the resolution at
+// 16 bits. The window's error code, non-zero when that failed.
+int createDisplay(CWindow& window, const CCommandLine6& commandLine) {
+    if (window.LastError() != 0) return window.LastError();
+    if (commandLine.isWindowMode()) return window.CreateSurface(nullptr);
+    return window.SetDisplayMode(commandLine.getResolution(), kDisplayDepth);
+}
 
-// Shows the frame just made (and dumps it when asked); nothing to show yet.
-void present(CWindow&, const Options&, int) {}
+platform::IDisplaySurface* primaryOf(CWindow& window) {
+    CSurface* surface = window.GetSurface();
+    return surface ? surface->GetPrimaryBufferInterface() : nullptr;
+}
+
+// Writes the screen's frame into the dump folder under the name.
+void dumpFrame(CWindow& window, const Options& options, const char* name) {
+    const std::string path = options.dumpDir + "/" + name;
+    if (!platform::HeadlessPresenter::dump(primaryOf(window), path))
+        std::fprintf(stderr, "vondrel: cannot write %s\n", path.c_str());
+}
+
+// Shows the frame just made; every --dump-every th frame (1-based) also goes to a file.
+void present(CWindow& window, const Options& options, platform::IPresenter& presenter, int frame) {
+    presenter.present(primaryOf(window));
+    if (options.dumpDir.empty() || options.dumpEvery <= 0 || (frame + 1) % options.dumpEvery != 0) return;
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06d.png", frame + 1);
+    dumpFrame(window, options, name);
+}
 
 } // namespace
 
@@ -148,16 +171,36 @@ int run(int argc, const char* const* argv) {
     std::unique_ptr<platform::ScopedMessageBox> boxRoute;
     if (!options.headless) boxRoute = std::make_unique<platform::ScopedMessageBox>(screenBox);
 
-    // 2. The window; headless it has no poller thread and the tick polls.
+    // 2. The window of the resolution (borderless with "noframe"); headless there is none,
+    // no poller thread, and the tick polls.
+    const CXSize resolution = commandLine.getResolution();
+    platform::HeadlessPresenter headlessPresenter;
+    std::unique_ptr<platform::SdlPresenter> screen;
+    bool screenFailed = false;
+    if (!options.headless) {
+        screen = std::make_unique<platform::SdlPresenter>();
+        if (!screen->open(kCaption, resolution.cx, resolution.cy, !commandLine.isWindowMode(),
+                          commandLine.isNoFrame())) {
+            std::fprintf(stderr, "%s: no screen: %s\n", program, screen->error().c_str());
+            screenFailed = true;
+        }
+    }
+    platform::IPresenter& presenter = screen ? static_cast<platform::IPresenter&>(*screen) : headlessPresenter;
     CLanguageOSVer language;
-    auto window = std::make_unique<CWindow>(nullptr, &commandLine, &language, commandLine.getResolution(), nullptr,
-                                            CWindow::exePath, options.headless);
+    auto window = std::make_unique<CWindow>(screen ? screen->window() : nullptr, &commandLine, &language, resolution,
+                                            nullptr, CWindow::exePath, options.headless);
     language.setWindowIfc(window.get());
+    if (screenFailed) window->setErrorCode(CWindow::kErrorGraphics);
 
     // 3. The display.
-    if (createDisplay(*window, options, commandLine) != 0) {
+    if (createDisplay(*window, commandLine) != 0) {
         window->ShowError(CXString(kCaption));
+        window.reset();
         return 1;
+    }
+    if (!options.dumpDir.empty()) {
+        const std::string folder = platform::toEnginePath(options.dumpDir);
+        if (!platform::isDirectory(folder.c_str())) platform::makeDirectory(folder.c_str());
     }
 
     // 4. The application and its game.
@@ -198,12 +241,17 @@ int run(int argc, const char* const* argv) {
             headlessClock.setWallClock(kHeadlessEpoch + static_cast<int64_t>(headlessMs / 1000));
         }
         if (platform::takeQuitMessage()) break;
-        if (pumpEvents() && window->OnExit()) {
+        platform::PresenterEvents events;
+        if (screen) screen->pumpEvents(events);
+        if (g_closeRequested.exchange(false)) events.close = true;
+        for (bool focus : events.focus) window->OnActivateApp(focus);
+        for (const auto& [x, y] : events.moves) window->OnMove(x, y);
+        if (events.close && window->OnExit()) {
             window->OnDestroy();
             break;
         }
         if (window->domodal()) break;
-        present(*window, options, frame);
+        present(*window, options, presenter, frame);
         if (!options.headless) {
             nextFrame += framePeriod;
             const auto now = Clock::now();
@@ -214,6 +262,8 @@ int run(int argc, const char* const* argv) {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     platform::takeQuitMessage();
+
+    if (!options.dumpDir.empty()) dumpFrame(*window, options, "last.png");
 
     // 7. The application, then the window.
     application.reset();

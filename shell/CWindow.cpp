@@ -6,8 +6,13 @@
 #include "foundation/CXTimer.h"
 #include "foundation/CXVector.h"
 #include "foundation/Crt.h"
+#include "graphics/core/CGraphicsObject.h"
 #include "graphics/input/CCollisionInspector.h"
 #include "graphics/play/CAnimationManager.h"
+#include "graphics/screen/CDirectDrawSurface.h"
+#include "graphics/screen/CRefreshRegion.h"
+#include "graphics/screen/CRefreshScreen.h"
+#include "graphics/screen/CSurface.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -85,10 +90,12 @@ CWindow::~CWindow() {
 }
 
 void CWindow::release() {
+    CGraphicsObject::ReleaseGraphics();
     // Cleared first: members deleted now find no collector to leave.
     CPublicTrash* trash = m_publicTrash;
     m_publicTrash = nullptr;
     delete trash;
+    releaseDisplay();
     delete m_timers;
     m_timers = nullptr;
     releaseInput();
@@ -153,7 +160,14 @@ int CWindow::Tick() {
     return 0;
 }
 
-int CWindow::Redraw(bool) { return 0; }
+int CWindow::Redraw(bool force) {
+    if (!force && !m_active) return 0;
+    if (!m_refreshScreen || !m_backBuffer || !m_surface) return 0;
+    bool reset = false;
+    if (m_refreshScreen->Redraw(m_backBuffer, m_surface, &reset)) presentFrame();
+    if (reset) Invalidate();
+    return 0;
+}
 
 void CWindow::StartMusic(CXString name, bool) {
     if (!m_soundOn || !m_musicOn) return;
@@ -180,15 +194,22 @@ int CWindow::OnActivateApp(bool active) {
     onInputActivation(active);
     if (!active) {
         if (m_pollerThread) m_pollerThread->pause();
+        if (m_refreshScreen) m_refreshScreen->onFocusOff();
         m_windowDragged = false;
     } else {
         m_windowDragged = false;
+        if (m_refreshScreen) m_refreshScreen->onFocusOn();
         if (m_pollerThread) m_pollerThread->resume();
     }
     return 0;
 }
 
-int CWindow::OnMove(int, int) { return 0; }
+int CWindow::OnMove(int x, int y) {
+    if (!m_windowMode || !m_refreshScreen) return 0;
+    m_refreshScreen->SetPosition(x, y);
+    m_refreshScreen->Invalidate(static_cast<CXRect*>(nullptr));
+    return 0;
+}
 
 int CWindow::OnDestroy() {
     stopPollerThread();
@@ -215,6 +236,105 @@ const char* CWindow::errorText(int code) {
 
 void CWindow::ShowError(CXString caption) {
     if (const char* text = errorText(LastError())) platform::messageBox().show(text, caption.c_str());
+}
+
+// ---- display ----
+
+void CWindow::createBackBufferAndScreen() {
+    m_backBuffer = new CDirectDrawSurface(this, m_surface->GetBackBufferInterface(), m_surface->GetScreenSize(),
+                                          m_surface->GetBPP());
+    m_refreshScreen = new CRefreshScreen(this, false);
+}
+
+int CWindow::CreateSurface(platform::WindowHandle) {
+    releaseDisplay();
+    m_ownsDisplay = true;
+    m_surface = new CSurface(m_hwnd, m_screenSize);
+    setErrorCode(m_surface->LastError());
+    if (LastError() != 0) return LastError();
+    createBackBufferAndScreen();
+    // The software screen is the client area itself, so the canvas sits at its origin.
+    m_refreshScreen->SetPosition(0, 0);
+    return LastError();
+}
+
+int CWindow::SetDisplayMode(CXSize size, int bpp) { return SetDisplayMode(size.cx, size.cy, bpp); }
+
+int CWindow::SetDisplayMode(int width, int height, int bpp) {
+    CXSize size(width ? width : m_screenSize.cx, height ? height : m_screenSize.cy);
+    releaseDisplay();
+    m_ownsDisplay = true;
+    const bool flipping = m_commandLine && m_commandLine->isPageFlippingEnabled();
+    m_surface = new CSurface(size, bpp, m_hwnd, flipping);
+    setErrorCode(m_surface->LastError());
+    if (LastError() != 0) {
+        delete m_surface;
+        m_surface = nullptr;
+        return LastError();
+    }
+    createBackBufferAndScreen();
+    return LastError();
+}
+
+void CWindow::releaseDisplay() {
+    if (m_ownsDisplay) {
+        // The canvas first: its objects let go of the back buffer they last drew into.
+        delete m_refreshScreen;
+        delete m_backBuffer;
+        delete m_surface;
+    }
+    m_refreshScreen = nullptr;
+    m_backBuffer = nullptr;
+    m_surface = nullptr;
+    m_ownsDisplay = false;
+}
+
+void CWindow::presentFrame() {
+    if (m_surface->IsFlippingEnabled()) {
+        // Each pass repaints the whole region, which a swap of the buffers needs.
+        m_surface->Flip();
+        return;
+    }
+    CRefreshRegion* list = m_refreshScreen->getRefreshList();
+    const CXRect whole(0, 0, m_backBuffer->Width(), m_backBuffer->Height());
+    // The primary is the client area: the rectangles keep their coordinates.
+    for (int i = 0; i < list->getCount(); ++i) {
+        const CXRect* r = list->rectAt(i);
+        CXRect part = r ? r->Common(whole) : whole;
+        if (!part.IsProper()) continue;
+        m_surface->Blt(m_backBuffer, part.left, part.top, &part);
+    }
+    list->removeAll();
+}
+
+int CWindow::GetBpp() const { return m_surface ? m_surface->GetBPP() : 0; }
+
+char* CWindow::GetScreenPtr() const { return m_surface ? m_surface->GetScreenPtr() : nullptr; }
+
+CXSize CWindow::GetScreenSize() const { return m_backBuffer ? m_backBuffer->Size() : m_screenSize; }
+
+void CWindow::Invalidate() {
+    if (m_refreshScreen) m_refreshScreen->Invalidate(static_cast<CXRect*>(nullptr));
+}
+
+void CWindow::Invalidate(CXRect* rect) {
+    if (m_refreshScreen) m_refreshScreen->Invalidate(rect);
+}
+
+void CWindow::Invalidate(CGraphicsObject* g) {
+    if (m_refreshScreen) m_refreshScreen->Invalidate(g);
+}
+
+void CWindow::SetBackground(CGraphicsObject* g) {
+    if (m_refreshScreen) m_refreshScreen->SetBackground(g);
+}
+
+void CWindow::SetBackground(CColor* c) {
+    if (m_refreshScreen) m_refreshScreen->SetBackground(c);
+}
+
+void CWindow::SetBackground(CXString name) {
+    if (m_refreshScreen) m_refreshScreen->SetBackground(name);
 }
 
 void CWindow::SetTimer(intptr_t id, unsigned int interval, CUnit6* unit, bool askUnit) {

@@ -21,6 +21,7 @@ class Thread;
 
 class CApplication;
 class CCollisionInspector;
+class CColor;
 class CCommandLine6;
 class CDXMouse;
 class CKeyboard;
@@ -28,6 +29,8 @@ class CKeyListener;
 class CMouseListener;
 class CSortedVector;
 class CConfig;
+class CDirectDrawSurface;
+class CGraphicsObject;
 class CInputPoller;
 class CLanguageOSVer;
 class CMC_Object;
@@ -154,12 +157,40 @@ public:
     // The sound-effects path, "\" and the name; the name alone without a path.
     CXString GetSoundFXFullPath(CXString name) const;
 
-    // The display the graphics draw on. Null (and false) until the host creates the display;
-    // the collision inspector exists once input is wired. Tests set the fields on a window of
-    // their own.
+    // ---- display ----
+    // The display the graphics draw on: the screen surface, the back buffer every pass
+    // draws into and the refresh screen. Null until the host creates the display; the
+    // window owns what it creates. Tests may set the fields on a window of their own
+    // (the window does not delete those).
     virtual CSurface* GetSurface() const { return m_surface; }
+    // The "vmem" option: off-screen surfaces may be placed in video memory.
     virtual bool isVMem() const { return m_videoMemory; }
     virtual CRefreshScreen* GetRefreshScreenInterface() const { return m_refreshScreen; }
+    CDirectDrawSurface* GetBackBuffer() const { return m_backBuffer; }
+    // A windowed display in the host window's client area, of the constructor's size.
+    // The argument is a mirror display's window; none is made yet. Returns the error code.
+    int CreateSurface(platform::WindowHandle secondary);
+    // A full-screen display in the mode (a zero side takes the constructor's); the
+    // display it replaces goes first. With the "pf" option the frames flip. Returns the
+    // error code.
+    int SetDisplayMode(CXSize size, int bpp);
+    int SetDisplayMode(int width, int height, int bpp);
+    // The screen's depth (15, 16, 24 for 32-bit pixels; 0 without a display) and pixels.
+    int GetBpp() const;
+    char* GetScreenPtr() const;
+    // The back buffer's size; the constructor's size before the display exists.
+    CXSize GetScreenSize() const;
+    // Invalidate the whole refresh screen, a rectangle of it, or an object's area;
+    // nothing without a refresh screen.
+    void Invalidate();
+    void Invalidate(CXRect* rect);
+    void Invalidate(CGraphicsObject* g);
+    // The refresh screen's background.
+    void SetBackground(CGraphicsObject* g);
+    void SetBackground(CColor* c);
+    void SetBackground(CXString name);
+
+    // The collision inspector exists once input is wired.
     virtual CCollisionInspector* getCollisionInspectorInterface() const { return m_collisionInspector; }
 
     // ---- Input: devices, listeners, dispatch, dragging, cursors ----------------
@@ -289,6 +320,10 @@ protected:
     platform::CursorHandle m_waitCursor = nullptr;
     bool m_activeCursorLocked = false;
 
+    // Display: the back buffer, and whether the window made the display fields itself.
+    CDirectDrawSurface* m_backBuffer = nullptr;
+    bool m_ownsDisplay = false;
+
 private:
     // Steps shared by both constructors: timers, lists, collector.
     void createCommon();
@@ -297,6 +332,11 @@ private:
     void pollerLoop(platform::Thread& thread);
     void tickPollers();
     void deliverSignals();
+    // Display: the back buffer and refresh screen over a new surface; the dirty
+    // rectangles (or a flip) to the screen; freeing what the window made.
+    void createBackBufferAndScreen();
+    void presentFrame();
+    void releaseDisplay();
 
     // Input: the devices, lists and inspector; their release; activation's clip.
     void createInput(bool withMouse);

@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "foundation/CConfig.h"
+#include "graphics/core/CColor.h"
+#include "graphics/core/CGraphicsObject.h"
+#include "graphics/screen/CRefreshScreen.h"
+#include "platform/Display.h"
+#include "platform/Presenter.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/QuitMessage.h"
@@ -102,6 +109,112 @@ TEST_F(HostRun, AScriptQuitEndsTheFrames) {
     const std::string gamePath = dir.path() + "/GAME";
     EXPECT_EQ(runHost({"--headless", "-path", gamePath.c_str()}), 0);
     EXPECT_EQ(steps, 2);
+}
+
+struct FailingDisplaySystem : platform::IDisplaySystem {
+    int32_t createDisplay(platform::IDisplay** out) override {
+        *out = nullptr;
+        return platform::kDisplayFailed;
+    }
+};
+
+TEST_F(HostRun, DisplayFailureShowsTheMessageAndExitsWithOne) {
+    test::FakeScriptGame game;
+    FailingDisplaySystem failing;
+    platform::ScopedDisplaySystem scope(failing);
+    const std::string gamePath = dir.path() + "/GAME";
+    for (const char* mode : {"-window", "-pf"}) {
+        box.boxes.clear();
+        game.log.clear();
+        EXPECT_EQ(runHost({"--headless", "--frames", "2", mode, "-path", gamePath.c_str()}), 1) << mode;
+        ASSERT_EQ(box.boxes.size(), 1u) << mode;
+        EXPECT_EQ(box.boxes[0].text, "Nieznany b\xB3" "ad krytyczny.");
+        EXPECT_EQ(box.boxes[0].caption, "Vondrel");
+        EXPECT_TRUE(game.log.empty()) << "no game is built without a display";
+    }
+}
+
+// A game that paints: a background colour and a square that moves every step.
+struct PaintingGame : test::FakeScriptGame {
+    PaintingGame() {
+        onStep = [this](CWindow* window) {
+            CRefreshScreen* screen = window->GetRefreshScreenInterface();
+            if (!square) {
+                CColor blue(0, 0, 255);
+                screen->SetBackground(&blue);
+                screen->Invalidate(static_cast<CXRect*>(nullptr));
+                square = std::make_unique<CGraphicsObject>(window, CXSize(8, 8), 16);
+                CColor white(255, 255, 255);
+                square->Fill(&white);
+                screen->put(square.get(), 1);
+            }
+            square->Move(3, 2);
+            return false;
+        };
+    }
+    std::unique_ptr<CGraphicsObject> square;
+};
+
+TEST_F(HostRun, HeadlessDumpsRepeatExactly) {
+    const std::string gamePath = dir.path() + "/GAME";
+    std::vector<std::string> runs;
+    for (const char* out : {"one", "two"}) {
+        PaintingGame game;
+        const std::string dumps = dir.path() + "/" + out;
+        EXPECT_EQ(runHost({"--headless", "--frames", "5", "--dump-every", "2", "--dump-dir", dumps.c_str(),
+                           "-window", "-res", "64", "48", "-path", gamePath.c_str()}),
+                  0);
+        std::string all;
+        for (const char* name : {"frame-000002.png", "frame-000004.png", "last.png"})
+            all += dir.read(std::string(out) + "/" + name) + "|";
+        runs.push_back(all);
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_FALSE(dir.exists("one/frame-000003.png"));
+    platform::RgbFrame last;
+    ASSERT_TRUE(platform::readPng(dir.path() + "/one/last.png", last));
+    ASSERT_EQ(last.width, 64);
+    auto pixel = [&](int x, int y) {
+        const uint8_t* p = &last.rgb[(static_cast<size_t>(y) * last.width + x) * 3];
+        return std::vector<int>{p[0], p[1], p[2]};
+    };
+    // Five frames show the square after four moves of (3, 2).
+    EXPECT_EQ(pixel(12, 8), (std::vector<int>{255, 255, 255}));
+    EXPECT_EQ(pixel(11, 8), (std::vector<int>{0, 0, 255}));
+}
+
+// Sets environment variables for its lifetime.
+struct ScopedEnvironment {
+    explicit ScopedEnvironment(std::vector<std::pair<const char*, const char*>> values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name);
+            saved.push_back({name, old ? std::make_unique<std::string>(old) : nullptr});
+            setenv(name, value, 1);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, old] : saved)
+            if (old)
+                setenv(name, old->c_str(), 1);
+            else
+                unsetenv(name);
+    }
+    std::vector<std::pair<const char*, std::unique_ptr<std::string>>> saved;
+};
+
+TEST_F(HostRun, SmokeRunOnSdlsOffscreenDriver) {
+    // No screen and no GL: the system's GL drivers would leave their memory behind.
+    ScopedEnvironment env({{"SDL_VIDEODRIVER", "offscreen"},
+                           {"SDL_RENDER_DRIVER", "software"},
+                           {"SDL_FRAMEBUFFER_ACCELERATION", "0"}});
+    const std::string gamePath = dir.path() + "/GAME";
+    for (const char* mode : {"-window", "-noframe"}) {
+        PaintingGame game;
+        EXPECT_EQ(runHost({"--frames", "3", mode, "-res", "64", "48", "-path", gamePath.c_str()}), 0)
+            << mode;
+        EXPECT_TRUE(box.boxes.empty()) << mode;
+        EXPECT_EQ(game.log.back(), "delete parser") << mode;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "foundation/CXArchive.h"
 #include "foundation/CXArray.h"
 #include "foundation/CXVector.h"
+#include "graphics/screen/CSurface.h"
+#include "platform/Presenter.h"
 #include "script/CMC_Behaviour_Entry.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_Double.h"
@@ -62,6 +64,36 @@ void ScriptWorld::frame(uint32_t ms) {
     m_clock.advance(ms);
     m_window.Tick();
     applicationStep();
+}
+
+int ScriptWorld::WorldWindow::createDisplay(CXSize size) {
+    m_screenSize = size;
+    return CreateSurface(nullptr);
+}
+
+bool ScriptWorld::enableDisplay(CXSize size) {
+    if (!m_scopedDisplay) m_scopedDisplay = std::make_unique<platform::ScopedDisplaySystem>(m_displaySystem);
+    if (m_window.createDisplay(size) != 0) return false;
+    m_window.OnActivateApp(true);
+    return true;
+}
+
+CRefreshScreen* ScriptWorld::screen() { return m_window.GetRefreshScreenInterface(); }
+
+namespace {
+
+platform::IDisplaySurface* frontBuffer(CWindow& window) {
+    CSurface* surface = window.GetSurface();
+    return surface ? surface->GetPrimaryBufferInterface() : nullptr;
+}
+
+}  // namespace
+
+uint64_t ScriptWorld::frontBufferHash() { return platform::hashSurface(frontBuffer(m_window)); }
+
+std::string ScriptWorld::frontBufferPng(const std::string& name) {
+    const std::string path = m_dir.path() + "/" + name;
+    return platform::HeadlessPresenter::dump(frontBuffer(m_window), path) ? path : std::string();
 }
 
 void ScriptWorld::frames(int count, uint32_t ms) {

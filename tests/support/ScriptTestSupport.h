@@ -25,6 +25,7 @@
 
 #include "foundation/CXString.h"
 #include "platform/Clock.h"
+#include "platform/Display.h"
 #include "platform/Input.h"
 #include "platform/MessageBox.h"
 #include "script/CMC_Behaviour.h"
@@ -32,6 +33,7 @@
 #include "shell/CWindow.h"
 #include "support/TempDir.h"
 
+class CRefreshScreen;
 class CXArchive;
 class CXArray;
 class CFile;
@@ -66,6 +68,19 @@ public:
     // The world's own input layer: tests push device records and set states here.
     platform::InputSystem& input() { return m_input; }
     CWindow* window() { return &m_window; }
+
+    // An optional headless display: a windowed software display of the size (16-bit
+    // unless the world's display system says otherwise) on the world's window, which
+    // becomes active, so every frame draws the refresh screen and presents it. False
+    // when the display could not be made.
+    bool enableDisplay(CXSize size = CXSize(320, 200));
+    platform::SoftwareDisplaySystem& displaySystem() { return m_displaySystem; }
+    // The window's refresh screen (null without a display).
+    CRefreshScreen* screen();
+    // 64-bit FNV-1a hash of the front buffer (what the screen shows); 0 without a display.
+    uint64_t frontBufferHash();
+    // Writes the front buffer as PNG into the world's folder; its native path, empty on failure.
+    std::string frontBufferPng(const std::string& name);
     // Every message box shown while the world exists, in order.
     const std::vector<platform::MessageBoxRecord>& messageBoxes() const { return m_messageBoxes.boxes; }
 
@@ -102,7 +117,14 @@ private:
     platform::ScopedMessageBox m_scopedMessageBox;
     platform::InputSystem m_input;
     platform::ScopedInput m_scopedInput;
-    CWindow m_window;
+    platform::SoftwareDisplaySystem m_displaySystem;
+    std::unique_ptr<platform::ScopedDisplaySystem> m_scopedDisplay;
+    // A window whose display size the world chooses.
+    class WorldWindow : public CWindow {
+    public:
+        int createDisplay(CXSize size);
+    };
+    WorldWindow m_window;
     std::vector<std::unique_ptr<TestScene>> m_scenes;
     std::vector<std::string> m_leftover;
 };

@@ -1,0 +1,103 @@
+#include <SDL.h>
+
+#include "platform/Presenter.h"
+#include "platform/Text1250.h"
+
+namespace platform {
+
+namespace {
+
+SDL_Window* sdlWindow(void* p) { return static_cast<SDL_Window*>(p); }
+SDL_Renderer* sdlRenderer(void* p) { return static_cast<SDL_Renderer*>(p); }
+SDL_Texture* sdlTexture(void* p) { return static_cast<SDL_Texture*>(p); }
+
+}  // namespace
+
+SdlPresenter::~SdlPresenter() { close(); }
+
+void SdlPresenter::close() {
+    if (m_texture) SDL_DestroyTexture(sdlTexture(m_texture));
+    if (m_renderer) SDL_DestroyRenderer(sdlRenderer(m_renderer));
+    if (m_window) SDL_DestroyWindow(sdlWindow(m_window));
+    m_texture = m_renderer = m_window = nullptr;
+    if (m_videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    m_videoStarted = false;
+}
+
+bool SdlPresenter::open(const char* title, int32_t width, int32_t height, bool fullScreen, bool borderless) {
+    close();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        m_error = SDL_GetError();
+        return false;
+    }
+    m_videoStarted = true;
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (borderless) flags |= SDL_WINDOW_BORDERLESS;
+    const std::string caption = windows1250ToUtf8(title ? title : "");
+    SDL_Window* window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                          height, flags);
+    if (!window) {
+        m_error = SDL_GetError();
+        close();
+        return false;
+    }
+    m_window = window;
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer) {
+        m_error = SDL_GetError();
+        close();
+        return false;
+    }
+    m_renderer = renderer;
+    // Full screen: the frame keeps its size and is scaled to the desktop, letterboxed.
+    SDL_RenderSetLogicalSize(renderer, width, height);
+    return true;
+}
+
+bool SdlPresenter::present(IDisplaySurface* primary) {
+    if (!m_renderer || !primary) return false;
+    PixelFormat format;
+    SurfaceMemory memory;
+    if (primary->getPixelFormat(&format) != kDisplayOk || primary->lock(&memory) != kDisplayOk) return false;
+    primary->unlock();
+    const Uint32 sdlFormat =
+        SDL_MasksToPixelFormatEnum(format.bitCount, format.redMask, format.greenMask, format.blueMask, 0);
+    if (sdlFormat == SDL_PIXELFORMAT_UNKNOWN) return false;
+    if (!m_texture || sdlFormat != m_textureFormat || memory.width != m_textureWidth ||
+        memory.height != m_textureHeight) {
+        if (m_texture) SDL_DestroyTexture(sdlTexture(m_texture));
+        m_texture = SDL_CreateTexture(sdlRenderer(m_renderer), sdlFormat, SDL_TEXTUREACCESS_STREAMING, memory.width,
+                                      memory.height);
+        if (!m_texture) return false;
+        m_textureFormat = sdlFormat;
+        m_textureWidth = memory.width;
+        m_textureHeight = memory.height;
+    }
+    if (SDL_UpdateTexture(sdlTexture(m_texture), nullptr, memory.bits, memory.pitch) != 0) return false;
+    SDL_RenderClear(sdlRenderer(m_renderer));
+    SDL_RenderCopy(sdlRenderer(m_renderer), sdlTexture(m_texture), nullptr, nullptr);
+    SDL_RenderPresent(sdlRenderer(m_renderer));
+    return true;
+}
+
+void SdlPresenter::pumpEvents(PresenterEvents& out) {
+    if (!m_videoStarted) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT) {
+            out.close = true;
+        } else if (e.type == SDL_WINDOWEVENT && m_window && e.window.windowID == SDL_GetWindowID(sdlWindow(m_window))) {
+            switch (e.window.event) {
+            case SDL_WINDOWEVENT_CLOSE: out.close = true; break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED: out.focus.push_back(true); break;
+            case SDL_WINDOWEVENT_FOCUS_LOST: out.focus.push_back(false); break;
+            case SDL_WINDOWEVENT_MOVED: out.moves.emplace_back(e.window.data1, e.window.data2); break;
+            default: break;
+            }
+        }
+    }
+}
+
+}  // namespace platform
