@@ -40,6 +40,8 @@ public:
     virtual bool initialize(CUnitScene* scene, CUnit6* parent);
     // The first redraw after entering: the scene's music starts (unforced).
     virtual bool onInitialUpdate();
+    // Every later redraw of the screen; does nothing here.
+    virtual void onCanvasRefreshed() {}
     virtual bool wasInitiallyUpdated();
     // True once a return code is set.
     virtual bool domodal();

@@ -8,6 +8,7 @@
 #include "graphics/screen/CDirectDrawSurface.h"
 #include "graphics/screen/CRefreshRegion.h"
 #include "graphics/screen/CValidationQuene.h"
+#include "shell/CUnit6.h"
 #include "shell/CWindow.h"
 
 namespace {
@@ -179,10 +180,25 @@ void CRefreshScreen::validate() { m_region->removeAll(); }
 
 // ---- redraw ----
 
-bool CRefreshScreen::Redraw(CDirectDrawSurface* dst, CSurface*, bool*) {
-    // The scene's display unit (its first-frame and per-frame hooks) comes with the
-    // script application; without one the frame is one plain pass.
-    return redrawPass(dst);
+bool CRefreshScreen::Redraw(CDirectDrawSurface* dst, CSurface*, bool* reset) {
+    // The entered scene's display unit gets its first-frame and per-frame hooks; without
+    // one the frame is one plain pass.
+    CUnit6* unit = m_window ? m_window->getCurrentUnit() : nullptr;
+    if (!unit) return redrawPass(dst);
+    bool first = false;
+    if (!unit->wasInitiallyUpdated()) {
+        first = true;
+        if (m_notify) notify(0);
+        unit->onInitialUpdate();
+        if (m_window) m_window->Invalidate();
+        if (reset) *reset = true;
+    } else {
+        unit->onCanvasRefreshed();
+    }
+    bool answer = false;
+    if (unit->wasInitiallyUpdated()) answer = redrawPass(dst);
+    if (first) notify(5);
+    return answer;
 }
 
 void CRefreshScreen::Redraw() {

@@ -12,6 +12,7 @@
 #include "platform/Display.h"
 #include "platform/Presenter.h"
 #include "shell/CCommandLine6.h"
+#include "shell/CUnit6.h"
 #include "shell/CWindow.h"
 #include "support/ScriptTestSupport.h"
 
@@ -135,6 +136,45 @@ TEST(ScriptWorldDisplay, FramesDrawAndPresentOnTheHeadlessDisplay) {
     ASSERT_TRUE(platform::readPng(world.frontBufferPng("shown.png"), frame));
     EXPECT_EQ(frame.width, 4);
     EXPECT_EQ(std::vector<uint8_t>(frame.rgb.end() - 3, frame.rgb.end()), (std::vector<uint8_t>{0, 0, 255}));
+}
+
+}  // namespace
+
+namespace {
+
+// A display unit that counts the screen's calls.
+struct CountingUnit : CUnit6 {
+    explicit CountingUnit(CWindow* window) : CUnit6(window, CXString("Counting")) {}
+    bool onInitialUpdate() override {
+        ++initial;
+        return CUnit6::onInitialUpdate();
+    }
+    void onCanvasRefreshed() override { ++refreshed; }
+    int initial = 0;
+    int refreshed = 0;
+};
+
+TEST_F(WindowDisplay, TheCurrentUnitGetsTheFirstFrameOnceThenEveryRefresh) {
+    auto window = make("-window");
+    ASSERT_EQ(window->CreateSurface(nullptr), 0);
+    CRefreshScreen* screen = window->GetRefreshScreenInterface();
+    CountingUnit unit(window.get());
+    window->setCurrentUnit(&unit);
+
+    window->Redraw(true);
+    EXPECT_EQ(unit.initial, 1);
+    EXPECT_EQ(unit.refreshed, 0);
+    EXPECT_TRUE(unit.wasInitiallyUpdated());
+    EXPECT_EQ(screen->getRefreshCounter(), 1);
+    // The first frame asks for the whole screen again after presenting.
+    ASSERT_EQ(screen->getRefreshList()->getCount(), 1);
+
+    window->Redraw(true);
+    window->Redraw(true);
+    EXPECT_EQ(unit.initial, 1);
+    EXPECT_EQ(unit.refreshed, 2);
+    EXPECT_EQ(screen->getRefreshCounter(), 3);
+    window->setCurrentUnit(nullptr);
 }
 
 }  // namespace
