@@ -11,13 +11,14 @@
 
 #include "foundation/CLanguageOSVer.h"
 #include "foundation/CXVersion.h"
+#include "graphics/screen/CSurface.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
-#include "graphics/screen/CSurface.h"
 #include "platform/MessageBox.h"
 #include "platform/Presenter.h"
 #include "platform/QuitMessage.h"
+#include "platform/SdlInput.h"
 #include "shell/CApplication.h"
 #include "shell/CCommandLine6.h"
 #include "shell/CWindow.h"
@@ -186,6 +187,16 @@ int run(int argc, const char* const* argv) {
         }
     }
     platform::IPresenter& presenter = screen ? static_cast<platform::IPresenter&>(*screen) : headlessPresenter;
+    // On screen, the devices read what the window's events bring; headless nothing comes.
+    std::unique_ptr<platform::SdlInputSystem> screenInput;
+    std::unique_ptr<platform::ScopedInput> inputRoute;
+    platform::SdlWindowPlacement screenPlacement;
+    std::unique_ptr<platform::ScopedWindowPlacement> placementRoute;
+    if (screen && !screenFailed) {
+        screenInput = std::make_unique<platform::SdlInputSystem>(screen->window());
+        inputRoute = std::make_unique<platform::ScopedInput>(*screenInput);
+        placementRoute = std::make_unique<platform::ScopedWindowPlacement>(screenPlacement);
+    }
     CLanguageOSVer language;
     auto window = std::make_unique<CWindow>(screen ? screen->window() : nullptr, &commandLine, &language, resolution,
                                             nullptr, CWindow::exePath, options.headless);

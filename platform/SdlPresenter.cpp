@@ -1,6 +1,7 @@
 #include <SDL.h>
 
 #include "platform/Presenter.h"
+#include "platform/SdlInput.h"
 #include "platform/Text1250.h"
 
 namespace platform {
@@ -86,6 +87,7 @@ void SdlPresenter::pumpEvents(PresenterEvents& out) {
     if (!m_videoStarted) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
+        sdlInputEvent(&e);
         if (e.type == SDL_QUIT) {
             out.close = true;
         } else if (e.type == SDL_WINDOWEVENT && m_window && e.window.windowID == SDL_GetWindowID(sdlWindow(m_window))) {
