@@ -1,6 +1,7 @@
 #include "script/CMC_ObjectsContainer.h"
 
 #include <cstring>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -64,10 +65,48 @@ CMC_ObjectsContainer::~CMC_ObjectsContainer() {
 
 // ---- registration -------------------------------------------------------------------
 
+void CMC_ObjectsContainer::drop(CMC_Object* object) {
+    m_members.erase(object);
+    m_dropped.push_back(static_cast<const void*>(static_cast<CXObject*>(object)));
+    ++s_removals;
+    ++s_changes;
+}
+
+void CMC_ObjectsContainer::settle() {
+    if (m_dropped.empty()) return;
+    const std::unordered_set<const void*> dropped(m_dropped.begin(), m_dropped.end());
+    m_dropped.clear();
+    // Both tables are rebuilt from the list in its order (the name table's insertion order).
+    // Dropped entries may be deleted already: they are compared as addresses only.
+    std::vector<CMC_Object*> kept;
+    const CXArray* list = m_objects;
+    for (int i = 0; i < list->getCount(); ++i) {
+        void* entry = list->at(i);
+        if (!dropped.count(entry)) kept.push_back(static_cast<CMC_Object*>(static_cast<CXObject*>(entry)));
+    }
+    auto* names = new CHashtable(kNameTableCapacity, kNameTableLoadFactor, true);
+    m_objects->removeAll();
+    for (CMC_Object* object : kept) {
+        CStringHashCode*& key = m_members[object];
+        key = new CStringHashCode(*key);
+        names->put(key, object);
+        m_objects->add(object);
+    }
+    delete m_names;
+    m_names = names;
+}
+
+const CXVector* CMC_ObjectsContainer::getObjectList() const {
+    const_cast<CMC_ObjectsContainer*>(this)->settle();
+    return m_objects;
+}
+
 bool CMC_ObjectsContainer::unregister(CMC_Object* object) {
-    if (!object || !m_objects->contains(object)) return false;
+    settle();
+    if (!object || !isMember(object)) return false;
     m_names->remove(object);
     m_objects->remove(object);
+    m_members.erase(object);
     ++s_removals;
     ++s_changes;
     return true;
@@ -87,6 +126,7 @@ bool CMC_ObjectsContainer::deleteObject(CMC_Object* object) {
 void CMC_ObjectsContainer::addObject(CMC_Object* object) {
     // A scene lists itself, so that scripts inside it name it; other containers do not.
     if (!object || (object == this && !isContainerType(getType()))) return;
+    settle();
     CStringHashCode* key = new CStringHashCode(object->getName());
     CMC_Object* old = static_cast<CMC_Object*>(m_names->get(key));
     if (old == object) {
@@ -100,20 +140,23 @@ void CMC_ObjectsContainer::addObject(CMC_Object* object) {
     unregister(object);
     m_names->put(key, object);
     m_objects->add(object);
+    m_members[object] = key;
     ++s_changes;
     // Still registered (a class may keep it): leave it alone rather than drop a live entry.
-    if (old && !m_objects->contains(old) && !isContainerType(old->getType())) dispose(old);
+    if (old && !isMember(old) && !isContainerType(old->getType())) dispose(old);
 }
 
 // ---- look-up ------------------------------------------------------------------------
 
 CMC_Object* CMC_ObjectsContainer::getObject(int index) {
+    settle();
     if (index < 0 || index >= m_objects->getCount()) return nullptr;
     return static_cast<CMC_Object*>(m_objects->at(index));
 }
 
 CMC_Object* CMC_ObjectsContainer::findHere(const char* name) {
     if (!m_names) return nullptr;
+    if (!m_dropped.empty()) settle();
     m_lookupKey->set(name);
     return static_cast<CMC_Object*>(m_names->get(m_lookupKey));
 }
@@ -140,6 +183,7 @@ CMC_Variable* CMC_ObjectsContainer::getVariable(const CXString& name) {
 }
 
 int CMC_ObjectsContainer::getObjectId(CXString name) {
+    settle();
     for (int i = 0; i < m_objects->getCount(); ++i)
         if (static_cast<CMC_Object*>(m_objects->at(i))->getName() == name) return i;
     return -1;
@@ -147,12 +191,16 @@ int CMC_ObjectsContainer::getObjectId(CXString name) {
 
 CXVector* CMC_ObjectsContainer::getObjectsOfType(int type) {
     CXVector* out = new CXVector(kVectorCapacity, kLoadFactor);
+    settle();
     for (CMC_Object* object : snapshot(m_objects))
         if (object->getType() == type) out->add(object);
     return out;
 }
 
-int CMC_ObjectsContainer::getElementsNo() { return m_names ? m_names->getSize() : 0; }
+int CMC_ObjectsContainer::getElementsNo() {
+    settle();
+    return m_names ? m_names->getSize() : 0;
+}
 
 // ---- graphics objects ---------------------------------------------------------------
 
@@ -193,6 +241,7 @@ CXString CMC_ObjectsContainer::getGraphicsObjectName(CGraphicsObject* graphics, 
 CXString CMC_ObjectsContainer::graphicsObjectName(CGraphicsObject* graphics, bool withParents, int depth) {
     const CXString unknown("UNKNOWN");
     if (graphics && depth < kMaxLookupDepth) {
+        settle();
         for (CMC_Object* object : snapshot(m_objects)) {
             const int type = object->getType();
             if (type == kClass) {
@@ -227,8 +276,9 @@ void CMC_ObjectsContainer::setParent(CMC_ObjectsContainer* parent) {
 }
 
 void CMC_ObjectsContainer::onSubSceneDone(CMC_ObjectsContainer* scene) {
+    settle();
     for (CMC_Object* object : snapshot(m_objects))
-        if (m_objects->contains(object)) object->onSceneDone(scene);
+        if (isMember(object)) object->onSceneDone(scene);
     if (m_parent) m_parent->onSubSceneDone(scene);
 }
 
@@ -236,6 +286,7 @@ void CMC_ObjectsContainer::unload() { unloadObjects(false); }
 
 void CMC_ObjectsContainer::unloadObjects(bool disposeObjects) {
     if (!m_names) return;
+    settle();
     if (m_objects->getCount() > 0) {
         // Classes first, then the objects that ask to be finished early, then the rest.
         // Applications, episodes and scenes are finished by their own leaving.
@@ -243,22 +294,24 @@ void CMC_ObjectsContainer::unloadObjects(bool disposeObjects) {
         for (CMC_Object* object : snapshot(m_objects))
             if (!isContainerType(object->getType())) objects.push_back(object);
         for (CMC_Object* object : objects)
-            if (m_objects->contains(object) && object->getType() == kClass) object->done(true);
+            if (isMember(object) && object->getType() == kClass) object->done(true);
         for (CMC_Object* object : objects)
-            if (m_objects->contains(object) && object->getType() != kClass && object->doneFirst()) object->done(true);
+            if (isMember(object) && object->getType() != kClass && object->doneFirst()) object->done(true);
         for (CMC_Object* object : objects)
-            if (m_objects->contains(object) && object->getType() != kClass && !object->doneFirst())
+            if (isMember(object) && object->getType() != kClass && !object->doneFirst())
                 object->done(true);
 
         // Every "ONDONE" of the deletion runs while all the objects (and the behaviours
         // their handlers name) still exist; then they go.
+        settle();
         objects = snapshot(m_objects);
         for (CMC_Object* object : objects)
-            if (m_objects->contains(object) && !isContainerType(object->getType())) object->prepareDelete();
+            if (isMember(object) && !isContainerType(object->getType())) object->prepareDelete();
+        settle();
         objects = snapshot(m_objects);
         for (CMC_Object* object : objects) {
-            if (isContainerType(object->getType()) || !m_objects->contains(object)) continue;
-            unregister(object);
+            if (isContainerType(object->getType()) || !isMember(object)) continue;
+            drop(object);
             if (disposeObjects)
                 dispose(object);
             else
@@ -268,6 +321,8 @@ void CMC_ObjectsContainer::unloadObjects(bool disposeObjects) {
     delete m_names;
     m_names = new CHashtable(kNameTableCapacity, kNameTableLoadFactor, true);
     m_objects->removeAll();
+    m_members.clear();
+    m_dropped.clear();
     ++s_removals;
     ++s_changes;
     if (isEventHandled(kDoneEventIndex)) onSignal(CXString("ONDONE"));

@@ -4,6 +4,8 @@
 // finishes and deletes its objects in unload; its destructor deletes none of them.
 #pragma once
 #include <cstdint>
+#include <unordered_map>
+#include <vector>
 
 #include "foundation/CXString.h"
 #include "script/CMC_Object.h"
@@ -87,7 +89,7 @@ public:
     // stays a miss while it is the same.
     static uint32_t getChangeCount() { return s_changes; }
     // Objects in registration order (the container's own list).
-    const CXVector* getObjectList() const { return m_objects; }
+    const CXVector* getObjectList() const;
     // The INTERNET objects created here, whose finished downloads the scene's step delivers.
     CXVector* getDownloadList() const { return m_downloads; }
 
@@ -127,9 +129,23 @@ private:
     CXString graphicsObjectName(CGraphicsObject* graphics, bool withParents, int depth);
     // Takes the object out of the name table and the list, if there.
     bool unregister(CMC_Object* object);
+    bool isMember(const CMC_Object* object) const { return m_members.count(object) != 0; }
+    // unload's removal of a member: it stops being a member at once, and leaves the list
+    // and the name table at the next settle (a scan of the name table per object would
+    // make an unload quadratic).
+    void drop(CMC_Object* object);
+    // Takes the dropped objects out of the list and the name table; every reader of
+    // either calls it first, so nothing sees them there.
+    void settle();
 
     CStringHashCode* m_lookupKey = nullptr;
     CXVector* m_objects = nullptr;
+    // The objects in m_objects and their keys in m_names, for membership tests without
+    // a scan of the list.
+    std::unordered_map<const CMC_Object*, CStringHashCode*> m_members;
+    // Entries of dropped objects still in m_objects and m_names (only while unload
+    // deletes); the objects may be gone, so only their addresses are kept.
+    std::vector<const void*> m_dropped;
     CXVector* m_downloads = nullptr;
     CHashtable* m_names = nullptr;
     CMC_ObjectsContainer* m_parent = nullptr;

@@ -185,6 +185,38 @@ TEST_F(ContainerTest, UnloadFinishesInOrderAndKeepsScopes) {
     delete app;
 }
 
+// While unload deletes, a deletion sees the objects deleted before it gone from the
+// names, the list and the count, and the later ones still there.
+TEST_F(ContainerTest, UnloadDeletesOneObjectAtATimeAsSeenFromADeletion) {
+    struct Observer : CMC_Object {
+        Observer(const char* name, CMC_ObjectsContainer* scene, Journal* journal)
+            : CMC_Object(CXString(name), 2000), m_scene(scene), m_journal(journal) {}
+        ~Observer() override {
+            std::string line = std::string(getName().c_str()) + " " + std::to_string(m_scene->getElementsNo()) + " " +
+                               std::to_string(m_scene->getObjectList()->getCount()) + " ";
+            for (const char* name : {"A", "B", "C"}) line += m_scene->getObject(name) ? name : "-";
+            CMC_Object* third = m_scene->getObject(2);
+            line += std::string(" ") + (third ? third->getName().c_str() : "none");
+            m_journal->lines.push_back(line);
+        }
+        CMC_ObjectsContainer* m_scene;
+        Journal* m_journal;
+    };
+    TestScene s("S");
+    Episode app("APP", 1000);
+    Episode episode("EP", 1001);
+    episode.setLookupParent(&app);
+    s.setParent(&episode);
+    for (const char* name : {"A", "B", "C"}) s.addObject(new Observer(name, &s, &journal));
+    s.unload();
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"A 4 4 -BC B", "B 3 3 --C C", "C 2 2 --- none"}));
+    EXPECT_EQ(s.getElementsNo(), 0);
+    s.addObject(new Observer("A", &s, &journal));
+    EXPECT_NE(s.getObject("A"), nullptr);
+    s.unload();
+    EXPECT_EQ(journal.lines.back(), "A 0 0 --- none");
+}
+
 TEST_F(ContainerTest, UnloadRaisesOnDoneTwiceWithItsBehaviourStillAlive) {
     TestScene s("S");
     // The behaviour is registered before the object whose handler names it.
