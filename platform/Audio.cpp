@@ -53,7 +53,7 @@ public:
     SoftBuffer(std::shared_ptr<SoftAudioState> state, bool primary, uint32_t flags,
                uint32_t bytes, const WaveFormat* format)
         : m_state(std::move(state)), m_primary(primary), m_flags(flags), m_data(bytes) {
-        m_id = m_state->nextBuffer++;
+        if (!primary) m_id = m_state->nextBuffer++;
         if (format) m_format = *format;
         if (primary) {
             // The mix starts at the device's default format until the owner sets one.
@@ -327,7 +327,6 @@ public:
         if (primary) {
             if (desc.bufferBytes != 0 || desc.format) r = kAudioInvalidParam;
             else if (m_state->failPrimary) r = kAudioFailed;
-            else if (desc.flags & kBufferCtrlFrequency) r = kAudioInvalidParam;
         } else if (!desc.format || desc.bufferBytes < kBufferBytesMin ||
                    desc.bufferBytes > kBufferBytesMax) {
             r = kAudioInvalidParam;

@@ -8,6 +8,8 @@
 #include "foundation/Crt.h"
 #include "graphics/input/CCollisionInspector.h"
 #include "graphics/play/CAnimationManager.h"
+#include "shell/CSound4.h"
+#include "shell/CSoundManager.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -73,6 +75,7 @@ void CWindow::createCommon() {
     m_pollers = new CXArray(kListCapacity, kLoadFactor);
     m_scriptListeners = new CXVector(kListCapacity, kLoadFactor);
     m_publicTrash = new CPublicTrash(m_timers);
+    CSound4::CreateDirectSoundInterface(this);
 }
 
 CWindow::~CWindow() {
@@ -91,6 +94,7 @@ void CWindow::release() {
     delete trash;
     delete m_timers;
     m_timers = nullptr;
+    if (s_current == this || !s_current) CSound4::DestroySoundBuffer();
     releaseInput();
     delete m_scriptListeners;
     m_scriptListeners = nullptr;
@@ -148,6 +152,9 @@ int CWindow::Tick() {
     // Playables step after the redraw and the timers; what they change is drawn next frame.
     if (m_application)
         if (CAnimationManager* manager = m_application->getAnimationManager()) manager->domodal();
+    // Sounds that stopped since the last frame report their finish.
+    if (m_application)
+        if (CSoundManager* sounds = m_application->getSoundManager()) sounds->domodal();
     if (m_collisionInspector) m_collisionInspector->tick();
     deliverSignals();
     return 0;
