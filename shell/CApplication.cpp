@@ -6,6 +6,7 @@
 #include "foundation/CPath.h"
 #include "foundation/CResourcesManager.h"
 #include "graphics/play/CAnimationManager.h"
+#include "shell/CSound4.h"
 #include "shell/CSoundCodec.h"
 #include "shell/CSoundManager.h"
 #include "shell/CCommandLine6.h"
@@ -36,6 +37,7 @@ CApplication::CApplication(CWindow* window, CXString bigFileName, CXString confi
       m_animationManager(new CAnimationManager),
       m_soundManager(new CSoundManager) {
     CSoundCodec::init_codecs();
+    CSound4::installFrameSoundFactory(true);
     if (m_bigFileName.IsString()) CFile::openBigFile(m_bigFileName);
     if (m_window) m_window->SetApplicationInterface(this);
     if (m_configName.IsString()) {
@@ -61,6 +63,7 @@ CApplication::~CApplication() {
     m_soundManager = nullptr;
     delete sounds;
     CSoundCodec::done_codecs();
+    CSound4::installFrameSoundFactory(false);
     // Last: animations deleted above leave it as they go.
     delete m_animationManager;
     m_animationManager = nullptr;

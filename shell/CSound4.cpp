@@ -5,6 +5,7 @@
 #include "foundation/CFile.h"
 #include "foundation/CStringTokenizer.h"
 #include "foundation/Crt.h"
+#include "graphics/play/CFrameSoundFactory.h"
 #include "shell/CApplication.h"
 #include "shell/CSoundCodec.h"
 #include "shell/CSoundManager.h"
@@ -253,3 +254,25 @@ void CRandomSound4::Stop() {
 }
 
 bool CRandomSound4::IsPlaying() { return m_current && m_current->IsPlaying(); }
+
+namespace {
+
+// Animations' frame sounds: effects, or a random pick for a list. Streams come with
+// the music stream.
+class SoundEffectFactory : public CFrameSoundFactory {
+public:
+    CPlayable* createSound(CWindow* window, CXString path, bool severalSounds) override {
+        if (severalSounds) return new CRandomSound4(window, path, false, true);
+        return new CSound4(window, path, false, true);
+    }
+    CPlayable* createStream(CWindow*, CXString) override { return nullptr; }
+};
+
+SoundEffectFactory g_frameSounds;
+
+}  // namespace
+
+void CSound4::installFrameSoundFactory(bool install) {
+    if (install) CFrameSoundFactory::install(&g_frameSounds);
+    else if (CFrameSoundFactory::get() == &g_frameSounds) CFrameSoundFactory::install(nullptr);
+}

@@ -59,6 +59,8 @@ public:
     static platform::IAudioDevice* CreateDirectSoundInterface(CWindow* window);
     static platform::IAudioBuffer* CreatePrimarySoundBuffer(CWindow* window);
     static void DestroySoundBuffer();
+    // Makes animations' frame sounds sound effects (the application installs it).
+    static void installFrameSoundFactory(bool install);
     static platform::IAudioDevice* getDevice() { return m_pDirectSound.get(); }
 
 protected:

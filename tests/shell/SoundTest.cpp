@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
+#include "graphics/play/CFrameSoundFactory.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "shell/CApplication.h"
@@ -219,4 +222,16 @@ TEST_F(SoundFixture, RandomSoundPlaysOneOfItsMembers) {
     EXPECT_TRUE(r.IsPlaying());
     r.Stop();
     EXPECT_FALSE(r.IsPlaying());
+}
+
+TEST_F(SoundFixture, ApplicationMakesFrameSoundsSoundEffects) {
+    CFrameSoundFactory* factory = CFrameSoundFactory::get();
+    ASSERT_NE(factory, nullptr);
+    std::unique_ptr<CPlayable> one(factory->createSound(&window, dir.engine("hit.wav").c_str(), false));
+    ASSERT_NE(dynamic_cast<CSound4*>(one.get()), nullptr);
+    EXPECT_TRUE(static_cast<CSound4*>(one.get())->hasBuffer());  // preloaded
+    const std::string two = dir.engine("hit.wav") + ";" + dir.engine("hit.wav");
+    std::unique_ptr<CPlayable> pick(factory->createSound(&window, two.c_str(), true));
+    ASSERT_NE(dynamic_cast<CRandomSound4*>(pick.get()), nullptr);
+    EXPECT_EQ(static_cast<CRandomSound4*>(pick.get())->getCount(), 2);
 }
