@@ -6,6 +6,9 @@
 #include "foundation/CPath.h"
 #include "foundation/CResourcesManager.h"
 #include "graphics/play/CAnimationManager.h"
+#include "shell/CSound4.h"
+#include "shell/CSoundCodec.h"
+#include "shell/CSoundManager.h"
 #include "shell/CCommandLine6.h"
 #include "shell/CScriptApplicationIfc.h"
 #include "shell/CWindow.h"
@@ -31,7 +34,10 @@ CApplication::CApplication(CWindow* window, CXString bigFileName, CXString confi
       m_commandLine(commandLine),
       m_bigFileName(bigFileName),
       m_configName(configName),
-      m_animationManager(new CAnimationManager) {
+      m_animationManager(new CAnimationManager),
+      m_soundManager(new CSoundManager) {
+    CSoundCodec::init_codecs();
+    CSound4::installFrameSoundFactory(true);
     if (m_bigFileName.IsString()) CFile::openBigFile(m_bigFileName);
     if (m_window) m_window->SetApplicationInterface(this);
     if (m_configName.IsString()) {
@@ -52,6 +58,12 @@ CApplication::~CApplication() {
     m_config = nullptr;
     delete m_resources;
     m_resources = nullptr;
+    // Sounds deleted above have left it; it deletes the ones it owns.
+    CSoundManager* sounds = m_soundManager;
+    m_soundManager = nullptr;
+    delete sounds;
+    CSoundCodec::done_codecs();
+    CSound4::installFrameSoundFactory(false);
     // Last: animations deleted above leave it as they go.
     delete m_animationManager;
     m_animationManager = nullptr;

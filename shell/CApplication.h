@@ -8,6 +8,7 @@
 #include "foundation/CXString.h"
 
 class CAnimationManager;
+class CSoundManager;
 class CCommandLine6;
 class CConfig;
 class CResourcesManager;
@@ -44,6 +45,7 @@ public:
     CScriptApplicationIfc* getScriptApplication() const { return m_scriptApplication; }
     // The playables that step by themselves; the window's tick steps it.
     CAnimationManager* getAnimationManager() const { return m_animationManager; }
+    CSoundManager* getSoundManager() const { return m_soundManager; }
 
 private:
     // The disc path and the window's sound-effects path from the current folder.
@@ -61,4 +63,5 @@ private:
     CScriptApplicationIfc* m_scriptApplication = nullptr;
     CStructureParserIfc* m_structureParser = nullptr;
     CAnimationManager* m_animationManager = nullptr;
+    CSoundManager* m_soundManager = nullptr;
 };

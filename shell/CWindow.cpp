@@ -23,6 +23,8 @@
 #include "shell/CCommandLine6.h"
 #include "shell/CInputPoller.h"
 #include "shell/CPublicTrash.h"
+#include "shell/CSound4.h"
+#include "shell/CSoundManager.h"
 
 CXString CWindow::exePath(platform::getExecutableFolder().c_str());
 CXString CWindow::rootPath;
@@ -78,6 +80,7 @@ void CWindow::createCommon() {
     m_pollers = new CXArray(kListCapacity, kLoadFactor);
     m_scriptListeners = new CXVector(kListCapacity, kLoadFactor);
     m_publicTrash = new CPublicTrash(m_timers);
+    CSound4::CreateDirectSoundInterface(this);
 }
 
 CWindow::~CWindow() {
@@ -98,6 +101,7 @@ void CWindow::release() {
     releaseDisplay();
     delete m_timers;
     m_timers = nullptr;
+    if (s_current == this || !s_current) CSound4::DestroySoundBuffer();
     releaseInput();
     delete m_scriptListeners;
     m_scriptListeners = nullptr;
@@ -155,6 +159,9 @@ int CWindow::Tick() {
     // Playables step after the redraw and the timers; what they change is drawn next frame.
     if (m_application)
         if (CAnimationManager* manager = m_application->getAnimationManager()) manager->domodal();
+    // Sounds that stopped since the last frame report their finish.
+    if (m_application)
+        if (CSoundManager* sounds = m_application->getSoundManager()) sounds->domodal();
     if (m_collisionInspector) m_collisionInspector->tick();
     deliverSignals();
     return 0;

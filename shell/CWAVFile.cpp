@@ -1,0 +1,199 @@
+#include "shell/CWAVFile.h"
+
+#include <cstring>
+
+#include "platform/FileSystem.h"
+
+namespace {
+
+void put16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void put32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+uint32_t get32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+bool writeAt(FILE* f, long offset, uint32_t value) {
+    uint8_t b[4];
+    put32(b, value);
+    return std::fseek(f, offset, SEEK_SET) == 0 && std::fwrite(b, 1, 4, f) == 4;
+}
+
+// From the current position, finds the chunk named id before end and leaves the
+// position behind its header. Chunks are word-aligned as the writer pads them.
+bool findChunk(FILE* f, long end, const char* id, uint32_t* size) {
+    for (;;) {
+        uint8_t h[8];
+        const long at = std::ftell(f);
+        if (at < 0 || at + 8 > end || std::fread(h, 1, 8, f) != 8) return false;
+        const uint32_t n = get32(h + 4);
+        if (std::memcmp(h, id, 4) == 0) {
+            *size = n;
+            return true;
+        }
+        const int64_t next = int64_t(at) + 8 + n + (n & 1);
+        if (next >= end || std::fseek(f, static_cast<long>(next), SEEK_SET) != 0) return false;
+    }
+}
+
+}  // namespace
+
+CWAVFile::~CWAVFile() {
+    close();
+    if (m_file) std::fclose(m_file);  // a close that failed leaves the handle open
+}
+
+int32_t CWAVFile::open(const char* name, const platform::WaveFormat* format, int32_t mode,
+                       const uint8_t* extra) {
+    if (!name) return kBadArgument;
+    if (m_file && close() != kOk) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    m_hasFormat = false;
+    m_extra.clear();
+    m_size = 0;
+    m_mode = mode == kModeRead ? kModeRead : kModeWrite;
+    if (m_mode == kModeRead) {
+        m_file = platform::fopen(name, "rb");
+        if (!m_file) return kFailed;
+        int32_t r = readHeader();
+        if (r == kOk) r = resetFile();
+        if (r != kOk) {
+            std::fclose(m_file);
+            m_file = nullptr;
+        }
+        return r;
+    }
+    if (!format) return kBadArgument;
+    m_format = *format;
+    m_hasFormat = true;
+    if (m_format.formatTag != platform::kWaveFormatPcm) {
+        m_extra.assign(m_format.extraSize, 0);
+        if (extra) std::memcpy(m_extra.data(), extra, m_extra.size());
+    }
+    m_file = platform::fopen(name, "w+b");
+    if (!m_file) return kFailed;
+    int32_t r = writeHeader();
+    if (r == kOk) r = resetFile();
+    return r;
+}
+
+int32_t CWAVFile::readHeader() {
+    std::fseek(m_file, 0, SEEK_END);
+    const long end = std::ftell(m_file);
+    std::fseek(m_file, 0, SEEK_SET);
+    uint8_t h[12];
+    uint32_t size = 0;
+    uint8_t f[16];
+    if (std::fread(h, 1, 12, m_file) != 12 || std::memcmp(h, "RIFF", 4) != 0 ||
+        std::memcmp(h + 8, "WAVE", 4) != 0 || !findChunk(m_file, end, "fmt ", &size) ||
+        size < 16 || std::fread(f, 1, 16, m_file) != 16) {
+        return kFailed;
+    }
+    m_format.formatTag = get16(f);
+    m_format.channels = get16(f + 2);
+    m_format.samplesPerSec = get32(f + 4);
+    m_format.avgBytesPerSec = get32(f + 8);
+    m_format.blockAlign = get16(f + 12);
+    m_format.bitsPerSample = get16(f + 14);
+    m_format.extraSize = 0;
+    if (m_format.formatTag != platform::kWaveFormatPcm) {
+        uint8_t e[2];
+        if (size < 18 || std::fread(e, 1, 2, m_file) != 2) return kFailed;
+        m_format.extraSize = get16(e);
+        if (18u + m_format.extraSize > size) return kFailed;
+        m_extra.resize(m_format.extraSize);
+        if (!m_extra.empty() && std::fread(m_extra.data(), 1, m_extra.size(), m_file) != m_extra.size()) {
+            return kFailed;
+        }
+    }
+    m_hasFormat = true;
+    return kOk;
+}
+
+int32_t CWAVFile::writeHeader() {
+    const uint32_t fmtSize = m_format.formatTag == platform::kWaveFormatPcm ? 16u : 18u + m_format.extraSize;
+    std::vector<uint8_t> h(12 + 8 + fmtSize + 12, 0);
+    std::memcpy(&h[0], "RIFF", 4);
+    std::memcpy(&h[8], "WAVE", 4);
+    std::memcpy(&h[12], "fmt ", 4);
+    put32(&h[16], fmtSize);
+    uint8_t* f = &h[20];
+    put16(f, m_format.formatTag);
+    put16(f + 2, m_format.channels);
+    put32(f + 4, m_format.samplesPerSec);
+    put32(f + 8, m_format.avgBytesPerSec);
+    put16(f + 12, m_format.blockAlign);
+    put16(f + 14, m_format.bitsPerSample);
+    if (fmtSize > 16) {
+        put16(f + 16, m_format.extraSize);
+        if (!m_extra.empty()) std::memcpy(f + 18, m_extra.data(), m_extra.size());
+    }
+    uint8_t* fact = f + fmtSize;
+    std::memcpy(fact, "fact", 4);
+    put32(fact + 4, 4);
+    put32(fact + 8, 0xFFFFFFFFu);
+    m_factValue = static_cast<long>(fact + 8 - h.data());
+    if (std::fwrite(h.data(), 1, h.size(), m_file) != h.size()) return kFailed;
+    return kOk;
+}
+
+int32_t CWAVFile::resetFile() {
+    if (m_mode == kModeRead) {
+        std::fseek(m_file, 0, SEEK_END);
+        const long end = std::ftell(m_file);
+        if (std::fseek(m_file, 12, SEEK_SET) != 0 || !findChunk(m_file, end, "data", &m_size)) return kFailed;
+        m_dataStart = std::ftell(m_file);
+        return kOk;
+    }
+    static const uint8_t header[8] = {'d', 'a', 't', 'a', 0, 0, 0, 0};
+    if (std::fwrite(header, 1, 8, m_file) != 8) return kFailed;
+    m_dataStart = std::ftell(m_file);
+    m_size = 0;
+    return kOk;
+}
+
+int32_t CWAVFile::write(uint32_t count, const uint8_t* bytes, uint32_t* written) {
+    if (!m_file || m_mode != kModeWrite) return kNoFile;
+    if (!bytes || !written) return kBadArgument;
+    *written = 0;
+    if (count > 0xFFFFFFFFu - 64 - m_size) return kFailed;  // the RIFF size must fit 32 bits
+    const size_t n = std::fwrite(bytes, 1, count, m_file);
+    *written = static_cast<uint32_t>(n);
+    m_size += static_cast<uint32_t>(n);
+    return n == count ? kOk : kFailed;
+}
+
+int32_t CWAVFile::close() {
+    if (!m_file) return m_mode == kModeRead ? kOk : kNoFile;
+    if (m_mode == kModeRead) {
+        std::fclose(m_file);
+        m_file = nullptr;
+        return kOk;
+    }
+    if (m_size & 1) {
+        const uint8_t pad = 0;
+        if (std::fseek(m_file, m_dataStart + static_cast<long>(m_size), SEEK_SET) != 0 ||
+            std::fwrite(&pad, 1, 1, m_file) != 1) {
+            return kFailed;
+        }
+    }
+    const uint32_t total = static_cast<uint32_t>(m_dataStart) + m_size + (m_size & 1);
+    if (!writeAt(m_file, m_dataStart - 4, m_size) || !writeAt(m_file, 4, total - 8) ||
+        !writeAt(m_file, m_factValue, 0)) {
+        return kFailed;
+    }
+    if (std::fclose(m_file) != 0) {
+        m_file = nullptr;
+        return kFailed;
+    }
+    m_file = nullptr;
+    platform::invalidateDirectoryCache();
+    return kOk;
+}
