@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "foundation/CFile.h"
+#include "foundation/CXArray.h"
 #include "foundation/CStringTokenizer.h"
 #include "foundation/Crt.h"
 #include "graphics/play/CFrameSoundFactory.h"
@@ -59,7 +60,7 @@ CSound4::CSound4(CWindow* window, CXString fileName, bool flushAfterPlayed, bool
     m_type = 1;
     if (CSoundManager* manager = soundManager()) manager->add(this, false);
     CreatePrimarySoundBuffer(window);
-    m_fileName = fileName;
+    setFilename(fileName);
     if (preload) load();
 }
 
@@ -82,10 +83,11 @@ bool CSound4::load() {
     m_buffer.reset();
     if (!m_pDirectSound) return false;
     // Compressed speech files are not sound effects (capitals only, as stored).
-    const char* name = m_fileName.c_str();
+    const CXString fileName = getFileName();
+    const char* name = fileName.c_str();
     const size_t length = std::strlen(name);
     if (length >= 4 && std::memcmp(name + length - 4, ".SPX", 4) == 0) return false;
-    CFile file(m_window, m_fileName, CFile::kRead | CFile::kBinary);
+    CFile file(m_window, fileName, CFile::kRead | CFile::kBinary);
     if (file.LastError() != 0) return false;
     int32_t tag = 0;
     if (!CSoundCodec::readFormatTag(&file, &tag)) return false;
@@ -116,7 +118,7 @@ bool CSound4::load() {
 
 bool CSound4::Load(CXString fileName) {
     m_buffer.reset();
-    m_fileName = fileName;
+    setFilename(fileName);
     return load();
 }
 
@@ -192,6 +194,30 @@ void CSound4::OnWAVFinished() {
     if (!*alive) return;
     m_notifyWhenFinished = true;
     if (m_flushAfterPlayed && m_buffer) m_buffer.reset();
+}
+
+bool CSound4::notify(int code) {
+    std::vector<CPlayableObserver*> copy;
+    copy.reserve(static_cast<size_t>(m_observers->getCount()) + 1);
+    for (int i = 0; i < m_observers->getCount(); ++i) copy.push_back(static_cast<CPlayableObserver*>(m_observers->at(i)));
+    CPlayableObserver* generic = m_genericObserver;
+    if (generic) copy.push_back(generic);
+    const size_t listed = copy.size() - (generic ? 1 : 0);
+    // An observer may delete the sound (the last script object sharing it goes).
+    const std::shared_ptr<bool> alive = m_alive;
+    bool answer = true;
+    for (size_t i = 0; i < copy.size() && *alive; ++i) {
+        CPlayableObserver* observer = copy[i];
+        if (i < listed ? !m_observers->contains(observer) : m_genericObserver != observer) continue;
+        switch (code) {
+            case kStarted: answer = observer->onPlayableStarted(this); break;
+            case kTick: answer = observer->onPlayableTick(this); break;
+            case kFinished: answer = observer->onPlayableFinished(this); break;
+            case kResumed: answer = observer->onPlayableResumed(this); break;
+            default: break;
+        }
+    }
+    return answer;
 }
 
 void CSound4::setVolume(int volume) {

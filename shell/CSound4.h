@@ -44,11 +44,15 @@ public:
     virtual void Mute() {}
     virtual bool IsPlaying();
     virtual void OnWAVFinished();
+    // Tells the observers as a playable does, and stops at once when one of them has
+    // deleted the sound.
+    bool notify(int code) override;
 
     bool load();
     bool Load(CXString fileName);
-    void SetFileName(CXString fileName) { m_fileName = fileName; }
-    CXString GetFileName() const { return m_fileName; }
+    // The name lives in the file-resolver part, under which resources managers keep it.
+    void SetFileName(CXString fileName) { setFilename(fileName); }
+    CXString GetFileName() { return getFileName(); }
     void Flush();
     void SetPosition(int position);
     bool hasBuffer() const { return m_buffer != nullptr; }
@@ -66,7 +70,6 @@ public:
 protected:
     CSoundManager* soundManager() const;
 
-    CXString m_fileName;
     std::unique_ptr<platform::IAudioBuffer> m_buffer;
     bool m_loop = false;
     bool m_flushAfterPlayed = false;
