@@ -7,6 +7,7 @@
 #include "foundation/CStringTokenizer.h"
 #include "foundation/Crt.h"
 #include "graphics/play/CFrameSoundFactory.h"
+#include "script/CMElement.h"
 #include "shell/CApplication.h"
 #include "shell/CSoundCodec.h"
 #include "shell/CSoundManager.h"
@@ -62,6 +63,15 @@ CSound4::CSound4(CWindow* window, CXString fileName, bool flushAfterPlayed, bool
     CreatePrimarySoundBuffer(window);
     setFilename(fileName);
     if (preload) load();
+}
+
+CSound4::CSound4(CWindow* window, CMElement* element) : CPlayable(window) {
+    CreatePrimarySoundBuffer(window);
+    const CXString name = element ? element->getPropertyValue(CXString("FILENAME")) : CXString();
+    setFilename(window ? window->GetSoundFXFullPath(name) : name);
+    if (element && element->getPropertyBoolValue(CXString("PRELOAD")) && name.getLength() > 0) load();
+    m_loop = element && element->getPropertyBoolValue(CXString("LOOP"));
+    m_flushAfterPlayed = element && element->getPropertyBoolValue(CXString("FLUSHAFTERPLAYED"));
 }
 
 CSound4::~CSound4() {

@@ -12,6 +12,7 @@
 #include "graphics/play/CPlayable.h"
 #include "platform/Audio.h"
 
+class CMElement;
 class CSoundManager;
 class CWindow;
 
@@ -21,6 +22,10 @@ public:
     explicit CSound4(CWindow* window);
     // Joins the application's sound manager; loads at once when preload is set.
     CSound4(CWindow* window, CXString fileName, bool flushAfterPlayed, bool preload);
+    // From a definition element: FILENAME in the sound-effects folder, loaded at once
+    // when PRELOAD is set and the name is not empty; LOOP and FLUSHAFTERPLAYED. It does
+    // not join the sound manager.
+    CSound4(CWindow* window, CMElement* element);
     ~CSound4() override;
     CSound4(const CSound4&) = delete;
     CSound4& operator=(const CSound4&) = delete;
