@@ -87,7 +87,10 @@ void CMC_Sound::initSound(CXString name) {
     }
     CResourcesManager* manager = sceneManager();
     if (manager) {
-        m_sound = dynamic_cast<CSound4*>(manager->get(path));
+        CFileResolver* found = manager->get(path);
+        m_sound = dynamic_cast<CSound4*>(found);
+        // Something else kept under the name (a picture, say) is not ours to hold.
+        if (found && !m_sound) manager->remove(found);
         if (!m_sound) {
             m_sound = new CSound4(window, path, m_flushAfterPlayed, m_preload);
             manager->add(m_sound);

@@ -203,7 +203,8 @@ void CSound4::OnWAVFinished() {
     if (m_notifyWhenFinished) notify(kFinished);
     if (!*alive) return;
     m_notifyWhenFinished = true;
-    if (m_flushAfterPlayed && m_buffer) m_buffer.reset();
+    // A finish handler that played the sound again keeps it.
+    if (m_flushAfterPlayed && m_buffer && !IsPlaying() && m_status != kStatusPaused) m_buffer.reset();
 }
 
 bool CSound4::notify(int code) {

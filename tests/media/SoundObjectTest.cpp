@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/CFileResolver.h"
 #include "foundation/CResourcesManager.h"
 #include "foundation/CXArchive.h"
 #include "media/CMC_Sound_Runner.h"
@@ -196,6 +197,41 @@ TEST_F(SoundWorld, FinishIsRaisedInTheFirstFrameAtOrAfterTheEnd) {
     }
     EXPECT_EQ(frames, "7");  // 96 ms is short of the 100 ms; 112 ms is the first at or after
     EXPECT_EQ(log(s), "SsSf");
+}
+
+TEST_F(SoundWorld, FinishHandlerThatPlaysAgainKeepsAFlushedSoundPlaying) {
+    test::Lines lines = test::object("S", "SOUND", {"FILENAME=hit.wav", "FLUSHAFTERPLAYED=TRUE"});
+    lines.push_back("S:ONFINISHED={LOG^ADD(\"f\");S^PLAY();}");
+    // A handler key with "^" sets the event's flag but is never raised by name.
+    test::append(lines, test::object("Q", "SOUND", {"FILENAME=long.wav"}));
+    lines.push_back("Q:ONSTARTED^X={LOG^ADD(\"q\");}");
+    auto* s = load(lines);
+    ASSERT_NE(s, nullptr);
+    test::runCode(s, "S^PLAY();Q^PLAY();");
+    world.frames(7, 16);
+    EXPECT_EQ(log(s), "f");
+    CSound4* sound = object(s, "S")->getSound();
+    EXPECT_TRUE(sound->hasBuffer());
+    EXPECT_TRUE(sound->IsPlaying());
+    world.frames(6, 16);
+    EXPECT_EQ(log(s), "f");  // not every frame
+    world.frame(16);
+    EXPECT_EQ(log(s), "ff");
+    test::runCode(s, "S^STOP(FALSE);");
+    world.frame(16);
+    EXPECT_FALSE(sound->hasBuffer());  // released once it has finished for good
+}
+
+TEST_F(SoundWorld, AnotherKindKeptUnderTheSameNameIsNotTaken) {
+    struct Other : CFileResolver {};
+    auto* other = new Other;
+    other->setFilename(CXString((world.dir().engine("wavs") + "\\hit.wav").c_str()));
+    manager()->add(other);
+    auto* s = load(sound("S", "hit.wav"));
+    ASSERT_NE(s, nullptr);
+    EXPECT_NE(object(s, "S")->getSound(), nullptr);
+    EXPECT_EQ(manager()->getCount(other), 1);
+    EXPECT_EQ(manager()->getSize(), 2);
 }
 
 TEST_F(SoundWorld, StopPauseResumeAndPlayOnAPausedSound) {
