@@ -341,6 +341,31 @@ TEST_F(SoundWorld, SerialisedPartRestoresTheSameSoundWithoutPrefixingTheFolderAg
     delete copy;
 }
 
+TEST_F(SoundWorld, SceneImageRestoresTheSharedSound) {
+    test::ScopedCurrentDirectory here(world.dir().path());
+    world.writeDefinition("SC.cnv", {"OBJECT=S", "S:TYPE=SOUND", "S:FILENAME=hit.wav", "S:PRELOAD=TRUE"});
+    std::unique_ptr<CMElement> element(test::makeElement("SC", {{"TYPE", "SCENE"}}));
+    auto scene = std::make_unique<CMC_Scene>(world.window(), nullptr, element.get(), CMC_Scene::kType);
+    scene->loadCnv();
+    auto* original = dynamic_cast<CMC_Sound*>(scene->getObject("S"));
+    ASSERT_NE(original, nullptr);
+    ASSERT_TRUE(original->isShared());
+    const std::string bytes = test::archiveBytes([&](CXArchive& a) { scene->writeImage(&a); });
+    EXPECT_NE(bytes.find(test::le32(CMC_Sound::kType) + test::archiveString("S")), std::string::npos);
+
+    auto copy = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
+    test::readArchive(bytes, [&](CXArchive& a) { copy->readImage(&a); });
+    auto* restored = dynamic_cast<CMC_Sound*>(copy->getObject("S"));
+    ASSERT_NE(restored, nullptr);
+    EXPECT_EQ(restored->getSound(), original->getSound());
+    EXPECT_TRUE(restored->getPreload());
+    EXPECT_EQ(manager()->getCount(original->getSound()), 2);
+    scene.reset();
+    EXPECT_EQ(manager()->getCount(restored->getSound()), 1);
+    copy.reset();
+    EXPECT_EQ(manager()->getSize(), 0);
+}
+
 TEST_F(SoundWorld, ObjectDeletedDuringItsOwnFinish) {
     // CREATE under the name of the finishing object replaces it: the old one is disposed
     // of inside its own ONFINISHED, while the sound it alone held is still reporting.
