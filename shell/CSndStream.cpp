@@ -383,3 +383,49 @@ void CSndStream::TimeFunc() {
     }
     if (restarted) loopStarted();
 }
+
+CStreamedSound::CStreamedSound(CWindow* window, CXString fileName)
+    : CPlayable(window), m_stream(std::make_unique<CSndStream>(window, fileName)) {}
+
+CStreamedSound::~CStreamedSound() = default;
+
+void CStreamedSound::play() {
+    if (!isOpen()) return;
+    if (m_status != 0) m_stream->ResetWavePlayer();
+    m_stream->Play(false);
+    m_status = kStatusPlaying;
+}
+
+void CStreamedSound::stop(bool) {
+    m_stream->Stop();
+    m_status = 0;
+}
+
+void CStreamedSound::pause() {
+    if (m_status != kStatusPlaying) return;
+    m_stream->Pause();
+    m_status = kStatusPaused;
+}
+
+void CStreamedSound::resume() {
+    if (m_status != kStatusPaused) return;
+    m_stream->Resume();
+    m_status = kStatusPlaying;
+}
+
+bool CStreamedSound::isPlaying() { return m_stream->IsPlaying(); }
+
+void CStreamedSound::setVolume(int volume) {
+    m_stream->setVolume(volume);
+    m_volume = volume;
+}
+
+void CStreamedSound::setPanning(int panning) {
+    m_stream->setPan(panning);
+    m_panning = panning;
+}
+
+void CStreamedSound::setFrequency(int frequency) {
+    m_stream->setFreq(frequency);
+    m_frequency = frequency;
+}

@@ -18,6 +18,7 @@
 
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
+#include "graphics/play/CPlayable.h"
 #include "platform/Audio.h"
 
 namespace platform {
@@ -135,4 +136,28 @@ private:
     // Where the opening fill found the data's end first; -1 when it did not.
     int64_t m_fillEnd = -1;
     platform::WaveFormat m_format;
+};
+
+// An animation's streamed frame sound as a playable: play() streams the file once from
+// its start, stop ends it, pause and resume act as the stream's own.
+class CStreamedSound : public CPlayable {
+public:
+    // Opens the file; isOpen tells whether it can play.
+    CStreamedSound(CWindow* window, CXString fileName);
+    ~CStreamedSound() override;
+    bool isOpen() const { return m_stream->LastError() == 0; }
+    CSndStream* getStream() const { return m_stream.get(); }
+
+    void play() override;
+    void stop(bool notifyObservers) override;
+    void pause() override;
+    void resume() override;
+    void seek(int) override {}
+    bool isPlaying() override;
+    void setVolume(int volume) override;
+    void setPanning(int panning) override;
+    void setFrequency(int frequency) override;
+
+private:
+    std::unique_ptr<CSndStream> m_stream;
 };

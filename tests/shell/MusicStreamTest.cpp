@@ -15,9 +15,11 @@
 
 #include "foundation/CBigFile.h"
 #include "foundation/CFile.h"
+#include "graphics/play/CFrameSoundFactory.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/PeriodicTimer.h"
+#include "shell/CApplication.h"
 #include "shell/CBackgroundMusic.h"
 #include "shell/CSndStream.h"
 #include "shell/CSound4.h"
@@ -404,6 +406,30 @@ TEST_F(Stream, WindowMusicMembers) {
     EXPECT_FALSE(window.isMusicPlaying());
     EXPECT_EQ(timer.count(), 0);
     CWindow::rootPath = savedRoot;
+}
+
+TEST_F(Stream, AnimationsGetStreamedSoundsFromTheFactory) {
+    CApplication application(&window, CXString(), CXString(), nullptr);
+    CFrameSoundFactory* factory = CFrameSoundFactory::get();
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->createStream(&window, path("missing.wav")), nullptr);
+    dir.write("voice.wav", wav(numbered(300)));
+    std::unique_ptr<CPlayable> sound(factory->createStream(&window, path("voice.wav")));
+    ASSERT_NE(sound, nullptr);
+    sound->play();
+    EXPECT_TRUE(sound->isPlaying());
+    for (int i = 0; i < 5; ++i) step(50);
+    EXPECT_TRUE(sound->isPlaying());
+    step(50);
+    EXPECT_FALSE(sound->isPlaying());
+    // Played again, it starts from the beginning.
+    sound->play();
+    EXPECT_TRUE(sound->isPlaying());
+    sound->setVolume(-500);
+    EXPECT_EQ(static_cast<CStreamedSound*>(sound.get())->getStream()->getVolume(), -500);
+    sound->stop(false);
+    EXPECT_FALSE(sound->isPlaying());
+    EXPECT_EQ(timer.count(), 0);
 }
 
 // ---- the real timer thread ----------------------------------------------------------
