@@ -377,7 +377,8 @@ void CSndStream::TimeFunc() {
     m_nextWriteOffset += distance;
     if (m_nextWriteOffset >= m_bufferSize) m_nextWriteOffset -= m_bufferSize;
     if (m_foundEnd && m_bytesRemaining == 0) {
-        // Everything has been heard: the buffer goes on over silence.
+        // Everything has been heard and the refills silenced what played; whatever a
+        // late refill could not reach becomes silence too, and the buffer goes on over it.
         m_donePlaying = true;
         silenceWholeBuffer();
     }
