@@ -159,9 +159,9 @@ TEST_F(CBigFileTest, LocateAndPositionedReadsLeaveTheStreamAlone) {
     const int at = big.Tell();
 
     int size = -1;
-    EXPECT_EQ(big.Locate(CXString("\SUB\inner.txt"), &size), inner);
+    EXPECT_EQ(big.Locate(CXString("\\SUB\\inner.txt"), &size), inner);
     EXPECT_EQ(size, 10);
-    EXPECT_EQ(big.Locate(CXString("Sub\Missing.txt"), &size), -1);
+    EXPECT_EQ(big.Locate(CXString("Sub\\Missing.txt"), &size), -1);
     EXPECT_EQ(big.Locate(CXString("Root1.txt"), nullptr), inner + 13);
     EXPECT_EQ(big.ReadAt(inner + 6, data, 4), 4);
     EXPECT_EQ(std::string(data, 4), "data");
