@@ -122,7 +122,6 @@ void CSndStream::killTimer() {
     m_timerId = 0;
     m_timer = nullptr;
     m_timerRunning = false;
-    m_busy.store(0);
 }
 
 void CSndStream::Play(bool loop) {
