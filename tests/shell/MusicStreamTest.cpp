@@ -32,7 +32,7 @@ namespace {
 void put16(std::string& s, uint32_t v) { for (int i = 0; i < 2; ++i) s += char((v >> (8 * i)) & 0xFF); }
 void put32(std::string& s, uint32_t v) { for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF); }
 
-struct WavSpec {
+struct WavLayout {
     uint16_t tag = 1;
     uint16_t bits = 8;
     uint32_t rate = 1000;  // 8-bit mono at 1000 Hz: a byte a millisecond, a 1200-byte buffer
@@ -40,21 +40,21 @@ struct WavSpec {
     std::string tail;      // a chunk after the data
 };
 
-std::string wav(const std::string& data, const WavSpec& spec = WavSpec()) {
-    const uint16_t align = static_cast<uint16_t>(spec.bits / 8 ? spec.bits / 8 : 1);
+std::string wav(const std::string& data, const WavLayout& layout = WavLayout()) {
+    const uint16_t align = static_cast<uint16_t>(layout.bits / 8 ? layout.bits / 8 : 1);
     std::string fmt;
-    put16(fmt, spec.tag);
+    put16(fmt, layout.tag);
     put16(fmt, 1);
-    put32(fmt, spec.rate);
-    put32(fmt, spec.rate * align);
+    put32(fmt, layout.rate);
+    put32(fmt, layout.rate * align);
     put16(fmt, align);
-    put16(fmt, spec.bits);
-    fmt.resize(spec.fmtSize, '\0');
+    put16(fmt, layout.bits);
+    fmt.resize(layout.fmtSize, '\0');
     std::string body = "WAVEfmt ";
-    put32(body, spec.fmtSize);
+    put32(body, layout.fmtSize);
     body += fmt + "data";
     put32(body, static_cast<uint32_t>(data.size()));
-    body += data + spec.tail;
+    body += data + layout.tail;
     std::string s = "RIFF";
     put32(s, static_cast<uint32_t>(body.size()));
     return s + body;
@@ -224,11 +224,11 @@ TEST_F(Stream, EmptyDataPlaysSilence) {
 
 TEST_F(Stream, SixteenBitSilenceAndTheDataChunksEnd) {
     // What follows the data chunk is not sound; 16-bit silence is 0.
-    WavSpec spec;
-    spec.bits = 16;
-    spec.tail = "LIST" + std::string("\x04\x00\x00\x00", 4) + "\x7F\x7F\x7F\x7F";
+    WavLayout layout;
+    layout.bits = 16;
+    layout.tail = "LIST" + std::string("\x04\x00\x00\x00", 4) + "\x7F\x7F\x7F\x7F";
     const std::string data(400, '\x11');
-    dir.write("tail.wav", wav(data, spec));
+    dir.write("tail.wav", wav(data, layout));
     CSndStream stream(&window, path("tail.wav"));
     ASSERT_EQ(stream.LastError(), 0);
     EXPECT_EQ(stream.GetBufferSize(), 2400u);
@@ -241,11 +241,11 @@ TEST_F(Stream, SixteenBitSilenceAndTheDataChunksEnd) {
 }
 
 TEST_F(Stream, FilesThatCannotStreamGiveAnErrorCode) {
-    WavSpec adpcm;
+    WavLayout adpcm;
     adpcm.tag = 2;
-    WavSpec shortFmt;
+    WavLayout shortFmt;
     shortFmt.fmtSize = 14;
-    WavSpec deep;
+    WavLayout deep;
     deep.bits = 24;
     struct Case {
         const char* name;
