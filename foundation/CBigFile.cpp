@@ -319,6 +319,20 @@ int CBigFile::Seek(CXString path) {
     return f->offset;
 }
 
+int CBigFile::Locate(CXString path, int* size) {
+    _file* f = find(path);
+    if (!f || !m_file) return -1;
+    if (size) *size = f->size;
+    return f->offset;
+}
+
+int CBigFile::ReadAt(int64_t offset, void* buffer, int count) {
+    if (!m_file || count < 0) return -1;
+    if (count == 0) return 0;
+    const int64_t got = platform::readAt(m_file->GetHandle(), offset, buffer, static_cast<size_t>(count));
+    return got < 0 ? -1 : static_cast<int>(got);
+}
+
 int CBigFile::GetSize(CXString path) {
     _file* f = find(path);
     return f ? f->size : 0;

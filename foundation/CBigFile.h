@@ -91,6 +91,14 @@ public:
     // Does nothing.
     void GetCurrentDirectoryA(int size, char* buffer);
 
+    // Where a file's data lies, found as Seek finds it but without moving the stream:
+    // its offset, with its size through the pointer when given; -1 when not found.
+    int Locate(CXString path, int* size);
+    // A positioned read: up to count bytes at the absolute offset, the stream's own
+    // position untouched, so a reader on another thread never disturbs the one that
+    // seeks and reads the stream. The bytes read, or -1 without a file.
+    int ReadAt(int64_t offset, void* buffer, int count);
+
     int Seek(int offset, int origin);
     int Tell();
     CFile* GetFile() { return m_file; }

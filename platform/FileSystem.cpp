@@ -507,6 +507,23 @@ bool isDirectory(const char* enginePath) {
     return !native.empty() && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+int64_t readAt(FILE* file, int64_t offset, void* buffer, size_t count) {
+    if (!file || offset < 0 || (!buffer && count > 0)) return -1;
+    const int fd = fileno(file);
+    if (fd < 0) return -1;
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t got = pread(fd, static_cast<char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return done > 0 ? static_cast<int64_t>(done) : -1;
+        }
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return static_cast<int64_t>(done);
+}
+
 int64_t fileSize(const char* enginePath) {
     const std::string native = toNativePath(enginePath);
     struct stat st;

@@ -99,6 +99,12 @@ bool isDirectory(const char* enginePath);
 // Size of a regular file, -1 when missing or not a file.
 int64_t fileSize(const char* enginePath);
 
+// Reads up to count bytes at the absolute offset without moving the stream's position
+// (pread on its descriptor), so another thread may read the same file this way while
+// the stream's owner seeks and reads. Returns the bytes read (fewer at the end of the
+// file), or -1 on failure or for a stream without a descriptor (a text-mode reader).
+int64_t readAt(FILE* file, int64_t offset, void* buffer, size_t count);
+
 // DeleteFile, MoveFile, CreateDirectory, RemoveDirectory, CopyFile: true on success.
 // renameFile never replaces an existing target, and copyFile with failIfExists
 // never overwrites one; both decide that in the same call that acts, so a file

@@ -116,6 +116,12 @@ void CMC_Application::unload(CMC_Scene* next) {
     m_current = nullptr;
 }
 
+void CMC_Application::onMusicLooped() {
+    CMC_Scene* scene = getCurrentScene();
+    if (scene && scene->getType() == kEpisode) scene = scene->getCurrentScene();
+    if (scene) scene->onSignal(CXString("ONMUSICLOOPED"));
+}
+
 void CMC_Application::exit() {
     if (getWindow()) getWindow()->quit();
     onSignal(CXString("ONEXIT"));

@@ -33,6 +33,8 @@ public:
     CXString getNextGame() override { return m_nextGame; }
     // Writing "application.bin" comes with the application's binary image.
     void storeBinary() override {}
+    // On the current episode's current scene, or on a scene entered directly.
+    void onMusicLooped() override;
 
     using CMC_Scene::initialize;
     // Adds RANDOM, SYSTEM and the script-file loader, runs the objects' init and

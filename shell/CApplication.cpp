@@ -67,7 +67,11 @@ CApplication::~CApplication() {
     // Last: animations deleted above leave it as they go.
     delete m_animationManager;
     m_animationManager = nullptr;
-    if (m_bigFileName.IsString()) CFile::closeBigFile();
+    if (m_bigFileName.IsString()) {
+        // Music may stream from the big file on the refill thread.
+        if (m_window) m_window->StopMusic();
+        CFile::closeBigFile();
+    }
     if (m_window && m_window->GetApplicationInterface() == this) m_window->SetApplicationInterface(nullptr);
 }
 

@@ -18,6 +18,8 @@ public:
     virtual CXString getNextGame() = 0;
     // Writes the game's binary image ("application.bin") into the current folder.
     virtual void storeBinary() = 0;
+    // Raises "ONMUSICLOOPED" on the scene being played; nothing without one.
+    virtual void onMusicLooped() {}
 };
 
 class CStructureParserIfc {

@@ -10,6 +10,7 @@
 #include "script/CMElement.h"
 #include "shell/CApplication.h"
 #include "shell/CSoundCodec.h"
+#include "shell/CSndStream.h"
 #include "shell/CSoundManager.h"
 #include "shell/CWindow.h"
 
@@ -294,15 +295,20 @@ bool CRandomSound4::IsPlaying() { return m_current && m_current->IsPlaying(); }
 
 namespace {
 
-// Animations' frame sounds: effects, or a random pick for a list. Streams come with
-// the music stream.
+// Animations' frame sounds: effects, or a random pick for a list; streamed sounds for
+// the animations that ask for them (none when the file cannot stream).
 class SoundEffectFactory : public CFrameSoundFactory {
 public:
     CPlayable* createSound(CWindow* window, CXString path, bool severalSounds) override {
         if (severalSounds) return new CRandomSound4(window, path, false, true);
         return new CSound4(window, path, false, true);
     }
-    CPlayable* createStream(CWindow*, CXString) override { return nullptr; }
+    CPlayable* createStream(CWindow* window, CXString path) override {
+        auto* stream = new CStreamedSound(window, path);
+        if (stream->isOpen()) return stream;
+        delete stream;
+        return nullptr;
+    }
 };
 
 SoundEffectFactory g_frameSounds;

@@ -52,7 +52,7 @@ public:
     virtual bool isActive();
     // Starts `name` (the scene's music when null), looping, unless the scene asked
     // for no start and `force` is off. An empty name starts nothing, and a name that
-    // plays already (in any case) goes on.
+    // plays already (the same name, letter case included) goes on.
     virtual void startMusic(const char* name, bool force);
     virtual void stopMusic();
     virtual CXString getMusicFileName() { return m_musicFileName; }

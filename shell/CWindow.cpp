@@ -20,9 +20,11 @@
 #include "platform/Thread.h"
 #include "script/CMC_Object.h"
 #include "shell/CApplication.h"
+#include "shell/CBackgroundMusic.h"
 #include "shell/CCommandLine6.h"
 #include "shell/CInputPoller.h"
 #include "shell/CPublicTrash.h"
+#include "shell/CScriptApplicationIfc.h"
 #include "shell/CSound4.h"
 #include "shell/CSoundManager.h"
 
@@ -81,6 +83,7 @@ void CWindow::createCommon() {
     m_scriptListeners = new CXVector(kListCapacity, kLoadFactor);
     m_publicTrash = new CPublicTrash(m_timers);
     CSound4::CreateDirectSoundInterface(this);
+    m_music = new CBackgroundMusic(this);
 }
 
 CWindow::~CWindow() {
@@ -99,6 +102,8 @@ void CWindow::release() {
     m_publicTrash = nullptr;
     delete trash;
     releaseDisplay();
+    delete m_music;
+    m_music = nullptr;
     delete m_timers;
     m_timers = nullptr;
     if (s_current == this || !s_current) CSound4::DestroySoundBuffer();
@@ -162,6 +167,7 @@ int CWindow::Tick() {
     // Sounds that stopped since the last frame report their finish.
     if (m_application)
         if (CSoundManager* sounds = m_application->getSoundManager()) sounds->domodal();
+    raiseMusicLoops();
     if (m_collisionInspector) m_collisionInspector->tick();
     deliverSignals();
     return 0;
@@ -176,15 +182,45 @@ int CWindow::Redraw(bool force) {
     return 0;
 }
 
-void CWindow::StartMusic(CXString name, bool) {
-    if (!m_soundOn || !m_musicOn) return;
-    const CXString fullName = rootPath + name;
-    if (m_musicPlaying && m_musicFileName.equalsIgnoreCase(fullName)) return;
-    m_musicFileName = fullName;
-    m_musicPlaying = true;
+void CWindow::raiseMusicLoops() {
+    int loops = m_musicLoops.exchange(0, std::memory_order_relaxed);
+    // The script application finds the scene being played at each raise.
+    CScriptApplicationIfc* game = m_application ? m_application->getScriptApplication() : nullptr;
+    for (; game && loops > 0; --loops) {
+        game->onMusicLooped();
+        game = m_application ? m_application->getScriptApplication() : nullptr;
+    }
 }
 
-void CWindow::StopMusic() { m_musicPlaying = false; }
+void CWindow::StartMusic(CXString name, bool loop) {
+    if (!m_music || !m_soundOn || !m_musicOn || !name.IsString()) return;
+    const CXString fullName = rootPath + name;
+    if (m_music->isPlaying() && m_music->getFileName() == fullName) return;
+    m_music->stop();
+    m_music->start(fullName, loop);
+}
+
+void CWindow::StopMusic() {
+    if (m_music) m_music->stop();
+}
+
+bool CWindow::isMusicPlaying() const { return m_music && m_music->isPlaying(); }
+
+int CWindow::getMusicVolume() const { return m_music ? m_music->getVolume() : 0; }
+
+void CWindow::setMusicVolume(int volume) {
+    if (m_music) m_music->setVolume(volume);
+}
+
+void CWindow::setMusicPan(int pan) {
+    if (m_music) m_music->setPan(pan);
+}
+
+void CWindow::setMusicFreq(int frequency) {
+    if (m_music) m_music->setFreq(frequency);
+}
+
+CXString CWindow::getMusicFileName() const { return m_music ? m_music->getFileName() : CXString(); }
 
 int CWindow::OnCreate() {
     SetTimer(0, 1, nullptr, false);

@@ -20,6 +20,7 @@ class Thread;
 }
 
 class CApplication;
+class CBackgroundMusic;
 class CCollisionInspector;
 class CColor;
 class CCommandLine6;
@@ -141,13 +142,26 @@ public:
     bool IsMusicOn() const { return m_musicOn; }
     void SoundOn(bool on) { m_soundOn = on; }
     void MusicOn(bool on) { m_musicOn = on; }
-    // The background music. Without a sound device the window keeps only the music's
-    // full name (the root path and the name) and whether it plays. A name that plays
-    // already (in any case) goes on; sound or music switched off starts nothing.
+    // The background music, streamed from the root path followed by the name. The
+    // music that plays goes on when it has the same full name, letter case included;
+    // any other name stops it and starts the new one. An empty name, or sound or music
+    // switched off, starts nothing. Volume and pan in hundredths of a decibel,
+    // frequency in Hz.
     virtual void StartMusic(CXString name, bool loop);
     virtual void StopMusic();
-    bool isMusicPlaying() const { return m_musicPlaying; }
-    CXString getMusicFileName() const { return m_musicFileName; }
+    bool isMusicPlaying() const;
+    int getMusicVolume() const;
+    void setMusicVolume(int volume);
+    void setMusicPan(int pan);
+    void setMusicFreq(int frequency);
+    // The full name of the music started last; empty when none started.
+    CXString getMusicFileName() const;
+    CBackgroundMusic* getMusicInterface() const { return m_music; }
+    // Counts a loop of streamed music; any thread may call it. The next tick raises
+    // "ONMUSICLOOPED" once per loop on the scene being played then, after the sound
+    // manager's step; loops counted while no scene plays are dropped.
+    void musicLooped() { m_musicLoops.fetch_add(1, std::memory_order_relaxed); }
+    int getPendingMusicLoops() const { return m_musicLoops.load(std::memory_order_relaxed); }
     // The display unit of the scene being played (not owned): the scene sets it when
     // it is entered and clears it when it is left; the screen's redraw asks it.
     void setCurrentUnit(CUnit6* unit) { m_currentUnit = unit; }
@@ -304,8 +318,8 @@ protected:
     bool m_windowDragged = false;
     std::atomic<bool> m_active{false};
     CConfig* m_config = nullptr;
-    CXString m_musicFileName;
-    bool m_musicPlaying = false;
+    CBackgroundMusic* m_music = nullptr;
+    std::atomic<int> m_musicLoops{0};
     CUnit6* m_currentUnit = nullptr;
 
     // Input.
@@ -332,6 +346,8 @@ private:
     void pollerLoop(platform::Thread& thread);
     void tickPollers();
     void deliverSignals();
+    // The music loops counted since the last tick, raised on the scene being played.
+    void raiseMusicLoops();
     // Display: the back buffer and refresh screen over a new surface; the dirty
     // rectangles (or a flip) to the screen; freeing what the window made.
     void createBackBufferAndScreen();

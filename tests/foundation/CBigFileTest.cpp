@@ -146,6 +146,39 @@ TEST_F(CBigFileTest, LookupsWalkTheTree) {
     EXPECT_EQ(std::string(data, 5), "hello");
 }
 
+TEST_F(CBigFileTest, LocateAndPositionedReadsLeaveTheStreamAlone) {
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(pack());
+    testing::internal::GetCapturedStdout();
+    CBigFile big(X(target));
+    ASSERT_EQ(big.LastError(), 0);
+    const int inner = tocSize;
+    ASSERT_EQ(big.Seek(CXString("b.dat")), inner + 10);
+    char data[11] = {};
+    ASSERT_EQ(big.GetFile()->Read(data, 1), 1);
+    const int at = big.Tell();
+
+    int size = -1;
+    EXPECT_EQ(big.Locate(CXString("\\SUB\\inner.txt"), &size), inner);
+    EXPECT_EQ(size, 10);
+    EXPECT_EQ(big.Locate(CXString("Sub\\Missing.txt"), &size), -1);
+    EXPECT_EQ(big.Locate(CXString("Root1.txt"), nullptr), inner + 13);
+    EXPECT_EQ(big.ReadAt(inner + 6, data, 4), 4);
+    EXPECT_EQ(std::string(data, 4), "data");
+    // Reads end at the end of the file.
+    EXPECT_EQ(big.ReadAt(inner + 16, data, 10), 2);
+    EXPECT_EQ(std::string(data, 2), "lo");
+    EXPECT_EQ(big.ReadAt(inner + 100, data, 10), 0);
+    EXPECT_EQ(big.ReadAt(-1, data, 10), -1);
+    EXPECT_EQ(big.Tell(), at);
+    ASSERT_EQ(big.GetFile()->Read(data, 2), 2);
+    EXPECT_EQ(std::string(data, 2), "yz");
+
+    CBigFile closed;
+    EXPECT_EQ(closed.ReadAt(0, data, 1), -1);
+    EXPECT_EQ(closed.Locate(CXString("b.dat"), nullptr), -1);
+}
+
 TEST_F(CBigFileTest, FindAndCurrentFolder) {
     testing::internal::CaptureStdout();
     ASSERT_TRUE(pack());

@@ -24,7 +24,7 @@
 
 namespace test {
 
-ScriptWorld::ScriptWorld() : m_clock(1000), m_scopedClock(m_clock), m_scopedMessageBox(m_messageBoxes), m_scopedInput(m_input) {
+ScriptWorld::ScriptWorld() : m_clock(1000), m_scopedClock(m_clock), m_scopedTimer(m_timer), m_scopedMessageBox(m_messageBoxes), m_scopedInput(m_input) {
     CMC_VariableFactory::initialize();
     CMC_VariableFactory::clearPool();
     // Made once; remade only when a test has taken them down.
@@ -62,6 +62,7 @@ TestScene* ScriptWorld::loadScene(const std::string& fileName, const std::vector
 
 void ScriptWorld::frame(uint32_t ms) {
     m_clock.advance(ms);
+    m_timer.runDue();
     m_window.Tick();
     applicationStep();
 }

@@ -28,6 +28,7 @@
 #include "platform/Display.h"
 #include "platform/Input.h"
 #include "platform/MessageBox.h"
+#include "platform/PeriodicTimer.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "shell/CWindow.h"
@@ -68,6 +69,8 @@ public:
     // The world's own input layer: tests push device records and set states here.
     platform::InputSystem& input() { return m_input; }
     CWindow* window() { return &m_window; }
+    // The world's periodic timer: each frame runs the callbacks due on the manual clock.
+    platform::ManualPeriodicTimer& timer() { return m_timer; }
 
     // An optional headless display: a windowed software display of the size (16-bit
     // unless the world's display system says otherwise) on the world's window, which
@@ -100,7 +103,8 @@ public:
     // The names of the elements the last loadScene left unbuilt.
     const std::vector<std::string>& leftover() const { return m_leftover; }
 
-    // One frame: the manual clock advances by `ms`, the window runs its tick (pollers,
+    // One frame: the manual clock advances by `ms`, the periodic callbacks due then run
+    // (music refills), the window runs its tick (pollers,
     // timers: timed behaviours tick, the deferred-delete collector runs every 10 s;
     // signals delivered), then the application's step frees every pooled value and
     // flushes the global trash.
@@ -113,6 +117,8 @@ private:
     TempDir m_dir;
     platform::ManualClock m_clock;
     platform::ScopedClock m_scopedClock;
+    platform::ManualPeriodicTimer m_timer;
+    platform::ScopedPeriodicTimer m_scopedTimer;
     platform::RecordedMessageBox m_messageBoxes;
     platform::ScopedMessageBox m_scopedMessageBox;
     platform::InputSystem m_input;

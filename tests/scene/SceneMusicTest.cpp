@@ -1,0 +1,164 @@
+// A game's background music on the manual device and refill timer: scenes that name
+// the same music keep it looping, another spelling starts it again, and each loop
+// reaches the handler of the scene being played in that frame's tick.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/CFile.h"
+#include "platform/Audio.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/PeriodicTimer.h"
+#include "platform/RegistryStore.h"
+#include "scene/CMC_Application.h"
+#include "shell/CApplication.h"
+#include "shell/CCommandLine6.h"
+#include "shell/CUnit6.h"
+#include "shell/CWindow.h"
+#include "support/ScriptTestSupport.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& line : lines) out += line + "\r\n";
+    return out;
+}
+
+void put32(std::string& s, uint32_t v) { for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF); }
+
+// 8-bit mono at 1000 Hz: a byte a millisecond, so the data lasts `ms` milliseconds.
+std::string wav(uint32_t ms) {
+    std::string s = "RIFF";
+    put32(s, 36 + ms);
+    s += "WAVEfmt ";
+    put32(s, 16);
+    s += std::string("\x01\x00\x01\x00", 4);
+    put32(s, 1000);
+    put32(s, 1000);
+    s += std::string("\x01\x00\x08\x00", 4);
+    s += "data";
+    put32(s, ms);
+    return s + std::string(ms, '\x20');
+}
+
+struct SceneMusic : ::testing::Test {
+    SceneMusic() : start(dir.path()), savedRoot(CWindow::rootPath), savedCd(CWindow::getCDPath()) {}
+    ~SceneMusic() override {
+        application.reset();
+        window.reset();
+        CWindow::rootPath = savedRoot;
+        CWindow::setCDPath(savedCd);
+    }
+
+    // S1 and S2 name "loop.wav", S3 "LOOP.WAV"; each scene's loop handler adds its digit.
+    void startGame() {
+        dir.write("GAME/Dane/application.def",
+                  joined({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP", "OBJECT=EP", "EP:TYPE=EPISODE",
+                          "EP:SCENES=S1,S2,S3", "OBJECT=S1", "S1:TYPE=SCENE", "S1:PATH=S1", "S1:MUSIC=loop.wav",
+                          "OBJECT=S2", "S2:TYPE=SCENE", "S2:PATH=S2", "S2:MUSIC=loop.wav", "OBJECT=S3",
+                          "S3:TYPE=SCENE", "S3:PATH=S3", "S3:MUSIC=LOOP.WAV"}));
+        dir.write("GAME/Dane/APP.cnv", joined({"OBJECT=T", "T:TYPE=STRING"}));
+        for (const char* s : {"1", "2", "3"}) {
+            const std::string name = std::string("S") + s;
+            dir.write("GAME/Dane/" + name + "/" + name + ".cnv",
+                      joined({"OBJECT=" + name, name + ":ONMUSICLOOPED={T^ADD(\"" + s + "\");}"}));
+        }
+        dir.write("loop.wav", wav(500));
+        window = std::make_unique<CWindow>();
+        commandLine = std::make_unique<CCommandLine6>(("-path " + dir.engine("GAME")).c_str());
+        window->setCommandLineIfc(commandLine.get());
+        application = std::make_unique<CApplication>(window.get(), CXString(), CXString(), commandLine.get());
+        application->preinitializeApplication(false);
+        firstUpdate();
+    }
+    // The refresh screen's first redraw of an entered scene.
+    void firstUpdate() { window->getCurrentUnit()->onInitialUpdate(); }
+    CMC_Application* app() { return dynamic_cast<CMC_Application*>(application->getScriptApplication()); }
+    std::string trace() { return test::textValue(app(), "T"); }
+    void run(const std::string& code) { test::runCode(app()->getCurrentScene()->getCurrentScene(), code.c_str()); }
+    // A frame of 50 ms: the refills due run, then the window's frame.
+    void frame() {
+        clock.advance(50);
+        timer.runDue();
+        window->domodal();
+    }
+    // Every start of music makes a new streaming buffer.
+    size_t musicStarts() { return audio.callsStartingWith("device createBuffer").size(); }
+
+    test::TempDir dir;
+    test::ScopedCurrentDirectory start;
+    platform::ManualClock clock{1000};
+    platform::ScopedClock scopedClock{clock};
+    platform::MemoryRegistryStore registry;
+    platform::ScopedRegistryStore scopedRegistry{registry};
+    platform::RecordedMessageBox box;
+    platform::ScopedMessageBox scopedBox{box};
+    platform::ManualAudioSystem audio;
+    platform::ScopedAudio scopedAudio{audio};
+    platform::ManualPeriodicTimer timer;
+    platform::ScopedPeriodicTimer scopedTimer{timer};
+    CXString savedRoot;
+    CXString savedCd;
+    std::unique_ptr<CWindow> window;
+    std::unique_ptr<CCommandLine6> commandLine;
+    std::unique_ptr<CApplication> application;
+};
+
+TEST_F(SceneMusic, LoopsReachTheSceneBeingPlayedAndTheSameMusicGoesOn) {
+    startGame();
+    ASSERT_NE(app(), nullptr);
+    ASSERT_TRUE(window->isMusicPlaying());
+    EXPECT_EQ(musicStarts(), 1u);
+    // The buffer holds 1.2 s: the opening fill repeats the 0.5 s data without a loop;
+    // the 7th refill starts the data again (stream byte 1500) and that frame's tick
+    // raises the loop.
+    for (int i = 0; i < 6; ++i) frame();
+    EXPECT_EQ(trace(), "");
+    frame();
+    EXPECT_EQ(trace(), "1");
+
+    // S2 names the same music: it goes on, and its loops reach S2.
+    run("EP^GOTO(\"S2\");");
+    frame();
+    firstUpdate();
+    EXPECT_EQ(musicStarts(), 1u);
+    for (int i = 0; i < 8; ++i) frame();
+    EXPECT_EQ(trace(), "1");
+    frame();
+    EXPECT_EQ(trace(), "12");
+
+    // S3 spells it otherwise: the music starts again from its beginning.
+    run("EP^GOTO(\"S3\");");
+    frame();
+    firstUpdate();
+    ASSERT_TRUE(window->isMusicPlaying());
+    EXPECT_EQ(musicStarts(), 2u);
+    EXPECT_EQ(window->getMusicFileName(), CWindow::rootPath + "LOOP.WAV");
+    for (int i = 0; i < 6; ++i) frame();
+    EXPECT_EQ(trace(), "12");
+    frame();
+    EXPECT_EQ(trace(), "123");
+    for (int i = 0; i < 20; ++i) frame();
+    EXPECT_EQ(trace(), "12333");
+
+    // A scene asked for its music by name: the same spelling goes on, another starts it.
+    CMC_Scene* scene = app()->getCurrentScene()->getCurrentScene();
+    scene->startMusic("LOOP.WAV", false);
+    EXPECT_EQ(musicStarts(), 2u);
+    scene->startMusic("Loop.wav", false);
+    ASSERT_TRUE(window->isMusicPlaying());
+    EXPECT_EQ(musicStarts(), 3u);
+    EXPECT_EQ(window->getMusicFileName(), CWindow::rootPath + "Loop.wav");
+
+    // Leaving the game stops the music and its refills.
+    application.reset();
+    EXPECT_FALSE(window->isMusicPlaying());
+    EXPECT_EQ(timer.count(), 0);
+}
+
+}  // namespace
