@@ -594,6 +594,10 @@ TEST_F(AnimoWorld, AClonePlaysAndDrawsAfterItsSourceReloads) {
     EXPECT_EQ(test::textValue(scene, "LOG"), "s");
     world.frames(5, 100);
     EXPECT_TRUE(clone->getAnimo()->isPlaying());
+    // It draws: each of its frames (of other colours) changes the picture on the screen.
+    const uint64_t before = world.frontBufferHash();
+    world.frame(100);
+    EXPECT_NE(world.frontBufferHash(), before);
     EXPECT_EQ(eval(scene, "A_1^GETPIXEL(40, 40)"), std::to_string(static_cast<int16_t>(
                                                         static_cast<uint16_t>((clone->getAnimo()->Current() * 30 >> 3) << 11))));
 
@@ -702,6 +706,43 @@ TEST_F(AnimoWorld, SerialisedPartRoundTrips) {
     back->done(true);
     delete back;
     EXPECT_EQ(resources()->getCount(a->getAnimo()), 1);
+}
+
+TEST_F(AnimoWorld, SceneImageHoldsTheAnimoAndReadsItBack) {
+    world.writeDefinition("SC.cnv", {"OBJECT=A", "A:TYPE=ANIMO", "A:FILENAME=anim.ann", "A:TOCANVAS=TRUE",
+                                     "A:VISIBLE=TRUE", "A:PRIORITY=4", "A:ASBUTTON=TRUE",
+                                     "A:ONCLICK={A^HIDE();}"});
+    std::unique_ptr<CMElement> element(test::makeElement("SC", {{"TYPE", "SCENE"}}));
+    auto scene = std::make_unique<CMC_Scene>(world.window(), nullptr, element.get(), CMC_Scene::kType);
+    scene->loadCnv();
+    CMC_Animo* a = animo(scene.get(), "A");
+    ASSERT_NE(a, nullptr);
+    const std::string bytes = test::archiveBytes([&](CXArchive& ar) { scene->writeImage(&ar); });
+    EXPECT_NE(bytes.find(test::le32(CMC_Animo::kType) + test::archiveString("A")), std::string::npos);
+
+    auto copy = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
+    test::readArchive(bytes, [&](CXArchive& ar) { copy->readImage(&ar); });
+    CMC_Animo* back = animo(copy.get(), "A");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->getAnimo(), a->getAnimo());
+    EXPECT_EQ(resources()->getCount(a->getAnimo()), 2);
+    EXPECT_TRUE(back->isAsButton());
+    EXPECT_EQ(back->getPriority(), 4);
+    scene.reset();
+    copy.reset();
+    EXPECT_EQ(resources()->getSize(), 0);
+}
+
+TEST_F(AnimoWorld, CreateMakesAnEmptyAnimoThatLoadsLater) {
+    CMC_Scene* scene = sceneOf(animoLines("A"));
+    test::runCode(scene, "@CREATE(\"ANIMO\",\"X\");");
+    CMC_Animo* x = animo(scene, "X");
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->getAnimo(), nullptr);
+    EXPECT_EQ(eval(scene, "X^GETNOF()"), "0");
+    test::runCode(scene, "X^LOAD(\"ANIM.ANN\");");
+    EXPECT_EQ(x->getAnimo(), animo(scene, "A")->getAnimo());
+    EXPECT_EQ(eval(scene, "X^GETNOF()"), "8");
 }
 
 }  // namespace
