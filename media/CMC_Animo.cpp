@@ -60,6 +60,63 @@ CResourcesManager* sharedResources() {
     return unit ? unit->getResourcesManager() : nullptr;
 }
 
+// What an animation about to be deleted leaves first: the screen, the collision
+// inspector (and the scene's list of monitored objects), the animation manager and
+// the random player.
+void retireAnimation(CWindow* window, CMC_Scene* scene, CAnimo6* animo) {
+    if (!animo) return;
+    animo->Visible(false);
+    if (CRefreshScreen* screen = screenOf(window)) *screen >> animo;
+    if (scene) scene->removeMonitorCollisions(animo, nullptr);
+    if (CCollisionInspector* inspector = window ? window->getCollisionInspectorInterface() : nullptr)
+        inspector->removeMonitoredObject(animo);
+    CApplication* application = window ? window->GetApplicationInterface() : nullptr;
+    if (CAnimationManager* manager = application ? application->getAnimationManager() : nullptr)
+        manager->remove(animo);
+    if (CUnit6* unit = CMC_Scene::getDefUnit()) unit->removeRandomPlayable(animo);
+}
+
+// Lets go of an animation: drops the shared reference (the manager deletes the
+// animation with the last one), or deletes an animation of the caller's own.
+void letGo(CWindow* window, CMC_Scene* scene, CAnimo6* animo, bool shared) {
+    if (!animo) return;
+    if (shared) {
+        // Without the default unit its manager has deleted every shared object already.
+        CResourcesManager* resources = sharedResources();
+        if (!resources) return;
+        if (resources->getCount(animo) == 1) retireAnimation(window, scene, animo);
+        resources->remove(animo);
+        return;
+    }
+    retireAnimation(window, scene, animo);
+    delete animo;
+}
+
+// An animation let go of from inside its own notification (a handler of its event
+// loading another file) is still running its playable code: it is let go of at the
+// next application step, when this entry of the global trash is deleted.
+class CAnimoRelease : public CMC_Object {
+public:
+    CAnimoRelease(CWindow* window, CAnimo6* animo, bool shared)
+        : CMC_Object(CXString("animo_release"), 0), m_window(window), m_animo(animo), m_shared(shared) {
+        // An animation of its own waits off the screen and out of every list.
+        if (!m_shared) retireAnimation(m_window, nullptr, m_animo);
+    }
+    ~CAnimoRelease() override {
+        if (m_shared)
+            letGo(m_window, nullptr, m_animo, true);
+        else
+            delete m_animo;
+    }
+    CAnimoRelease(const CAnimoRelease&) = delete;
+    CAnimoRelease& operator=(const CAnimoRelease&) = delete;
+
+private:
+    CWindow* m_window;
+    CAnimo6* m_animo;
+    bool m_shared;
+};
+
 }  // namespace
 
 // ---- construction ---------------------------------------------------------------------
@@ -115,8 +172,7 @@ CMC_Animo::CMC_Animo(CMC_ObjectsContainer* container, CMElement* element)
 }
 
 CMC_Animo::~CMC_Animo() {
-    leaveCallers();
-    if (m_animo) releaseAnimation();
+    dropAnimation();
     delete m_sequences;
 }
 
@@ -166,37 +222,18 @@ void CMC_Animo::removeCollisionsMonitoring() {
         inspector->removeNotifier(this);
 }
 
-void CMC_Animo::retire(CAnimo6* animo) {
-    if (!animo) return;
-    animo->removeNotifier(this);
-    animo->Visible(false);
-    if (CRefreshScreen* screen = screenOf(m_window)) *screen >> animo;
-    if (auto* scene = dynamic_cast<CMC_Scene*>(getScene())) scene->removeMonitorCollisions(animo, nullptr);
-    if (CCollisionInspector* inspector = m_window ? m_window->getCollisionInspectorInterface() : nullptr)
-        inspector->removeMonitoredObject(animo);
-    CApplication* application = m_window ? m_window->GetApplicationInterface() : nullptr;
-    if (CAnimationManager* manager = application ? application->getAnimationManager() : nullptr)
-        manager->remove(animo);
-    if (CUnit6* unit = CMC_Scene::getDefUnit()) unit->removeRandomPlayable(animo);
-}
-
 void CMC_Animo::releaseAnimation() {
     CAnimo6* animo = m_animo;
+    const bool shared = m_shared;
     m_animo = nullptr;
+    m_shared = false;
     if (!animo) return;
     animo->removeNotifier(this);
-    if (m_shared) {
-        m_shared = false;
-        // Without the default unit its manager has deleted every shared object already.
-        CResourcesManager* resources = sharedResources();
-        if (!resources) return;
-        // The last reference: the manager deletes the animation in remove.
-        if (resources->getCount(animo) == 1) retire(animo);
-        resources->remove(animo);
+    if (m_callbackDepth > 0) {
+        CMC_Object::dispose(new CAnimoRelease(m_window, animo, shared));
         return;
     }
-    retire(animo);
-    delete animo;
+    letGo(m_window, dynamic_cast<CMC_Scene*>(getScene()), animo, shared);
 }
 
 void CMC_Animo::load(CXString fileName, bool preload) {
@@ -265,16 +302,17 @@ void CMC_Animo::leaveCallers() {
     m_focused = false;
 }
 
+void CMC_Animo::dropAnimation() {
+    leaveCallers();
+    if (!m_animo) return;
+    if (m_sequences)
+        for (int i = 0; i < m_sequences->getCount(); ++i)
+            static_cast<CPlayable*>(m_sequences->at(i))->substAnimation(nullptr);
+    releaseAnimation();
+}
+
 bool CMC_Animo::done(bool flag) {
-    if (m_animo) {
-        if (m_sequences)
-            for (int i = 0; i < m_sequences->getCount(); ++i)
-                static_cast<CPlayable*>(m_sequences->at(i))->substAnimation(nullptr);
-        leaveCallers();
-        releaseAnimation();
-    } else {
-        leaveCallers();
-    }
+    dropAnimation();
     return CMC_Object::done(flag);
 }
 
@@ -360,17 +398,28 @@ void CMC_Animo::raisePlayableEvent(int index, const char* event) {
 }
 
 bool CMC_Animo::onPlayableStarted(CPlayable*) {
+    ++m_callbackDepth;
     raisePlayableEvent(kOnStarted, "ONSTARTED");
+    --m_callbackDepth;
     return false;
 }
 
 bool CMC_Animo::onPlayableFinished(CPlayable*) {
+    ++m_callbackDepth;
     raisePlayableEvent(kOnFinished, "ONFINISHED");
+    --m_callbackDepth;
     return false;
 }
 
 bool CMC_Animo::onPlayableTick(CPlayable*) {
-    if (!m_animo || !isEventHandled(kOnFrameChanged)) return false;
+    ++m_callbackDepth;
+    raiseFrameChanged();
+    --m_callbackDepth;
+    return false;
+}
+
+void CMC_Animo::raiseFrameChanged() {
+    if (!m_animo || !isEventHandled(kOnFrameChanged)) return;
     CXString eventName = m_animo->getCurrentEventName();
     eventName.Upper();
     const _anmFrameInfo3* record = m_animo->GetFrameInfo(-1, -1);
@@ -382,9 +431,8 @@ bool CMC_Animo::onPlayableTick(CPlayable*) {
     } else {
         first = CXString("ONFRAMECHANGEDFRAME^") + CXString::toString(m_animo->Current());
     }
-    if (onSignal(first)) return false;
+    if (onSignal(first)) return;
     onSignal(CXString("ONFRAMECHANGED"), getSignalEvent(eventName));
-    return false;
 }
 
 // ---- collisions ------------------------------------------------------------------------
@@ -408,11 +456,15 @@ void CMC_Animo::raiseCollision(int index, const char* event, CGraphicsObject* mo
 }
 
 void CMC_Animo::onCollision(CGraphicsObject* mover, CGraphicsObject* other) {
+    ++m_callbackDepth;
     raiseCollision(kOnCollision, "ONCOLLISION", mover, other);
+    --m_callbackDepth;
 }
 
 void CMC_Animo::onCollisionFinished(CGraphicsObject* mover, CGraphicsObject* other) {
+    ++m_callbackDepth;
     raiseCollision(kOnCollisionFinished, "ONCOLLISIONFINISHED", mover, other);
+    --m_callbackDepth;
 }
 
 // ---- button mode -----------------------------------------------------------------------

@@ -103,12 +103,14 @@ private:
     bool hits(CXPoint point);
     void playEvent(const char* event);
     bool playingEvent(const char* event);
+    void raiseFrameChanged();
     // Takes the object out of everything that calls it back.
     void leaveCallers();
-    // Lets go of the animation: the own reference, or the animation itself.
+    // Lets go of the animation: the own reference, or the animation itself (at the
+    // next application step when it is telling this object of its events now).
     void releaseAnimation();
-    // What an animation about to be deleted leaves first.
-    void retire(CAnimo6* animo);
+    // Tells the sequences, leaves the callers and lets go of the animation.
+    void dropAnimation();
     void startCollisionMonitoring();
 
     CWindow* m_window = nullptr;
@@ -123,5 +125,7 @@ private:
     bool m_monitorCollisionAlpha = false;
     bool m_preload = false;
     bool m_shared = false;
+    // Nesting of the animation's and the inspector's notifications to this object.
+    int32_t m_callbackDepth = 0;
     CXArray* m_sequences = nullptr;
 };

@@ -607,6 +607,33 @@ TEST_F(AnimoWorld, AClonePlaysAndDrawsAfterItsSourceReloads) {
     EXPECT_EQ(application->getAnimationManager()->getCount(), 0);
 }
 
+TEST_F(AnimoWorld, AHandlerOfTheAnimationsOwnEventMayLoadAnotherFile) {
+    test::Lines lines = animoLines("A");
+    test::append(lines, {"A:ONFINISHED={A^LOAD(\"packed.ann\");}",
+                         "A:ONFRAMECHANGED={A^LOAD(\"packed.ann\");}", "OBJECT=RELOAD", "RELOAD:TYPE=BEHAVIOUR",
+                         "RELOAD:CODE={A_1^LOAD(\"packed.ann\");}"});
+    CMC_Scene* scene = sceneOf(lines);
+    test::runCode(scene, "A^CLONE(1);");
+    test::runCode(scene, "A_1^PLAY(\"RUN_REVERSE\");");
+    test::runCode(scene, "A^PLAY(\"RUN_REVERSE\");");
+    world.frames(10, 100);
+    CMC_Animo* a = animo(scene, "A");
+    CMC_Animo* clone = animo(scene, "A_1");
+    ASSERT_NE(clone, nullptr);
+    // The clone's copied handlers name A: A loads, the clone keeps its own animation.
+    EXPECT_EQ(a->getAnimo()->getFileName(), "packed.ann");
+    EXPECT_NE(clone->getAnimo(), a->getAnimo());
+    EXPECT_EQ(resources()->getSize(), 1);
+    EXPECT_EQ(resources()->getCount(a->getAnimo()), 1);
+    EXPECT_EQ(application->getAnimationManager()->getCount(), 2);
+    // From the clone's own event the clone loads too, and shares A's file.
+    test::runCode(scene, "A_1^ADDBEHAVIOUR(\"ONSTARTED\", \"RELOAD\");");
+    test::runCode(scene, "A_1^PLAY(\"walk\");");
+    EXPECT_EQ(clone->getAnimo(), a->getAnimo());
+    world.frame();
+    EXPECT_EQ(application->getAnimationManager()->getCount(), 1);
+}
+
 TEST_F(AnimoWorld, ObjectsOutsideScenesOwnTheirAnimations) {
     test::TestScene holder("HOLDER", world.window(), 3004);
     CMElement* element = test::makeElement("A", {{"FILENAME", "anim.ann"}, {"TOCANVAS", "TRUE"}});
