@@ -481,7 +481,8 @@ bool CMC_Animo::hits(CXPoint point) {
     if (m_onFirstFrame) {
         CFrame* first = m_animo->GetFrame(0);
         if (!first) return false;
-        box = first->GetBoundingBox();
+        // A frame's box is its place within the animation; the animation's place moves it.
+        box = first->GetBoundingBox() + m_animo->getPosition();
     } else {
         box = m_animo->GetBoundingBox();
     }

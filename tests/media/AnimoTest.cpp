@@ -421,6 +421,7 @@ TEST_F(AnimoWorld, PointerInButtonMode) {
         {"enter without focus handler", {"ASBUTTON=TRUE"}, {click}, false, 'm', CXPoint(5, 5), 0, "", "ONFOCUSON", false},
         {"first frame box", {"ASBUTTON=TRUE", "ONFIRSTFRAME=TRUE"}, {click}, false, 'c', CXPoint(20, 5), 0, "c", "ONCLICK", true},
         {"current frame box", {"ASBUTTON=TRUE"}, {click}, false, 'c', CXPoint(20, 5), 0, "", "walk", false},
+        {"moved first frame box", {"ASBUTTON=TRUE", "ONFIRSTFRAME=TRUE"}, {click}, false, 'c', CXPoint(120, 55), 0, "c", "ONCLICK", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -430,10 +431,11 @@ TEST_F(AnimoWorld, PointerInButtonMode) {
         CMC_Animo* a = animo(scene, "A");
         ASSERT_NE(a, nullptr);
         EXPECT_TRUE(a->isMouseListening());
-        // "first frame box" needs a smaller current frame: "walk" shows 2 x 2 frames.
-        test::runCode(scene, std::string(c.name) == "first frame box" || std::string(c.name) == "current frame box"
-                                 ? "A^SETFRAME(\"walk\", 0);"
-                                 : "A^SETFRAME(\"idle\", 0);");
+        // The first-frame cases show a smaller current frame: "walk" shows 2 x 2 frames.
+        const std::string name = c.name;
+        test::runCode(scene, name.find("frame box") != std::string::npos ? "A^SETFRAME(\"walk\", 0);"
+                                                                         : "A^SETFRAME(\"idle\", 0);");
+        if (name == "moved first frame box") test::runCode(scene, "A^SETPOSITION(100, 50);");
         if (c.hide) test::runCode(scene, "A^HIDE();");
         world.input().setCursor(nullptr);
         bool answer = false;
