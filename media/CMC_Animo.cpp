@@ -84,7 +84,10 @@ void letGo(CWindow* window, CMC_Scene* scene, CAnimo6* animo, bool shared) {
         // Without the default unit its manager has deleted every shared object already.
         CResourcesManager* resources = sharedResources();
         if (!resources) return;
-        if (resources->getCount(animo) == 1) retireAnimation(window, scene, animo);
+        CResourcesManager* holder = resources->holderOf(animo);
+        // Flushed already: the manager deleted it.
+        if (!holder) return;
+        if (holder->getCount(animo) == 1) retireAnimation(window, scene, animo);
         resources->remove(animo);
         return;
     }
@@ -237,6 +240,7 @@ void CMC_Animo::releaseAnimation() {
 }
 
 void CMC_Animo::load(CXString fileName, bool preload) {
+    forgetLostAnimation();
     if (m_animo && m_animo->getFileName().equalsIgnoreCase(fileName)) {
         if (m_sequences)
             for (int i = 0; i < m_sequences->getCount(); ++i)
@@ -285,12 +289,22 @@ void CMC_Animo::load(CXString fileName, bool preload) {
             static_cast<CPlayable*>(m_sequences->at(i))->substAnimation(m_animo);
 }
 
+void CMC_Animo::forgetLostAnimation() {
+    if (!m_shared || !m_animo) return;
+    CResourcesManager* resources = sharedResources();
+    if (resources && resources->holderOf(m_animo)) return;
+    // The default unit's manager was flushed (or went) and deleted the shared animation.
+    m_animo = nullptr;
+    m_shared = false;
+}
+
+CAnimo6* CMC_Animo::getAnimo() {
+    forgetLostAnimation();
+    return m_animo;
+}
+
 void CMC_Animo::leaveCallers() {
-    if (m_shared && !sharedResources()) {
-        // The default unit went first, and its manager deleted the shared animation.
-        m_animo = nullptr;
-        m_shared = false;
-    }
+    forgetLostAnimation();
     if (m_animo) {
         m_animo->removeNotifier(this);
         removeCollisionsMonitoring();
@@ -317,6 +331,7 @@ bool CMC_Animo::done(bool flag) {
 }
 
 CXObject* CMC_Animo::clone() {
+    forgetLostAnimation();
     if (!m_animo) return nullptr;
     auto* copy = dynamic_cast<CAnimo6*>(m_animo->clone());
     if (!copy) return nullptr;
@@ -329,6 +344,7 @@ CXObject* CMC_Animo::clone() {
 }
 
 void CMC_Animo::setAsButton(bool asButton, bool activeCursor) {
+    forgetLostAnimation();
     m_asButton = asButton;
     m_activeCursor = activeCursor;
     playEvent("ONNOEVENT");
@@ -350,6 +366,7 @@ int CMC_Animo::getSequenceCount() const { return m_sequences ? m_sequences->getC
 // ---- binary image ----------------------------------------------------------------------
 
 void CMC_Animo::serialize(CXArchive* archive) {
+    forgetLostAnimation();
     CMC_Object::serialize(archive);
     if (archive->isStoring()) {
         CRefreshScreen* screen = screenOf(m_window);
@@ -438,6 +455,7 @@ void CMC_Animo::raiseFrameChanged() {
 // ---- collisions ------------------------------------------------------------------------
 
 void CMC_Animo::raiseCollision(int index, const char* event, CGraphicsObject* mover, CGraphicsObject* other) {
+    forgetLostAnimation();
     if (!m_animo || mover != m_animo || !isEventHandled(index)) return;
     CMC_ObjectsContainer* container = getScene();
     const CXString otherName = container ? container->getGraphicsObjectName(other, true) : CXString("UNKNOWN");
@@ -490,6 +508,7 @@ bool CMC_Animo::hits(CXPoint point) {
 }
 
 bool CMC_Animo::onMouseMove(CXPoint point) {
+    forgetLostAnimation();
     if (!m_asButton || CWindow::isPaused() || !m_animo || !m_animo->isVisible()) return false;
     const bool wanted = m_mouseListening && (isEventHandled(kOnFocusOn) || isEventHandled(kOnFocusOff));
     const bool inside = hits(point);
@@ -514,6 +533,7 @@ bool CMC_Animo::onMouseMove(CXPoint point) {
 }
 
 bool CMC_Animo::onClick(int button, CXPoint point) {
+    forgetLostAnimation();
     if (!m_asButton || CWindow::isPaused() || !m_animo || !m_animo->isVisible() || !m_mouseListening) return false;
     if (!hits(point)) return false;
     const CXString name = CMC_Mouse::getButton(button);
@@ -524,6 +544,7 @@ bool CMC_Animo::onClick(int button, CXPoint point) {
 }
 
 bool CMC_Animo::onRelease(int button, CXPoint point) {
+    forgetLostAnimation();
     if (!m_asButton || CWindow::isPaused() || !m_animo || !m_animo->isVisible() || !m_mouseListening ||
         !isEventHandled(kOnRelease))
         return false;

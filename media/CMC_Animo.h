@@ -61,7 +61,9 @@ public:
     // Loads or reloads the animation (nothing when the name is the current one's).
     virtual void load(CXString fileName, bool preload);
 
-    CAnimo6* getAnimo() const { return m_animo; }
+    // The animation; null without one, and once the default unit's manager has
+    // deleted the shared one (its resources are flushed when a scene is left).
+    CAnimo6* getAnimo();
     void setAsButton(bool asButton, bool activeCursor);
     void setOnFirstFrame(bool on) { m_onFirstFrame = on; }
     void addSeq(CPlayable* playable);
@@ -104,6 +106,7 @@ private:
     void playEvent(const char* event);
     bool playingEvent(const char* event);
     void raiseFrameChanged();
+    void forgetLostAnimation();
     // Takes the object out of everything that calls it back.
     void leaveCallers();
     // Lets go of the animation: the own reference, or the animation itself (at the

@@ -636,6 +636,22 @@ TEST_F(AnimoWorld, AHandlerOfTheAnimationsOwnEventMayLoadAnotherFile) {
     EXPECT_EQ(application->getAnimationManager()->getCount(), 1);
 }
 
+TEST_F(AnimoWorld, AnObjectForgetsAnAnimationItsUnitFlushed) {
+    test::Lines lines = animoLines("A", {"ASBUTTON=TRUE"});
+    test::append(lines, {"A:ONCLICK={LOG^ADD(\"c\");}"});
+    CMC_Scene* scene = sceneOf(lines);
+    CMC_Animo* a = animo(scene, "A");
+    test::runCode(scene, "A^SETFRAME(\"idle\", 0);");
+    // Leaving a scene flushes the default unit's resources, whoever shares them.
+    CMC_Scene::getDefUnit()->done(nullptr, nullptr);
+    EXPECT_FALSE(a->onClick(0, CXPoint(5, 5)));
+    EXPECT_EQ(a->getAnimo(), nullptr);
+    EXPECT_EQ(eval(scene, "A^GETNOF()"), "0");
+    test::runCode(scene, "A^LOAD(\"anim.ann\");");
+    EXPECT_EQ(eval(scene, "A^GETNOF()"), "8");
+    EXPECT_EQ(resources()->getCount(a->getAnimo()), 1);
+}
+
 TEST_F(AnimoWorld, ObjectsOutsideScenesOwnTheirAnimations) {
     test::TestScene holder("HOLDER", world.window(), 3004);
     CMElement* element = test::makeElement("A", {{"FILENAME", "anim.ann"}, {"TOCANVAS", "TRUE"}});
