@@ -360,6 +360,23 @@ TEST_F(AnimoWorld, MethodTableThroughTheInterpreter) {
     EXPECT_FALSE(a->isAsButton());
     EXPECT_TRUE(CMC_Scene::getDefUnit()->getRandomPlayables().empty());
 
+    // Clipping by numbers, by another object's box, or none for a name that finds nothing.
+    test::runCode(scene, "A^SETCLIPPING(0, 0, 5, 5);");
+    EXPECT_EQ(anim->GetClippingRect(), CXRect(0, 0, 5, 5));
+    test::runCode(scene, "A^SETCLIPPING(\"NOBODY\");");
+    EXPECT_EQ(anim->GetClippingRect(), CXRect(0, 0, 0, 0));
+
+    // Playing by number and backwards.
+    test::runCode(scene, "A^NPLAY(3);");
+    EXPECT_EQ(eval(scene, "A^ISPLAYING(\"walk\")"), "TRUE");
+    test::runCode(scene, "A^NPLAY(-4);");
+    EXPECT_EQ(eval(scene, "A^GETEVENTNAME()"), "walk");
+    test::runCode(scene, "A^STOP(FALSE);");
+    test::runCode(scene, "A^PLAYREVERSE(\"walk\");");
+    EXPECT_EQ(eval(scene, "A^GETEVENTNAME()"), "walk_reverse");
+    EXPECT_EQ(eval(scene, "A^GETNOFINEVENT(\"WALK_REVERSE\")"), "7");
+    test::runCode(scene, "A^STOP(FALSE);");
+
     // "ISPAUSED" names nothing; id 14 answers the paused state.
     test::runCode(scene, "A^PLAY(\"walk\");");
     EXPECT_EQ(eval(scene, "A^ISPLAYING(\"WALK\")"), "TRUE");
