@@ -185,15 +185,26 @@ CXString** CMC_Animo::getBehavioursList() {
                                "ONCLICK", "ONRELEASE"});
 }
 
+void CMC_Animo::listenToMouse() {
+    if (m_mouseListening) return;
+    m_focused = false;
+    m_mouseListening = true;
+    if (m_window) m_window->registerMouseListener(this, m_priority);
+}
+
 bool CMC_Animo::verifyBehaviour(CXString key) {
-    if (m_mouseListening) return true;
     if (key.startsWith("ONCLICK") || key.startsWith("ONRELEASE") || key.equals("ONFOCUSON") ||
-        key.equals("ONFOCUSOFF")) {
-        m_focused = false;
-        m_mouseListening = true;
-        if (m_window) m_window->registerMouseListener(this, m_priority);
-    }
+        key.equals("ONFOCUSOFF"))
+        listenToMouse();
     return true;
+}
+
+void CMC_Animo::initializeBehaviours(CMC_ObjectsContainer* container, CMElement* element) {
+    CMC_Object::initializeBehaviours(container, element);
+    if (element) return;
+    if (isEventHandled(kOnClick) || isEventHandled(kOnRelease) || isEventHandled(kOnFocusOn) ||
+        isEventHandled(kOnFocusOff))
+        listenToMouse();
 }
 
 CXString CMC_Animo::getSignalEvent(CXString name) {

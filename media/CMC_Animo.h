@@ -54,6 +54,9 @@ public:
     bool done(bool flag) override;
     CXString** getBehavioursList() override;
     bool verifyBehaviour(CXString key) override;
+    // With null (after a scene binary was read): once the handlers are resolved, an
+    // object with a pointer event listens, as the same handlers from a definition make it.
+    void initializeBehaviours(CMC_ObjectsContainer* container, CMElement* element) override;
     void serialize(CXArchive* archive) override;
     // The name after "^": a trailing "_REVERSE" is dropped from a longer name.
     virtual CXString getSignalEvent(CXString name);
@@ -115,6 +118,7 @@ private:
     // Tells the sequences, leaves the callers and lets go of the animation.
     void dropAnimation();
     void startCollisionMonitoring();
+    void listenToMouse();
 
     CWindow* m_window = nullptr;
     CAnimo6* m_animo = nullptr;

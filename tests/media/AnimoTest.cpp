@@ -784,12 +784,20 @@ TEST_F(AnimoWorld, SceneImageHoldsTheAnimoAndReadsItBack) {
 
     auto copy = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
     test::readArchive(bytes, [&](CXArchive& ar) { copy->readImage(&ar); });
+    // The scene's entry initialises what it read.
+    for (int i = 0; i < copy->getObjectList()->getCount(); ++i) {
+        auto* object = static_cast<CMC_Object*>(copy->getObjectList()->at(i));
+        if (object != copy.get()) object->init();
+    }
     CMC_Animo* back = animo(copy.get(), "A");
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->getAnimo(), a->getAnimo());
     EXPECT_EQ(resources()->getCount(a->getAnimo()), 2);
     EXPECT_TRUE(back->isAsButton());
     EXPECT_EQ(back->getPriority(), 4);
+    // Its restored ONCLICK handler makes it listen, as the definition did.
+    EXPECT_TRUE(back->isMouseListening());
+    EXPECT_TRUE(back->onClick(0, CXPoint(5, 5)));
     scene.reset();
     copy.reset();
     EXPECT_EQ(resources()->getSize(), 0);
