@@ -55,13 +55,14 @@ public:
     // resolver (0 when none).
     int getSize() const;
     int getCount(CFileResolver* resolver) const;
+    // The manager holding the resolver's first entry (this one or a nested one),
+    // searched as get searches; null when no manager reached from here holds it.
+    CResourcesManager* holderOf(CFileResolver* resolver);
 
 private:
     void releaseObject(CFileResolver* resolver);
     // Whether the manager is this one or nested in it at any depth.
     bool reaches(const CResourcesManager* manager) const;
-    // The manager holding the resolver's first entry, searched as get searches.
-    CResourcesManager* holderOf(CFileResolver* resolver);
 
     CXArray* m_entries;
     CXVector* m_nested;

@@ -84,3 +84,11 @@ void CUnit6::setTimer(intptr_t id, unsigned int interval, bool askUnit) {
 void CUnit6::killTimer(intptr_t id) {
     if (m_window) m_window->KillTimer(id);
 }
+
+void CUnit6::addRandomPlayable(CPlayable* playable, double probability, int period, CXString event) {
+    if (playable) m_randomPlayables.push_back({playable, probability, period, event});
+}
+
+void CUnit6::removeRandomPlayable(CPlayable* playable) {
+    std::erase_if(m_randomPlayables, [playable](const RandomPlayable& entry) { return entry.playable == playable; });
+}

@@ -5,12 +5,14 @@
 // timer calls on the window's timer list on its own behalf.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
 
 class CApplication;
 class CMElements;
+class CPlayable;
 class CResourcesManager;
 class CWindow;
 
@@ -67,6 +69,20 @@ public:
     virtual CMElements* resolveObjects(CUnitScene* scene, CMElements* elements);
     // Deletes the unit's edit boxes; the unit holds none yet.
     virtual void flushEditBoxes();
+    // The unit's random player: a playable registered with a probability, a period
+    // and the event to play. The unit keeps the registrations in order; nothing
+    // plays them yet.
+    virtual void addRandomPlayable(CPlayable* playable, double probability, int period, CXString event);
+    // Drops every registration of the playable.
+    virtual void removeRandomPlayable(CPlayable* playable);
+
+    struct RandomPlayable {
+        CPlayable* playable;
+        double probability;
+        int32_t period;
+        CXString event;
+    };
+    const std::vector<RandomPlayable>& getRandomPlayables() const { return m_randomPlayables; }
 
     void setActivity(bool active) { m_active = active; }
     void setUnitName(CXString name) { m_unitName = name; }
@@ -92,4 +108,5 @@ protected:
     int m_retCode = 0;
     CResourcesManager* m_resources = nullptr;
     CXString m_musicFileName;
+    std::vector<RandomPlayable> m_randomPlayables;
 };

@@ -779,6 +779,19 @@ _anmFrameInfo3* CAnimo::GetFrameInfo(int event, int position) {
     return record(event, position);
 }
 
+_anmFrameInfo3* CAnimo::GetOrAddFrameInfo(int event, int position) {
+    if (event == -1) event = m_currentEvent;
+    if (!validEvent(event)) return nullptr;
+    EventSlot& slot = m_events[static_cast<size_t>(event)];
+    const int count = slot.info->count();
+    if (position < 0 || position >= count) return nullptr;
+    if (static_cast<int>(slot.records.size()) < count) slot.records.resize(static_cast<size_t>(count));
+    // Every position gets a record, so that the event's records stay complete.
+    for (auto& r : slot.records)
+        if (!r) r = std::make_unique<_anmFrameInfo3>();
+    return slot.records[static_cast<size_t>(position)].get();
+}
+
 int CAnimo::GetFrameNo() { return m_currentFrame; }
 
 int CAnimo::GetFrameNo(int event, int code) {

@@ -192,6 +192,9 @@ public:
     _annEventInfo3* GetEventInfo(int event);
     _anmFrameInfo3* GetFrameInfo(int position);
     _anmFrameInfo3* GetFrameInfo(int event, int position);
+    // The record of a position (-1: current event), made with default values where
+    // the event has none; null outside the event's positions.
+    _anmFrameInfo3* GetOrAddFrameInfo(int event, int position);
     int GetFrameNo();
     int GetFrameNo(int event, int positionCode);
     int GetFrameNo(int event, CXString name);
