@@ -312,6 +312,14 @@ bool CMC_Image::verifyBehaviour(CXString key) {
     return true;
 }
 
+void CMC_Image::initializeBehaviours(CMC_ObjectsContainer* container, CMElement* element) {
+    CMC_Object::initializeBehaviours(container, element);
+    if (element || m_listening) return;
+    if (isEventHandled(kOnClick) || isEventHandled(kOnRelease) || isEventHandled(kOnFocusOn) ||
+        isEventHandled(kOnFocusOff))
+        verifyBehaviour(CXString("ONCLICK"));
+}
+
 bool CMC_Image::gate(bool flagSet) {
     return m_asButton && m_image && m_image->CGraphicsObject::isVisible() && flagSet && m_listening;
 }

@@ -60,6 +60,8 @@ public:
     CXString** getBehavioursList() override;
     // Starts the pointer listening for the first pointer handler; accepts every key.
     bool verifyBehaviour(CXString key) override;
+    // Handlers restored from a scene binary start the listening as attached ones do.
+    void initializeBehaviours(CMC_ObjectsContainer* container, CMElement* element) override;
     void serialize(CXArchive* archive) override;
 
     // Stops the scene's collision watching of the image for this object.

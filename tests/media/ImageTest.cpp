@@ -525,6 +525,61 @@ TEST_F(ImageSharing, AManagerFlushedUnderTheObjectIsForgotten) {
     EXPECT_EQ(evaluate(scene.get(), "", "A^GETPIXEL(0, 0)"), std::to_string(0x2222));
 }
 
+TEST_F(ImageSharing, SceneImageCreateAndGraphicsNames) {
+    load({"OBJECT=R", "R:TYPE=STRING", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=a.img", "A:ASBUTTON=TRUE",
+          "A:PRIORITY=4", "A:VISIBLE=TRUE", "A:ONCLICK={R^SET(\"c\");}"});
+    CMC_Image* a = imageNamed(scene.get(), "A");
+    ASSERT_NE(a, nullptr);
+    // NAME and NAME!... find the engine image; the engine image names its object.
+    EXPECT_EQ(scene->getGraphicsObject(CXString("A")), a->getImage());
+    EXPECT_EQ(scene->getGraphicsObject(CXString("A!X")), a->getImage());
+    EXPECT_EQ(scene->getGraphicsObjectName(a->getImage(), true), CXString("A"));
+
+    // The scene's binary image holds the IMAGE under its type code and reads it back.
+    const std::string bytes = test::archiveBytes([&](CXArchive& archive) { scene->writeImage(&archive); });
+    EXPECT_NE(bytes.find(test::le32(CMC_Image::kType) + test::archiveString("A")), std::string::npos);
+    auto copy = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
+    test::readArchive(bytes, [&](CXArchive& archive) { copy->readImage(&archive); });
+    CMC_Image* back = imageNamed(copy.get(), "A");
+    ASSERT_NE(back, nullptr);
+    EXPECT_TRUE(back->isButton());
+    EXPECT_EQ(back->getPriority(), 4);
+    EXPECT_TRUE(back->isListening());
+    EXPECT_EQ(back->getImage(), a->getImage());  // one file, one shared image
+    EXPECT_EQ(manager()->getCount(a->getImage()), 2);
+    copy.reset();
+    EXPECT_EQ(manager()->getCount(a->getImage()), 1);
+
+    // CREATE makes an empty IMAGE that LOAD fills.
+    test::runCode(scene.get(), "@CREATE(\"IMAGE\",\"NEW\");");
+    CMC_Image* made = imageNamed(scene.get(), "NEW");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->getImage(), nullptr);
+    EXPECT_EQ(evaluate(scene.get(), "NEW^LOAD(\"b.img\");", "NEW^GETPIXEL(0, 0)"), std::to_string(0x2222));
+    scene->unload();
+    EXPECT_EQ(manager()->getSize(), 0);
+}
+
+TEST_F(ImageSharing, ClippingSavingAndDeferredLoading) {
+    load({"OBJECT=R", "R:TYPE=STRING", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=a.img", "A:VISIBLE=TRUE",
+          "OBJECT=D", "D:TYPE=IMAGE", "D:FILENAME=b.img", "D:PRELOAD=FALSE"});
+    EXPECT_EQ(evaluate(scene.get(), "A^SETCLIPPING(1, 1, 3, 3);", "A^ISAT(0, 0, FALSE)"), "FALSE");
+    EXPECT_EQ(evaluate(scene.get(), "", "A^ISAT(2, 2, FALSE)"), "TRUE");
+    EXPECT_EQ(evaluate(scene.get(), "A^SETCLIPPING(1, 1);", "A^ISAT(2, 2, FALSE)"), "TRUE");  // missing: nothing
+    EXPECT_EQ(evaluate(scene.get(), "A^CLEARCLIPPING();", "A^ISAT(0, 0, FALSE)"), "TRUE");
+    // Deferred: only the name until the engine shows it.
+    CMC_Image* d = imageNamed(scene.get(), "D");
+    ASSERT_NE(d, nullptr);
+    EXPECT_FALSE(d->getImage()->isLoaded());
+    EXPECT_EQ(evaluate(scene.get(), "", "D^GETWIDTH()"), "0");
+    d->getImage()->show();
+    EXPECT_EQ(evaluate(scene.get(), "", "D^GETPIXEL(0, 0)"), std::to_string(0x2222));
+    // SAVE writes the picture; another object reads it back.
+    test::runCode(scene.get(), "A^FLIPH(); A^SAVE(\"saved.img\"); D^LOAD(\"saved.img\");");
+    EXPECT_EQ(evaluate(scene.get(), "", "D^GETPIXEL(3, 3)"), std::to_string(0x1111));
+    EXPECT_EQ(evaluate(scene.get(), "", "D^GETWIDTH()"), "4");
+}
+
 // ---- serialised part ------------------------------------------------------------------
 
 TEST(ImageSerialised, ButtonOnTheListVisiblePriorityFiveReadsBack) {
