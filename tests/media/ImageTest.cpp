@@ -252,6 +252,21 @@ TEST_F(ImageMethods, LinkSharesTheBuffersAndDropsWithTheirOwner) {
     EXPECT_EQ(evaluate(scene, "", "IMG^GETPIXEL(10, 20)"), "-2017");
 }
 
+TEST_F(ImageMethods, ClonesOwnTheirCopiesOfPackedAndPlainPictures) {
+    test::runCode(scene, "PK^SETPOSITION(5, 6); PK^CLONE(1); IMG^CLONE(1); PK^LOAD(\"pic.img\"); IMG^LOAD(\"missing.img\");");
+    CMC_Image* packedClone = imageNamed(scene, "PK_1");
+    ASSERT_NE(packedClone, nullptr);
+    EXPECT_EQ(packedClone->getImage()->GetCompression(), COMPRESSION_RLE);
+    EXPECT_EQ(evaluate(scene, "", "PK_1^GETPIXEL(6, 6)"), "2016");
+    EXPECT_EQ(evaluate(scene, "", "PK_1^GETALPHA(6, 6)"), "64");
+    EXPECT_EQ(evaluate(scene, "", "IMG_1^GETPIXEL(10, 20)"), "-2017");
+    EXPECT_EQ(evaluate(scene, "", "IMG_1^ISVISIBLE()"), "TRUE");
+    EXPECT_EQ(evaluate(scene, "", "IMG^GETWIDTH()"), "0");
+    // A clone's LOAD lets its copy go.
+    test::runCode(scene, "IMG_1^LOAD(\"packed.img\");");
+    EXPECT_EQ(evaluate(scene, "", "IMG_1^GETALPHA(11, 20)"), "64");
+}
+
 // ---- pointer and collisions ---------------------------------------------------------
 
 class RecordingInput : public platform::InputSystem {
@@ -482,8 +497,9 @@ TEST_F(ImageSharing, OneFileInAnyCaseIsOneImageUntilTheLastIsDone) {
 }
 
 TEST_F(ImageSharing, EachReferenceIsReleasedOnce) {
-    load({"OBJECT=R", "R:TYPE=STRING", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=a.img",
-          "OBJECT=B", "B:TYPE=IMAGE", "B:FILENAME=b.img"});
+    ASSERT_TRUE(world.enableDisplay());
+    load({"OBJECT=R", "R:TYPE=STRING", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=a.img", "A:TOCANVAS=TRUE",
+          "A:VISIBLE=TRUE", "OBJECT=B", "B:TYPE=IMAGE", "B:FILENAME=b.img", "B:TOCANVAS=TRUE", "B:VISIBLE=TRUE"});
     CMC_Image* a = imageNamed(scene.get(), "A");
     CMC_Image* b = imageNamed(scene.get(), "B");
     ASSERT_NE(a, nullptr);
@@ -502,12 +518,17 @@ TEST_F(ImageSharing, EachReferenceIsReleasedOnce) {
     EXPECT_EQ(manager()->getSize(), 1);
     EXPECT_EQ(manager()->getCount(bImage), 2);
     EXPECT_EQ(evaluate(scene.get(), "", "A_1^GETPIXEL(0, 0)"), std::to_string(0x1111));
+    // The clone's copy stands on the screen at the source's priority and is drawn.
+    EXPECT_EQ(world.screen()->GetPriority(clone->getImage()), 0);
+    test::runCode(scene.get(), "A_1^SETPOSITION(50, 50);");
+    world.frames(2);
 
     // A third file: only A's own reference on b.img goes; B's image lives on.
     test::runCode(scene.get(), "A^LOAD(\"c.img\");");
     EXPECT_EQ(manager()->getCount(bImage), 1);
     EXPECT_EQ(b->getImage(), bImage);
     EXPECT_EQ(evaluate(scene.get(), "", "B^GETPIXEL(0, 0)"), std::to_string(0x2222));
+    world.frames(2);
 
     // Every object done: the manager holds nothing.
     scene->unload();
