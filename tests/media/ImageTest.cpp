@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -165,6 +166,7 @@ TEST_F(ImageMethods, TableOfResults) {
         // The file failed to load: an empty image, all results empty.
         {"", "EMPTY^GETWIDTH()", "0"},
         {"", "EMPTY^GETALPHA(0, 0)", "0"},
+        {"", "IMG^SETSCALEFACTOR(2)", ""},  // no value
     };
     for (const Row& row : rows)
         EXPECT_EQ(evaluate(scene, row.statement, row.expression), row.expected) << row.statement << row.expression;
@@ -332,11 +334,14 @@ TEST_F(ImagePointer, TableOfGatesEventsCursorAndAnswer) {
         {true, true, "f", 109, 109, 0, "f", "A", false},            // last pixel inside
         {true, true, "f", 110, 105, 0, "", "", false},              // right edge outside
         {true, true, "", 105, 105, 0, "", "", false},               // not listening
+        {true, true, "cufo", 0, 0, 0, "", "", false},               // the file failed to load
     };
     int n = 0;
     for (const Row& row : rows) {
         const std::string name = "B" + std::to_string(n++);
-        std::vector<std::string> lines = {"OBJECT=" + name, name + ":TYPE=IMAGE", name + ":FILENAME=sq.img",
+        const bool missing = &row == &rows[std::size(rows) - 1];
+        std::vector<std::string> lines = {"OBJECT=" + name, name + ":TYPE=IMAGE",
+                                          name + ":FILENAME=" + (missing ? "missing.img" : "sq.img"),
                                           name + ":VISIBLE=" + (row.visible ? "TRUE" : "FALSE"),
                                           name + ":ASBUTTON=" + (row.button ? "TRUE" : "FALSE")};
         if (n == 1) lines.insert(lines.begin(), {"OBJECT=LOG", "LOG:TYPE=STRING", "LOG:VALUE="});
