@@ -275,12 +275,14 @@ CMC_Variable* CMC_Image_Runner::runImage(int id, CMC_Image* object, CImage* imag
         pixelAtScreen(image, parameterInt(arguments, 0), parameterInt(arguments, 1), &word);
         return integer(static_cast<int16_t>(word));
     }
+    // An image is never merged with itself: its alpha plane would be copied onto itself.
     case kMergeAlpha:
         if (CGraphicsObject* g = container ? container->getGraphicsObject(getParameterText(arguments, 2)) : nullptr)
-            image->mergeAlpha(CXPoint(parameterInt(arguments, 0), parameterInt(arguments, 1)), g);
+            if (g != image) image->mergeAlpha(CXPoint(parameterInt(arguments, 0), parameterInt(arguments, 1)), g);
         return nullptr;
     case kMergeAlpha2:
         if (CGraphicsObject* g = container ? container->getGraphicsObject(getParameterText(arguments, 2)) : nullptr) {
+            if (g == image) return nullptr;
             const bool reset = argumentCount(arguments) > 3 && parameterBool(arguments, 3);
             image->mergeAlpha2(CXPoint(parameterInt(arguments, 0), parameterInt(arguments, 1)), g, reset);
         }

@@ -254,6 +254,33 @@ TEST_F(ImageMethods, LinkSharesTheBuffersAndDropsWithTheirOwner) {
     EXPECT_EQ(evaluate(scene, "", "IMG^GETPIXEL(10, 20)"), "-2017");
 }
 
+TEST_F(ImageMethods, AlphaMergesAndDrawingOnto) {
+    // A 2 x 2 mask: alpha 0 at its top left, 0x80 elsewhere.
+    writeImage("mask.img", 2, 2, 0, 0, std::vector<uint16_t>(4, 0), {0x00, 0x80, 0x80, 0x80});
+    test::runCode(scene, "EMPTY^LOAD(\"mask.img\"); IMG^SETPOSITION(0, 0);");
+    // The mask's alpha is copied in at (3, 0); the next merge with it restores that first.
+    test::runCode(scene, "IMG^MERGEALPHA(3, 0, EMPTY);");
+    EXPECT_EQ(evaluate(scene, "", "IMG^GETALPHA(3, 0)"), "0");
+    EXPECT_EQ(evaluate(scene, "", "IMG^GETALPHA(4, 1)"), "-128");
+    test::runCode(scene, "IMG^MERGEALPHA(20, 0, EMPTY);");
+    EXPECT_EQ(evaluate(scene, "", "IMG^GETALPHA(3, 0)"), "-1");
+    EXPECT_EQ(evaluate(scene, "", "IMG^GETALPHA(20, 0)"), "0");
+    // Missing arguments, unknown names and the image itself change nothing.
+    test::runCode(scene, "IMG^MERGEALPHA(0, 0); IMG^MERGEALPHA(0, 0, NOBODY); IMG^MERGEALPHA(0, 0, IMG);");
+    test::runCode(scene, "IMG^MERGEALPHA2(0, 0, IMG, TRUE);");
+    EXPECT_EQ(evaluate(scene, "", "IMG^GETALPHA(1, 0)"), "64");
+    // MERGEALPHA2 with RESET: all opaque first, then the mask's non-zero values.
+    test::runCode(scene, "IMG^MERGEALPHA2(0, 0, EMPTY, TRUE);");
+    EXPECT_EQ(evaluate(scene, "", "IMG^GETALPHA(2, 0)"), "-1");
+    EXPECT_EQ(evaluate(scene, "", "IMG^GETALPHA(1, 1)"), "-128");
+
+    // DRAWONTO: the named graphic takes this image in once.
+    CImage* target = imageNamed(scene, "PK")->getImage();
+    test::runCode(scene, "EMPTY^DRAWONTO(PK, 3); EMPTY^DRAWONTO(PK); EMPTY^DRAWONTO(NOBODY); IMG^DRAWONTO(IMG);");
+    ASSERT_NE(target->getChildren(), nullptr);
+    EXPECT_EQ(imageNamed(scene, "IMG")->getImage()->getChildren(), nullptr);
+}
+
 TEST_F(ImageMethods, ClonesOwnTheirCopiesOfPackedAndPlainPictures) {
     test::runCode(scene, "PK^SETPOSITION(5, 6); PK^CLONE(1); IMG^CLONE(1); PK^LOAD(\"pic.img\"); IMG^LOAD(\"missing.img\");");
     CMC_Image* packedClone = imageNamed(scene, "PK_1");
