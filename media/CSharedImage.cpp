@@ -48,6 +48,7 @@ CSharedImage* CSharedImage::copyOf(CImage* source, CWindow* window) {
     copy->m_savedPixels = copy->m_savedAlpha = nullptr;
     copy->m_unpacked = false;
     copy->m_ownsBuffers = true;
+    copy->m_monitorCollisions = false;
     copy->setFilename(source->CPlayable::getFileName());
     copy->toRelease(source->releaseAfterUse());
     if (source->isLoaded()) copy->CPlayable::load();
@@ -127,9 +128,11 @@ void CSharedImage::onInvalidate(CGraphicsObject* object, CXRect* rect) {
 
 void CSharedImage::onDestroy(CGraphicsObject* object) {
     if (object && object == m_linked) {
-        Invalidate();
+        // The linked image is half destroyed: its buffers are not read again.
+        const CXRect box = CImage::GetBoundingBox();
         m_linked = nullptr;  // it is leaving its observers itself
         clearBuffers();
+        invalidateOnScreen(box);
         return;
     }
     CImage::onDestroy(object);
