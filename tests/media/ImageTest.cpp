@@ -522,8 +522,14 @@ TEST_F(ImageSharing, OneFileInAnyCaseIsOneImageUntilTheLastIsDone) {
     // A change through one shows in the other.
     test::runCode(scene.get(), "X^REPLACECOLOR(0, 16, 32, 136, 0, 0, 0);");
     EXPECT_EQ(evaluate(scene.get(), "", "Y^GETPIXEL(0, 0)"), "0");
-    x->done(true);
+    // An empty name makes X an image of its own (kept by the manager too); the shared
+    // one stays with Y.
+    test::runCode(scene.get(), "X^LOAD(\"\");");
+    EXPECT_NE(x->getImage(), shared);
     EXPECT_EQ(manager()->getCount(shared), 1);
+    EXPECT_EQ(manager()->getSize(), 2);
+    x->done(true);
+    EXPECT_EQ(manager()->getSize(), 1);
     EXPECT_EQ(y->getImage()->Width(), 4);
     y->done(true);
     EXPECT_EQ(manager()->getSize(), 0);
