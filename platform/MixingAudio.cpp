@@ -300,6 +300,12 @@ void MixingAudioSystem::closeOutputFor(MixState* state) {
 bool MixingAudioSystem::setMixFormat(MixState* state, const WaveFormat& f) {
     const WaveFormat old = mixFormat();
     if (state->outputOpen && sameFormat(old, f)) return true;
+    if (state->devices == 0) {
+        // No device plays: the next one opens the output at this format.
+        std::lock_guard<std::mutex> g(state->mix);
+        state->format = f;
+        return true;
+    }
     // Closed first: the output's thread may be waiting for the mix lock.
     if (state->outputOpen) closeOutputFor(state);
     {

@@ -286,6 +286,14 @@ TEST(MixingAudio, ThePrimaryFormatSetsTheMixAndCursorsFollowTheMix) {
     EXPECT_FALSE(system.isOpen);
     EXPECT_EQ(statusOf(*buffer), 0u);
     EXPECT_EQ(buffer->play(false), kAudioOk);
+    // A format set without a device waits for the next one.
+    const WaveFormat stereo8{kWaveFormatPcm, 2, 11025, 22050, 2, 8, 0};
+    EXPECT_EQ(primary->setFormat(stereo8), kAudioOk);
+    EXPECT_FALSE(system.isOpen);
+    ASSERT_EQ(system.createDevice(&device), kAudioOk);
+    EXPECT_TRUE(system.isOpen);
+    EXPECT_EQ(system.opened.bitsPerSample, 8);
+    EXPECT_EQ(system.opened.samplesPerSec, 11025u);
     primary.reset();
     buffer.reset();
 }
