@@ -162,7 +162,8 @@ struct MixState;
 
 // The real device: secondary buffers mixed at the primary buffer's format into an
 // output that a subclass opens. The output's thread calls render(); buffer calls from
-// other threads are safe against it. The system outlives its devices.
+// other threads are safe against it. Devices and buffers may outlive the system; they
+// then have no output and nothing plays.
 class MixingAudioSystem : public IAudioSystem {
 public:
     ~MixingAudioSystem() override;
@@ -189,6 +190,7 @@ private:
     friend class MixBuffer;
     // Both run with the state's control lock held.
     void closeOutputFor(MixState* state);
+    void setOpen(MixState* state, bool open);
     bool setMixFormat(MixState* state, const WaveFormat& format);
 
     std::shared_ptr<MixState> m_state;

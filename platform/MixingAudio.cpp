@@ -18,6 +18,7 @@ struct MixState {
     bool outputOpen = false;             // under control
 
     mutable std::mutex mix;
+    bool live = false;  // the output is open: what plays advances
     WaveFormat format{kWaveFormatPcm, 2, 22050, 88200, 4, 16, 0};
     std::vector<MixBuffer*> buffers;
     std::vector<MixSource*> sources;  // render's list of the playing ones
@@ -102,6 +103,8 @@ public:
     int32_t play(bool looping) override {
         std::lock_guard<std::mutex> g(m_state->mix);
         if (m_primary) return kAudioOk;
+        // Nothing would ever finish it.
+        if (!m_state->live) return kAudioFailed;
         m_source.looping = looping;
         m_source.playing = true;
         return kAudioOk;
@@ -276,6 +279,8 @@ void MixingAudioSystem::detach() {
     std::lock_guard<std::mutex> c(m_state->control);
     if (m_state->outputOpen) closeOutputFor(m_state.get());
     m_state->owner = nullptr;
+    std::lock_guard<std::mutex> g(m_state->mix);
+    for (MixBuffer* b : m_state->buffers) b->source().playing = false;
 }
 
 int32_t MixingAudioSystem::createDevice(std::unique_ptr<IAudioDevice>* out) {
@@ -285,7 +290,7 @@ int32_t MixingAudioSystem::createDevice(std::unique_ptr<IAudioDevice>* out) {
     if (!m_state->owner) return kAudioNoDriver;
     if (!m_state->outputOpen) {
         if (!openOutput(mixFormat())) return kAudioNoDriver;
-        m_state->outputOpen = true;
+        setOpen(m_state.get(), true);
     }
     ++m_state->devices;
     out->reset(new MixDevice(m_state));
@@ -294,7 +299,13 @@ int32_t MixingAudioSystem::createDevice(std::unique_ptr<IAudioDevice>* out) {
 
 void MixingAudioSystem::closeOutputFor(MixState* state) {
     closeOutput();
-    state->outputOpen = false;
+    setOpen(state, false);
+}
+
+void MixingAudioSystem::setOpen(MixState* state, bool open) {
+    state->outputOpen = open;
+    std::lock_guard<std::mutex> g(state->mix);
+    state->live = open;
 }
 
 bool MixingAudioSystem::setMixFormat(MixState* state, const WaveFormat& f) {
@@ -313,14 +324,14 @@ bool MixingAudioSystem::setMixFormat(MixState* state, const WaveFormat& f) {
         state->format = f;
     }
     if (openOutput(f)) {
-        state->outputOpen = true;
+        setOpen(state, true);
         return true;
     }
     {
         std::lock_guard<std::mutex> g(state->mix);
         state->format = old;
     }
-    state->outputOpen = openOutput(old);
+    setOpen(state, openOutput(old));
     return false;
 }
 

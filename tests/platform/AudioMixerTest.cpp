@@ -285,7 +285,8 @@ TEST(MixingAudio, ThePrimaryFormatSetsTheMixAndCursorsFollowTheMix) {
     device.reset();
     EXPECT_FALSE(system.isOpen);
     EXPECT_EQ(statusOf(*buffer), 0u);
-    EXPECT_EQ(buffer->play(false), kAudioOk);
+    EXPECT_EQ(buffer->play(false), kAudioFailed);
+    EXPECT_EQ(statusOf(*buffer), 0u);
     // A format set without a device waits for the next one.
     const WaveFormat stereo8{kWaveFormatPcm, 2, 11025, 22050, 2, 8, 0};
     EXPECT_EQ(primary->setFormat(stereo8), kAudioOk);
@@ -330,6 +331,23 @@ TEST(MixingAudio, LocksWrapAndWriteBackOnlyOnUnlock) {
     EXPECT_EQ(system.pull(4), (std::vector<int>{5, 6, 7, 8}));
     EXPECT_EQ(buffer->lock(8, 2, &p1, &n1, nullptr, nullptr, 0), kAudioInvalidParam);
     EXPECT_EQ(primary->lock(0, 2, &p1, &n1, nullptr, nullptr, 0), kAudioInvalidCall);
+}
+
+TEST(MixingAudio, DevicesAndBuffersOutliveTheSystemSilently) {
+    auto system = std::make_unique<TestOutputSystem>();
+    std::unique_ptr<IAudioDevice> device;
+    ASSERT_EQ(system->createDevice(&device), kAudioOk);
+    auto buffer = makeBuffer(*device, pcm16({1, 2, 3, 4}));
+    ASSERT_EQ(buffer->play(true), kAudioOk);
+    std::unique_ptr<IAudioBuffer> primary;
+    ASSERT_EQ(device->createBuffer({kBufferPrimary, 0, nullptr}, &primary), kAudioOk);
+    system.reset();
+    EXPECT_EQ(statusOf(*buffer), 0u);
+    EXPECT_EQ(buffer->play(false), kAudioFailed);
+    EXPECT_EQ(primary->setFormat(kMonoFormat), kAudioFailed);
+    buffer.reset();
+    primary.reset();
+    device.reset();
 }
 
 TEST(MixingAudio, NoOutputGivesNoDevice) {
