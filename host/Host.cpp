@@ -12,6 +12,7 @@
 #include "foundation/CLanguageOSVer.h"
 #include "foundation/CXVersion.h"
 #include "graphics/screen/CSurface.h"
+#include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
@@ -43,6 +44,7 @@ void printUsage(const char* program) {
         "  --help             this text\n"
         "  --version          the engine's version\n"
         "  --headless         no display or audio device; a manual clock steps each frame\n"
+        "  --no-audio         no audio output; sounds play silently\n"
         "  --frames N         close after N frames\n"
         "  --step-ms N        headless milliseconds per frame (default 16)\n"
         "  --dump-dir D       headless frame dumps go to D\n"
@@ -117,6 +119,8 @@ Options parseOptions(int argc, const char* const* argv) {
             options.version = true;
         } else if (!std::strcmp(a, "--headless")) {
             options.headless = true;
+        } else if (!std::strcmp(a, "--no-audio")) {
+            options.noAudio = true;
         } else if (!std::strcmp(a, "--frames")) {
             count(a, 0, INT32_MAX, n);
             options.frames = static_cast<int>(n);
@@ -197,6 +201,27 @@ int run(int argc, const char* const* argv) {
         inputRoute = std::make_unique<platform::ScopedInput>(*screenInput);
         placementRoute = std::make_unique<platform::ScopedWindowPlacement>(screenPlacement);
     }
+    // The audio, before the window that makes its device: headless, the manual system on
+    // the headless clock; on screen, SDL's output, or silence on the real clock when none
+    // opens, so that scripts waiting for a sound's end go on.
+    platform::ManualAudioSystem headlessAudio;
+    headlessAudio.setRecording(false);
+    platform::NullAudioSystem silentAudio;
+    std::unique_ptr<platform::SdlAudioSystem> speakers;
+    platform::IAudioSystem* audioSystem = &silentAudio;
+    if (options.headless) {
+        audioSystem = &headlessAudio;
+    } else if (!options.noAudio) {
+        speakers = std::make_unique<platform::SdlAudioSystem>();
+        if (speakers->open()) {
+            audioSystem = speakers.get();
+        } else {
+            std::fprintf(stderr, "%s: no sound: %s\n", program, speakers->error().c_str());
+            speakers.reset();
+        }
+    }
+    platform::ScopedAudio audioRoute(*audioSystem);
+
     CLanguageOSVer language;
     auto window = std::make_unique<CWindow>(screen ? screen->window() : nullptr, &commandLine, &language, resolution,
                                             nullptr, CWindow::exePath, options.headless);

@@ -11,6 +11,8 @@ struct Options {
     bool help = false;
     bool version = false;
     bool headless = false;
+    // On screen: no audio output; sounds play silently on the real clock.
+    bool noAudio = false;
     // Frames to run before closing; negative runs until the game or the user ends.
     int frames = -1;
     uint32_t stepMs = 16;

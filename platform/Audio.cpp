@@ -46,6 +46,16 @@ bool isPlayableFormat(const WaveFormat& f) {
     return f.avgBytesPerSec == f.samplesPerSec * f.blockAlign;
 }
 
+int32_t checkBufferDesc(const BufferDesc& desc) {
+    if (desc.flags & kBufferPrimary) {
+        return desc.bufferBytes != 0 || desc.format ? kAudioInvalidParam : kAudioOk;
+    }
+    if (!desc.format || desc.bufferBytes < kBufferBytesMin || desc.bufferBytes > kBufferBytesMax) {
+        return kAudioInvalidParam;
+    }
+    return isPlayableFormat(*desc.format) ? kAudioOk : kAudioBadFormat;
+}
+
 namespace {
 
 class SoftBuffer : public IAudioBuffer {
@@ -322,17 +332,9 @@ public:
         std::unique_lock<std::mutex> g(m_state->mutex);
         if (!out) return kAudioInvalidParam;
         out->reset();
-        int32_t r = kAudioOk;
         const bool primary = (desc.flags & kBufferPrimary) != 0;
-        if (primary) {
-            if (desc.bufferBytes != 0 || desc.format) r = kAudioInvalidParam;
-            else if (m_state->failPrimary) r = kAudioFailed;
-        } else if (!desc.format || desc.bufferBytes < kBufferBytesMin ||
-                   desc.bufferBytes > kBufferBytesMax) {
-            r = kAudioInvalidParam;
-        } else if (!isPlayableFormat(*desc.format)) {
-            r = kAudioBadFormat;
-        }
+        int32_t r = checkBufferDesc(desc);
+        if (r == kAudioOk && primary && m_state->failPrimary) r = kAudioFailed;
         if (r == kAudioOk) {
             out->reset(new SoftBuffer(m_state, primary, desc.flags, desc.bufferBytes, desc.format));
         }
@@ -377,6 +379,11 @@ void ManualAudioSystem::setFailDevice(bool fail) {
 void ManualAudioSystem::setFailPrimary(bool fail) {
     std::lock_guard<std::mutex> g(m_state->mutex);
     m_state->failPrimary = fail;
+}
+
+void ManualAudioSystem::setRecording(bool record) {
+    std::lock_guard<std::mutex> g(m_state->mutex);
+    m_state->record = record;
 }
 
 std::vector<std::string> ManualAudioSystem::calls() const {

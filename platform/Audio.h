@@ -9,8 +9,9 @@
 // Two software implementations share one buffer model whose play cursors follow a clock:
 // ManualAudioSystem (tests and headless runs: the installed platform clock, every call
 // recorded, switches that make the device or the primary buffer fail) and
-// NullAudioSystem (silent; the real clock). Buffers are owned by their callers and may
-// outlive the device.
+// NullAudioSystem (silent; the real clock). MixingAudioSystem is the real one: its cursors
+// advance by what its mixer has sent to an output, SdlAudioSystem's being SDL's audio
+// callback. Buffers are owned by their callers and may outlive the device.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -81,6 +82,10 @@ struct BufferDesc {
     const WaveFormat* format = nullptr;  // none for the primary buffer
 };
 
+// What a device answers to a buffer description: kAudioOk, kAudioInvalidParam for a
+// size or format where none belongs, or kAudioBadFormat for a format it cannot play.
+int32_t checkBufferDesc(const BufferDesc& desc);
+
 class IAudioBuffer {
 public:
     virtual ~IAudioBuffer() = default;
@@ -145,10 +150,71 @@ public:
     ManualAudioSystem() : SoftwareAudioSystem(true, false) {}
     void setFailDevice(bool fail);
     void setFailPrimary(bool fail);
+    // Recording is on at first; a long headless run turns it off.
+    void setRecording(bool record);
     std::vector<std::string> calls() const;
     void clearCalls();
     // Lines that start with the prefix.
     std::vector<std::string> callsStartingWith(const std::string& prefix) const;
+};
+
+struct MixState;
+
+// The real device: secondary buffers mixed at the primary buffer's format into an
+// output that a subclass opens. The output's thread calls render(); buffer calls from
+// other threads are safe against it. Devices and buffers may outlive the system; they
+// then have no output and nothing plays.
+class MixingAudioSystem : public IAudioSystem {
+public:
+    ~MixingAudioSystem() override;
+    int32_t createDevice(std::unique_ptr<IAudioDevice>* out) override;
+    // Fills the bytes with the next block of the mix at the mix format; playing
+    // buffers' cursors advance by what was mixed.
+    void render(uint8_t* out, uint32_t bytes);
+    // The format the mix is made at: the primary buffer's, stereo 16-bit 22050 Hz
+    // until one is set.
+    WaveFormat mixFormat() const;
+
+protected:
+    MixingAudioSystem();
+    // Opens the output at the format (or keeps it, already open at that format);
+    // render() feeds it until closeOutput().
+    virtual bool openOutput(const WaveFormat& format) = 0;
+    virtual void closeOutput() = 0;
+    // A subclass's destructor calls it first: closes the output and leaves the devices
+    // and buffers without one.
+    void detach();
+
+private:
+    friend class MixDevice;
+    friend class MixBuffer;
+    // Both run with the state's control lock held.
+    void closeOutputFor(MixState* state);
+    void setOpen(MixState* state, bool open);
+    bool setMixFormat(MixState* state, const WaveFormat& format);
+
+    std::shared_ptr<MixState> m_state;
+};
+
+// The default output of SDL's audio.
+class SdlAudioSystem : public MixingAudioSystem {
+public:
+    SdlAudioSystem() = default;
+    ~SdlAudioSystem() override;
+    // Starts SDL's audio and opens the default output; false, with error() telling why,
+    // when none opens.
+    bool open();
+    const std::string& error() const { return m_error; }
+
+protected:
+    bool openOutput(const WaveFormat& format) override;
+    void closeOutput() override;
+
+private:
+    uint32_t m_device = 0;
+    WaveFormat m_format;
+    bool m_started = false;
+    std::string m_error;
 };
 
 // The audio system in force: a NullAudioSystem unless another was installed.

@@ -14,6 +14,7 @@
 #include "script/CMC_VariableFactory.h"
 #include "script/CMElement.h"
 #include "shell/CCommandLine6.h"
+#include "shell/CSoundCodec.h"
 #include "shell/CWindow.h"
 
 namespace {
@@ -49,6 +50,7 @@ CMC_Application::CMC_Application(CWindow* window, CMC_StructureParser* parser, C
         CVondrelWEB::update_registry(CVondrelWEB::kCurrentUser, key, CXString("Version"),
                                      element ? element->getPropertyValue(CXString("VERSION")) : CXString());
     }
+    CSoundCodec_ADPCM::initialize(window);
     CMC_Behaviour::initTrash();
     if (element && parser) {
         takeList(parser, element->getPropertyValue(CXString("EPISODES")), kEpisode, [this](CMC_Scene* episode) {
@@ -78,6 +80,7 @@ CMC_Application::~CMC_Application() {
     flushBehList();
     CMC_ObjectsContainer::unload();
     CMC_Behaviour::doneTrash();
+    CSoundCodec_ADPCM::done();
     for (CMC_Scene* scene : m_subScenes) delete scene;
     m_subScenes.clear();
     doneDefUnit();

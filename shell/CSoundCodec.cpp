@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 
 CSoundCodec** CSoundCodec::codecs = nullptr;
+int CSoundCodec::s_users = 0;
 
 CSoundCodec::~CSoundCodec() { flush(); }
 
@@ -18,12 +19,12 @@ void CSoundCodec::flush() {
 }
 
 void CSoundCodec::init_codecs() {
-    if (codecs) return;
+    if (s_users++ > 0) return;
     codecs = new CSoundCodec*[3]{nullptr, new CSoundCodec_PCM, new CSoundCodec_ADPCM};
 }
 
 void CSoundCodec::done_codecs() {
-    if (!codecs) return;
+    if (s_users == 0 || --s_users > 0) return;
     for (int i = 0; i < 3; ++i) delete codecs[i];
     delete[] codecs;
     codecs = nullptr;

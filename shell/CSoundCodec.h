@@ -29,7 +29,8 @@ public:
     virtual platform::WaveFormat* getDesc() = 0;
     CDataBuffer* getBufferIfc() { return m_data; }
 
-    // The table: none, PCM, ADPCM, indexed by format tag.
+    // The table: none, PCM, ADPCM, indexed by format tag. Every init_codecs has its
+    // done_codecs (two applications may overlap); the last done_codecs empties it.
     static void init_codecs();
     static void done_codecs();
     static CSoundCodec* getCodec(int32_t tag);
@@ -48,6 +49,7 @@ protected:
 
 private:
     static CSoundCodec** codecs;
+    static int s_users;
 };
 
 class CSoundCodec_PCM : public CSoundCodec {

@@ -28,12 +28,13 @@ int runHost(std::vector<const char*> args) {
 }
 
 TEST(Host, HostOptionsAndTheirValuesNeverReachTheEngine) {
-    const char* argv[] = {"vondrel", "-window", "--headless", "--frames", "7", "--step-ms", "5", "-path", "G",
+    const char* argv[] = {"vondrel", "-window", "--headless", "--no-audio", "--frames", "7", "--step-ms", "5", "-path", "G",
                           "--dump-dir", "out", "--dump-every", "2", "--ini", "x.ini", "--big-file", "/b/data.big",
                           "-debug"};
     const host::Options o = host::parseOptions(static_cast<int>(std::size(argv)), argv);
     EXPECT_EQ(o.engineArguments, (std::vector<std::string>{"vondrel", "-window", "-path", "G", "-debug"}));
     EXPECT_TRUE(o.headless);
+    EXPECT_TRUE(o.noAudio);
     EXPECT_EQ(o.frames, 7);
     EXPECT_EQ(o.stepMs, 5u);
     EXPECT_EQ(o.dumpDir, "out");

@@ -215,3 +215,14 @@ TEST(Audio, NullSystemIsTheDefaultAndPlaysSilently) {
     ASSERT_EQ(b->getStatus(&s), kAudioOk);
     EXPECT_EQ(s, kStatusPlaying);  // 100 seconds of sound are not over yet
 }
+
+TEST_F(AudioFixture, RecordingCanBeTurnedOff) {
+    system.clearCalls();
+    system.setRecording(false);
+    auto b = make(64);
+    b->play(false);
+    EXPECT_TRUE(system.calls().empty());
+    system.setRecording(true);
+    b->stop();
+    EXPECT_EQ(system.calls(), (std::vector<std::string>{"buffer 1 stop"}));
+}

@@ -12,6 +12,7 @@
 #include "scene/CMC_Episode.h"
 #include "scene/CMC_Scene.h"
 #include "scene/CMC_StructureParser.h"
+#include "shell/CSoundCodec.h"
 #include "scene/CMC_Timer.h"
 #include "scene/CVondrelWEB.h"
 #include "script/CMElement.h"
@@ -196,6 +197,16 @@ TEST(StructureFile, ListsStartsAndNames) {
             EXPECT_EQ(app, nullptr);
         }
     }
+}
+
+TEST(StructureFile, TheApplicationTakesUpTheAdpcmDecoderForItsLifetime) {
+    CSoundCodec_ADPCM::done();
+    {
+        Structure s({"OBJECT=APP", "APP:TYPE=APPLICATION"});
+        ASSERT_NE(s.parser->getMCApplication(), nullptr);
+        EXPECT_TRUE(CSoundCodec_ADPCM::isLoaded());
+    }
+    EXPECT_FALSE(CSoundCodec_ADPCM::isLoaded());
 }
 
 // ---- scene binary image ---------------------------------------------------------------

@@ -167,6 +167,28 @@ TEST_F(SoundCodecTest, AdpcmDecodesThroughTheLibraryTable) {
     EXPECT_EQ(codec->getBufferIfc(), nullptr);
 }
 
+TEST(SoundCodecTable, InitAndDonePairBalanceAndTheLastDoneEmptiesIt) {
+    EXPECT_EQ(CSoundCodec::getCodec(1), nullptr);
+    CSoundCodec::init_codecs();
+    CSoundCodec* pcm = CSoundCodec::getCodec(1);
+    ASSERT_NE(pcm, nullptr);
+    // A second user (an overlapping application) shares the table; its done leaves it.
+    CSoundCodec::init_codecs();
+    EXPECT_EQ(CSoundCodec::getCodec(1), pcm);
+    CSoundCodec::done_codecs();
+    EXPECT_EQ(CSoundCodec::getCodec(1), pcm);
+    EXPECT_NE(CSoundCodec::getCodec(2), nullptr);
+    CSoundCodec::done_codecs();
+    EXPECT_EQ(CSoundCodec::getCodec(1), nullptr);
+    EXPECT_EQ(CSoundCodec::getCodec(2), nullptr);
+    // A done without its init changes nothing; the next init builds the table again.
+    CSoundCodec::done_codecs();
+    CSoundCodec::init_codecs();
+    EXPECT_NE(CSoundCodec::getCodec(1), nullptr);
+    CSoundCodec::done_codecs();
+    EXPECT_EQ(CSoundCodec::getCodec(1), nullptr);
+}
+
 TEST(WAVFile, WritesPaddedChunksAndReadsThemBack) {
     test::TempDir dir;
     const platform::WaveFormat pcm{1, 1, 22050, 44100, 2, 16, 0};

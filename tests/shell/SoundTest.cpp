@@ -235,3 +235,54 @@ TEST_F(SoundFixture, ApplicationMakesFrameSoundsSoundEffects) {
     ASSERT_NE(dynamic_cast<CRandomSound4*>(pick.get()), nullptr);
     EXPECT_EQ(static_cast<CRandomSound4*>(pick.get())->getCount(), 2);
 }
+
+namespace {
+
+// The mixing device with the test as its output.
+class PulledOutput : public platform::MixingAudioSystem {
+public:
+    ~PulledOutput() override { detach(); }
+
+protected:
+    bool openOutput(const platform::WaveFormat&) override { return true; }
+    void closeOutput() override {}
+};
+
+}  // namespace
+
+TEST(SoundOnTheMixer, AnEffectIsMixedAtTheSoundsFormatAndFinishesWhenMixedToItsEnd) {
+    platform::ManualClock clock{0};
+    platform::ScopedClock clockScope{clock};
+    PulledOutput output;
+    platform::ScopedAudio audioScope{output};
+    test::TempDir dir;
+    dir.write("hit.wav", pcmWav(4410));
+    CWindow window;
+    CApplication application{&window, CXString(), CXString(), nullptr};
+    Recorder recorder;
+    int frame = 0;
+    recorder.frame = &frame;
+    auto* s = new CSound4(&window, dir.engine("hit.wav").c_str(), false, false);
+    s->addNotifier(&recorder);
+    // The sounds' primary buffer sets the mix: mono 16-bit at 22050 Hz.
+    EXPECT_EQ(output.mixFormat().channels, 1);
+    EXPECT_EQ(output.mixFormat().samplesPerSec, 22050u);
+    s->play();
+    // Applied to the buffer play has loaded.
+    s->setVolume(-2000);
+    std::vector<uint8_t> block(2 * 2000);
+    output.render(block.data(), uint32_t(block.size()));
+    EXPECT_EQ(int16_t(block[0] | block[1] << 8), 411);  // 0x1010 at a tenth
+    ++frame;
+    window.Tick();
+    EXPECT_TRUE(s->IsPlaying());
+    output.render(block.data(), uint32_t(block.size()));
+    // 2205 frames of sound, then silence.
+    EXPECT_EQ(int16_t(block[2 * 204] | block[2 * 204 + 1] << 8), 411);
+    EXPECT_EQ(int16_t(block[2 * 205] | block[2 * 205 + 1] << 8), 0);
+    EXPECT_FALSE(s->IsPlaying());
+    ++frame;
+    window.Tick();
+    EXPECT_EQ(recorder.heard, (std::vector<std::pair<int, int>>{{1, 0}, {3, 2}}));
+    delete s;
+}
