@@ -84,7 +84,7 @@ cp "$SRC/game/Dane/ROOM/"*.cnv "$DANE/ROOM/"
 cp "$SRC/figure.txt" "$WORK/figure.txt"
 "$TOOLS/vondrel-anim" --code 4 "$WORK/figure.txt" "$DANE/ROOM/figure.ann"
 cp "$WORK/bell.wav" "$WORK/drum.wav" "$WORK/step.wav" "$DANE/ROOM/"
-cp "$WORK/music.wav" "$DANE/music.wav"
+cp "$WORK/music.wav" "$STAGE/music.wav"
 
 rm -rf "$OUT"
 mv "$STAGE" "$OUT"
