@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -146,7 +147,14 @@ Options parseOptions(int argc, const char* const* argv) {
 }
 
 int run(int argc, const char* const* argv) {
-    const Options options = parseOptions(argc, argv);
+    Options options = parseOptions(argc, argv);
+    // The game changes the current folder as it goes: a relative dump folder is taken
+    // from the start folder once, here.
+    if (!options.dumpDir.empty()) {
+        std::error_code failed;
+        const std::filesystem::path absolute = std::filesystem::absolute(options.dumpDir, failed);
+        if (!failed) options.dumpDir = absolute.string();
+    }
     const char* program = options.engineArguments[0].c_str();
     if (!options.error.empty()) {
         std::fprintf(stderr, "%s: %s\n", program, options.error.c_str());
