@@ -22,7 +22,7 @@ printf '600 key ESC\n900 key ESC\n1200 key ESC\n' > session.txt
 export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0 SDL_AUDIODRIVER=dummy
 # Under LeakSanitizer the system's own X and D-Bus libraries are not ours to answer for.
 export LSAN_OPTIONS="suppressions=$HERE/x-server.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-timeout 60 "$VONDREL" --input session.txt --ini demo.ini -window -path "$GAME" &
+timeout 90 "$VONDREL" --input session.txt --ini demo.ini -window -path "$GAME" &
 game=$!
 
 # The title scene shows a picture of many colours; a blank screen has one or two.
