@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
 #include "foundation/CLanguageOSVer.h"
 #include "foundation/CXVersion.h"
 #include "graphics/screen/CSurface.h"
+#include "host/InputScript.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
@@ -51,6 +53,8 @@ void printUsage(const char* program) {
         "  --dump-every N     dump every Nth frame besides the last\n"
         "  --ini NAME         settings file (default vondrel.ini, relative to the start folder)\n"
         "  --big-file NAME    packed big file to open\n"
+        "  --input FILE       replay the input events of FILE (lines \"N move X Y\", \"N down|up left|right\",\n"
+        "                     \"N keydown|keyup|key NAME\"; N is the frame, from 1)\n"
         "engine options are words after \"-\" or \"/\" (-window, -path <folder>, -debug, ...)\n",
         program);
 }
@@ -135,6 +139,8 @@ Options parseOptions(int argc, const char* const* argv) {
             if (const char* text = value(a)) options.dumpDir = text;
         } else if (!std::strcmp(a, "--ini")) {
             if (const char* text = value(a)) options.ini = platform::toEnginePath(text);
+        } else if (!std::strcmp(a, "--input")) {
+            if (const char* text = value(a)) options.inputFile = text;
         } else if (!std::strcmp(a, "--big-file")) {
             if (const char* text = value(a)) options.bigFile = platform::toEnginePath(text);
         } else {
@@ -145,7 +151,14 @@ Options parseOptions(int argc, const char* const* argv) {
 }
 
 int run(int argc, const char* const* argv) {
-    const Options options = parseOptions(argc, argv);
+    Options options = parseOptions(argc, argv);
+    // The game changes the current folder as it goes: a relative dump folder is taken
+    // from the start folder once, here.
+    if (!options.dumpDir.empty()) {
+        std::error_code failed;
+        const std::filesystem::path absolute = std::filesystem::absolute(options.dumpDir, failed);
+        if (!failed) options.dumpDir = absolute.string();
+    }
     const char* program = options.engineArguments[0].c_str();
     if (!options.error.empty()) {
         std::fprintf(stderr, "%s: %s\n", program, options.error.c_str());
@@ -159,6 +172,15 @@ int run(int argc, const char* const* argv) {
     if (options.version) {
         std::printf("%s\n", CXVersion::getCurrentVersion()->toString().c_str());
         return 0;
+    }
+    // The input script is read before anything starts, relative to the start folder.
+    InputScript inputScript;
+    if (!options.inputFile.empty()) {
+        std::string why;
+        if (!inputScript.load(options.inputFile, &why)) {
+            std::fprintf(stderr, "%s: %s\n", program, why.c_str());
+            return 2;
+        }
     }
 
     // 1. The command line of the engine's arguments; "debug" routes the debugger output.
@@ -282,6 +304,7 @@ int run(int argc, const char* const* argv) {
         if (g_closeRequested.exchange(false)) events.close = true;
         for (bool focus : events.focus) window->OnActivateApp(focus);
         for (const auto& [x, y] : events.moves) window->OnMove(x, y);
+        inputScript.deliver(frame + 1);
         if (events.close && window->OnExit()) {
             window->OnDestroy();
             break;

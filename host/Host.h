@@ -21,6 +21,8 @@ struct Options {
     // Engine paths (Windows form); a relative INI name lies in the start folder.
     std::string ini = "vondrel.ini";
     std::string bigFile;
+    // A scripted input session (host path) replayed through the input layer.
+    std::string inputFile;
     // The program name and every argument that is not the host's, in order.
     std::vector<std::string> engineArguments;
     // Set when an option is malformed.

@@ -11,6 +11,7 @@ PACKAGES=(
   libcurl4-openssl-dev libpng-dev libsndfile1-dev
   liblua5.4-dev libpixman-1-dev
   vorbis-tools sox imagemagick
+  xvfb xauth
   clang libclang-rt-14-dev
 )
 

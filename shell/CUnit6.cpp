@@ -1,6 +1,8 @@
 #include "shell/CUnit6.h"
 
 #include "foundation/CResourcesManager.h"
+#include "graphics/core/CColor.h"
+#include "graphics/screen/CRefreshScreen.h"
 #include "shell/CApplication.h"
 #include "shell/CWindow.h"
 
@@ -46,6 +48,8 @@ bool CUnit6::wasInitiallyUpdated() { return m_initiallyUpdated; }
 bool CUnit6::domodal() { return m_retCode != 0; }
 
 bool CUnit6::done(CUnitScene*, CUnit6*) {
+    if (CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr)
+        canvas->SetBackground(static_cast<CColor*>(nullptr));
     m_scene = nullptr;
     m_active = false;
     m_initiallyUpdated = false;
@@ -69,7 +73,15 @@ void CUnit6::stopMusic() {
     if (m_window) m_window->StopMusic();
 }
 
-void CUnit6::setBackground() {}
+// The canvas shows the named image file behind everything, or no background.
+void CUnit6::setBackground() {
+    CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr;
+    if (!canvas) return;
+    if (m_backgroundFileName.IsString())
+        canvas->SetBackground(m_backgroundFileName);
+    else
+        canvas->SetBackground(static_cast<CColor*>(nullptr));
+}
 
 void CUnit6::onTimer(intptr_t) {}
 

@@ -30,7 +30,7 @@ int runHost(std::vector<const char*> args) {
 TEST(Host, HostOptionsAndTheirValuesNeverReachTheEngine) {
     const char* argv[] = {"vondrel", "-window", "--headless", "--no-audio", "--frames", "7", "--step-ms", "5", "-path", "G",
                           "--dump-dir", "out", "--dump-every", "2", "--ini", "x.ini", "--big-file", "/b/data.big",
-                          "-debug"};
+                          "--input", "in/s.txt", "-debug"};
     const host::Options o = host::parseOptions(static_cast<int>(std::size(argv)), argv);
     EXPECT_EQ(o.engineArguments, (std::vector<std::string>{"vondrel", "-window", "-path", "G", "-debug"}));
     EXPECT_TRUE(o.headless);
@@ -41,6 +41,7 @@ TEST(Host, HostOptionsAndTheirValuesNeverReachTheEngine) {
     EXPECT_EQ(o.dumpEvery, 2);
     EXPECT_EQ(o.ini, "x.ini");
     EXPECT_EQ(o.bigFile, "C:\\b\\data.big");
+    EXPECT_EQ(o.inputFile, "in/s.txt");
     EXPECT_TRUE(o.error.empty());
 
     const char* defaults[] = {"vondrel"};
@@ -49,7 +50,7 @@ TEST(Host, HostOptionsAndTheirValuesNeverReachTheEngine) {
     EXPECT_EQ(d.stepMs, 16u);
     EXPECT_EQ(d.frames, -1);
 
-    for (const char* bad : {"--frames", "--ini"}) {
+    for (const char* bad : {"--frames", "--ini", "--input"}) {
         const char* missing[] = {"vondrel", bad};
         EXPECT_FALSE(host::parseOptions(2, missing).error.empty()) << bad;
     }

@@ -32,6 +32,7 @@ struct AnimationBuilderTest : ::testing::Test {
         dir.mkdir("frames");
         EXPECT_TRUE(tools::writePng(dir.native("a.png"), a, &error)) << error;
         EXPECT_TRUE(tools::writePng(dir.native("frames/b.png"), b, &error)) << error;
+        dir.write("fake.png", "GIF89a not a png");
     }
     bool build(const std::string& manifest, int code, int depth, std::string* error) {
         dir.write("anim.txt", manifest);
@@ -114,6 +115,7 @@ TEST_F(AnimationBuilderTest, BadInputFailsWithItsPlaceAndLeavesNoFile) {
         const char* message;
     } cases[] = {
         {"frame missing.png\n", "missing.png"},
+        {"frame fake.png\n", "fake.png"},
         {"frame a.png\nevent e\n  frames 0 2\nend\n", "line 3"},
         {"frame a.png\nevent e\n  frames 0\n", "without \"end\""},
         {"frame a.png\nevent e\n  frames 0\n  position 4 name=x\nend\n", "position 4"},

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Makes the demo game folder: draws its pictures (ImageMagick), synthesises its sounds
+# and music (sox), turns them into the engine's formats with the data tools, copies
+# the hand-written definition files beside them and packs the folder into a big file.
+#
+#   make-assets.sh SOURCE_DIR TOOLS_DIR OUTPUT_DIR
+#
+# SOURCE_DIR is demo/, TOOLS_DIR holds vondrel-img, vondrel-anim and vondrel-pack;
+# OUTPUT_DIR becomes the game folder (replaced whole) and OUTPUT_DIR.big its packed form.
+# Every step is deterministic: the same tools give the same files on every run.
+set -euo pipefail
+
+if [ $# -ne 3 ]; then
+  echo "usage: $0 SOURCE_DIR TOOLS_DIR OUTPUT_DIR" >&2
+  exit 2
+fi
+SRC=$(cd "$1" && pwd)
+TOOLS=$(cd "$2" && pwd)
+OUT=$3
+for program in convert sox; do
+  if ! command -v "$program" >/dev/null; then
+    echo "$0: $program is missing; run scripts/setup.sh" >&2
+    exit 1
+  fi
+done
+
+STAGE="$OUT.stage"
+WORK="$OUT.work"
+rm -rf "$STAGE" "$WORK"
+mkdir -p "$WORK" "$STAGE"
+
+# ---- pictures (800 x 600 backgrounds, RGBA pictures and animation frames) ----------
+picture() { convert "$@"; }
+picture -size 800x600 gradient:'#1d2b53-#7e2553' \
+  -fill '#ffa300' -draw "polygon 250,110 330,110 400,320 470,110 550,110 430,410 370,410" \
+  -fill '#5f3a1e' -draw "rectangle 580,220 720,500" \
+  -fill '#ffec27' -draw "circle 700,360 708,360" \
+  -fill '#c2c3c7' -draw "rectangle 0,500 800,600" \
+  PNG32:"$WORK/title.png"
+picture -size 800x600 gradient:'#008751-#1d2b53' \
+  -fill '#ab5236' -draw "rectangle 0,440 800,600" \
+  -fill '#fff1e8' -draw "polygon 30,520 110,470 110,570" \
+  -fill '#83769c' -draw "rectangle 250,120 550,300" \
+  -fill '#29adff' -draw "rectangle 265,135 535,285" \
+  PNG32:"$WORK/room.png"
+picture -size 96x96 xc:none -fill '#ffec27' -draw "polygon 48,8 80,72 16,72" \
+  -fill '#ffa300' -draw "circle 48,80 48,90" PNG32:"$WORK/bell.png"
+picture -size 96x96 xc:none -fill '#ff004d' -draw "rectangle 12,30 84,80" \
+  -fill '#fff1e8' -draw "ellipse 48,30 36,12 0,360" PNG32:"$WORK/drum.png"
+# Four frames of a walking figure: the legs and arms swing.
+legs=("40,60 46,94" "44,60 44,94" "48,60 38,94" "44,60 44,94")
+other=("24,60 18,94" "20,60 20,94" "16,60 26,94" "20,60 20,94")
+for i in 0 1 2 3; do
+  picture -size 64x96 xc:none -stroke '#fff1e8' -strokewidth 5 \
+    -draw "line ${legs[$i]}" -draw "line ${other[$i]}" -stroke none \
+    -fill '#29adff' -draw "rectangle 18,26 46,62" \
+    -fill '#ffccaa' -draw "circle 32,14 32,2" PNG32:"$WORK/walk$i.png"
+done
+
+# ---- sounds (WAV, 22050 Hz, 16-bit mono) and music (WAV, 22050 Hz, 16-bit stereo) ----
+# No dither and a fixed seed: the same bytes on every run.
+tone() { sox -R -D -n -r 22050 -b 16 -c "$1" "$2" synth "${@:3}"; }
+tone 1 "$WORK/bell.wav" 0.6 sine 880 fade 0 0.6 0.5
+tone 1 "$WORK/drum.wav" 0.3 sine 110 fade 0 0.3 0.25
+tone 1 "$WORK/step.wav" 0.08 square 220 fade 0 0.08 0.06
+notes=(523 659 784 659 587 698 880 698 523 659 784 1047)
+parts=()
+for i in "${!notes[@]}"; do
+  tone 2 "$WORK/note$i.wav" 0.4 sine "${notes[$i]}" fade 0.02 0.4 0.1 vol 0.4
+  parts+=("$WORK/note$i.wav")
+done
+sox -R -D "${parts[@]}" "$WORK/music.wav"
+
+# ---- the game folder ---------------------------------------------------------------
+DANE="$STAGE/Dane"
+mkdir -p "$DANE/TITLE" "$DANE/ROOM"
+cp "$SRC/game/Dane/"*.def "$SRC/game/Dane/"*.cnv "$DANE/"
+cp "$SRC/game/Dane/TITLE/"*.cnv "$DANE/TITLE/"
+cp "$SRC/game/Dane/ROOM/"*.cnv "$DANE/ROOM/"
+"$TOOLS/vondrel-img" "$WORK/title.png" "$DANE/TITLE/title.img"
+"$TOOLS/vondrel-img" "$WORK/room.png" "$DANE/ROOM/room.img"
+"$TOOLS/vondrel-img" --code 4 --position 560,330 "$WORK/bell.png" "$DANE/ROOM/bell.img"
+"$TOOLS/vondrel-img" --code 4 --position 660,330 "$WORK/drum.png" "$DANE/ROOM/drum.img"
+cp "$SRC/figure.txt" "$WORK/figure.txt"
+"$TOOLS/vondrel-anim" --code 4 "$WORK/figure.txt" "$DANE/ROOM/figure.ann"
+cp "$WORK/bell.wav" "$WORK/drum.wav" "$WORK/step.wav" "$DANE/ROOM/"
+cp "$WORK/music.wav" "$STAGE/music.wav"
+
+rm -rf "$OUT"
+mv "$STAGE" "$OUT"
+"$TOOLS/vondrel-pack" --name demo "$OUT" "$OUT.big" >/dev/null
+rm -rf "$WORK"

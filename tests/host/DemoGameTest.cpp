@@ -1,0 +1,91 @@
+// The demo game made in the build tree, played headless with its scripted session:
+// the scenes it reaches, the settings it keeps between runs, and frames that repeat.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/Host.h"
+#include "platform/MessageBox.h"
+#include "platform/Presenter.h"
+#include "shell/CWindow.h"
+#include "support/TempDir.h"
+
+#ifdef VONDREL_DEMO_GAME
+
+namespace {
+
+struct DemoGame : ::testing::Test {
+    DemoGame() : start(dir.path()), scopedBox(box), savedExe(CWindow::exePath), savedCd(CWindow::getCDPath()) {}
+    ~DemoGame() override {
+        CWindow::exePath = savedExe;
+        CWindow::setCDPath(savedCd);
+    }
+    // Plays the session; the settings file and the dumps land in the start folder.
+    // Each run starts in the start folder, as a new process would (a run ends in the
+    // game's folders).
+    int play(const std::string& dumps) {
+        test::ScopedCurrentDirectory here(dir.path());
+        const std::string session = std::string(VONDREL_SOURCE_DIR) + "/demo/session.txt";
+        const char* argv[] = {"vondrel",      "--headless", "--frames",  "300",          "--input", session.c_str(),
+                              "--ini",        "demo.ini",   "--dump-dir", dumps.c_str(), "--dump-every", "20",
+                              "-path",        VONDREL_DEMO_GAME};
+        return host::run(static_cast<int>(std::size(argv)), argv);
+    }
+    // The frame's pixel as 8-bit red, green, blue.
+    static std::vector<int> pixel(const platform::RgbFrame& frame, int x, int y) {
+        const uint8_t* p = &frame.rgb[(static_cast<size_t>(y) * frame.width + x) * 3];
+        return {p[0], p[1], p[2]};
+    }
+    // Colours pass through 5-6-5 pixels: each channel within 8 of the drawn one.
+    static bool near(const std::vector<int>& got, const std::vector<int>& drawn) {
+        for (size_t i = 0; i < 3; ++i)
+            if (std::abs(got[i] - drawn[i]) > 8) return false;
+        return true;
+    }
+    std::string frames(const char* folder) {
+        std::string all;
+        for (const char* name : {"frame-000020.png", "frame-000040.png", "frame-000060.png", "last.png"})
+            all += dir.read(std::string(folder) + "/" + name) + "|";
+        return all;
+    }
+    test::TempDir dir;
+    test::ScopedCurrentDirectory start;
+    platform::RecordedMessageBox box;
+    platform::ScopedMessageBox scopedBox;
+    CXString savedExe;
+    CXString savedCd;
+};
+
+TEST_F(DemoGame, TheSessionVisitsTheRoomAndEndsOnEscape) {
+    // Relative dump folders lie in the start folder, whichever folder the game is in.
+    ASSERT_EQ(play("one"), 0);
+    EXPECT_TRUE(box.boxes.empty());
+    // Escape in frame 80 ends the game before the dump of frame 100.
+    EXPECT_TRUE(dir.exists("one/frame-000060.png"));
+    EXPECT_FALSE(dir.exists("one/frame-000100.png"));
+    EXPECT_EQ(dir.read("demo.ini"),
+              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=2\r\n\r\n[TITLE]\r\nTime=0\r\nPlayed=3\r\n\r\n"
+              "[ROOM]\r\nTime=1\r\nPlayed=2\r\n");
+
+    // Frame 20 shows the room (its back arrow), the last frame the title (its door).
+    platform::RgbFrame room, title;
+    ASSERT_TRUE(platform::readPng(dir.path() + "/one/frame-000020.png", room));
+    ASSERT_TRUE(platform::readPng(dir.path() + "/one/last.png", title));
+    ASSERT_EQ(room.width, 800);
+    ASSERT_EQ(room.height, 600);
+    EXPECT_TRUE(near(pixel(room, 60, 520), {0xff, 0xf1, 0xe8}));
+    EXPECT_TRUE(near(pixel(room, 400, 520), {0xab, 0x52, 0x36}));
+    EXPECT_TRUE(near(pixel(title, 650, 300), {0x5f, 0x3a, 0x1e}));
+    EXPECT_TRUE(near(pixel(title, 400, 380), {0xff, 0xa3, 0x00}));
+
+    // The second run starts from the kept settings and shows the same frames.
+    ASSERT_EQ(play("two"), 0);
+    EXPECT_EQ(frames("one"), frames("two"));
+    EXPECT_EQ(dir.read("demo.ini").rfind("[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=4\r\n", 0), 0u) << dir.read("demo.ini");
+}
+
+}  // namespace
+
+#endif

@@ -1,0 +1,73 @@
+#include "tools/BigFilePacker.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "foundation/CBigFile.h"
+#include "platform/FileSystem.h"
+
+namespace tools {
+
+namespace {
+
+bool report(std::string* error, const std::string& text) {
+    if (error) *error = text;
+    return false;
+}
+
+std::string realFolder(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+std::string parentOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool packFolder(const std::string& folder, const std::string& output, const std::string& name, std::string* error) {
+    const std::string source = platform::toEnginePath(folder);
+    if (!platform::isDirectory(source.c_str())) return report(error, folder + ": not a folder");
+    // The file being written must not become part of what it packs.
+    const std::string root = realFolder(folder), target = realFolder(parentOf(output));
+    if (target.empty()) return report(error, output + ": its folder does not exist");
+    if (target == root || target.rfind(root + "/", 0) == 0)
+        return report(error, output + ": lies inside the folder it would pack");
+
+    const std::string temporary = output + ".tmp";
+    CBigFile maker(false);
+    const std::string header = name.empty() ? baseName(output) : name;
+    const bool made = maker.Create(CXString(source.c_str()), CXString(header.c_str()),
+                                   CXString(platform::toEnginePath(temporary).c_str()));
+    std::fflush(stdout);
+    if (!made) {
+        std::remove(temporary.c_str());
+        return report(error, output + ": cannot pack " + folder + " (unreadable files, or 2 GiB or more)");
+    }
+    {
+        CBigFile check(CXString(platform::toEnginePath(temporary).c_str()));
+        if (check.LastError() != 0) {
+            std::remove(temporary.c_str());
+            return report(error, output + ": the packed file does not open again");
+        }
+    }
+    if (std::rename(temporary.c_str(), output.c_str()) != 0) {
+        const std::string why = std::strerror(errno);
+        std::remove(temporary.c_str());
+        return report(error, output + ": " + why);
+    }
+    return true;
+}
+
+}  // namespace tools
