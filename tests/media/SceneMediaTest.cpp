@@ -193,4 +193,59 @@ TEST_F(SceneMedia, SceneObjectsOutlivingTheFlushForgetTheirResources) {
     EXPECT_EQ(resources()->getSize(), 0);
 }
 
+// A scene binary image holding the three: read back, the objects equal the originals
+// (the same shared resources, flags and serialised forms) and work, their restored
+// handlers (inline and named) included.
+TEST_F(SceneMedia, SceneImageRoundTripsAnimoImageAndSound) {
+    test::Lines lines = mediaLines();
+    test::append(lines, {"A:PRIORITY=4", "I:ASBUTTON=TRUE", "I:PRIORITY=3", "I:VISIBLE=TRUE", "S:ONFINISHED=GO",
+                         "OBJECT=GO", "GO:TYPE=BEHAVIOUR", "GO:CODE={LOG^ADD(\"f\");}"});
+    world.writeDefinition("SC.cnv", lines);
+    std::unique_ptr<CMElement> element(test::makeElement("SC", {{"TYPE", "SCENE"}}));
+    auto scene = std::make_unique<CMC_Scene>(world.window(), nullptr, element.get(), CMC_Scene::kType);
+    scene->loadCnv();
+    scene->onInit();
+    const std::string bytes = test::archiveBytes([&](CXArchive& a) { scene->writeImage(&a); });
+    for (int type : {CMC_Animo::kType, CMC_Image::kType, CMC_Sound::kType})
+        EXPECT_NE(bytes.find(test::le32(type)), std::string::npos) << type;
+
+    auto copy = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
+    test::readArchive(bytes, [&](CXArchive& a) { copy->readImage(&a); });
+    copy->onInit();
+    EXPECT_EQ(test::archiveBytes([&](CXArchive& a) { copy->writeImage(&a); }), bytes);
+    EXPECT_EQ(copy->getElementsNo(), scene->getElementsNo());
+
+    CMC_Animo* a = named<CMC_Animo>(copy.get(), "A");
+    CMC_Image* i = named<CMC_Image>(copy.get(), "I");
+    CMC_Sound* s = named<CMC_Sound>(copy.get(), "S");
+    ASSERT_TRUE(a && i && s);
+    EXPECT_EQ(a->getAnimo(), named<CMC_Animo>(scene.get(), "A")->getAnimo());
+    EXPECT_EQ(i->getImage(), named<CMC_Image>(scene.get(), "I")->getImage());
+    EXPECT_EQ(s->getSound(), named<CMC_Sound>(scene.get(), "S")->getSound());
+    EXPECT_EQ(resources()->getSize(), 3);
+    EXPECT_EQ(resources()->getCount(s->getSound()), 2);
+    EXPECT_TRUE(a->isAsButton());
+    EXPECT_EQ(a->getPriority(), 4);
+    EXPECT_TRUE(i->isButton());
+    EXPECT_EQ(i->getPriority(), 3);
+    EXPECT_TRUE(s->getPreload());
+
+    // Working: methods answer, and the handlers read back run their code.
+    EXPECT_EQ(eval(copy.get(), "A^GETNOF()"), "2");
+    EXPECT_EQ(eval(copy.get(), "I^GETPIXEL(4, 2)"), std::to_string(0x1234));
+    EXPECT_TRUE(a->onClick(0, CXPoint(1, 1)));
+    EXPECT_EQ(test::textValue(copy.get(), "LOG"), "c");
+    test::runCode(copy.get(), "S^PLAY();");
+    EXPECT_EQ(eval(copy.get(), "S^ISPLAYING()"), "TRUE");
+    world.frames(30, 10);
+    EXPECT_EQ(test::textValue(copy.get(), "LOG"), "cf");
+    // The original shares the sound, so it hears the finish too (through its own GO).
+    EXPECT_EQ(test::textValue(scene.get(), "LOG"), "f");
+
+    scene.reset();
+    EXPECT_EQ(resources()->getCount(s->getSound()), 1);
+    copy.reset();
+    EXPECT_EQ(resources()->getSize(), 0);
+}
+
 }  // namespace
