@@ -193,6 +193,25 @@ TEST_F(SceneMedia, SceneObjectsOutlivingTheFlushForgetTheirResources) {
     EXPECT_EQ(resources()->getSize(), 0);
 }
 
+// The objects learn of the flush when it happens, not by asking the manager later: a
+// new resource made at the old one's address is not taken for theirs.
+TEST_F(SceneMedia, AResourceMadeAfterTheFlushIsNotTakenForTheLostOne) {
+    CMC_ObjectsContainer* scene = world.loadScene("scene.cnv", mediaLines());
+    ASSERT_NE(scene, nullptr);
+    leaveScene();
+    CMC_ObjectsContainer* other = world.loadScene("other.cnv", mediaLines(), "OTHER");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(resources()->getSize(), 3);
+    EXPECT_EQ(named<CMC_Animo>(scene, "A")->getAnimo(), nullptr);
+    EXPECT_EQ(named<CMC_Image>(scene, "I")->getImage(), nullptr);
+    EXPECT_EQ(named<CMC_Sound>(scene, "S")->getSound(), nullptr);
+    scene->unload();
+    EXPECT_EQ(resources()->getSize(), 3);
+    EXPECT_EQ(eval(other, "A^GETNOF()"), "2");
+    other->unload();
+    EXPECT_EQ(resources()->getSize(), 0);
+}
+
 // A scene binary image holding the three: read back, the objects equal the originals
 // (the same shared resources, flags and serialised forms) and work, their restored
 // handlers (inline and named) included.
