@@ -124,7 +124,7 @@ protected:
 
 // Objects of the application or an episode own their resources (only a scene's
 // objects share through the default unit), so leaving scenes takes nothing of theirs.
-TEST_F(SceneMedia, ObjectsOutsideAScenesKeepTheirResourcesWhenScenesAreLeft) {
+TEST_F(SceneMedia, ObjectsOutsideScenesKeepTheirResourcesWhenScenesAreLeft) {
     for (int type : {CMC_ObjectsContainer::kApplication, CMC_ObjectsContainer::kEpisode}) {
         SCOPED_TRACE(type);
         CMC_ObjectsContainer* o = outerOf(type);
