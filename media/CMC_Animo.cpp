@@ -176,6 +176,7 @@ CMC_Animo::CMC_Animo(CMC_ObjectsContainer* container, CMElement* element)
 
 CMC_Animo::~CMC_Animo() {
     dropAnimation();
+    unwatchAnimation();
     delete m_sequences;
 }
 
@@ -237,6 +238,7 @@ void CMC_Animo::removeCollisionsMonitoring() {
 }
 
 void CMC_Animo::releaseAnimation() {
+    unwatchAnimation();
     CAnimo6* animo = m_animo;
     const bool shared = m_shared;
     m_animo = nullptr;
@@ -282,6 +284,7 @@ void CMC_Animo::load(CXString fileName, bool preload) {
             resources->add(m_animo);
         }
         m_shared = true;
+        watchAnimation(m_animo);
     } else {
         m_animo = new CAnimo6(m_window);
         m_animo->setFilename(fileName);
@@ -301,12 +304,29 @@ void CMC_Animo::load(CXString fileName, bool preload) {
 }
 
 void CMC_Animo::forgetLostAnimation() {
-    if (!m_shared || !m_animo) return;
-    CResourcesManager* resources = sharedResources();
-    if (resources && resources->holderOf(m_animo)) return;
+    if (!m_shared || !m_animo || m_watched == m_animo) return;
     // The default unit's manager was flushed (or went) and deleted the shared animation.
     m_animo = nullptr;
     m_shared = false;
+}
+
+void CMC_Animo::watchAnimation(CAnimo6* animo) {
+    unwatchAnimation();
+    if (!animo) return;
+    animo->addInvalidateObserver(&m_watch);
+    m_watched = animo;
+}
+
+void CMC_Animo::unwatchAnimation() {
+    if (m_watched) m_watched->removeInvalidateObserver(&m_watch);
+    m_watched = nullptr;
+}
+
+void CMC_Animo::AnimationWatch::onDestroy(CGraphicsObject* object) {
+    if (!m_owner->m_watched || object != static_cast<CGraphicsObject*>(m_owner->m_watched)) return;
+    // Its collision monitoring goes with it; the pointer is compared, never followed.
+    if (m_owner->m_animo == m_owner->m_watched) m_owner->removeCollisionsMonitoring();
+    m_owner->m_watched = nullptr;
 }
 
 CAnimo6* CMC_Animo::getAnimo() {

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "foundation/CXString.h"
+#include "graphics/core/CGraphicsObject.h"
 #include "graphics/input/CCollisionInspector.h"
 #include "graphics/play/CPlayable.h"
 #include "script/CMC_Object.h"
@@ -109,7 +110,21 @@ private:
     void playEvent(const char* event);
     bool playingEvent(const char* event);
     void raiseFrameChanged();
+    // Forgets a shared animation that was deleted under the object (its manager flushed).
     void forgetLostAnimation();
+    // Hears of the shared animation's deletion when it happens, so that a later
+    // animation made at the same address is never taken for it.
+    class AnimationWatch : public CInvalidateObserver {
+    public:
+        explicit AnimationWatch(CMC_Animo* owner) : m_owner(owner) {}
+        void onInvalidate(CGraphicsObject*, CXRect*) override {}
+        void onDestroy(CGraphicsObject* object) override;
+
+    private:
+        CMC_Animo* m_owner;
+    };
+    void watchAnimation(CAnimo6* animo);
+    void unwatchAnimation();
     // Takes the object out of everything that calls it back.
     void leaveCallers();
     // Lets go of the animation: the own reference, or the animation itself (at the
@@ -132,6 +147,9 @@ private:
     bool m_monitorCollisionAlpha = false;
     bool m_preload = false;
     bool m_shared = false;
+    AnimationWatch m_watch{this};
+    // The shared animation watched; null once it is deleted.
+    CAnimo6* m_watched = nullptr;
     // Nesting of the animation's and the inspector's notifications to this object.
     int32_t m_callbackDepth = 0;
     CXArray* m_sequences = nullptr;

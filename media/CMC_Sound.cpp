@@ -100,20 +100,26 @@ void CMC_Sound::initSound(CXString name) {
         m_sound = new CSound4(window, path, m_flushAfterPlayed, m_preload);
         m_shared = false;
     }
+    m_soundAlive = m_sound->aliveFlag();
     m_sound->addNotifier(this);
 }
 
 void CMC_Sound::releaseSound() {
-    CSound4* sound = m_sound;
-    if (!sound) return;
+    CSound4* sound = getSound();
     m_sound = nullptr;
+    m_soundAlive.reset();
+    if (!sound) {
+        // Deleted under the object: nothing of it is ours any more.
+        m_shared = false;
+        return;
+    }
     if (!m_shared) {
         sound->removeNotifier(this);
         delete sound;
         return;
     }
     m_shared = false;
-    // A unit that has gone, or flushed its resources, took the sound with it.
+    // A unit that has gone took the sound with it.
     CResourcesManager* manager = defaultUnitManager();
     if (!manager || !manager->contains(sound)) return;
     sound->removeNotifier(this);
@@ -130,7 +136,8 @@ void CMC_Sound::onDispose() { releaseSound(); }
 void CMC_Sound::serialize(CXArchive* archive) {
     CMC_Object::serialize(archive);
     if (archive->isStoring()) {
-        *archive << (m_sound ? m_sound->GetFileName() : CXString());
+        CSound4* sound = getSound();
+        *archive << (sound ? sound->GetFileName() : CXString());
         *archive << m_preload;
         *archive << m_flushAfterPlayed;
         return;

@@ -10,6 +10,7 @@
 // unit that holds the sound.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "foundation/CXString.h"
 #include "graphics/play/CPlayable.h"
@@ -49,8 +50,9 @@ public:
     bool onPlayableFinished(CPlayable* playable) override;
     bool onPlayableResumed(CPlayable* playable) override;
 
-    // The wrapped sound; null for a prototype never filled.
-    CSound4* getSound() const { return m_sound; }
+    // The wrapped sound; null for a prototype never filled, and once a shared sound
+    // went with its manager's flush (a scene left while this object lived on).
+    CSound4* getSound() const { return (m_soundAlive && *m_soundAlive) ? m_sound : nullptr; }
     bool isShared() const { return m_shared; }
     bool getPreload() const { return m_preload; }
     bool getFlushAfterPlayed() const { return m_flushAfterPlayed; }
@@ -75,6 +77,8 @@ private:
     bool raise(int index, const char* event);
 
     CSound4* m_sound = nullptr;
+    // The sound's own flag, cleared when it is deleted (by a flushed manager too).
+    std::shared_ptr<const bool> m_soundAlive;
     bool m_preload = false;
     bool m_flushAfterPlayed = false;
     // The sound came from the manager (one of its references is ours).

@@ -231,10 +231,14 @@ void CMC_Scene::readImage(CXArchive* archive) {
         }
         addObject(object);
     }
-    initializeBehaviours(this, nullptr);
     std::vector<CMC_Object*> objects;
     const CXVector* list = getObjectList();
     for (int i = 0; list && i < list->getCount(); ++i) objects.push_back(static_cast<CMC_Object*>(list->at(i)));
+    // Every object is there now: behaviours bind their conditions by name.
+    for (CMC_Object* object : objects)
+        if (object->getType() == CMC_Behaviour::kType)
+            if (auto* behaviour = dynamic_cast<CMC_Behaviour*>(object)) behaviour->resolveCondition();
+    initializeBehaviours(this, nullptr);
     for (CMC_Object* object : objects)
         if (object != this && !isContainerType(object->getType())) object->initializeBehaviours(this, nullptr);
 }

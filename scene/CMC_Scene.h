@@ -64,8 +64,9 @@ public:
     // records (type code and serialized object) in creation order, without the
     // application, episodes, scenes, RANDOM, SYSTEM and the script-file loader.
     void writeImage(CXArchive* archive);
-    // Reads an image written by writeImage into the scene and builds the handlers.
-    // A type code that nothing builds ends the reading; what was read stays.
+    // Reads an image written by writeImage into the scene, binds the behaviours'
+    // conditions and builds the handlers; the objects are initialised by the scene's
+    // entry (onInit). A type code that nothing builds ends the reading; what was read stays.
     void readImage(CXArchive* archive);
 
     // ---- entering, stepping, leaving ----

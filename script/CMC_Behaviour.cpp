@@ -1,5 +1,6 @@
 #include "script/CMC_Behaviour.h"
 
+#include "foundation/CXArchive.h"
 #include "foundation/CXArray.h"
 #include "foundation/CXTimer.h"
 #include "foundation/CXVector.h"
@@ -78,7 +79,21 @@ CXString CMC_Behaviour::cleanCode(CXString code) {
 
 CXString** CMC_Behaviour::getBehavioursList() { return makeBehavioursList({"ONINIT", "ONDONE", "ONSIGNAL"}); }
 
-void CMC_Behaviour::serialize(CXArchive* archive) { CMC_Object::serialize(archive); }
+void CMC_Behaviour::serialize(CXArchive* archive) {
+    CMC_Object::serialize(archive);
+    if (!archive) return;
+    // The code and the condition's name follow the common part: without them a
+    // behaviour read back from a binary image would run nothing. The statements are
+    // built at init and the condition is bound once the container holds every object.
+    if (archive->isStoring()) {
+        *archive << m_code << m_conditionName;
+        return;
+    }
+    deleteStatements(true);
+    m_condition = nullptr;
+    *archive >> &m_code >> &m_conditionName;
+    m_code = cleanCode(m_code);
+}
 
 // ---- statements -----------------------------------------------------------------------
 

@@ -84,7 +84,7 @@ public:
     // Deletes the statements (releasing their inline behaviours when !flag), then the
     // common done ("ONDONE").
     bool done(bool flag) override;
-    // The common object part only.
+    // The common object part, then the code and the condition's name.
     void serialize(CXArchive* archive) override;
     CXString** getBehavioursList() override;
 

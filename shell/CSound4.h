@@ -64,6 +64,9 @@ public:
     void setLoop(bool loop) { m_loop = loop; }
     bool getLoop() const { return m_loop; }
     void setFlushAfterPlayed(bool flush) { m_flushAfterPlayed = flush; }
+    // False once the sound is deleted: a holder that does not own it (a shared
+    // resource) tells from it whether its pointer is still good.
+    std::shared_ptr<const bool> aliveFlag() const { return m_alive; }
 
     static platform::IAudioDevice* CreateDirectSoundInterface(CWindow* window);
     static platform::IAudioBuffer* CreatePrimarySoundBuffer(CWindow* window);

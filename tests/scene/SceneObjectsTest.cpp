@@ -15,6 +15,7 @@
 #include "shell/CSoundCodec.h"
 #include "scene/CMC_Timer.h"
 #include "scene/CVondrelWEB.h"
+#include "script/CMC_Behaviour.h"
 #include "script/CMElement.h"
 #include "shell/CWindow.h"
 #include "support/ScriptTestSupport.h"
@@ -242,6 +243,38 @@ TEST(SceneImage, HoldsTheObjectsInCreationOrderAndReadsBack) {
     scene.reset();
     copy.reset();
     partial.reset();
+    CMC_Scene::doneDefUnit();
+}
+
+TEST(SceneImage, RestoredBehavioursRunTheirCodeUnderTheirConditions) {
+    test::ScriptWorld world;
+    test::ScopedCurrentDirectory here(world.dir().path());
+    world.writeDefinition("SC.cnv", {"OBJECT=LOG", "LOG:TYPE=STRING", "OBJECT=V", "V:TYPE=INTEGER", "V:VALUE=5",
+                                     "V:ONCHANGED={LOG^ADD(\"c\");}", "OBJECT=YES", "YES:TYPE=CONDITION",
+                                     "YES:OPERAND1=V", "YES:OPERATOR=EQUAL", "YES:OPERAND2=5", "OBJECT=GO",
+                                     "GO:TYPE=BEHAVIOUR", "GO:CODE={LOG^ADD(\"g\");}", "GO:CONDITION=YES"});
+    std::unique_ptr<CMElement> element(test::makeElement("SC", {{"TYPE", "SCENE"}}));
+    auto scene = std::make_unique<CMC_Scene>(world.window(), nullptr, element.get(), CMC_Scene::kType);
+    scene->loadCnv();
+    scene->onInit();
+    const std::string bytes = test::archiveBytes([&](CXArchive& a) { scene->writeImage(&a); });
+
+    auto copy = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
+    test::readArchive(bytes, [&](CXArchive& a) { copy->readImage(&a); });
+    copy->onInit();  // as the scene's entry does after loading
+    EXPECT_EQ(test::archiveBytes([&](CXArchive& a) { copy->writeImage(&a); }), bytes);
+    auto* go = dynamic_cast<CMC_Behaviour*>(copy->getObject("GO"));
+    ASSERT_NE(go, nullptr);
+    EXPECT_EQ(go->getCondition(), copy->getObject("YES"));
+    test::runBehaviour(copy.get(), "GO", {}, true);
+    EXPECT_EQ(test::textValue(copy.get(), "LOG"), "g");
+    // The inline handler read back runs too; then the restored condition fails.
+    test::runCode(copy.get(), "V^SET(6);");
+    EXPECT_EQ(test::textValue(copy.get(), "LOG"), "gc");
+    test::runBehaviour(copy.get(), "GO", {}, true);
+    EXPECT_EQ(test::textValue(copy.get(), "LOG"), "gc");
+    scene.reset();
+    copy.reset();
     CMC_Scene::doneDefUnit();
 }
 

@@ -142,6 +142,10 @@ bool runBehaviour(CMC_ObjectsContainer* scene, const char* name, std::initialize
                   bool checkCondition) {
     auto* behaviour = dynamic_cast<CMC_Behaviour*>(find(scene, name));
     if (!behaviour) return false;
+    // Statements are built at init: objects read by loadCnv or readImage alone wait
+    // for the scene's entry (onInit) and would silently run nothing.
+    if (behaviour->getCode().IsString() && !behaviour->getStatements() && behaviour->isEnabled())
+        ADD_FAILURE() << "behaviour " << name << " is not initialised (call the scene's onInit after loading)";
     CXArray* list = arguments.size() ? makeArguments(arguments) : nullptr;
     const bool result = behaviour->run(nullptr, list, checkCondition);
     CXString::releaseToVector(list);

@@ -141,7 +141,9 @@ bool raise(CMC_ObjectsContainer* scene, const char* object, const char* event);
 // The caret form: EVENT^ARGUMENT, then the plain EVENT when nothing took that.
 bool raise(CMC_ObjectsContainer* scene, const char* object, const char* event, const char* argument);
 // Runs the named behaviour with the texts as "$1"..., testing its condition when asked;
-// its result (true after a BREAK). False when there is no such behaviour.
+// its result (true after a BREAK). False when there is no such behaviour. A behaviour
+// with code but no statements fails the test: it was loaded (loadCnv, readImage) but
+// not initialised, which the scene's entry (onInit) does.
 bool runBehaviour(CMC_ObjectsContainer* scene, const char* name, std::initializer_list<const char*> arguments = {},
                   bool checkCondition = false);
 // Makes a behaviour "test_code" in the scene from the code, runs it as runBehaviour
