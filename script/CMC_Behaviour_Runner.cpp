@@ -1,6 +1,7 @@
 #include "script/CMC_Behaviour_Runner.h"
 
 #include <cstdint>
+#include <optional>
 #include <typeinfo>
 
 #include "foundation/CXArray.h"
@@ -102,6 +103,20 @@ CMC_Behaviour_Runner::~CMC_Behaviour_Runner() {
     for (CXArray* params : m_params) CXString::releaseToVector(params);
 }
 
+bool CMC_Behaviour_Runner::namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text) {
+    if (position >= kNameChecks) return namesObject(container, text);
+    NameCheck& check = m_nameChecks[position];
+    const uint32_t changes = CMC_ObjectsContainer::getChangeCount();
+    if (check.valid && check.scope == container && check.changes == changes && check.text.compare(text) == 0)
+        return check.names;
+    check.names = namesObject(container, text);
+    check.text = text;
+    check.scope = container;
+    check.changes = changes;
+    check.valid = true;
+    return check.names;
+}
+
 void CMC_Behaviour_Runner::fillParams(CXArray* params, CMC_ObjectsContainer* container, CXVector* arguments) {
     const int count = arguments->getCount();
     while (params->getCount() > count) {
@@ -112,16 +127,16 @@ void CMC_Behaviour_Runner::fillParams(CXArray* params, CMC_ObjectsContainer* con
     for (int i = 0; i < count; ++i) {
         CXObject* raw = arguments->at(i);
         char digits[16];
-        CXString text;
+        std::optional<CXString> text;
         const char* plain = nullptr;
         // An INTEGER's text is written here rather than through a pooled STRING.
         if (raw && &typeid(*raw) == &typeid(CMC_Integer))
             plain = decimal(static_cast<CMC_Integer*>(raw)->getValue(), digits);
         else
-            plain = (text = argumentText(this, arguments, i)).c_str();
+            plain = text.emplace(argumentText(this, arguments, i)).c_str();
         if (i >= params->getCount()) params->add(new CXString());
         CXString* slot = params->stringAt(i);
-        if (namesObject(container, plain)) {
+        if (namesObjectAt(i, container, plain)) {
             *slot = "\"";
             *slot += plain;
             *slot += '"';

@@ -3,6 +3,7 @@
 // switching it on and off (ENABLE, DISABLE).
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "script/CMC_Runner.h"
@@ -35,6 +36,19 @@ private:
     // Fills `params` with what getParams would give, reusing its strings.
     void fillParams(CXArray* params, CMC_ObjectsContainer* container, CXVector* arguments);
 
+    // Whether `text` names a script object of the container that is not a plain value,
+    // remembered per argument position until any container's names change.
+    bool namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text);
+
+    struct NameCheck {
+        std::string text;
+        CMC_ObjectsContainer* scope = nullptr;
+        uint32_t changes = 0;
+        bool names = false;
+        bool valid = false;
+    };
+    static constexpr int kNameChecks = 4;
+    NameCheck m_nameChecks[kNameChecks];
     // One argument array per level of RUN calls in progress: a called behaviour only
     // reads its arguments while it runs, and a RUN inside it takes the next level.
     std::vector<CXArray*> m_params;
