@@ -501,7 +501,14 @@ CMC_Object* CMC_Behaviour_Entry::runValue(CXArray* arguments) {
     } else if (m_isFieldName) {
         result = currentField();
     } else if (!holds(m_valueText, '$')) {
-        if (scope) result = scope->getVariable(m_valueText);
+        // A miss stays a miss while no name changes anywhere.
+        const uint32_t changes = CMC_ObjectsContainer::getChangeCount();
+        if (scope && !(m_missKnown && m_missScope == scope && m_missChanges == changes)) {
+            result = scope->getVariable(m_valueText);
+            m_missKnown = !result;
+            m_missScope = scope;
+            m_missChanges = changes;
+        }
     } else {
         const CXString filled = fillParams(m_valueText, arguments);
         if (filled.GetAt(0) == '[') {
@@ -565,7 +572,7 @@ CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CM
         } else {
             value = filledValue(nested, scope, filled);
         }
-    } else if (nested->m_literalOnly && nested->m_literal) {
+    } else if ((nested->m_literalOnly && nested->m_literal) || nested->givesLiteral(scope)) {
         // What the nested statement's run gives, without the walk through it: its step,
         // then a copy of its literal.
         if (!CMC_StepBudget::take()) return nullptr;
@@ -594,6 +601,13 @@ CMC_Object* CMC_Behaviour_Entry::filledValue(CMC_Behaviour_Entry* nested, CMC_Ob
         nested->m_filledCached = true;
     }
     return literal;
+}
+
+bool CMC_Behaviour_Entry::givesLiteral(CMC_ObjectsContainer* scope) const {
+    if (!m_literal) return false;
+    if (m_literalOnly) return true;
+    return !m_unusable && !m_isCall && !m_valueObject && !m_holdsNamed && !m_isFieldName && !m_hasParams &&
+           m_missKnown && m_missScope == scope && m_missChanges == CMC_ObjectsContainer::getChangeCount();
 }
 
 bool CMC_Behaviour_Entry::filledIsCached(CMC_ObjectsContainer* scope, const CXString& filled) const {
@@ -631,11 +645,21 @@ CMC_Variable* CMC_Behaviour_Entry::literalArgument() {
     return m_literalCopy;
 }
 
-void CMC_Behaviour_Entry::releaseComputed(CXObject* raw) {
+void CMC_Behaviour_Entry::releaseComputed(CXObject* raw, CMC_Behaviour_Entry* nested) {
     // The common case, a pooled value, is known by its exact class.
     if (CMC_Variable* basic = CMC_Variable::basicValue(raw); basic && basic->isPooled()) {
         CMC_Object::flush(basic, false);
         return;
+    }
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
+    // The registered object the argument gave last time: while no name changed
+    // anywhere and it keeps its name, the look-up below finds it again.
+    if (nested && nested->m_heldResult == raw && nested->m_heldScope == scope &&
+        nested->m_heldChanges == CMC_ObjectsContainer::getChangeCount()) {
+        const CXString& name = static_cast<const CMC_Object*>(raw)->getNameRef();
+        if (nested->m_heldName.size() == static_cast<size_t>(name.getLength()) &&
+            std::memcmp(nested->m_heldName.data(), name.c_str(), nested->m_heldName.size()) == 0)
+            return;
     }
     auto* value = dynamic_cast<CMC_Object*>(raw);
     if (!value) return;
@@ -644,9 +668,16 @@ void CMC_Behaviour_Entry::releaseComputed(CXObject* raw) {
         CMC_Object::flush(variable, false);
         return;
     }
-    CMC_ObjectsContainer* scope = sceneOf(m_owner);
     // Objects that a container holds are never the statement's to delete.
-    if (isRegistered(scope, value)) return;
+    if (isRegistered(scope, value)) {
+        if (nested) {
+            nested->m_heldResult = raw;
+            nested->m_heldScope = scope;
+            nested->m_heldChanges = CMC_ObjectsContainer::getChangeCount();
+            nested->m_heldName.assign(value->getNameRef().c_str(), static_cast<size_t>(value->getNameRef().getLength()));
+        }
+        return;
+    }
     if (value->isClone() && value->getType() != CMC_Variable::kExpression) {
         delete value;
         return;
@@ -782,7 +813,8 @@ CMC_Object* CMC_Behaviour_Entry::runCall(CMC_Object* running, CXArray* arguments
             if (!m_nested->at(i)) continue;
             CXObject* value = values->at(i);
             values->setAt(i, static_cast<CXObject*>(nullptr));
-            if (value && value != reinterpret_cast<CXObject*>(result) && !literalCopy(value)) releaseComputed(value);
+            if (value && value != reinterpret_cast<CXObject*>(result) && !literalCopy(value))
+                releaseComputed(value, static_cast<CMC_Behaviour_Entry*>(m_nested->at(i)));
         }
     }
     delete own;

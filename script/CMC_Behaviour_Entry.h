@@ -109,8 +109,13 @@ private:
     CMC_Variable* ownInteger(int32_t value);
     // This literal statement's own copy of its literal, set to the literal afresh.
     CMC_Variable* literalArgument();
-    // Releases one computed argument value after the call.
-    void releaseComputed(CXObject* value);
+    // Releases one computed argument value after the call; `nested` (may be null) is
+    // the argument statement that gave it, which remembers a registered result.
+    void releaseComputed(CXObject* value, CMC_Behaviour_Entry* nested);
+    // Whether running this value statement now would give, after its step, a copy of
+    // its literal: it is a number or quoted text, or a name that was looked up in
+    // `scope` and missed with no name changed anywhere since.
+    bool givesLiteral(CMC_ObjectsContainer* scope) const;
     bool owns(CXObject* value) const;
     // The variable an "&NAME" argument passes, or a copy (owned) of the literal NAME.
     CXObject* referenceArgument(const CXString& name);
@@ -199,6 +204,17 @@ private:
     uint32_t m_filledChanges = 0;
     int32_t m_filledInteger = 0;
     bool m_filledCached = false;
+    // A value statement's name that named no variable in this container, at this
+    // change count.
+    CMC_ObjectsContainer* m_missScope = nullptr;
+    uint32_t m_missChanges = 0;
+    bool m_missKnown = false;
+    // The registered object this argument statement gave last, found under this name
+    // in this container at this change count (releaseComputed's look-up).
+    const CXObject* m_heldResult = nullptr;
+    CMC_ObjectsContainer* m_heldScope = nullptr;
+    uint32_t m_heldChanges = 0;
+    std::string m_heldName;
 
     static uint32_t s_inlineCounter;
 };

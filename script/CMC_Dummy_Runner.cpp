@@ -98,7 +98,9 @@ CMC_Behaviour* findOrMake(CMC_ObjectsContainer* container, const CXString& text,
     CXString name = text;
     name.AllTrim(' ');
     CMC_Object* named = (container && name.IsString()) ? container->getObject(name) : nullptr;
-    if (named) return dynamic_cast<CMC_Behaviour*>(named);
+    if (named)
+        return &typeid(*named) == &typeid(CMC_Behaviour) ? static_cast<CMC_Behaviour*>(named)
+                                                         : dynamic_cast<CMC_Behaviour*>(named);
     auto* behaviour = new CMC_Behaviour(container, CXString("temp"), text);
     behaviour->init();
     *made = true;
@@ -183,7 +185,9 @@ CXString CMC_Dummy_Runner::textOf(CXVector* arguments, int i) {
     if (i < 0 || i >= argumentCount(arguments)) return CXString();
     CXObject* item = arguments->at(i);
     if (!item || CMC_Behaviour::controlCode(item) != 0) return CXString();
-    if (!dynamic_cast<CMC_Variable*>(item)) {
+    // A behaviour (a branch or a body) is known by its exact class.
+    if (&typeid(*item) == &typeid(CMC_Behaviour)) return static_cast<CMC_Behaviour*>(item)->getName();
+    if (!asVariable(item)) {
         auto* object = dynamic_cast<CMC_Object*>(item);
         return object ? object->getName() : CXString();
     }

@@ -23,6 +23,13 @@ void defineInteger(CMC_ObjectsContainer* scene, const char* name, int value) {
     scene->addObject(number);
 }
 
+// Registers a behaviour of that name and code (replacing one of the name).
+void defineBehaviour(CMC_ObjectsContainer* scene, const char* name, const char* code) {
+    auto* behaviour = new CMC_Behaviour(scene, CXString(name), CXString(code));
+    behaviour->init();
+    scene->addObject(behaviour);
+}
+
 void removeObject(CMC_ObjectsContainer* scene, const char* name) {
     if (CMC_Object* object = scene->getObject(name)) scene->deleteObject(object);
 }
@@ -74,13 +81,8 @@ TEST(ArgumentShortcut, RepeatedRunsGiveWhatTheFirstRunGives) {
          [](CMC_ObjectsContainer* s) { defineInteger(s, "7", 1000); },
          [](CMC_ObjectsContainer* s) { removeObject(s, "7"); }},
         {"a name that becomes a behaviour's", "{RUNIT^RUN(7);}", "M", {"1", "2", "3"}, none,
-         [](CMC_ObjectsContainer* s) {
-             // Now the text names a script object: the callee gets it quoted and so
-             // does not call it.
-             auto* behaviour = new CMC_Behaviour(s, CXString("7"), CXString("{M^ADD(1000);}"));
-             behaviour->init();
-             s->addObject(behaviour);
-         },
+         // Now the text names a script object: the callee gets it quoted and so does not call it.
+         [](CMC_ObjectsContainer* s) { defineBehaviour(s, "7", "{M^ADD(1000);}"); },
          none},
         {"two arguments, one of them a name", "{ADDM^RUN(K,2);ADDM^RUN(2,K);}", "M", {"5", "10", "15"}, none,
          none, none},
@@ -91,6 +93,12 @@ TEST(ArgumentShortcut, RepeatedRunsGiveWhatTheFirstRunGives) {
         {"IF on two INTEGERs by every word", "{@IF(K,_,3,ADD1,ADD10);@IF(K,!_,3,ADD1,ADD10);@IF(K,>,2,ADD1,ADD10);}",
          "M", {"12", "33", "54"}, none,
          [](CMC_ObjectsContainer* s) { setInteger(s, "K", 2); }, none},
+        {"a name that names nothing, then a variable, then nothing", "{M^ADD(Q);}", "M", {"0", "5", "5"}, none,
+         [](CMC_ObjectsContainer* s) { defineInteger(s, "Q", 5); },
+         [](CMC_ObjectsContainer* s) { removeObject(s, "Q"); }},
+        {"a branch behaviour replaced between runs", "{@IF(K,<,5,BR,ADD10);}", "M", {"1", "101", "201"},
+         [](CMC_ObjectsContainer* s) { defineBehaviour(s, "BR", "{M^ADD(1);}"); },
+         [](CMC_ObjectsContainer* s) { defineBehaviour(s, "BR", "{M^ADD(100);}"); }, none},
         {"IF on numbers whose names get defined", "{@IF(2,<,3,ADD1,ADD10);}", "M", {"1", "2", "3"}, none,
          [](CMC_ObjectsContainer* s) { defineInteger(s, "2", 50); }, none},
     };
@@ -119,12 +127,8 @@ TEST(ArgumentShortcut, LoopCounterComparedEveryPass) {
     test::ScriptWorld world;
     auto* scene = world.loadScene("shortcut.cnv", kDefinitions);
     ASSERT_NE(scene, nullptr);
-    for (const char* name : {"IFBODY", "LOOPER"}) {
-        const char* code = name[0] == 'I' ? "{@IF(_I_,<,2,ADD1,ADD10);}" : "{@LOOP(IFBODY,0,4,1);}";
-        auto* behaviour = new CMC_Behaviour(scene, CXString(name), CXString(code));
-        behaviour->init();
-        scene->addObject(behaviour);
-    }
+    defineBehaviour(scene, "IFBODY", "{@IF(_I_,<,2,ADD1,ADD10);}");
+    defineBehaviour(scene, "LOOPER", "{@LOOP(IFBODY,0,4,1);}");
     test::runBehaviour(scene, "LOOPER");
     world.applicationStep();
     test::runBehaviour(scene, "LOOPER");
