@@ -41,6 +41,13 @@ bool holds(const CXString& text, char c) { return text.Find(c) >= 0; }
 // rather than through the library's exported symbol).
 inline CMC_ObjectsContainer* sceneOf(CMC_Behaviour* owner) { return owner ? owner->getScene() : nullptr; }
 
+// Whether the `n` bytes at `a` and `b` are the same (names and numbers: a few bytes).
+bool sameBytes(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
 // For a text that is just "$N": the argument index N - 1; else -1.
 int32_t paramIndexOf(const CXString& text) {
     if (text.getLength() != 2 || text.GetAt(0) != '$') return -1;
@@ -613,7 +620,7 @@ bool CMC_Behaviour_Entry::givesLiteral(CMC_ObjectsContainer* scope) const {
 bool CMC_Behaviour_Entry::filledIsCached(CMC_ObjectsContainer* scope, const CXString& filled) const {
     const auto length = static_cast<size_t>(filled.getLength());
     return m_filledCached && m_filledScope == scope && m_filledChanges == CMC_ObjectsContainer::getChangeCount() &&
-           m_filledText.size() == length && std::memcmp(m_filledText.data(), filled.c_str(), length) == 0;
+           m_filledText.size() == length && sameBytes(m_filledText.data(), filled.c_str(), length);
 }
 
 CMC_Variable* CMC_Behaviour_Entry::ownInteger(int32_t value) {
@@ -658,7 +665,7 @@ void CMC_Behaviour_Entry::releaseComputed(CXObject* raw, CMC_Behaviour_Entry* ne
         nested->m_heldChanges == CMC_ObjectsContainer::getChangeCount()) {
         const CXString& name = static_cast<const CMC_Object*>(raw)->getNameRef();
         if (nested->m_heldName.size() == static_cast<size_t>(name.getLength()) &&
-            std::memcmp(nested->m_heldName.data(), name.c_str(), nested->m_heldName.size()) == 0)
+            sameBytes(nested->m_heldName.data(), name.c_str(), nested->m_heldName.size()))
             return;
     }
     auto* value = dynamic_cast<CMC_Object*>(raw);

@@ -1,6 +1,7 @@
 #include "script/CMC_Behaviour_Runner.h"
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <typeinfo>
 
@@ -37,6 +38,13 @@ bool namesObject(CMC_ObjectsContainer* container, const char* text) {
 CXString* quotedIfObject(CMC_ObjectsContainer* container, const CXString& text) {
     if (namesObject(container, text.c_str())) return new CXString(CXString("\"") + text + "\"");
     return new CXString(text);
+}
+
+// Whether the `n` bytes at `a` and `b` are the same (texts of a few characters).
+bool sameBytes(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
 }
 
 // The decimal text of an INTEGER as its conversion to STRING writes it, into `out`.
@@ -103,14 +111,16 @@ CMC_Behaviour_Runner::~CMC_Behaviour_Runner() {
     for (CXArray* params : m_params) CXString::releaseToVector(params);
 }
 
-bool CMC_Behaviour_Runner::namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text) {
+bool CMC_Behaviour_Runner::namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text,
+                                         size_t length) {
     if (position >= kNameChecks) return namesObject(container, text);
     NameCheck& check = m_nameChecks[position];
     const uint32_t changes = CMC_ObjectsContainer::getChangeCount();
-    if (check.valid && check.scope == container && check.changes == changes && check.text.compare(text) == 0)
+    if (check.valid && check.scope == container && check.changes == changes && check.text.size() == length &&
+        sameBytes(check.text.data(), text, length))
         return check.names;
     check.names = namesObject(container, text);
-    check.text = text;
+    check.text.assign(text, length);
     check.scope = container;
     check.changes = changes;
     check.valid = true;
@@ -129,18 +139,23 @@ void CMC_Behaviour_Runner::fillParams(CXArray* params, CMC_ObjectsContainer* con
         char digits[16];
         std::optional<CXString> text;
         const char* plain = nullptr;
+        size_t length = 0;
         // An INTEGER's text is written here rather than through a pooled STRING.
-        if (raw && &typeid(*raw) == &typeid(CMC_Integer))
+        if (raw && &typeid(*raw) == &typeid(CMC_Integer)) {
             plain = decimal(static_cast<CMC_Integer*>(raw)->getValue(), digits);
-        else
+            length = static_cast<size_t>(digits + sizeof digits - 1 - plain);
+        } else {
             plain = text.emplace(argumentText(this, arguments, i)).c_str();
+            length = std::strlen(plain);
+        }
         if (i >= params->getCount()) params->add(new CXString());
         CXString* slot = params->stringAt(i);
-        if (namesObjectAt(i, container, plain)) {
+        if (namesObjectAt(i, container, plain, length)) {
             *slot = "\"";
             *slot += plain;
             *slot += '"';
-        } else {
+        } else if (static_cast<size_t>(slot->getLength()) != length || !sameBytes(slot->c_str(), plain, length)) {
+            // The same text as the last call's stays as it is.
             *slot = plain;
         }
     }

@@ -2,6 +2,7 @@
 // (RUN, RUNC), in a counted loop (RUNLOOPED), stopping its timed run (BREAK) and
 // switching it on and off (ENABLE, DISABLE).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,7 +39,7 @@ private:
 
     // Whether `text` names a script object of the container that is not a plain value,
     // remembered per argument position until any container's names change.
-    bool namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text);
+    bool namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text, size_t length);
 
     struct NameCheck {
         std::string text;
