@@ -80,6 +80,8 @@ public:
     static CMC_Debugger* getDebuggerIfc() { return nullptr; }
 
 private:
+    // The helpers of a run are the library's own (hidden): calls to them bind within
+    // the library and may be inlined.
     struct TextOnly {};
     // A nested argument that holds "$": only its text is kept (see computeArgument).
     CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line, TextOnly);
@@ -97,30 +99,30 @@ private:
     // Fills and evaluates one nested argument statement for this run.
     // `own` allows a literal to be handed over as the nested statement's own value
     // (literalArgument) instead of a pooled copy.
-    CMC_Object* computeArgument(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope, CMC_Object* running,
+    [[gnu::visibility("hidden")]] CMC_Object* computeArgument(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope, CMC_Object* running,
                                 CXArray* arguments, bool own);
     // The value of an argument statement "$N" (or one whose filled text is a plain
     // name or literal) from its filled text: a variable of that name, else the literal.
-    CMC_Object* filledValue(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope, const CXString& filled);
+    [[gnu::visibility("hidden")]] CMC_Object* filledValue(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope, const CXString& filled);
     // Whether `filled` is the text this "$" argument cached in `scope` (see m_filledText).
-    bool filledIsCached(CMC_ObjectsContainer* scope, const CXString& filled) const;
+    [[gnu::visibility("hidden")]] bool filledIsCached(CMC_ObjectsContainer* scope, const CXString& filled) const;
     // This argument statement's own INTEGER holding `value`; null when its own value
     // is of another type.
-    CMC_Variable* ownInteger(int32_t value);
+    [[gnu::visibility("hidden")]] CMC_Variable* ownInteger(int32_t value);
     // This literal statement's own copy of its literal, set to the literal afresh.
-    CMC_Variable* literalArgument();
+    [[gnu::visibility("hidden")]] CMC_Variable* literalArgument();
     // Releases one computed argument value after the call; `nested` (may be null) is
     // the argument statement that gave it, which remembers a registered result.
-    void releaseComputed(CXObject* value, CMC_Behaviour_Entry* nested);
+    [[gnu::visibility("hidden")]] void releaseComputed(CXObject* value, CMC_Behaviour_Entry* nested);
     // Whether running this value statement now would give, after its step, a copy of
     // its literal: it is a number or quoted text, or a name that was looked up in
     // `scope` and missed with no name changed anywhere since.
-    bool givesLiteral(CMC_ObjectsContainer* scope) const;
+    [[gnu::visibility("hidden")]] bool givesLiteral(CMC_ObjectsContainer* scope) const;
     bool owns(CXObject* value) const;
     // The variable an "&NAME" argument passes, or a copy (owned) of the literal NAME.
     CXObject* referenceArgument(const CXString& name);
-    CMC_Object* runValue(CXArray* arguments);
-    CMC_Object* runCall(CMC_Object* running, CXArray* arguments, bool resultUnused);
+    [[gnu::visibility("hidden")]] CMC_Object* runValue(CXArray* arguments);
+    [[gnu::visibility("hidden")]] CMC_Object* runCall(CMC_Object* running, CXArray* arguments, bool resultUnused);
     // Binds a runner for `target`: the factory's for its type, else the target's own.
     static CMC_Runner* runnerFor(CMC_Object* target);
     // Binds the call's target (and its runner and method id), or leaves it unbound.
