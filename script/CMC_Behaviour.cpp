@@ -160,7 +160,7 @@ bool CMC_Behaviour::run(CMC_Object* caller, CXArray* arguments, bool checkCondit
             result = code == kBreak;
             break;
         }
-        CMC_Variable::release(value);
+        if (value) CMC_Variable::release(value);
     }
     --m_runDepth;
     if (m_tempObjects) releaseTempObjects(tempMark);

@@ -187,7 +187,8 @@ CMC_Variable* CMC_Behaviour_Runner::run(CMC_Behaviour* target, CMC_ObjectsContai
     --m_paramsDepth;
     // A BREAK in the callee ends the caller too.
     if (broke) return CMC_Behaviour::asResult<CMC_Variable>(CMC_Behaviour::kBreak);
-    return CMC_VariableFactory::copyVariable(returnVariable(container));
+    CMC_Variable* returned = returnVariable(container);
+    return returned ? CMC_VariableFactory::copyVariable(returned) : nullptr;
 }
 
 CMC_Variable* CMC_Behaviour_Runner::runLooped(CMC_Behaviour* target, CMC_ObjectsContainer* container,
