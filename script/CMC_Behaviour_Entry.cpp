@@ -681,7 +681,8 @@ void CMC_Behaviour_Entry::releaseComputed(CXObject* raw, CMC_Behaviour_Entry* ne
             nested->m_heldResult = raw;
             nested->m_heldScope = scope;
             nested->m_heldChanges = CMC_ObjectsContainer::getChangeCount();
-            nested->m_heldName.assign(value->getNameRef().c_str(), static_cast<size_t>(value->getNameRef().getLength()));
+            const CXString& name = value->getNameRef();
+            nested->m_heldName.assign(name.c_str(), static_cast<size_t>(name.getLength()));
         }
         return;
     }
@@ -806,7 +807,8 @@ CMC_Object* CMC_Behaviour_Entry::runCall(CMC_Object* running, CXArray* arguments
             result = runner->run(id, target, scope, values);
         // A method that hands back a literal argument gives what it would have given
         // with a pooled copy of it: a pooled copy.
-        if (result && literalCopy(reinterpret_cast<CXObject*>(result))) result = CMC_VariableFactory::copyVariable(result);
+        if (result && literalCopy(reinterpret_cast<CXObject*>(result)))
+            result = CMC_VariableFactory::copyVariable(result);
         if (!guard.alive()) {
             delete own;
             return reinterpret_cast<CMC_Object*>(result);

@@ -80,8 +80,6 @@ public:
     static CMC_Debugger* getDebuggerIfc() { return nullptr; }
 
 private:
-    // The helpers of a run are the library's own (hidden): calls to them bind within
-    // the library and may be inlined.
     struct TextOnly {};
     // A nested argument that holds "$": only its text is kept (see computeArgument).
     CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line, TextOnly);
@@ -96,14 +94,19 @@ private:
     // the container; the result is a STRING named `valueName` holding its name.
     CMC_Variable* makeInlineBehaviour(const CXString& text, const char* prefix, const char* valueName,
                                       bool* codeHasParams);
-    // Fills and evaluates one nested argument statement for this run.
-    // `own` allows a literal to be handed over as the nested statement's own value
-    // (literalArgument) instead of a pooled copy.
-    [[gnu::visibility("hidden")]] CMC_Object* computeArgument(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope, CMC_Object* running,
-                                CXArray* arguments, bool own);
+    // The helpers of a run below are hidden symbols: calls between them bind within the
+    // library and may be inlined.
+    //
+    // Fills and evaluates one nested argument statement for this run. `own` allows a
+    // literal to be handed over as the nested statement's own value (literalArgument)
+    // instead of a pooled copy.
+    [[gnu::visibility("hidden")]] CMC_Object* computeArgument(CMC_Behaviour_Entry* nested,
+                                                              CMC_ObjectsContainer* scope, CMC_Object* running,
+                                                              CXArray* arguments, bool own);
     // The value of an argument statement "$N" (or one whose filled text is a plain
     // name or literal) from its filled text: a variable of that name, else the literal.
-    [[gnu::visibility("hidden")]] CMC_Object* filledValue(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope, const CXString& filled);
+    [[gnu::visibility("hidden")]] CMC_Object* filledValue(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope,
+                                                          const CXString& filled);
     // Whether `filled` is the text this "$" argument cached in `scope` (see m_filledText).
     [[gnu::visibility("hidden")]] bool filledIsCached(CMC_ObjectsContainer* scope, const CXString& filled) const;
     // This argument statement's own INTEGER holding `value`; null when its own value
@@ -122,7 +125,8 @@ private:
     // The variable an "&NAME" argument passes, or a copy (owned) of the literal NAME.
     CXObject* referenceArgument(const CXString& name);
     [[gnu::visibility("hidden")]] CMC_Object* runValue(CXArray* arguments);
-    [[gnu::visibility("hidden")]] CMC_Object* runCall(CMC_Object* running, CXArray* arguments, bool resultUnused);
+    [[gnu::visibility("hidden")]] CMC_Object* runCall(CMC_Object* running, CXArray* arguments,
+                                                      bool resultUnused);
     // Binds a runner for `target`: the factory's for its type, else the target's own.
     static CMC_Runner* runnerFor(CMC_Object* target);
     // Binds the call's target (and its runner and method id), or leaves it unbound.

@@ -29,17 +29,20 @@ public:
     CXArray* getParams(CMC_ObjectsContainer* container, CXVector* arguments);
 
 private:
-    [[gnu::visibility("hidden")]] CMC_Variable* run(CMC_Behaviour* target, CMC_ObjectsContainer* container, CXVector* arguments, bool check);
+    [[gnu::visibility("hidden")]] CMC_Variable* run(CMC_Behaviour* target, CMC_ObjectsContainer* container,
+                                                    CXVector* arguments, bool check);
     CMC_Variable* runLooped(CMC_Behaviour* target, CMC_ObjectsContainer* container, CXVector* arguments);
     // The container's "__RETURN__" (parent scopes included), or null. A miss is
     // remembered until any container's names change.
     [[gnu::visibility("hidden")]] CMC_Variable* returnVariable(CMC_ObjectsContainer* container);
     // Fills `params` with what getParams would give, reusing its strings.
-    [[gnu::visibility("hidden")]] void fillParams(CXArray* params, CMC_ObjectsContainer* container, CXVector* arguments);
+    [[gnu::visibility("hidden")]] void fillParams(CXArray* params, CMC_ObjectsContainer* container,
+                                                  CXVector* arguments);
 
     // Whether `text` names a script object of the container that is not a plain value,
     // remembered per argument position until any container's names change.
-    [[gnu::visibility("hidden")]] bool namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text, size_t length);
+    [[gnu::visibility("hidden")]] bool namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text,
+                                                     size_t length);
 
     struct NameCheck {
         std::string text;

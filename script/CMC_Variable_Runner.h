@@ -62,7 +62,8 @@ public:
                                CXVector* arguments) override;
 
 private:
-    [[gnu::visibility("hidden")]] CMC_Variable* arithmetic(CMC_Variable* target, CXVector* arguments, int op, bool giveResult);
+    [[gnu::visibility("hidden")]] CMC_Variable* arithmetic(CMC_Variable* target, CXVector* arguments, int op,
+                                                           bool giveResult);
     CMC_Variable* get(CMC_Variable* target, CXVector* arguments);
     CMC_Variable* integerMethod(int id, CMC_Variable* target, CXVector* arguments);
     CMC_Variable* numericMethod(int id, CMC_Variable* target, CXVector* arguments);
