@@ -151,3 +151,20 @@ TEST(ArgumentShortcut, StatementRunAgainInsideItsOwnCall) {
 }
 
 }  // namespace
+
+TEST(ArgumentShortcut, StatementRunAgainWhileComputingItsArguments) {
+    // F's second argument runs F's statement again before the first run calls ADD:
+    // the inner run must leave the outer run's first argument (N after its first
+    // increment, 1) in place, so M gets 2 from the inner run and then 1.
+    test::ScriptWorld world;
+    std::vector<std::string> lines = kDefinitions;
+    for (const char* line : {"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=0", "OBJECT=F", "F:TYPE=BEHAVIOUR",
+                             "F:CODE={M^ADD(N^ADD(1),G^RUN());}", "OBJECT=G", "G:TYPE=BEHAVIOUR",
+                             "G:CODE={@IF(N,<,2,F,OTHER);}"})
+        lines.emplace_back(line);
+    auto* scene = world.loadScene("shortcut.cnv", lines);
+    ASSERT_NE(scene, nullptr);
+    test::runBehaviour(scene, "F");
+    EXPECT_EQ(test::intValue(scene, "N"), 2);
+    EXPECT_EQ(test::intValue(scene, "M"), 3);
+}
