@@ -105,7 +105,7 @@ void perPass(benchmark::State& state, int passesPerIteration) {
 }
 
 // Runs a looping behaviour once per iteration; the application step frees the
-// temporaries once per frame.
+// temporaries and the global trash (the loop counters LOOP disposes of) once per frame.
 void runScript(benchmark::State& state, Scene& scene, const char* looper) {
     CMC_Behaviour* loop = scene.behaviour(looper);
     if (!loop) {
@@ -115,6 +115,7 @@ void runScript(benchmark::State& state, Scene& scene, const char* looper) {
     for (auto _ : state) {
         loop->run(nullptr, nullptr, false);
         CMC_VariableFactory::clearPool();
+        CMC_Behaviour::flushTrash();
     }
 }
 

@@ -165,7 +165,7 @@ bool CMC_Behaviour::run(CMC_Object* caller, CXArray* arguments, bool checkCondit
     // the behaviour (that array is kept until the run ends).
     CMC_Behaviour_Entry** lines = m_statements;
     for (int i = 0; lines[i]; ++i) {
-        CMC_Object* value = lines[i]->run(caller, arguments);
+        CMC_Object* value = lines[i]->run(caller, arguments, true);
         // A statement deleted this behaviour: its statements and temporaries are gone.
         if (!guard.alive()) {
             if (!controlCode(value)) CMC_Variable::release(value);
@@ -175,10 +175,10 @@ bool CMC_Behaviour::run(CMC_Object* caller, CXArray* arguments, bool checkCondit
             result = code == kBreak;
             break;
         }
-        CMC_Variable::release(value);
+        if (value) CMC_Variable::release(value);
     }
     --m_runDepth;
-    releaseTempObjects(tempMark);
+    if (m_tempObjects) releaseTempObjects(tempMark);
     if (m_runDepth == 0 && !m_retiredStatements.empty()) {
         auto retired = std::move(m_retiredStatements);
         m_retiredStatements.clear();

@@ -1,15 +1,21 @@
 #include "script/CMC_Behaviour_Entry.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
 #include "foundation/CXArray.h"
 #include "foundation/CXVector.h"
 #include "script/CMC_Behaviour.h"
+#include "script/CMC_Bool.h"
+#include "script/CMC_Double.h"
 #include "script/CMC_Expression.h"
+#include "script/CMC_Integer.h"
 #include "script/CMC_Nesting.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_Runner.h"
@@ -30,6 +36,24 @@ constexpr int kClassType = 3004;
 CMC_Behaviour_Entry::FieldGetter s_fieldGetter = nullptr;
 
 bool holds(const CXString& text, char c) { return text.Find(c) >= 0; }
+
+// The container a statement of `owner` runs in (what container() gives, bound here
+// rather than through the library's exported symbol).
+inline CMC_ObjectsContainer* sceneOf(CMC_Behaviour* owner) { return owner ? owner->getScene() : nullptr; }
+
+// Whether the `n` bytes at `a` and `b` are the same (names and numbers: a few bytes).
+bool sameBytes(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+// For a text that is just "$N": the argument index N - 1; else -1.
+int32_t paramIndexOf(const CXString& text) {
+    if (text.getLength() != 2 || text.GetAt(0) != '$') return -1;
+    const int index = static_cast<int>(static_cast<unsigned char>(text.GetAt(1))) - '1';
+    return index >= 0 ? index : -1;
+}
 
 // The text after one leading double quote, if there is one.
 bool opensBlock(const CXString& text) {
@@ -88,6 +112,8 @@ CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line, Te
     : CMC_Object(CXString("code"), kType), m_line(std::move(line)), m_owner(owner) {
     if (m_line.lastChar() == ';') m_line = m_line.Left(m_line.getLength() - 1);
     m_unusable = true;
+    m_hasParams = holds(m_line, '$');
+    m_paramIndex = paramIndexOf(m_line);
 }
 
 CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
@@ -101,7 +127,9 @@ CMC_Behaviour_Entry::CMC_Behaviour_Entry(CMC_Behaviour* owner, CXString line)
         return;
     }
     if (m_line.lastChar() == ';') m_line = m_line.Left(m_line.getLength() - 1);
-    CMC_ObjectsContainer* scope = container();
+    m_hasParams = holds(m_line, '$');
+    m_paramIndex = paramIndexOf(m_line);
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
     int open = m_line.Find('(');
     const char first = m_line.GetAt(0);
     const int length = m_line.getLength();
@@ -224,7 +252,7 @@ void CMC_Behaviour_Entry::parseArguments(int open) {
 }
 
 void CMC_Behaviour_Entry::addArgument(CXString argument) {
-    CMC_ObjectsContainer* scope = container();
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
     CXObject* value = nullptr;
     CMC_Behaviour_Entry* nested = nullptr;
     const char first = argument.GetAt(0);
@@ -263,7 +291,7 @@ void CMC_Behaviour_Entry::addArgument(CXString argument) {
 
 CMC_Variable* CMC_Behaviour_Entry::makeInlineBehaviour(const CXString& text, const char* prefix,
                                                        const char* valueName, bool* codeHasParams) {
-    CMC_ObjectsContainer* scope = container();
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
     if (!scope) return nullptr;
     const int cut = text.GetAt(0) == '"' ? 2 : 1;
     const CXString code = text.Mid(cut, text.getLength() - cut);
@@ -276,7 +304,7 @@ CMC_Variable* CMC_Behaviour_Entry::makeInlineBehaviour(const CXString& text, con
 }
 
 CXObject* CMC_Behaviour_Entry::referenceArgument(const CXString& name) {
-    CMC_ObjectsContainer* scope = container();
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
     if (CMC_Variable* variable = scope ? scope->getVariable(name) : nullptr) return variable;
     // No such variable: the callee gets a copy of the literal, owned here.
     CMC_Variable* literal = CMC_Variable::resolve(name);
@@ -329,7 +357,7 @@ void CMC_Behaviour_Entry::splitFieldName(const CXString& text) {
 CMC_Variable* CMC_Behaviour_Entry::currentField() {
     CMC_Object* structure = m_structure;
     if (!structure) {
-        CMC_ObjectsContainer* scope = container();
+        CMC_ObjectsContainer* scope = sceneOf(m_owner);
         structure = scope ? scope->getObject(m_structureName) : nullptr;
         // A temporary may be deleted while still registered: it is found again each run.
         if (structure && !structure->isTemporary()) m_structure = structure;
@@ -339,7 +367,7 @@ CMC_Variable* CMC_Behaviour_Entry::currentField() {
 
 void CMC_Behaviour_Entry::refreshBindings() {
     m_bindGeneration = CMC_ObjectsContainer::getRemovalCount();
-    CMC_ObjectsContainer* scope = container();
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
     // The structure of a field name is found again at its next use.
     m_structure = nullptr;
     if (m_valueNamed) {
@@ -364,7 +392,7 @@ void CMC_Behaviour_Entry::forgetOwner() {
         if (auto* nested = static_cast<CMC_Behaviour_Entry*>(m_nested->at(i))) nested->forgetOwner();
 }
 
-CMC_ObjectsContainer* CMC_Behaviour_Entry::container() const { return m_owner ? m_owner->getScene() : nullptr; }
+CMC_ObjectsContainer* CMC_Behaviour_Entry::container() const { return sceneOf(m_owner); }
 
 int CMC_Behaviour_Entry::getArgumentCount() const { return m_values ? m_values->getCount() : 0; }
 
@@ -377,7 +405,7 @@ bool CMC_Behaviour_Entry::owns(CXObject* value) const {
 // ---- destruction --------------------------------------------------------------------------
 
 CMC_Behaviour_Entry::~CMC_Behaviour_Entry() {
-    CMC_ObjectsContainer* scope = container();
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
     // Inline behaviours made at parse time go with the statement when it releases them.
     for (int i = 0; m_values && i < m_values->getCount(); ++i) {
         auto* name = dynamic_cast<CMC_String*>(m_values->at(i));
@@ -389,13 +417,25 @@ CMC_Behaviour_Entry::~CMC_Behaviour_Entry() {
     // objects belong to their containers.
     for (CXObject* owned : m_owned) delete owned;
     m_owned.clear();
-    for (int i = 0; m_nested && i < m_nested->getCount(); ++i) delete static_cast<CMC_Behaviour_Entry*>(m_nested->at(i));
+    for (int i = 0; m_nested && i < m_nested->getCount(); ++i) {
+        auto* nested = static_cast<CMC_Behaviour_Entry*>(m_nested->at(i));
+        // A run of this statement still in progress (its behaviour deleted by the
+        // call) may hand one of them back as its result: they live until the next
+        // application step, as other objects deleted while scripts run.
+        if (nested && nested->m_literalCopy && m_activeRuns > 0) {
+            CMC_Behaviour::addToTrash(nested->m_literalCopy);
+            nested->m_literalCopy = nullptr;
+        }
+        delete nested;
+    }
     delete m_nested;
     delete m_values;
     if (m_ownsValueObject) delete m_valueObject;
     m_valueObject = nullptr;
     delete m_literal;
     m_literal = nullptr;
+    delete m_literalCopy;
+    m_literalCopy = nullptr;
     if (m_ownsReferenceSource) delete m_referenceSource;
     m_referenceSource = nullptr;
 }
@@ -452,23 +492,30 @@ CMC_Variable* CMC_Behaviour_Entry::getStructureField(CMC_ObjectsContainer* scope
 
 // ---- running --------------------------------------------------------------------------------
 
-CMC_Object* CMC_Behaviour_Entry::run(CMC_Object* running, CXArray* arguments) {
+CMC_Object* CMC_Behaviour_Entry::run(CMC_Object* running, CXArray* arguments, bool resultUnused) {
     if (m_unusable || !CMC_StepBudget::take()) return nullptr;
     if (m_holdsNamed && m_bindGeneration != CMC_ObjectsContainer::getRemovalCount()) refreshBindings();
     if (m_valueObject) return m_valueObject;
     if (!m_isCall) return runValue(arguments);
-    return runCall(running, arguments);
+    return runCall(running, arguments, resultUnused);
 }
 
 CMC_Object* CMC_Behaviour_Entry::runValue(CXArray* arguments) {
-    CMC_ObjectsContainer* scope = container();
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
     CMC_Object* result = nullptr;
     if (m_literalOnly) {
         // Straight to the literal below.
     } else if (m_isFieldName) {
         result = currentField();
     } else if (!holds(m_valueText, '$')) {
-        if (scope) result = scope->getVariable(m_valueText);
+        // A miss stays a miss while no name changes anywhere.
+        const uint32_t changes = CMC_ObjectsContainer::getChangeCount();
+        if (scope && !(m_missKnown && m_missScope == scope && m_missChanges == changes)) {
+            result = scope->getVariable(m_valueText);
+            m_missKnown = !result;
+            m_missScope = scope;
+            m_missChanges = changes;
+        }
     } else {
         const CXString filled = fillParams(m_valueText, arguments);
         if (filled.GetAt(0) == '[') {
@@ -494,21 +541,26 @@ CMC_Object* CMC_Behaviour_Entry::runValue(CXArray* arguments) {
     return result;
 }
 
-CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CMC_Object* running,
-                                                 CXArray* arguments) {
-    CMC_ObjectsContainer* scope = container();
+CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope,
+                                                 CMC_Object* running, CXArray* arguments, bool own) {
     CMC_Object* value = nullptr;
-    const CXString& line = nested->m_line;
-    if (holds(line, '$')) {
+    if (nested->m_hasParams) {
         // An argument that is just "$N" is the call's argument N itself: no text is made.
-        const CXString* own = nullptr;
-        if (line.getLength() == 2 && line.GetAt(0) == '$' && arguments) {
-            const int index = static_cast<int>(static_cast<unsigned char>(line.GetAt(1))) - '1';
-            if (index >= 0 && index < arguments->getCount()) own = static_cast<CXString*>(arguments->at(index));
-        }
-        const CXString made = own ? CXString() : fillParams(line, arguments);
-        const CXString& filled = own ? *own : made;
+        const CXString* given = nullptr;
+        const int index = nested->m_paramIndex;
+        if (index >= 0 && arguments && index < arguments->getCount())
+            given = static_cast<CXString*>(arguments->at(index));
+        std::optional<CXString> made;
+        if (!given) made.emplace(fillParams(nested->m_line, arguments));
+        const CXString& filled = given ? *given : *made;
         const char first = filled.GetAt(0);
+        if (nested->filledIsCached(scope, filled)) {
+            // The text read last time, which named no variable and spelled an INTEGER.
+            const int32_t number = nested->m_filledInteger;
+            if (own)
+                if (CMC_Variable* copy = nested->ownInteger(number)) return copy;
+            return CMC_VariableFactory::newInteger(number);
+        }
         if (first == '[') {
             value = new CMC_Expression(scope, filled.Mid(1, filled.getLength() - 1));
         } else if (first == '@' || holds(filled, '$') || holds(filled, '^')) {
@@ -525,13 +577,14 @@ CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CM
                 delete temporary;
             }
         } else {
-            value = scope ? scope->getVariable(filled) : nullptr;
-            if (!value) value = CMC_Variable::resolve(filled);
+            value = filledValue(nested, scope, filled);
         }
-    } else if (nested->m_literalOnly && nested->m_literal) {
+    } else if ((nested->m_literalOnly && nested->m_literal) || nested->givesLiteral(scope)) {
         // What the nested statement's run gives, without the walk through it: its step,
-        // then a pooled copy of its literal.
+        // then a copy of its literal.
         if (!CMC_StepBudget::take()) return nullptr;
+        if (own)
+            if (CMC_Variable* copy = nested->literalArgument()) return copy;
         return CMC_VariableFactory::copyVariable(nested->m_literal);
     } else {
         value = nested->run(running, arguments);
@@ -541,11 +594,79 @@ CMC_Object* CMC_Behaviour_Entry::computeArgument(CMC_Behaviour_Entry* nested, CM
     return value;
 }
 
-void CMC_Behaviour_Entry::releaseComputed(CXObject* raw) {
+CMC_Object* CMC_Behaviour_Entry::filledValue(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope,
+                                             const CXString& filled) {
+    const uint32_t changes = CMC_ObjectsContainer::getChangeCount();
+    const auto length = static_cast<size_t>(filled.getLength());
+    if (CMC_Variable* variable = scope ? scope->getVariable(filled) : nullptr) return variable;
+    CMC_Variable* literal = CMC_Variable::resolve(filled);
+    if (literal && &typeid(*literal) == &typeid(CMC_Integer)) {
+        nested->m_filledText.assign(filled.c_str(), length);
+        nested->m_filledScope = scope;
+        nested->m_filledChanges = changes;
+        nested->m_filledInteger = static_cast<CMC_Integer*>(literal)->getValue();
+        nested->m_filledCached = true;
+    }
+    return literal;
+}
+
+bool CMC_Behaviour_Entry::givesLiteral(CMC_ObjectsContainer* scope) const {
+    if (!m_literal) return false;
+    if (m_literalOnly) return true;
+    return !m_unusable && !m_isCall && !m_valueObject && !m_holdsNamed && !m_isFieldName && !m_hasParams &&
+           m_missKnown && m_missScope == scope && m_missChanges == CMC_ObjectsContainer::getChangeCount();
+}
+
+bool CMC_Behaviour_Entry::filledIsCached(CMC_ObjectsContainer* scope, const CXString& filled) const {
+    const auto length = static_cast<size_t>(filled.getLength());
+    return m_filledCached && m_filledScope == scope && m_filledChanges == CMC_ObjectsContainer::getChangeCount() &&
+           m_filledText.size() == length && sameBytes(m_filledText.data(), filled.c_str(), length);
+}
+
+CMC_Variable* CMC_Behaviour_Entry::ownInteger(int32_t value) {
+    if (!m_literalCopy) m_literalCopy = new CMC_Integer(CXString("f"));
+    if (&typeid(*m_literalCopy) != &typeid(CMC_Integer)) return nullptr;
+    auto* copy = static_cast<CMC_Integer*>(m_literalCopy);
+    if (copy->getValue() != value) copy->setValue(value);
+    return copy;
+}
+
+CMC_Variable* CMC_Behaviour_Entry::literalArgument() {
+    if (!m_literalCopy) {
+        const int type = CMC_Variable::basicValue(m_literal) ? m_literal->getType() : 0;
+        const CXString name("f");
+        switch (type) {
+        case CMC_Variable::kInteger: m_literalCopy = new CMC_Integer(name); break;
+        case CMC_Variable::kString: m_literalCopy = new CMC_String(name); break;
+        case CMC_Variable::kBool: m_literalCopy = new CMC_Bool(name); break;
+        case CMC_Variable::kDouble: m_literalCopy = new CMC_Double(name); break;
+        default: return nullptr;
+        }
+    }
+    // A runner seldom writes to an argument: an INTEGER copy that still holds the
+    // literal is left as it is (its change step would find nothing to tell).
+    if (&typeid(*m_literalCopy) == &typeid(CMC_Integer) &&
+        static_cast<CMC_Integer*>(m_literalCopy)->getValue() == static_cast<CMC_Integer*>(m_literal)->getValue())
+        return m_literalCopy;
+    m_literalCopy->set(m_literal);
+    return m_literalCopy;
+}
+
+void CMC_Behaviour_Entry::releaseComputed(CXObject* raw, CMC_Behaviour_Entry* nested) {
     // The common case, a pooled value, is known by its exact class.
     if (CMC_Variable* basic = CMC_Variable::basicValue(raw); basic && basic->isPooled()) {
         CMC_Object::flush(basic, false);
         return;
+    }
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
+    // The registered object the argument gave last time: while no name changed
+    // anywhere and it keeps its name, the look-up below finds it again.
+    if (nested && nested->m_heldResult == raw && nested->m_heldScope == scope &&
+        nested->m_heldChanges == CMC_ObjectsContainer::getChangeCount()) {
+        const CXString& name = static_cast<const CMC_Object*>(raw)->getNameRef();
+        if (nested->m_heldName.size() == static_cast<size_t>(name.getLength()) &&
+            sameBytes(nested->m_heldName.data(), name.c_str(), nested->m_heldName.size()))
+            return;
     }
     auto* value = dynamic_cast<CMC_Object*>(raw);
     if (!value) return;
@@ -554,9 +675,17 @@ void CMC_Behaviour_Entry::releaseComputed(CXObject* raw) {
         CMC_Object::flush(variable, false);
         return;
     }
-    CMC_ObjectsContainer* scope = container();
     // Objects that a container holds are never the statement's to delete.
-    if (isRegistered(scope, value)) return;
+    if (isRegistered(scope, value)) {
+        if (nested) {
+            nested->m_heldResult = raw;
+            nested->m_heldScope = scope;
+            nested->m_heldChanges = CMC_ObjectsContainer::getChangeCount();
+            const CXString& name = value->getNameRef();
+            nested->m_heldName.assign(name.c_str(), static_cast<size_t>(name.getLength()));
+        }
+        return;
+    }
     if (value->isClone() && value->getType() != CMC_Variable::kExpression) {
         delete value;
         return;
@@ -574,18 +703,32 @@ void CMC_Behaviour_Entry::releaseComputed(CXObject* raw) {
     }
 }
 
-CMC_Object* CMC_Behaviour_Entry::runCall(CMC_Object* running, CXArray* arguments) {
-    CMC_ObjectsContainer* scope = container();
-    const int slots = getArgumentCount();
+CMC_Object* CMC_Behaviour_Entry::runCall(CMC_Object* running, CXArray* arguments, bool resultUnused) {
+    CMC_ObjectsContainer* scope = sceneOf(m_owner);
+    const int slots = m_values ? m_values->getCount() : 0;
     // Whatever the call does, this statement is not touched once its behaviour is gone.
     CMC_Behaviour::LifeGuard guard(m_owner);
 
-    // Arguments computed for this run. A re-entrant run (the call below running this
-    // statement again) uses a vector of its own so the outer run's values survive.
+    // Arguments computed for this run. A re-entrant run (the call below, or the
+    // computation of an argument, running this statement again) uses a vector of its
+    // own and pooled copies of literals, so the outer run's values survive.
     CXVector* values = m_values;
     CXVector* own = nullptr;
+    const bool reentrant = m_activeRuns > 0;
+    ++m_activeRuns;
+    // Literal arguments handed over as their statements' own values (the first few
+    // slots; further ones get pooled copies). Known here by address only, so that a
+    // result can be told apart even after this statement is gone.
+    constexpr int kOwnSlots = 8;
+    const void* literalCopies[kOwnSlots];
+    int literalCount = 0;
+    const auto literalCopy = [&](const void* value) {
+        for (int i = 0; i < literalCount; ++i)
+            if (literalCopies[i] == value) return true;
+        return false;
+    };
     if (!m_argumentsFixed) {
-        if (m_activeRuns > 0) {
+        if (reentrant) {
             own = new CXVector(kVectorCapacity, kLoadFactor);
             for (int i = 0; i < slots; ++i) own->add(m_nested->at(i) ? nullptr : m_values->at(i));
             values = own;
@@ -594,11 +737,14 @@ CMC_Object* CMC_Behaviour_Entry::runCall(CMC_Object* running, CXArray* arguments
         for (int i = 0; i < slots; ++i) {
             auto* nested = static_cast<CMC_Behaviour_Entry*>(m_nested->at(i));
             if (nested) {
-                CMC_Object* value = computeArgument(nested, running, arguments);
+                const bool mayOwn = !reentrant && literalCount < kOwnSlots;
+                CMC_Object* value = computeArgument(nested, scope, running, arguments, mayOwn);
                 if (!guard.alive()) {
                     delete own;
                     return nullptr;
                 }
+                if (mayOwn && value && value == nested->m_literalCopy)
+                    literalCopies[literalCount++] = static_cast<CXObject*>(nested->m_literalCopy);
                 values->setAt(i, static_cast<CXObject*>(value));
                 continue;
             }
@@ -653,17 +799,22 @@ CMC_Object* CMC_Behaviour_Entry::runCall(CMC_Object* running, CXArray* arguments
 
     CMC_Variable* result = nullptr;
     if (target && runner) {
-        ++m_activeRuns;
-        if (id != -1)
-            result = runner->run(id, target, scope, values);
-        else
+        if (id == -1)
             result = runner->run(filledMethod ? *filledMethod : m_methodName, target, scope, values);
+        else if (resultUnused)
+            result = runner->runForEffect(id, target, scope, values);
+        else
+            result = runner->run(id, target, scope, values);
+        // A method that hands back a literal argument gives what it would have given
+        // with a pooled copy of it: a pooled copy.
+        if (result && literalCopy(reinterpret_cast<CXObject*>(result)))
+            result = CMC_VariableFactory::copyVariable(result);
         if (!guard.alive()) {
             delete own;
             return reinterpret_cast<CMC_Object*>(result);
         }
-        --m_activeRuns;
     }
+    --m_activeRuns;
 
     // Computed values live for this run only; fixed values stay.
     if (!m_argumentsFixed) {
@@ -671,7 +822,8 @@ CMC_Object* CMC_Behaviour_Entry::runCall(CMC_Object* running, CXArray* arguments
             if (!m_nested->at(i)) continue;
             CXObject* value = values->at(i);
             values->setAt(i, static_cast<CXObject*>(nullptr));
-            if (value && value != reinterpret_cast<CXObject*>(result)) releaseComputed(value);
+            if (value && value != reinterpret_cast<CXObject*>(result) && !literalCopy(value))
+                releaseComputed(value, static_cast<CMC_Behaviour_Entry*>(m_nested->at(i)));
         }
     }
     delete own;

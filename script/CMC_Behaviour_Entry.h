@@ -7,6 +7,7 @@
 // and value statements (a name, a literal or a quoted text).
 #pragma once
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -41,7 +42,9 @@ public:
 
     // Runs the statement on behalf of `running` with the call's arguments ("$1"...).
     // The result is a value or object, null, or a control code (CMC_Behaviour::controlCode).
-    CMC_Object* run(CMC_Object* running, CXArray* arguments);
+    // `resultUnused` tells that the caller only releases the result (a behaviour's
+    // statement): the method is called through CMC_Runner::runForEffect.
+    CMC_Object* run(CMC_Object* running, CXArray* arguments, bool resultUnused = false);
 
     // The text with each "$" + c, where c - '1' indexes `arguments`, replaced by that
     // argument (both characters consumed); every other character copied. Any length.
@@ -91,15 +94,39 @@ private:
     // the container; the result is a STRING named `valueName` holding its name.
     CMC_Variable* makeInlineBehaviour(const CXString& text, const char* prefix, const char* valueName,
                                       bool* codeHasParams);
-    // Fills and evaluates one nested argument statement for this run.
-    CMC_Object* computeArgument(CMC_Behaviour_Entry* nested, CMC_Object* running, CXArray* arguments);
-    // Releases one computed argument value after the call.
-    void releaseComputed(CXObject* value);
+    // The helpers of a run below are hidden symbols: calls between them bind within the
+    // library and may be inlined.
+    //
+    // Fills and evaluates one nested argument statement for this run. `own` allows a
+    // literal to be handed over as the nested statement's own value (literalArgument)
+    // instead of a pooled copy.
+    [[gnu::visibility("hidden")]] CMC_Object* computeArgument(CMC_Behaviour_Entry* nested,
+                                                              CMC_ObjectsContainer* scope, CMC_Object* running,
+                                                              CXArray* arguments, bool own);
+    // The value of an argument statement "$N" (or one whose filled text is a plain
+    // name or literal) from its filled text: a variable of that name, else the literal.
+    [[gnu::visibility("hidden")]] CMC_Object* filledValue(CMC_Behaviour_Entry* nested, CMC_ObjectsContainer* scope,
+                                                          const CXString& filled);
+    // Whether `filled` is the text this "$" argument cached in `scope` (see m_filledText).
+    [[gnu::visibility("hidden")]] bool filledIsCached(CMC_ObjectsContainer* scope, const CXString& filled) const;
+    // This argument statement's own INTEGER holding `value`; null when its own value
+    // is of another type.
+    [[gnu::visibility("hidden")]] CMC_Variable* ownInteger(int32_t value);
+    // This literal statement's own copy of its literal, set to the literal afresh.
+    [[gnu::visibility("hidden")]] CMC_Variable* literalArgument();
+    // Releases one computed argument value after the call; `nested` (may be null) is
+    // the argument statement that gave it, which remembers a registered result.
+    [[gnu::visibility("hidden")]] void releaseComputed(CXObject* value, CMC_Behaviour_Entry* nested);
+    // Whether running this value statement now would give, after its step, a copy of
+    // its literal: it is a number or quoted text, or a name that was looked up in
+    // `scope` and missed with no name changed anywhere since.
+    [[gnu::visibility("hidden")]] bool givesLiteral(CMC_ObjectsContainer* scope) const;
     bool owns(CXObject* value) const;
     // The variable an "&NAME" argument passes, or a copy (owned) of the literal NAME.
     CXObject* referenceArgument(const CXString& name);
-    CMC_Object* runValue(CXArray* arguments);
-    CMC_Object* runCall(CMC_Object* running, CXArray* arguments);
+    [[gnu::visibility("hidden")]] CMC_Object* runValue(CXArray* arguments);
+    [[gnu::visibility("hidden")]] CMC_Object* runCall(CMC_Object* running, CXArray* arguments,
+                                                      bool resultUnused);
     // Binds a runner for `target`: the factory's for its type, else the target's own.
     static CMC_Runner* runnerFor(CMC_Object* target);
     // Binds the call's target (and its runner and method id), or leaves it unbound.
@@ -162,9 +189,38 @@ private:
     // Values the statement made at parse time and deletes with itself: expressions,
     // copies for "&" arguments, the STRING values naming inline behaviours.
     std::vector<CXObject*> m_owned;
-    // Runs of this statement in progress; a re-entrant run computes its arguments into
-    // a vector of its own so the outer run's values stay intact.
+    // Runs of this statement in progress (from the first argument computed to the
+    // call's end); a re-entrant run computes its arguments into a vector of its own,
+    // and with pooled copies of literals, so the outer run's values stay intact.
     int32_t m_activeRuns = 0;
+    // Decided at parse time: the text holds "$", and for a text that is just "$N",
+    // the argument index N - 1 (else -1).
+    bool m_hasParams = false;
+    int32_t m_paramIndex = -1;
+    // A literal argument's own value (or a "$" argument's cached INTEGER), handed to
+    // the runner in place of a pooled copy when the run is not re-entrant (owned;
+    // never pooled, never registered).
+    CMC_Variable* m_literalCopy = nullptr;
+    // The last filled text of a "$" argument that named no variable and spelled an
+    // INTEGER literal, with the container and its change count at that time: while
+    // both are the same, the same text names no variable still
+    // (CMC_ObjectsContainer::getChangeCount) and spells the same number.
+    std::string m_filledText;
+    CMC_ObjectsContainer* m_filledScope = nullptr;
+    uint32_t m_filledChanges = 0;
+    int32_t m_filledInteger = 0;
+    bool m_filledCached = false;
+    // A value statement's name that named no variable in this container, at this
+    // change count.
+    CMC_ObjectsContainer* m_missScope = nullptr;
+    uint32_t m_missChanges = 0;
+    bool m_missKnown = false;
+    // The registered object this argument statement gave last, found under this name
+    // in this container at this change count (releaseComputed's look-up).
+    const CXObject* m_heldResult = nullptr;
+    CMC_ObjectsContainer* m_heldScope = nullptr;
+    uint32_t m_heldChanges = 0;
+    std::string m_heldName;
 
     static uint32_t s_inlineCounter;
 };

@@ -1,6 +1,8 @@
 #include "script/CMC_Behaviour_Runner.h"
 
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <typeinfo>
 
 #include "foundation/CXArray.h"
@@ -36,6 +38,13 @@ bool namesObject(CMC_ObjectsContainer* container, const char* text) {
 CXString* quotedIfObject(CMC_ObjectsContainer* container, const CXString& text) {
     if (namesObject(container, text.c_str())) return new CXString(CXString("\"") + text + "\"");
     return new CXString(text);
+}
+
+// Whether the `n` bytes at `a` and `b` are the same (texts of a few characters).
+bool sameBytes(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
 }
 
 // The decimal text of an INTEGER as its conversion to STRING writes it, into `out`.
@@ -102,6 +111,22 @@ CMC_Behaviour_Runner::~CMC_Behaviour_Runner() {
     for (CXArray* params : m_params) CXString::releaseToVector(params);
 }
 
+bool CMC_Behaviour_Runner::namesObjectAt(int position, CMC_ObjectsContainer* container, const char* text,
+                                         size_t length) {
+    if (position >= kNameChecks) return namesObject(container, text);
+    NameCheck& check = m_nameChecks[position];
+    const uint32_t changes = CMC_ObjectsContainer::getChangeCount();
+    if (check.valid && check.scope == container && check.changes == changes && check.text.size() == length &&
+        sameBytes(check.text.data(), text, length))
+        return check.names;
+    check.names = namesObject(container, text);
+    check.text.assign(text, length);
+    check.scope = container;
+    check.changes = changes;
+    check.valid = true;
+    return check.names;
+}
+
 void CMC_Behaviour_Runner::fillParams(CXArray* params, CMC_ObjectsContainer* container, CXVector* arguments) {
     const int count = arguments->getCount();
     while (params->getCount() > count) {
@@ -112,20 +137,25 @@ void CMC_Behaviour_Runner::fillParams(CXArray* params, CMC_ObjectsContainer* con
     for (int i = 0; i < count; ++i) {
         CXObject* raw = arguments->at(i);
         char digits[16];
-        CXString text;
+        std::optional<CXString> text;
         const char* plain = nullptr;
+        size_t length = 0;
         // An INTEGER's text is written here rather than through a pooled STRING.
-        if (raw && &typeid(*raw) == &typeid(CMC_Integer))
+        if (raw && &typeid(*raw) == &typeid(CMC_Integer)) {
             plain = decimal(static_cast<CMC_Integer*>(raw)->getValue(), digits);
-        else
-            plain = (text = argumentText(this, arguments, i)).c_str();
+            length = static_cast<size_t>(digits + sizeof digits - 1 - plain);
+        } else {
+            plain = text.emplace(argumentText(this, arguments, i)).c_str();
+            length = std::strlen(plain);
+        }
         if (i >= params->getCount()) params->add(new CXString());
         CXString* slot = params->stringAt(i);
-        if (namesObject(container, plain)) {
+        if (namesObjectAt(i, container, plain, length)) {
             *slot = "\"";
             *slot += plain;
             *slot += '"';
-        } else {
+        } else if (static_cast<size_t>(slot->getLength()) != length || !sameBytes(slot->c_str(), plain, length)) {
+            // The same text as the last call's stays as it is.
             *slot = plain;
         }
     }
@@ -157,7 +187,8 @@ CMC_Variable* CMC_Behaviour_Runner::run(CMC_Behaviour* target, CMC_ObjectsContai
     --m_paramsDepth;
     // A BREAK in the callee ends the caller too.
     if (broke) return CMC_Behaviour::asResult<CMC_Variable>(CMC_Behaviour::kBreak);
-    return CMC_VariableFactory::copyVariable(returnVariable(container));
+    CMC_Variable* returned = returnVariable(container);
+    return returned ? CMC_VariableFactory::copyVariable(returned) : nullptr;
 }
 
 CMC_Variable* CMC_Behaviour_Runner::runLooped(CMC_Behaviour* target, CMC_ObjectsContainer* container,

@@ -1,6 +1,7 @@
 #include "script/CMC_Dummy_Runner.h"
 
 #include <cstring>
+#include <typeinfo>
 
 #include "foundation/CHashtable.h"
 #include "foundation/CInteger.h"
@@ -63,6 +64,27 @@ CMC_Variable* allocZero(int type) {
     }
 }
 
+// The item as an INTEGER when its class is exactly that; null otherwise (control codes
+// included).
+CMC_Integer* exactInteger(CXObject* item) {
+    if (!item || CMC_Behaviour::controlCode(item) != 0) return nullptr;
+    return &typeid(*item) == &typeid(CMC_Integer) ? static_cast<CMC_Integer*>(item) : nullptr;
+}
+
+// Two INTEGER values compared as the text conditions compare INTEGER operands (codes
+// 1 to 6; false for any other).
+bool compareIntegers(int32_t a, int32_t b, int code) {
+    switch (code) {
+    case CMC_Condition::kEqual: return a == b;
+    case CMC_Condition::kNotEqual: return a != b;
+    case CMC_Condition::kLess: return a < b;
+    case CMC_Condition::kLessEqual: return a <= b;
+    case CMC_Condition::kGreater: return a > b;
+    case CMC_Condition::kGreaterEqual: return a >= b;
+    default: return false;
+    }
+}
+
 CMC_Variable* pooledString(const CXString& text) {
     return CMC_VariableFactory::newString(text);
 }
@@ -76,7 +98,9 @@ CMC_Behaviour* findOrMake(CMC_ObjectsContainer* container, const CXString& text,
     CXString name = text;
     name.AllTrim(' ');
     CMC_Object* named = (container && name.IsString()) ? container->getObject(name) : nullptr;
-    if (named) return dynamic_cast<CMC_Behaviour*>(named);
+    if (named)
+        return &typeid(*named) == &typeid(CMC_Behaviour) ? static_cast<CMC_Behaviour*>(named)
+                                                         : dynamic_cast<CMC_Behaviour*>(named);
     auto* behaviour = new CMC_Behaviour(container, CXString("temp"), text);
     behaviour->init();
     *made = true;
@@ -161,7 +185,9 @@ CXString CMC_Dummy_Runner::textOf(CXVector* arguments, int i) {
     if (i < 0 || i >= argumentCount(arguments)) return CXString();
     CXObject* item = arguments->at(i);
     if (!item || CMC_Behaviour::controlCode(item) != 0) return CXString();
-    if (!dynamic_cast<CMC_Variable*>(item)) {
+    // A behaviour (a branch or a body) is known by its exact class.
+    if (&typeid(*item) == &typeid(CMC_Behaviour)) return static_cast<CMC_Behaviour*>(item)->getName();
+    if (!asVariable(item)) {
         auto* object = dynamic_cast<CMC_Object*>(item);
         return object ? object->getName() : CXString();
     }
@@ -201,10 +227,29 @@ CMC_Variable* CMC_Dummy_Runner::runIf(CMC_ObjectsContainer* container, CXVector*
     const int count = argumentCount(arguments);
     CXString branch;
     if (count > 3) {
-        const CXString operand1 = textOf(arguments, 0);
-        const CXString word = textOf(arguments, 1);
-        const CXString operand2 = textOf(arguments, 2);
-        if (CMC_Condition::valid(container, operand1, operand2, word))
+        auto* integer1 = exactInteger(arguments->at(0));
+        auto* integer2 = exactInteger(arguments->at(2));
+        bool holds = false;
+        if (integer1 && integer2) {
+            // Two INTEGERs: their texts are decimal numbers, which the text condition
+            // reads back as INTEGERs of the same values; compared without the round
+            // trip, each value taken when the text would have been (the word may be
+            // an expression that changes them).
+            const int32_t left = integer1->getValue();
+            const CXString word = textOf(arguments, 1);
+            const int code = CMC_Condition::wordToCode(word);
+            if (code == CMC_Condition::kInstanceOf)
+                holds = CMC_Condition::valid(container, CXString::toString(static_cast<int>(left)),
+                                             textOf(arguments, 2), word);
+            else
+                holds = compareIntegers(left, integer2->getValue(), code);
+        } else {
+            const CXString operand1 = textOf(arguments, 0);
+            const CXString word = textOf(arguments, 1);
+            const CXString operand2 = textOf(arguments, 2);
+            holds = CMC_Condition::valid(container, operand1, operand2, word);
+        }
+        if (holds)
             branch = textOf(arguments, 3);
         else if (count >= 5)
             branch = textOf(arguments, 4);

@@ -619,7 +619,15 @@ bool CMC_Object::raise(const CXString& key, CXArray* arguments, bool useOwn) {
     if (!list || list->getCount() == 0) return false;
     ++m_raiseDepth;
     bool first = true;
-    for (CXTriple* entry : entriesOf(list)) {
+    // The entries as found now; a single handler (the common case) needs no copy of
+    // the list.
+    CXTriple* single = list->getCount() == 1 ? static_cast<CXTriple*>(list->at(0)) : nullptr;
+    std::vector<CXTriple*> many;
+    if (!single) many = entriesOf(list);
+    CXTriple* const* entries = single ? &single : many.data();
+    const size_t count = single ? 1 : many.size();
+    for (size_t k = 0; k < count; ++k) {
+        CXTriple* entry = entries[k];
         // A handler may have removed later entries (they wait in the retired list);
         // before the first one runs, the list is the one just found.
         if (!first) {

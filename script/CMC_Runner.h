@@ -98,6 +98,13 @@ public:
     // ids 96 to 109 and returns null for every other id (and for a null target).
     virtual CMC_Variable* run(int id, CMC_Object* target, CMC_ObjectsContainer* container,
                               CXVector* arguments);
+    // run(id, ...) for a caller that drops the result at once (a statement of a
+    // behaviour): a runner may skip making a result that nobody reads. Whatever it
+    // returns is released by the caller as run's result would be; control codes count.
+    virtual CMC_Variable* runForEffect(int id, CMC_Object* target, CMC_ObjectsContainer* container,
+                                       CXVector* arguments) {
+        return run(id, target, container, arguments);
+    }
     // run(resolveMethod(name), ...) through the virtual slot.
     virtual CMC_Variable* run(CXString name, CMC_Object* target, CMC_ObjectsContainer* container,
                               CXVector* arguments);

@@ -164,6 +164,18 @@ CMC_Variable* CMC_Variable_Runner::run(int id, CMC_Object* target, CMC_ObjectsCo
     }
 }
 
+CMC_Variable* CMC_Variable_Runner::runForEffect(int id, CMC_Object* target, CMC_ObjectsContainer* container,
+                                                CXVector* arguments) {
+    // ADD is the one arithmetic method that gives a result; the assignment and its
+    // change step are the same without it. A runner derived from this one may carry
+    // out ADD in its own run.
+    if (id == kAdd && &typeid(*this) == &typeid(CMC_Variable_Runner)) {
+        if (CMC_Variable* value = asVariable(target)) return arithmetic(value, arguments, CMC_Variable::kAdd, false);
+        return nullptr;
+    }
+    return run(id, target, container, arguments);
+}
+
 CMC_Variable* CMC_Variable_Runner::arithmetic(CMC_Variable* target, CXVector* arguments, int op, bool giveResult) {
     CMC_Variable* other = getArgument(arguments, 0);
     if (!other) return nullptr;

@@ -57,9 +57,13 @@ public:
     void prepareMthHashSet() override;
     using CMC_Runner::run;
     CMC_Variable* run(int id, CMC_Object* target, CMC_ObjectsContainer* container, CXVector* arguments) override;
+    // ADD without its result copy; every other method as run.
+    CMC_Variable* runForEffect(int id, CMC_Object* target, CMC_ObjectsContainer* container,
+                               CXVector* arguments) override;
 
 private:
-    CMC_Variable* arithmetic(CMC_Variable* target, CXVector* arguments, int op, bool giveResult);
+    [[gnu::visibility("hidden")]] CMC_Variable* arithmetic(CMC_Variable* target, CXVector* arguments, int op,
+                                                           bool giveResult);
     CMC_Variable* get(CMC_Variable* target, CXVector* arguments);
     CMC_Variable* integerMethod(int id, CMC_Variable* target, CXVector* arguments);
     CMC_Variable* numericMethod(int id, CMC_Variable* target, CXVector* arguments);
