@@ -208,30 +208,6 @@ void CSound4::OnWAVFinished() {
     if (m_flushAfterPlayed && m_buffer && !IsPlaying() && m_status != kStatusPaused) m_buffer.reset();
 }
 
-bool CSound4::notify(int code) {
-    std::vector<CPlayableObserver*> copy;
-    copy.reserve(static_cast<size_t>(m_observers->getCount()) + 1);
-    for (int i = 0; i < m_observers->getCount(); ++i) copy.push_back(static_cast<CPlayableObserver*>(m_observers->at(i)));
-    CPlayableObserver* generic = m_genericObserver;
-    if (generic) copy.push_back(generic);
-    const size_t listed = copy.size() - (generic ? 1 : 0);
-    // An observer may delete the sound (the last script object sharing it goes).
-    const std::shared_ptr<bool> alive = m_alive;
-    bool answer = true;
-    for (size_t i = 0; i < copy.size() && *alive; ++i) {
-        CPlayableObserver* observer = copy[i];
-        if (i < listed ? !m_observers->contains(observer) : m_genericObserver != observer) continue;
-        switch (code) {
-            case kStarted: answer = observer->onPlayableStarted(this); break;
-            case kTick: answer = observer->onPlayableTick(this); break;
-            case kFinished: answer = observer->onPlayableFinished(this); break;
-            case kResumed: answer = observer->onPlayableResumed(this); break;
-            default: break;
-        }
-    }
-    return answer;
-}
-
 void CSound4::setVolume(int volume) {
     if (m_buffer) m_buffer->setVolume(volume);
     m_volume = volume;

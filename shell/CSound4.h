@@ -51,7 +51,6 @@ public:
     virtual void OnWAVFinished();
     // Tells the observers as a playable does, and stops at once when one of them has
     // deleted the sound.
-    bool notify(int code) override;
 
     bool load();
     bool Load(CXString fileName);
@@ -64,9 +63,6 @@ public:
     void setLoop(bool loop) { m_loop = loop; }
     bool getLoop() const { return m_loop; }
     void setFlushAfterPlayed(bool flush) { m_flushAfterPlayed = flush; }
-    // False once the sound is deleted: a holder that does not own it (a shared
-    // resource) tells from it whether its pointer is still good.
-    std::shared_ptr<const bool> aliveFlag() const { return m_alive; }
 
     static platform::IAudioDevice* CreateDirectSoundInterface(CWindow* window);
     static platform::IAudioBuffer* CreatePrimarySoundBuffer(CWindow* window);
@@ -83,8 +79,6 @@ protected:
     bool m_flushAfterPlayed = false;
     bool m_notifyWhenFinished = true;
     uint32_t m_playPosition = 0;
-    // Cleared by the destructor, so a finish handler that deletes the sound is noticed.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 
     static std::unique_ptr<platform::IAudioDevice> m_pDirectSound;
     static std::unique_ptr<platform::IAudioBuffer> m_pDirectSoundPrimaryBuffer;

@@ -108,6 +108,7 @@ CPlayable& CPlayable::operator=(const CPlayable& other) {
 }
 
 CPlayable::~CPlayable() {
+    *m_alive = false;
     delete m_events;
     delete m_observers;
 }
@@ -182,7 +183,9 @@ bool CPlayable::notify(int code) {
     if (generic) copy.push_back(generic);
     bool answer = true;
     const size_t listed = copy.size() - (generic ? 1 : 0);
-    for (size_t i = 0; i < copy.size(); ++i) {
+    // An observer may delete the playable (the last script object sharing it goes).
+    const std::shared_ptr<bool> alive = m_alive;
+    for (size_t i = 0; i < copy.size() && *alive; ++i) {
         CPlayableObserver* observer = copy[i];
         // One removed by an earlier callee is not told.
         if (i < listed ? !m_observers->contains(observer) : m_genericObserver != observer) continue;

@@ -4,6 +4,7 @@
 // that hear when it starts, ticks, finishes or resumes. The animation manager
 // steps the playing ones through `next`.
 #pragma once
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -146,6 +147,11 @@ public:
     // hidden and taken off the window's refresh screen before it is deleted.
     static void installReleaseHook();
 
+    // False once the playable is deleted: a holder that does not own it (a shared
+    // resource), or a notification an observer may end by deleting it, tells from
+    // it whether the pointer is still good.
+    std::shared_ptr<const bool> aliveFlag() const { return m_alive; }
+
 protected:
     int m_type = 0;
     int m_status = 0;
@@ -165,4 +171,5 @@ protected:
     CPlayable* m_parent = nullptr;
     CPlayableObserver* m_genericObserver = nullptr;
     CXArray* m_observers;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
