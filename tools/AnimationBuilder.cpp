@@ -1,4 +1,5 @@
 #include "tools/AnimationBuilder.h"
+#include "tools/Output.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -205,41 +206,29 @@ struct Builder {
 
 bool buildAnimation(const std::string& manifestPath, const std::string& outputPath, const AnimationOptions& options,
                     std::string* error) {
-    auto report = [&](const std::string& message) {
-        if (error) *error = message;
-        return false;
-    };
-    if (options.code != 0 && options.code != 4) return report("compression must be 0 or 4");
-    if (options.depth != 15 && options.depth != 16) return report("depth must be 15 or 16");
+    auto fail = [&](const std::string& message) { return tools::report(error, message); };
+    if (options.code != 0 && options.code != 4) return fail("compression must be 0 or 4");
+    if (options.depth != 15 && options.depth != 16) return fail("depth must be 15 or 16");
     std::ifstream manifest(manifestPath);
-    if (!manifest) return report(manifestPath + ": cannot open the manifest");
+    if (!manifest) return fail(manifestPath + ": cannot open the manifest");
     auto builder = std::make_unique<Builder>(options, folderOf(manifestPath));
     builder->animo.Author() = "";
     std::string text;
     for (int number = 1; std::getline(manifest, text); ++number) {
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        if (!builder->line(number, text)) return report(manifestPath + ": " + builder->error);
+        if (!builder->line(number, text)) return fail(manifestPath + ": " + builder->error);
     }
-    if (builder->event) return report(manifestPath + ": event without \"end\"");
-    if (builder->animo.GetNOF() == 0) return report(manifestPath + ": no frames");
+    if (builder->event) return fail(manifestPath + ": event without \"end\"");
+    if (builder->animo.GetNOF() == 0) return fail(manifestPath + ": no frames");
     for (const _annEventInfo3& e : builder->events) builder->animo.AddEvent(e);
     for (const Builder::Position& p : builder->positions) {
         _anmFrameInfo3* rec = builder->animo.GetFrameInfo(p.event, p.position);
-        if (!rec) return report(manifestPath + ": position " + std::to_string(p.position) + " is not in its event");
+        if (!rec) return fail(manifestPath + ": position " + std::to_string(p.position) + " is not in its event");
         *rec = p.record;
     }
-    const std::string temporary = outputPath + ".tmp";
+    const std::string temporary = temporaryFor(outputPath);
     builder->animo.Save(CXString(temporary.c_str()), static_cast<_compression>(options.code));
-    if (builder->animo.LastError() != 0) {
-        std::remove(temporary.c_str());
-        return report(outputPath + ": cannot write the animation");
-    }
-    if (std::rename(temporary.c_str(), outputPath.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return report(outputPath + ": " + why);
-    }
-    return true;
+    return finishOutput(temporary, outputPath, builder->animo.LastError() == 0, "cannot write the animation", error);
 }
 
 }  // namespace tools

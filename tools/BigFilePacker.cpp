@@ -8,15 +8,11 @@
 
 #include "foundation/CBigFile.h"
 #include "platform/FileSystem.h"
+#include "tools/Output.h"
 
 namespace tools {
 
 namespace {
-
-bool report(std::string* error, const std::string& text) {
-    if (error) *error = text;
-    return false;
-}
 
 std::string realFolder(const std::string& path) {
     char resolved[PATH_MAX];
@@ -45,29 +41,21 @@ bool packFolder(const std::string& folder, const std::string& output, const std:
     if (target == root || target.rfind(root + "/", 0) == 0)
         return report(error, output + ": lies inside the folder it would pack");
 
-    const std::string temporary = output + ".tmp";
+    const std::string temporary = temporaryFor(output);
     CBigFile maker(false);
     const std::string header = name.empty() ? baseName(output) : name;
     const bool made = maker.Create(CXString(source.c_str()), CXString(header.c_str()),
                                    CXString(platform::toEnginePath(temporary).c_str()));
     std::fflush(stdout);
-    if (!made) {
-        std::remove(temporary.c_str());
-        return report(error, output + ": cannot pack " + folder + " (unreadable files, or 2 GiB or more)");
-    }
+    if (!made)
+        return finishOutput(temporary, output, false, "cannot pack " + folder + " (unreadable files, or 2 GiB or more)",
+                            error);
+    bool opens = false;
     {
         CBigFile check(CXString(platform::toEnginePath(temporary).c_str()));
-        if (check.LastError() != 0) {
-            std::remove(temporary.c_str());
-            return report(error, output + ": the packed file does not open again");
-        }
+        opens = check.LastError() == 0;
     }
-    if (std::rename(temporary.c_str(), output.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return report(error, output + ": " + why);
-    }
-    return true;
+    return finishOutput(temporary, output, opens, "the packed file does not open again", error);
 }
 
 }  // namespace tools

@@ -1,4 +1,5 @@
 #include "tools/DefinitionCoder.h"
+#include "tools/Output.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,11 +13,6 @@
 namespace tools {
 
 namespace {
-
-bool report(std::string* error, const std::string& text) {
-    if (error) *error = text;
-    return false;
-}
 
 // A line as the coded form keeps it: no tabs, no outer blanks, no line end.
 std::string cleaned(const CXString& line) {
@@ -49,7 +45,7 @@ bool codeDefinition(const std::string& source, const std::string& output, int cy
         if (reader->isCoded()) return report(error, source + ": is coded already");
         plain = linesOf(*reader);
     }
-    const std::string temporary = output + ".tmp";
+    const std::string temporary = temporaryFor(output);
     const CXString to(platform::toEnginePath(temporary).c_str());
     CTextCoder::code(nullptr, from, to, cycle);
     bool same = false;
@@ -57,16 +53,7 @@ bool codeDefinition(const std::string& source, const std::string& output, int cy
         auto reader = std::make_unique<CTextCoder>(nullptr, to, true);
         same = reader->LastError() == 0 && reader->isCoded() && linesOf(*reader) == plain;
     }
-    if (!same) {
-        std::remove(temporary.c_str());
-        return report(error, output + ": cannot write the coded file");
-    }
-    if (std::rename(temporary.c_str(), output.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return report(error, output + ": " + why);
-    }
-    return true;
+    return finishOutput(temporary, output, same, "cannot write the coded file", error);
 }
 
 }  // namespace tools

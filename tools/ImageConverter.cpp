@@ -8,18 +8,11 @@
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/image/CImage.h"
 #include "graphics/image/JPEG.h"
+#include "tools/Output.h"
 #include "tools/PngReader.h"
 
 namespace tools {
 
-namespace {
-
-bool report(std::string* error, const std::string& text) {
-    if (error) *error = text;
-    return false;
-}
-
-}  // namespace
 
 bool convertPngToImage(const std::string& pngPath, const std::string& outputPath, const ImageOptions& options,
                        std::string* error) {
@@ -49,22 +42,13 @@ bool convertPngToImage(const std::string& pngPath, const std::string& outputPath
     image.SetPosition(options.x, options.y);
     if (options.code == 4) image.Compress(COMPRESSION_RLE);
 
-    const std::string temporary = outputPath + ".tmp";
+    const std::string temporary = temporaryFor(outputPath);
     CFile file;
     if (file.Open(nullptr, CXString(temporary.c_str()), CFile::kWrite | CFile::kUpdate | CFile::kBinary) != 0)
         return report(error, outputPath + ": cannot be written");
     image.Save(&file, static_cast<_compression>(options.code));
     const int closed = file.Close();
-    if (image.LastError() != 0 || closed != 0) {
-        std::remove(temporary.c_str());
-        return report(error, outputPath + ": cannot write the image");
-    }
-    if (std::rename(temporary.c_str(), outputPath.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return report(error, outputPath + ": " + reason);
-    }
-    return true;
+    return finishOutput(temporary, outputPath, image.LastError() == 0 && closed == 0, "cannot write the image", error);
 }
 
 }  // namespace tools

@@ -1,0 +1,20 @@
+// What the data tools share when they write: a failure message handed back, and
+// a result written under a temporary name that only a complete file leaves.
+#pragma once
+#include <string>
+
+namespace tools {
+
+// Stores text in *error (when given); returns false.
+bool report(std::string* error, const std::string& text);
+
+// The temporary name a tool writes output under.
+std::string temporaryFor(const std::string& output);
+
+// Ends a write: when written, renames temporary onto output; otherwise, or when
+// the rename fails, removes temporary and reports "output: failure" (the system's
+// reason for a failed rename).
+bool finishOutput(const std::string& temporary, const std::string& output, bool written, const std::string& failure,
+                  std::string* error);
+
+}  // namespace tools
