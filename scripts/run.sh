@@ -40,5 +40,5 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exec "$BUILD/vondrel" "${demo[@]}" --headless --frames 600 --dump-dir demo-frames --dump-every 60 \
     --input "$ROOT/demo/session.txt"
 fi
-echo "Playing the demo in a window: the door leads to the room, the arrow back, Esc ends."
+echo "Playing the demo in a window: the door leads to the room (click the bell and the drum), the arrow back, Esc ends."
 exec "$BUILD/vondrel" "${demo[@]}" -window

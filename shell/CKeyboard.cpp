@@ -112,6 +112,7 @@ void CKeyboard::tick() {
             if (m_down[scan]) continue;
             // The down flag, not the time, says the key is down: the clock may read 0.
             m_down[scan] = true;
+            m_pressDelivered[scan] = false;
             m_downTime[scan] = now;
             m_downQueue.push_back(static_cast<int32_t>(scan));
             m_charQueue.push_back(static_cast<int32_t>(scan));
@@ -120,7 +121,10 @@ void CKeyboard::tick() {
             if (!m_down[scan]) continue;
             m_down[scan] = false;
             m_downTime[scan] = 0;
-            if (m_autoRepeat) {
+            // A key released before any flush delivered its press keeps that one
+            // press (the next flush delivers it before the release); otherwise the
+            // repeats end here.
+            if (m_autoRepeat && m_pressDelivered[scan]) {
                 removeKey(m_downQueue, static_cast<int>(scan));
                 removeKey(m_charQueue, static_cast<int>(scan));
             }
@@ -145,6 +149,13 @@ void CKeyboard::flushSignals(bool deliver) {
     if (!m_autoRepeat) m_charQueue.clear();
     if (deliver)
         for (int32_t scan : chars) onChar(scan);
+    for (int32_t scan : downs) m_pressDelivered[scan] = true;
+    // Presses of keys already released were delivered once and do not repeat.
+    if (m_autoRepeat) {
+        auto released = [this](int32_t scan) { return !m_down[scan]; };
+        std::erase_if(m_downQueue, released);
+        std::erase_if(m_charQueue, released);
+    }
     m_flushed = true;
     m_lastFlush = now;
 }

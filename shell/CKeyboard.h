@@ -82,6 +82,8 @@ private:
     bool m_autoRepeat = true;
     uint8_t m_state[256] = {};
     bool m_down[256] = {};
+    // The key's press has been delivered by a flush since it went down.
+    bool m_pressDelivered[256] = {};
     uint32_t m_downTime[256] = {};
     std::vector<int32_t> m_downQueue;
     std::vector<int32_t> m_upQueue;

@@ -303,6 +303,11 @@ int CImage::Load3(CFile* file) {
     return 0;
 }
 
+void CImage::redraw(CGraphicsObject* destination) {
+    if (m_compression == COMPRESSION_RLE && m_ownsBuffers) unpack();
+    CGraphicsObject::redraw(destination);
+}
+
 void CImage::show() {
     if (!isLoaded() && CPlayable::getFileName().IsString()) Load(CPlayable::getFileName(), true);
     setVisibility(true);

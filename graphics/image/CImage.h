@@ -44,6 +44,10 @@ public:
     ~CImage() override;
 
     CXObject* clone() override;
+    // A picture held run-length packed (code 4 in its file) is unpacked when first
+    // drawn, keeping the packed planes for `pack`; a view of another image's planes
+    // is drawn as it is.
+    void redraw(CGraphicsObject* destination) override;
     using CGraphicsObject::Load;
     int Load(CFile* file) override;
     // Reads a JPEG file at the path at the screen's depth.

@@ -46,7 +46,7 @@ struct DemoGame : ::testing::Test {
     }
     std::string frames(const char* folder) {
         std::string all;
-        for (const char* name : {"frame-000020.png", "frame-000040.png", "frame-000060.png", "last.png"})
+        for (const char* name : {"frame-000020.png", "frame-000040.png", "frame-000060.png", "frame-000100.png", "last.png"})
             all += dir.read(std::string(folder) + "/" + name) + "|";
         return all;
     }
@@ -58,32 +58,40 @@ struct DemoGame : ::testing::Test {
     CXString savedCd;
 };
 
-TEST_F(DemoGame, TheSessionVisitsTheRoomAndEndsOnEscape) {
+TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     // Relative dump folders lie in the start folder, whichever folder the game is in.
     ASSERT_EQ(play("one"), 0);
     EXPECT_TRUE(box.boxes.empty());
-    // Escape in frame 80 ends the game before the dump of frame 100.
-    EXPECT_TRUE(dir.exists("one/frame-000060.png"));
-    EXPECT_FALSE(dir.exists("one/frame-000100.png"));
+    // Escape in frame 130 ends the game before the dump of frame 140.
+    EXPECT_TRUE(dir.exists("one/frame-000120.png"));
+    EXPECT_FALSE(dir.exists("one/frame-000140.png"));
+    // The bell rang twice and the drum once; the room was entered twice.
     EXPECT_EQ(dir.read("demo.ini"),
-              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=2\r\n\r\n[TITLE]\r\nTime=0\r\nPlayed=3\r\n\r\n"
+              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=1\r\n\r\n[TITLE]\r\nTime=1\r\nPlayed=3\r\n\r\n"
               "[ROOM]\r\nTime=1\r\nPlayed=2\r\n");
 
-    // Frame 20 shows the room (its back arrow), the last frame the title (its door).
+    // Frame 40 shows the room with its arrow, the bell, the drum and the figure; the
+    // last frame the title (its door).
     platform::RgbFrame room, title;
-    ASSERT_TRUE(platform::readPng(dir.path() + "/one/frame-000020.png", room));
+    ASSERT_TRUE(platform::readPng(dir.path() + "/one/frame-000040.png", room));
     ASSERT_TRUE(platform::readPng(dir.path() + "/one/last.png", title));
     ASSERT_EQ(room.width, 800);
     ASSERT_EQ(room.height, 600);
     EXPECT_TRUE(near(pixel(room, 60, 520), {0xff, 0xf1, 0xe8}));
     EXPECT_TRUE(near(pixel(room, 400, 520), {0xab, 0x52, 0x36}));
+    EXPECT_TRUE(near(pixel(room, 600, 370), {0xff, 0xec, 0x27}));
+    EXPECT_TRUE(near(pixel(room, 700, 400), {0xff, 0x00, 0x4d}));
+    EXPECT_TRUE(near(pixel(room, 150, 400), {0x29, 0xad, 0xff}));
     EXPECT_TRUE(near(pixel(title, 650, 300), {0x5f, 0x3a, 0x1e}));
     EXPECT_TRUE(near(pixel(title, 400, 380), {0xff, 0xa3, 0x00}));
+
+    // The figure walks again after Space: frame 80 shows it in another step.
+    EXPECT_NE(dir.read("one/frame-000040.png"), dir.read("one/frame-000080.png"));
 
     // The second run starts from the kept settings and shows the same frames.
     ASSERT_EQ(play("two"), 0);
     EXPECT_EQ(frames("one"), frames("two"));
-    EXPECT_EQ(dir.read("demo.ini").rfind("[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=4\r\n", 0), 0u) << dir.read("demo.ini");
+    EXPECT_EQ(dir.read("demo.ini").rfind("[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=2\r\n", 0), 0u) << dir.read("demo.ini");
 }
 
 }  // namespace

@@ -193,8 +193,37 @@ TEST_F(InputDevices, AKeyPressedWhileTheClockReadsZeroIsDownAndItsReleaseArrives
     keyboard().tick();
     keyboard().setAutoRepeat(false);
     keyboard().flushSignals(true);
-    EXPECT_EQ(window.log, (Log{"up 57"}));
+    // The press was never delivered, so the release keeps it.
+    EXPECT_EQ(window.log, (Log{"down 57", "up 57", "char  "}));
     EXPECT_FALSE(keyboard().isAnyKeyPressed());
+}
+
+TEST_F(InputDevices, WithAutoRepeatATapBetweenTwoFlushesIsDeliveredOnce) {
+    // Pressed and released in one poll, or in two polls with no flush between them
+    // (the poller thread may wake twice within a frame): one press, one release,
+    // one character, and no repeats afterwards.
+    input.keyboard().push(1, platform::kPressed);
+    input.keyboard().push(1, 0);
+    frame();
+    frame();
+    EXPECT_EQ(window.log, (Log{"down 1", "up 1"}));
+
+    window.log.clear();
+    input.keyboard().push(30, platform::kPressed);
+    keyboard().tick();
+    input.keyboard().push(30, 0);
+    frame();
+    frame();
+    EXPECT_EQ(window.log, (Log{"down 30", "up 30", "char a"}));
+
+    // A press already delivered ends its repeats at the release.
+    window.log.clear();
+    input.keyboard().push(30, platform::kPressed);
+    frame();
+    input.keyboard().push(30, 0);
+    frame();
+    frame();
+    EXPECT_EQ(window.log, (Log{"down 30", "char a", "up 30"}));
 }
 
 TEST_F(InputDevices, KeyNames) {

@@ -15,6 +15,7 @@
 
 #include "foundation/CBigFile.h"
 #include "foundation/CFile.h"
+#include "foundation/CLanguageOSVer.h"
 #include "graphics/play/CFrameSoundFactory.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
@@ -409,6 +410,36 @@ TEST_F(Stream, WindowMusicMembers) {
     EXPECT_FALSE(window.isMusicPlaying());
     EXPECT_EQ(timer.count(), 0);
     CWindow::rootPath = savedRoot;
+}
+
+TEST_F(Stream, MusicNamesLieInTheStartFolderOrUnderTheGamesFolders) {
+    // A music name follows the folder the engine started in; a name under one of the
+    // game's standard folders is also found in the game's folder (the disc path), so
+    // the game's music plays wherever the host was started.
+    struct GameWindow : CWindow {
+        explicit GameWindow(CLanguageOSVer* language) { m_language = language; }
+    };
+    CLanguageOSVer language;
+    GameWindow game(&language);
+    dir.write("start/here.wav", wav(numbered(600)));
+    dir.write("game/Wavs/music.wav", wav(numbered(600)));
+    dir.write("game/top.wav", wav(numbered(600)));
+    const CXString savedRoot = CWindow::rootPath;
+    const CXString savedCd = CWindow::getCDPath();
+    CWindow::rootPath = CXString((dir.engine("start") + "\\").c_str());
+    CWindow::setCDPath(CXString((dir.engine("game") + "\\").c_str()));
+    struct Case {
+        const char* name;
+        bool plays;
+    } cases[] = {{"here.wav", true}, {"Wavs\\music.wav", true}, {"WAVS\\MUSIC.WAV", true}, {"top.wav", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        game.StartMusic(CXString(c.name), true);
+        EXPECT_EQ(game.isMusicPlaying(), c.plays);
+        game.StopMusic();
+    }
+    CWindow::rootPath = savedRoot;
+    CWindow::setCDPath(savedCd);
 }
 
 TEST_F(Stream, AnimationsGetStreamedSoundsFromTheFactory) {

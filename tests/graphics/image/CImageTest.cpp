@@ -122,6 +122,21 @@ TEST(CImage, RunLengthImageStaysPackedUntilUnpacked) {
     EXPECT_EQ(alphaOf(*image), Bytes(4, '\xFF'));
 }
 
+TEST(CImage, RunLengthImageDrawsItsPixels) {
+    // A picture kept packed from its file is drawn as its plain form would be,
+    // alpha included, and goes back to its packed planes when flushed.
+    auto image = fromBytes(kPackedPik);
+    ASSERT_EQ(image->GetCompression(), COMPRESSION_RLE);
+    image->SetPosition(CXPoint(1, 0));
+    CGraphicsObject canvas(nullptr, CXSize(6, 1), 16);
+    std::memcpy(canvas.GetDataPtr(), words({7, 7, 7, 7, 7, 7}).data(), 12);
+    image->redraw(&canvas);
+    EXPECT_EQ(pixelsOf(canvas), (std::vector<uint16_t>{7, 0x1234, 0x1234, 0x1234, 0x1234, 7}));
+    EXPECT_EQ(image->GetCompression(), COMPRESSION_NONE);
+    image->Flush();
+    EXPECT_EQ(image->GetDataPtr(), nullptr);
+}
+
 TEST(CImage, EveryTruncationFailsCleanly) {
     const Bytes raw4 = words({0x1111, 0x2222, 0x3333, 0x4444});
     const Bytes plane4("\x01\x02\x03\x04", 4);
