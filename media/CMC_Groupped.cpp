@@ -24,6 +24,9 @@ const bool g_registered =
     }) &&
     CMC_SceneBinary::registerPrototype(CMC_Groupped::kType, [](CMC_Scene* scene) -> CMC_Object* {
         return new CMC_Groupped(CXString(), scene);
+    }) &&
+    CMC_ObjectGroup::registerMaker([](CXString name, CMC_ObjectsContainer* container) -> CMC_ObjectGroup* {
+        return new CMC_Groupped(name, container);
     });
 
 int32_t clampToInt(int64_t value) {
@@ -35,7 +38,7 @@ int32_t clampToInt(int64_t value) {
 }  // namespace
 
 CMC_Groupped::CMC_Groupped(CMC_ObjectsContainer* container, CMElement* element)
-    : CMC_Object(container, element, kType),
+    : CMC_ObjectGroup(container, element, kType),
       m_members(new CXVector(kListCapacity, kLoadFactor)),
       m_generation(CMC_ObjectsContainer::getRemovalCount()) {
     (void)g_registered;
@@ -43,7 +46,7 @@ CMC_Groupped::CMC_Groupped(CMC_ObjectsContainer* container, CMElement* element)
 }
 
 CMC_Groupped::CMC_Groupped(CXString name, CMC_ObjectsContainer* container)
-    : CMC_Object(name, kType),
+    : CMC_ObjectGroup(name, kType),
       m_members(new CXVector(kListCapacity, kLoadFactor)),
       m_generation(CMC_ObjectsContainer::getRemovalCount()) {
     setScene(container);

@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "foundation/CXString.h"
-#include "script/CMC_Object.h"
+#include "script/CMC_ObjectGroup.h"
 
 class CXVector;
 class CMElement;
 class CMC_ObjectsContainer;
 
-class CMC_Groupped : public CMC_Object {
+class CMC_Groupped : public CMC_ObjectGroup {
 public:
     static constexpr int kType = 3000;
 
@@ -35,9 +35,9 @@ public:
     CMC_Groupped& operator=(const CMC_Groupped&) = delete;
 
     // Appends unless already a member (by address); a group never holds itself.
-    void add(CMC_Object* object);
+    void add(CMC_Object* object) override;
     // Removes the first occurrence; nothing when not a member.
-    void remove(CMC_Object* object);
+    void remove(CMC_Object* object) override;
     bool contains(CMC_Object* object);
     // Empties the list; the marker stays.
     void removeAll();
@@ -45,7 +45,7 @@ public:
     CMC_Object* get(int index);
     int getCount();
     // The list itself, brought up to date (for reading).
-    CXVector* getList();
+    CXVector* getList() override;
     // Appends NAME_first ... NAME_last as the group's container finds them (a
     // trailing "_0" reads as the object itself), without testing membership.
     void addClones(CXString name, int first, int last);

@@ -17,7 +17,7 @@
 #include "script/CMC_TypeTable.h"
 #include "script/CMC_VariableFactory.h"
 #include "script/CMElement.h"
-#include "shell/CWindow.h"
+#include "script/CScriptWindowServices.h"
 
 namespace {
 
@@ -444,7 +444,7 @@ void CMC_Array::onChanged(int index) {
 
 CConfig* CMC_Array::getConfig() {
     CMC_ObjectsContainer* scene = getScene();
-    CWindow* window = scene ? scene->getWindow() : nullptr;
+    CScriptWindowServices* window = CScriptWindowServices::of(scene ? scene->getWindow() : nullptr);
     return window ? window->getConfig() : nullptr;
 }
 

@@ -13,8 +13,7 @@
 #include "script/CMC_RunnerFactory.h"
 #include "script/CMC_Variable.h"
 #include "script/CMElement.h"
-#include "shell/CPublicTrash.h"
-#include "shell/CWindow.h"
+#include "script/CScriptWindowServices.h"
 
 namespace {
 
@@ -223,7 +222,7 @@ void CMC_Behaviour::runOnTimer(int interval, int limit, CXArray* arguments, CMC_
     m_onDoneGeneration = CMC_ObjectsContainer::getRemovalCount();
 
     CMC_ObjectsContainer* container = getScene();
-    CWindow* window = container ? container->getWindow() : nullptr;
+    CScriptWindowServices* window = CScriptWindowServices::of(container ? container->getWindow() : nullptr);
     if (m_timerWindow && m_timerWindow->GetTimerInterface())
         m_timerWindow->GetTimerInterface()->remove(reinterpret_cast<intptr_t>(this));
     m_timerWindow = nullptr;
@@ -231,7 +230,7 @@ void CMC_Behaviour::runOnTimer(int interval, int limit, CXArray* arguments, CMC_
     const unsigned int ms = interval > 0 ? static_cast<unsigned int>(interval) : 0u;
     window->GetTimerInterface()->add(reinterpret_cast<intptr_t>(this), ms, static_cast<CTimerNotificator*>(this));
     m_timerWindow = window;
-    if (CPublicTrash* trash = window->getPublicTrashInterface()) {
+    if (CXVector* trash = window->getPublicTrashInterface()) {
         CXObject* self = static_cast<CMC_Object*>(this);
         if (!trash->contains(self)) trash->add(self);
         m_trashWindow = window;

@@ -22,7 +22,7 @@
 class CXArchive;
 class CXArray;
 class CXVector;
-class CWindow;
+class CScriptWindowServices;
 class CMElement;
 class CMC_Behaviour_Entry;
 class CMC_ObjectsContainer;
@@ -187,9 +187,9 @@ private:
     int32_t m_breakpoint = -1;
     // The window whose timer list and deferred-delete list a timed run uses; kept so
     // that the end of the run does not depend on the container still existing.
-    CWindow* m_timerWindow = nullptr;
+    CScriptWindowServices* m_timerWindow = nullptr;
     // The window whose deferred-delete list holds this behaviour (after a timed run).
-    CWindow* m_trashWindow = nullptr;
+    CScriptWindowServices* m_trashWindow = nullptr;
     // Runs in progress. Statements replaced while a run walks them (init or setParams
     // from inside the run) wait here, with their release flag, until the last run ends.
     int32_t m_runDepth = 0;

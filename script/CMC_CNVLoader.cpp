@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "foundation/CXVector.h"
-#include "media/CMC_Groupped.h"
 #include "script/CMC_Behaviour.h"
+#include "script/CMC_ObjectGroup.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_RunnerFactory.h"
 #include "script/CMElement.h"
@@ -30,7 +30,7 @@ bool holds(CMC_ObjectsContainer* container, const CXObject* object) {
     return false;
 }
 
-std::vector<CMC_Object*> members(CMC_Groupped* group) {
+std::vector<CMC_Object*> members(CMC_ObjectGroup* group) {
     std::vector<CMC_Object*> out;
     CXVector* list = group->getList();
     for (int i = 0; list && i < list->getCount(); ++i) out.push_back(static_cast<CMC_Object*>(list->at(i)));
@@ -65,8 +65,9 @@ void CMC_CNVLoader::load(CXString fileName) {
     if (!elements) return;
     CMC_ObjectsContainer* owner = getScene();
     // A file is loaded at most once at a time; one without elements makes no group.
-    if (owner && !owner->getObject(fileName) && elements->getCount() > 0) {
-        auto* group = new CMC_Groupped(fileName, owner);
+    CMC_ObjectGroup* group = nullptr;
+    if (owner && !owner->getObject(fileName) && elements->getCount() > 0) group = CMC_ObjectGroup::make(fileName, owner);
+    if (group) {
         for (int i = 0; i < elements->getCount(); ++i) {
             CXVector* made = owner->resolve(elements->getAt(i), group);
             for (int j = 0; made && j < made->getCount(); ++j) {
@@ -92,7 +93,7 @@ void CMC_CNVLoader::load(CXString fileName) {
 void CMC_CNVLoader::release(CXString fileName) {
     CMC_ObjectsContainer* owner = getScene();
     if (!owner) return;
-    auto* group = dynamic_cast<CMC_Groupped*>(owner->getObject(fileName));
+    auto* group = dynamic_cast<CMC_ObjectGroup*>(owner->getObject(fileName));
     // A group that a parent scope holds is not this owner's to release.
     if (!group || !holds(owner, group)) return;
     // Out first, so that a RELEASE raised by an "ONDONE" below finds nothing.

@@ -11,7 +11,7 @@
 #include "script/CMC_String.h"
 #include "script/CMC_VariableFactory.h"
 #include "script/CMElement.h"
-#include "shell/CWindow.h"
+#include "script/CScriptWindowServices.h"
 
 namespace {
 // Nesting of change steps on this thread (a handler assigning a variable runs
@@ -113,7 +113,7 @@ void CMC_Variable::raiseWithValue(const char* event) {
 
 CConfig* CMC_Variable::getConfig() {
     CMC_ObjectsContainer* scene = getScene();
-    CWindow* window = scene ? scene->getWindow() : nullptr;
+    CScriptWindowServices* window = CScriptWindowServices::of(scene ? scene->getWindow() : nullptr);
     return window ? window->getConfig() : nullptr;
 }
 

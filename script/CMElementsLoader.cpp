@@ -7,8 +7,7 @@
 #include "foundation/CTextCoder.h"
 #include "foundation/CTextFileReader.h"
 #include "script/CMElement.h"
-#include "shell/CCommandLine6.h"
-#include "shell/CWindow.h"
+#include "script/CScriptWindowServices.h"
 
 namespace {
 
@@ -123,8 +122,8 @@ bool readStatement(const CXString& first, CStringTokenizer& tokens, ElementList&
 
 CMElements* CMElementsLoader::load(CWindow* window, const CXString& path) {
     auto* coder = new CTextCoder(window, path, false);
-    if (window) {
-        if (CCommandLine6* commandLine = window->getCommandLineIfc()) {
+    if (CScriptWindowServices* services = CScriptWindowServices::of(window)) {
+        if (CScriptCommandLine* commandLine = services->getCommandLineIfc()) {
             if (commandLine->isToCode()) CTextCoder::code(window, path, path + ".coded", kCodeCycle);
             if (commandLine->isToDecode()) CTextCoder::decode(window, path, path + ".decoded");
         }

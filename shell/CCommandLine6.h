@@ -7,8 +7,9 @@
 
 #include "foundation/CXSize.h"
 #include "foundation/CXString.h"
+#include "script/CScriptWindowServices.h"
 
-class CCommandLine6 {
+class CCommandLine6 : public CScriptCommandLine {
 public:
     // The server address used when "server" does not name one.
     static constexpr const char* kDefaultServer = "127.0.0.1";
@@ -64,8 +65,8 @@ public:
     bool isGFXEnabled() const { return m_gfxFlag; }
     bool isServer() const { return m_serverMode; }
     bool isClient() const { return m_clientMode; }
-    bool isToCode() const { return m_toCode; }
-    bool isToDecode() const { return m_toDecode; }
+    bool isToCode() const override { return m_toCode; }
+    bool isToDecode() const override { return m_toDecode; }
     bool isToRemove() const { return m_toRemove; }
     bool isPageFlippingEnabled() const { return m_pageFlipping; }
     bool isVMem() const { return m_videoMemory; }

@@ -5,6 +5,7 @@
 #include "foundation/CXArray.h"
 #include "foundation/CXTimer.h"
 #include "foundation/CXVector.h"
+#include "foundation/ExecutableFolder.h"
 #include "foundation/Crt.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/input/CCollisionInspector.h"
@@ -28,7 +29,7 @@
 #include "shell/CSound4.h"
 #include "shell/CSoundManager.h"
 
-CXString CWindow::exePath(platform::getExecutableFolder().c_str());
+CXString& CWindow::exePath = executableFolder();
 CXString CWindow::rootPath;
 CXString CWindow::s_cdPath;
 bool CWindow::s_paused = false;
@@ -38,6 +39,10 @@ namespace {
 
 constexpr int kListCapacity = 101;
 constexpr float kLoadFactor = 0.75f;
+
+// Script code reaches a window's services through its handle.
+const bool g_scriptServices = CScriptWindowServices::registerResolver(
+    [](CWindow* window) -> CScriptWindowServices* { return window; });
 
 // What `set` stored for the window commands.
 CWindow* g_commandWindow = nullptr;

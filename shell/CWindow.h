@@ -14,6 +14,9 @@
 #include "foundation/CXSize.h"
 #include "foundation/CXString.h"
 #include "platform/Handles.h"
+#include "script/CScriptWindowServices.h"
+#include "shell/CCommandLine6.h"
+#include "shell/CPublicTrash.h"
 
 namespace platform {
 class Thread;
@@ -43,7 +46,7 @@ class CXArray;
 class CXTimer;
 class CXVector;
 
-class CWindow : public CXObject {
+class CWindow : public CXObject, public CScriptWindowServices {
 public:
     // Error codes that ShowError knows by text.
     static constexpr int kErrorGraphics = -998;
@@ -101,14 +104,14 @@ public:
     CApplication* GetApplicationInterface() const { return m_application; }
     void SetApplicationInterface(CApplication* application) { m_application = application; }
     // The process's command line (not owned); null until the host gives it.
-    CCommandLine6* getCommandLineIfc() const { return m_commandLine; }
+    CCommandLine6* getCommandLineIfc() const override { return m_commandLine; }
     void setCommandLineIfc(CCommandLine6* commandLine) { m_commandLine = commandLine; }
     // The application's INI settings (not owned); null when no INI file was named.
-    CConfig* getConfig() const { return m_config; }
+    CConfig* getConfig() const override { return m_config; }
     void setConfig(CConfig* config) { m_config = config; }
-    CXTimer* GetTimerInterface() const { return m_timers; }
+    CXTimer* GetTimerInterface() const override { return m_timers; }
     // The deferred-delete collector (null while the window is being destroyed).
-    CPublicTrash* getPublicTrashInterface() const { return m_publicTrash; }
+    CPublicTrash* getPublicTrashInterface() const override { return m_publicTrash; }
     platform::CursorHandle GetMainCursor() const { return m_mainCursor; }
 
     // Timers of the window's list: the unit is called (asked first with
@@ -292,7 +295,8 @@ public:
     static CWindow* getCurrentWindow() { return s_current; }
 
     // The executable's folder and the installation folder, both with a trailing "\".
-    static CXString exePath;
+    // exePath is the string executableFolder() gives.
+    static CXString& exePath;
     static CXString rootPath;
 
 protected:
