@@ -1,5 +1,6 @@
 #include "shell/CWindow.h"
 
+#include "foundation/CEngineEnv.h"
 #include "foundation/CFile.h"
 #include "foundation/CPerformanceTimer.h"
 #include "foundation/CXArray.h"
@@ -27,10 +28,10 @@
 #include "shell/CScriptApplicationIfc.h"
 #include "shell/CSound4.h"
 #include "shell/CSoundManager.h"
+#include "shell/CUnit6.h"
 
 CXString CWindow::exePath(platform::getExecutableFolder().c_str());
-CXString CWindow::rootPath;
-CXString CWindow::s_cdPath;
+CXString& CWindow::rootPath = CEngineEnv::rootPath;
 bool CWindow::s_paused = false;
 CWindow* CWindow::s_current = nullptr;
 
@@ -424,13 +425,15 @@ CXString CWindow::GetSoundFXFullPath(CXString name) const {
     return full;
 }
 
-void CWindow::toLog(CXString, bool) {}
+void CWindow::toLog(CXString text, bool flag) { CEngineEnv::toLog(text, flag); }
 
 void CWindow::QuitOnError(CXObject*, CXString, CXString) {}
 
-CXString CWindow::getCDPath() { return s_cdPath; }
+CXString CWindow::getCDPath() { return CEngineEnv::cdPath; }
 
-void CWindow::setCDPath(CXString path) { s_cdPath = path; }
+void CWindow::setCDPath(CXString path) { CEngineEnv::cdPath = path; }
+
+CWindowServices* windowServices(CWindow* window) { return window; }
 
 void set(CWindow* window, platform::InstanceHandle instance) {
     g_commandWindow = window;

@@ -1,0 +1,6 @@
+#include "foundation/CEngineEnv.h"
+
+CXString CEngineEnv::rootPath;
+CXString CEngineEnv::cdPath;
+
+void CEngineEnv::toLog(CXString, bool) {}
