@@ -292,7 +292,7 @@ public:
     // The most recently constructed window that still exists.
     static CWindow* getCurrentWindow() { return s_current; }
 
-    // The executable's folder and the installation folder (CEngineEnv's), both with a trailing "\".
+    // The executable's folder and the installation folder, both with a trailing "\".
     static CXString exePath;
     static CXString& rootPath;
 
