@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "foundation/CBigFile.h"
+#include "foundation/CEngineEnv.h"
 #include "foundation/CFolder.h"
 #include "foundation/CLanguageOSVer.h"
 #include "foundation/CPath.h"
-#include "shell/CWindow.h"
+#include "foundation/CWindowServices.h"
 
 CBigFile* CFile::s_bigFile = nullptr;
 
@@ -82,7 +83,8 @@ int CFile::Open(CWindow* window, CXString name, int mode) {
         std::fclose(m_stream);
         m_stream = nullptr;
     }
-    CLanguageOSVer* language = window ? window->getLangIfc() : nullptr;
+    CWindowServices* services = windowServices(window);
+    CLanguageOSVer* language = services ? services->getLangIfc() : nullptr;
     const CXString absolute = absoluteName(window, name);
     m_path = absolute;
     m_mode = mode;
@@ -189,9 +191,9 @@ bool CFile::eof() { return !m_stream || std::feof(m_stream) != 0; }
 
 // ---- location rules ------------------------------------------------------------
 
-CXString CFile::getLocalPath(CXString path) { return reroot(CWindow::rootPath, path); }
+CXString CFile::getLocalPath(CXString path) { return reroot(CEngineEnv::rootPath, path); }
 
-CXString CFile::getCDPath(CXString path) { return reroot(CWindow::getCDPath(), path); }
+CXString CFile::getCDPath(CXString path) { return reroot(CEngineEnv::cdPath, path); }
 
 bool CFile::isHdd(CXString path) {
     if (!path.IsString()) return false;
@@ -199,7 +201,8 @@ bool CFile::isHdd(CXString path) {
 }
 
 CXString CFile::getPath(CWindow* window, CXString name) {
-    CLanguageOSVer* language = window ? window->getLangIfc() : nullptr;
+    CWindowServices* services = windowServices(window);
+    CLanguageOSVer* language = services ? services->getLangIfc() : nullptr;
     const CXString absolute = absoluteName(window, name);
     const CXString local = getLocalPath(absolute);
     std::vector<CXString> candidates;

@@ -1,6 +1,6 @@
 #include "foundation/CFileResolver.h"
 
-#include "shell/CWindow.h"
+#include "foundation/CEngineEnv.h"
 
 CFileResolver::CFileResolver() = default;
 
@@ -16,4 +16,4 @@ void CFileResolver::toRelease(bool release) { m_releaseAfterUse = release; }
 
 bool CFileResolver::releaseAfterUse() { return m_releaseAfterUse; }
 
-void CFileResolver::log(CXString text, bool flag) { CWindow::toLog(text, flag); }
+void CFileResolver::log(CXString text, bool flag) { CEngineEnv::toLog(text, flag); }

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "foundation/CWindowServices.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
-#include "shell/CWindow.h"
 
 namespace {
 

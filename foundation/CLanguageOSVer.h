@@ -6,7 +6,7 @@
 
 #include "foundation/CXString.h"
 
-class CWindow;
+class CWindowServices;
 
 class CLanguageOSVer {
 public:
@@ -33,7 +33,7 @@ public:
 
     int getLang() const { return m_language; }
     CXString getLanguageFolder() const { return m_folder; }
-    void setWindowIfc(CWindow* window) { m_window = window; }
+    void setWindowIfc(CWindowServices* window) { m_window = window; }
 
     // Switches to the language of the code (compared as given, not upper-cased;
     // an unknown code keeps the language), recomputes the folder and tells the
@@ -51,5 +51,5 @@ private:
 
     int32_t m_language = kOther;
     CXString m_folder;
-    CWindow* m_window = nullptr;
+    CWindowServices* m_window = nullptr;
 };

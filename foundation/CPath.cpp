@@ -1,10 +1,10 @@
 #include "foundation/CPath.h"
 
+#include "foundation/CEngineEnv.h"
 #include "foundation/CFile.h"
 #include "foundation/CStringTokenizer.h"
 #include "foundation/CXArray.h"
 #include "platform/FileSystem.h"
-#include "shell/CWindow.h"
 
 namespace {
 
@@ -59,9 +59,9 @@ CXString CPath::SetExtension(CXString extension) {
     return m_path;
 }
 
-CXString CPath::resolveFileName(CWindow*, CXString name) { return resolveWith(CWindow::getCDPath(), name); }
+CXString CPath::resolveFileName(CWindow*, CXString name) { return resolveWith(CEngineEnv::cdPath, name); }
 
-CXString CPath::resolveFileNameEx(CWindow*, CXString name) { return resolveWith(CWindow::rootPath, name); }
+CXString CPath::resolveFileNameEx(CWindow*, CXString name) { return resolveWith(CEngineEnv::rootPath, name); }
 
 CXString CPath::getFullPath(CXString a, CXString b, CXString c) {
     CXString out;

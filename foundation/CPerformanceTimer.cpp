@@ -2,12 +2,12 @@
 
 #include <string>
 
+#include "foundation/CEngineEnv.h"
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
 #include "foundation/Crt.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
-#include "shell/CWindow.h"
 
 int64_t CPerformanceTimer::s_frequency = 0;
 
@@ -57,7 +57,7 @@ void CXObject::profile(const char* name, bool toLog) {
     char buffer[1024];
     crt::formatText(buffer, sizeof buffer, "Time spend in %s: %d ms.\n", slot.name.c_str(), elapsed);
     platform::outputDebugString(buffer);
-    if (toLog) CWindow::toLog(CXString(buffer), true);
+    if (toLog) CEngineEnv::toLog(CXString(buffer), true);
     slot.name.clear();
     slot.open = false;
 }

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "foundation/CEngineEnv.h"
 #include "foundation/CXString.h"
-#include "shell/CWindow.h"
 
 CXObject::CXObject() = default;
 
@@ -29,7 +29,7 @@ void CXObject::notifyMessageReceive(CMessage*) {}
 
 int CXObject::processMessage(CMessage*) { return 0; }
 
-void CXObject::log(const char* text, bool flag) { CWindow::toLog(CXString(text), flag); }
+void CXObject::log(const char* text, bool flag) { CEngineEnv::toLog(CXString(text), flag); }
 
 int16_t CXObject::swap_word(int16_t v) {
     const auto u = static_cast<uint16_t>(v);

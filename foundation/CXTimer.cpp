@@ -1,10 +1,10 @@
 #include "foundation/CXTimer.h"
 
 #include "foundation/CTimerNotificator.h"
+#include "foundation/CTimerUnit.h"
+#include "foundation/CWindowServices.h"
 #include "foundation/CXVector.h"
 #include "platform/Clock.h"
-#include "shell/CUnit6.h"
-#include "shell/CWindow.h"
 
 namespace {
 bool g_timersEnabled = true;
@@ -12,7 +12,7 @@ bool g_timersEnabled = true;
 uint32_t now() { return platform::clock().tickCount(); }
 } // namespace
 
-CTimerObject::CTimerObject(intptr_t id, uint32_t interval, CUnit6* unit, bool askUnit, CWindow* window,
+CTimerObject::CTimerObject(intptr_t id, uint32_t interval, CTimerUnit* unit, bool askUnit, CWindowServices* window,
                            CTimerNotificator* notificator)
     : m_id(id), m_interval(interval), m_start(now()), m_unit(unit), m_window(window),
       m_notificator(notificator), m_askUnit(askUnit) {}
@@ -34,7 +34,7 @@ uint32_t CTimerObject::remaining(uint32_t t) const {
     return left > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(left);
 }
 
-CXTimer::CXTimer(CWindow*)
+CXTimer::CXTimer(CWindowServices*)
     : m_timers(new CXVector(CXArray::kDefaultCapacity, CXArray::kDefaultLoadFactor)),
       m_working(new CXVector(CXArray::kDefaultCapacity, CXArray::kDefaultLoadFactor)) {}
 
@@ -48,11 +48,11 @@ CXTimer::~CXTimer() {
 
 void CXTimer::append(CTimerObject* timer) { m_timers->add(static_cast<CXObject*>(timer)); }
 
-void CXTimer::add(intptr_t id, unsigned int interval, CUnit6* unit, bool askUnit) {
+void CXTimer::add(intptr_t id, unsigned int interval, CTimerUnit* unit, bool askUnit) {
     append(new CTimerObject(id, interval, unit, askUnit, nullptr, nullptr));
 }
 
-void CXTimer::add(intptr_t id, unsigned int interval, CWindow* window) {
+void CXTimer::add(intptr_t id, unsigned int interval, CWindowServices* window) {
     append(new CTimerObject(id, interval, nullptr, false, window, nullptr));
 }
 

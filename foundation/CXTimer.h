@@ -8,14 +8,14 @@
 
 #include "foundation/CXObject.h"
 
-class CUnit6;
-class CWindow;
+class CTimerUnit;
+class CWindowServices;
 class CTimerNotificator;
 class CXVector;
 
 class CTimerObject : public CXObject {
 public:
-    CTimerObject(intptr_t id, uint32_t interval, CUnit6* unit, bool askUnit, CWindow* window,
+    CTimerObject(intptr_t id, uint32_t interval, CTimerUnit* unit, bool askUnit, CWindowServices* window,
                  CTimerNotificator* notificator);
 
     intptr_t getId() const { return m_id; }
@@ -27,8 +27,8 @@ public:
     uint32_t getStart() const { return m_start; }
     bool isRemoved() const { return m_removed; }
     bool isPaused() const { return m_paused; }
-    CUnit6* getUnit() const { return m_unit; }
-    CWindow* getWindow() const { return m_window; }
+    CTimerUnit* getUnit() const { return m_unit; }
+    CWindowServices* getWindow() const { return m_window; }
     CTimerNotificator* getNotificator() const { return m_notificator; }
 
 private:
@@ -45,8 +45,8 @@ private:
     uint32_t m_start;
     // Time that was left to the next firing when the timer was paused.
     uint32_t m_pauseValue = 0;
-    CUnit6* m_unit;
-    CWindow* m_window;
+    CTimerUnit* m_unit;
+    CWindowServices* m_window;
     CTimerNotificator* m_notificator;
     bool m_askUnit;
     bool m_removed = false;
@@ -55,14 +55,14 @@ private:
 
 class CXTimer : public CXObject {
 public:
-    explicit CXTimer(CWindow* window);
+    explicit CXTimer(CWindowServices* window);
     ~CXTimer() override;
     CXTimer(const CXTimer&) = delete;
     CXTimer& operator=(const CXTimer&) = delete;
 
     // New timers start now with count 0. Ids are not tested for uniqueness.
-    void add(intptr_t id, unsigned int interval, CUnit6* unit, bool askUnit);
-    void add(intptr_t id, unsigned int interval, CWindow* window);
+    void add(intptr_t id, unsigned int interval, CTimerUnit* unit, bool askUnit);
+    void add(intptr_t id, unsigned int interval, CWindowServices* window);
     void add(intptr_t id, unsigned int interval, CTimerNotificator* notificator);
 
     // The first timer of that id that is not flagged removed, or null. (An id

@@ -1,6 +1,6 @@
 #include "script/CMC_DLLExModuleInterface.h"
 
-#include "foundation/ExecutableFolder.h"
+#include "foundation/CEngineEnv.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 
@@ -53,7 +53,7 @@ CMC_DLLExModuleInterface::CMC_DLLExModuleInterface(CXString name, CMC_ObjectsCon
     // The module is loaded with the executable's folder as the current directory
     // and the directory is put back whatever happened.
     const std::string previous = platform::getCurrentDirectory();
-    const CXString folder = executableFolder();
+    const CXString folder = CEngineEnv::executableFolder();
     if (folder.IsString()) platform::setCurrentDirectory(folder.c_str());
     for (const std::string& path : libraryPaths(name, folder)) {
         m_module = libraries.open(path.c_str());

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/CTimerUnit.h"
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
 
@@ -29,7 +30,7 @@ protected:
     ~CUnitScene() = default;
 };
 
-class CUnit6 : public CXObject {
+class CUnit6 : public CXObject, public CTimerUnit {
 public:
     // Creates the unit's resources manager and nests it in the application's general
     // one when the window has an application.
@@ -44,14 +45,14 @@ public:
     virtual bool onInitialUpdate();
     // Every later redraw of the screen; does nothing here.
     virtual void onCanvasRefreshed() {}
-    virtual bool wasInitiallyUpdated();
+    bool wasInitiallyUpdated() override;
     // True once a return code is set.
     virtual bool domodal();
     // The scene is left: the unit lets go of the scene and flushes its resources. The
     // music keeps playing; the scene decides whether it stops.
     virtual bool done(CUnitScene* scene, CUnit6* parent);
     virtual CWindow* getWindow() { return m_window; }
-    virtual bool isActive();
+    bool isActive() override;
     // Starts `name` (the scene's music when null), looping, unless the scene asked
     // for no start and `force` is off. An empty name starts nothing, and a name that
     // plays already (the same name, letter case included) goes on.
@@ -62,7 +63,7 @@ public:
     // Hands the background to the screen when the screen takes one.
     virtual void setBackground();
     // Called by a due unit timer; does nothing here.
-    virtual void onTimer(intptr_t id);
+    void onTimer(intptr_t id) override;
     virtual CResourcesManager* getResourcesManager() { return m_resources; }
     // Sees the definition elements of the scene before its objects are built;
     // returns them unchanged.

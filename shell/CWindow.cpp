@@ -1,11 +1,11 @@
 #include "shell/CWindow.h"
 
+#include "foundation/CEngineEnv.h"
 #include "foundation/CFile.h"
 #include "foundation/CPerformanceTimer.h"
 #include "foundation/CXArray.h"
 #include "foundation/CXTimer.h"
 #include "foundation/CXVector.h"
-#include "foundation/ExecutableFolder.h"
 #include "foundation/Crt.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/input/CCollisionInspector.h"
@@ -28,10 +28,10 @@
 #include "shell/CScriptApplicationIfc.h"
 #include "shell/CSound4.h"
 #include "shell/CSoundManager.h"
+#include "shell/CUnit6.h"
 
-CXString& CWindow::exePath = executableFolder();
-CXString CWindow::rootPath;
-CXString CWindow::s_cdPath;
+CXString& CWindow::exePath = CEngineEnv::executableFolder();
+CXString& CWindow::rootPath = CEngineEnv::rootPath;
 bool CWindow::s_paused = false;
 CWindow* CWindow::s_current = nullptr;
 
@@ -40,7 +40,9 @@ namespace {
 constexpr int kListCapacity = 101;
 constexpr float kLoadFactor = 0.75f;
 
-// Script code reaches a window's services through its handle.
+// Foundation and script code reach a window's services through its handle.
+const bool g_foundationServices =
+    registerWindowServicesResolver([](CWindow* window) -> CWindowServices* { return window; });
 const bool g_scriptServices = CScriptWindowServices::registerResolver(
     [](CWindow* window) -> CScriptWindowServices* { return window; });
 
@@ -429,13 +431,13 @@ CXString CWindow::GetSoundFXFullPath(CXString name) const {
     return full;
 }
 
-void CWindow::toLog(CXString, bool) {}
+void CWindow::toLog(CXString text, bool flag) { CEngineEnv::toLog(text, flag); }
 
 void CWindow::QuitOnError(CXObject*, CXString, CXString) {}
 
-CXString CWindow::getCDPath() { return s_cdPath; }
+CXString CWindow::getCDPath() { return CEngineEnv::cdPath; }
 
-void CWindow::setCDPath(CXString path) { s_cdPath = path; }
+void CWindow::setCDPath(CXString path) { CEngineEnv::cdPath = path; }
 
 void set(CWindow* window, platform::InstanceHandle instance) {
     g_commandWindow = window;

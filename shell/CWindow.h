@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "foundation/CWindowServices.h"
 #include "foundation/CXObject.h"
 #include "foundation/CXPoint.h"
 #include "foundation/CXSize.h"
@@ -46,7 +47,7 @@ class CXArray;
 class CXTimer;
 class CXVector;
 
-class CWindow : public CXObject, public CScriptWindowServices {
+class CWindow : public CXObject, public CWindowServices, public CScriptWindowServices {
 public:
     // Error codes that ShowError knows by text.
     static constexpr int kErrorGraphics = -998;
@@ -74,7 +75,7 @@ public:
     virtual int OnCreate();
     virtual int OnInitialUpdate();
     // Called by a due window timer of the timer list; does nothing by default.
-    virtual int OnTimer(intptr_t id);
+    int OnTimer(intptr_t id) override;
     // Activation: parks the poller thread while inactive and resumes it on return;
     // a repeated value changes nothing.
     virtual int OnActivateApp(bool active);
@@ -97,10 +98,10 @@ public:
     static const char* errorText(int code);
 
     platform::WindowHandle GetHwnd() const { return m_hwnd; }
-    CLanguageOSVer* getLangIfc() const { return m_language; }
+    CLanguageOSVer* getLangIfc() const override { return m_language; }
     // Tells the keyboard device to rebuild its character layout for the current
     // language; called when the language changes. Nothing to do without a keyboard.
-    virtual void initKeyboardLanguage();
+    void initKeyboardLanguage() override;
     CApplication* GetApplicationInterface() const { return m_application; }
     void SetApplicationInterface(CApplication* application) { m_application = application; }
     // The process's command line (not owned); null until the host gives it.
@@ -295,9 +296,9 @@ public:
     static CWindow* getCurrentWindow() { return s_current; }
 
     // The executable's folder and the installation folder, both with a trailing "\".
-    // exePath is the string executableFolder() gives.
+    // Both are the strings foundation keeps (CEngineEnv::executableFolder(), CEngineEnv::rootPath).
     static CXString& exePath;
-    static CXString rootPath;
+    static CXString& rootPath;
 
 protected:
     platform::WindowHandle m_hwnd = nullptr;
@@ -374,7 +375,6 @@ private:
     std::recursive_mutex m_lock;
     std::unique_ptr<platform::Thread> m_pollerThread;
 
-    static CXString s_cdPath;
     static bool s_paused;
     static CWindow* s_current;
 };

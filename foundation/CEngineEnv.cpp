@@ -1,0 +1,13 @@
+#include "foundation/CEngineEnv.h"
+
+#include "platform/FileSystem.h"
+
+CXString CEngineEnv::rootPath;
+CXString CEngineEnv::cdPath;
+
+CXString& CEngineEnv::executableFolder() {
+    static CXString folder(platform::getExecutableFolder().c_str());
+    return folder;
+}
+
+void CEngineEnv::toLog(CXString, bool) {}

@@ -1,0 +1,19 @@
+// The process-wide folders that file names resolve against, and the engine's log.
+// The shell's window statics read and set the same state.
+#pragma once
+#include "foundation/CXString.h"
+
+class CEngineEnv {
+public:
+    // The installation folder, with a trailing "\".
+    static CXString rootPath;
+    // The game folder that names resolve against first.
+    static CXString cdPath;
+    // The engine's executable folder, with a trailing "\": at first the running
+    // program's folder; the window sets it from its start arguments, and code that
+    // loads from beside the engine reads it here.
+    static CXString& executableFolder();
+
+    // The engine's log; writes nothing anywhere.
+    static void toLog(CXString text, bool flag);
+};
