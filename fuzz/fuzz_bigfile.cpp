@@ -9,23 +9,12 @@
 #include <string>
 
 #include "foundation/CBigFile.h"
+#include "fuzz/FuzzScratch.h"
 #include "platform/FileSystem.h"
 
 namespace {
 
-std::string scratchFile() {
-    static std::string path;
-    if (path.empty()) {
-        const char* base = std::getenv("TMPDIR");
-        std::string name = std::string(base && *base ? base : "/tmp") + "/fuzz-bigfile-XXXXXX";
-        const int fd = mkstemp(name.data());
-        if (fd < 0) std::abort();
-        close(fd);
-        path = name;
-        std::atexit([] { unlink(path.c_str()); });
-    }
-    return path;
-}
+std::string scratchFile() { return fuzz::scratchFile("bigfile"); }
 
 bool plainName(const CXString& name) { return name.IsString() && name.Find('\\') < 0; }
 

@@ -13,6 +13,7 @@
 
 #include "platform/Audio.h"
 #include "platform/Clock.h"
+#include "fuzz/FuzzScratch.h"
 #include "platform/FileSystem.h"
 #include "platform/PeriodicTimer.h"
 #include "shell/CSndStream.h"
@@ -21,19 +22,7 @@
 
 namespace {
 
-std::string scratchFile() {
-    static std::string path;
-    if (path.empty()) {
-        const char* base = std::getenv("TMPDIR");
-        std::string name = std::string(base && *base ? base : "/tmp") + "/fuzz-streamedwav-XXXXXX";
-        const int fd = mkstemp(name.data());
-        if (fd < 0) std::abort();
-        close(fd);
-        path = name;
-        std::atexit([] { unlink(path.c_str()); });
-    }
-    return path;
-}
+std::string scratchFile() { return fuzz::scratchFile("streamedwav"); }
 
 }  // namespace
 

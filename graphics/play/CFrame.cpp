@@ -145,21 +145,7 @@ int CFrame::Load(CFile* file) {
     case 3: size = m_dataSize; break;
     default: return 0;
     }
-    char* pixels = readBlock(file, size);
-    if (!pixels) return 1;
-    char* alpha = nullptr;
-    if (m_channelSize[3] > 0) {
-        alpha = readBlock(file, m_channelSize[3]);
-        if (!alpha) {
-            delete[] pixels;
-            return 1;
-        }
-    }
-    freeOwned(m_pixels);
-    freeOwned(m_alpha);
-    m_ownsBuffers = true;
-    m_pixels = pixels;
-    m_alpha = alpha;
+    if (!readPixelsAndAlpha(file, size)) return 1;
     m_dataSize = m_packedSize = static_cast<int32_t>(size);
     if (m_version == 2) m_compression = COMPRESSION_OLD;
     if (m_version == 3) m_compression = COMPRESSION_LZO;
@@ -196,15 +182,17 @@ int CFrame::LoadHeaderNew(CFile* file) { return readNewHeader(file, kHeaderSize3
 
 int CFrame::LoadHeaderNew2(CFile* file) { return readNewHeader(file, kHeaderSize52, 9); }
 
-int CFrame::LoadNew(CFile* file) {
-    char* pixels = readBlock(file, m_dataSize);
-    if (!pixels) return 1;
+int CFrame::LoadNew(CFile* file) { return readPixelsAndAlpha(file, m_dataSize) ? 0 : 1; }
+
+bool CFrame::readPixelsAndAlpha(CFile* file, int64_t size) {
+    char* pixels = readBlock(file, size);
+    if (!pixels) return false;
     char* alpha = nullptr;
     if (m_channelSize[3] > 0) {
         alpha = readBlock(file, m_channelSize[3]);
         if (!alpha) {
             delete[] pixels;
-            return 1;
+            return false;
         }
     }
     freeOwned(m_pixels);
@@ -212,7 +200,7 @@ int CFrame::LoadNew(CFile* file) {
     m_ownsBuffers = true;
     m_pixels = pixels;
     m_alpha = alpha;
-    return 0;
+    return true;
 }
 
 bool CFrame::SaveHeader(CFile* file, int version) {

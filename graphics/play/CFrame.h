@@ -69,6 +69,9 @@ private:
     bool writeNewHeader(CFile* file, _compression compression, int headerSize);
     // Reads `size` bytes into a new buffer; null when they are not all there.
     static char* readBlock(CFile* file, int64_t size);
+    // Reads `size` pixel bytes and the alpha channel the header names and takes
+    // them as the frame's own buffers; false (frame unchanged) when either is short.
+    bool readPixelsAndAlpha(CFile* file, int64_t size);
 
     int m_version = 0;
     // Channel sizes named by the header read last (0 or 4 when written here).
