@@ -8,14 +8,6 @@
 
 namespace {
 
-// A new[] copy of `size` bytes; null for no data.
-char* duplicate(const char* data, int64_t size) {
-    if (!data || size <= 0) return nullptr;
-    char* copy = new char[static_cast<size_t>(size)];
-    std::memcpy(copy, data, static_cast<size_t>(size));
-    return copy;
-}
-
 // How deep links may chain before one is refused (a chain back here included).
 constexpr int kMaxLinkDepth = 64;
 
@@ -38,16 +30,7 @@ CSharedImage* CSharedImage::copyOf(CImage* source, CWindow* window) {
     copy->CGraphicsObject::operator=(*source);
     copy->CGraphicsObject::m_window = window;
     // The fields now name the source's buffers; the copy takes its own.
-    const bool packed = copy->m_compression != COMPRESSION_NONE;
-    const int64_t plane = static_cast<int64_t>(copy->m_width) * copy->m_height;
-    const int64_t pixelBytes = packed ? copy->m_packedSize : copy->GetDataSize();
-    const int64_t alphaBytes = packed ? copy->m_channelSize[3] : plane;
-    copy->m_pixels = duplicate(copy->m_pixels, pixelBytes);
-    copy->m_alpha = duplicate(copy->m_alpha, alphaBytes);
-    copy->m_red = copy->m_green = copy->m_blue = nullptr;
-    copy->m_savedPixels = copy->m_savedAlpha = nullptr;
-    copy->m_unpacked = false;
-    copy->m_ownsBuffers = true;
+    copy->takeCopiesOfBuffers(*source);
     copy->m_monitorCollisions = false;
     copy->setFilename(source->CPlayable::getFileName());
     copy->toRelease(source->releaseAfterUse());

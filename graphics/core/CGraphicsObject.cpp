@@ -168,6 +168,32 @@ void CGraphicsObject::copyFieldsFrom(const CGraphicsObject& o) {
     m_visible = o.m_visible;
 }
 
+void CGraphicsObject::takeCopiesOfBuffers(CGraphicsObject& holder) {
+    auto duplicate = [](const char* data, int64_t size) -> char* {
+        if (!data || size <= 0) return nullptr;
+        char* copy = new char[static_cast<size_t>(size)];
+        std::memcpy(copy, data, static_cast<size_t>(size));
+        return copy;
+    };
+    const bool plain = holder.m_compression == COMPRESSION_NONE;
+    const int64_t plane = static_cast<int64_t>(holder.m_width) * holder.m_height;
+    m_width = holder.m_width;
+    m_height = holder.m_height;
+    m_pitch = holder.m_pitch;
+    m_bpp = holder.m_bpp;
+    m_compression = holder.m_compression;
+    m_packedSize = holder.m_packedSize;
+    std::memcpy(m_channelSize, holder.m_channelSize, sizeof m_channelSize);
+    m_dataSize = holder.m_dataSize;
+    m_pixels = duplicate(holder.m_pixels, plain ? holder.GetDataSize() : holder.m_packedSize);
+    m_alpha = duplicate(holder.m_alpha, plain ? plane : holder.m_channelSize[3]);
+    m_red = m_green = m_blue = nullptr;
+    m_savedPixels = m_savedAlpha = nullptr;
+    m_mergeBackup = nullptr;
+    m_unpacked = false;
+    m_ownsBuffers = true;
+}
+
 void CGraphicsObject::initialize() {
     m_ffSpans.clear();
     m_ffCount = 0;

@@ -300,6 +300,10 @@ protected:
     // Frees a buffer this object owns.
     void freeOwned(char*& p);
     void copyFieldsFrom(const CGraphicsObject& other);
+    // After the fields were copied from another object: this object takes copies of
+    // the buffers the holder has (the holder's own form, packed or plain, with its
+    // depth, sizes and packing state), so that it owns everything it draws.
+    void takeCopiesOfBuffers(CGraphicsObject& holder);
     // Unpacks for an in-place change; true when the object was packed before.
     bool unpackForChange();
     void repackAfterChange(bool wasPacked);

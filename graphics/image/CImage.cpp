@@ -50,6 +50,12 @@ CImage::CImage(CWindow* window, CXString name) : CGraphicsObject(window), CPlaya
 CImage::CImage(CWindow* window, CGraphicsObject* source)
     : CGraphicsObject(source ? CGraphicsObject(*source) : CGraphicsObject(window)), CPlayable(window) {
     CGraphicsObject::m_window = window;
+    if (source) {
+        // The holder of the pixels drawn: the object itself, or an animation's frame.
+        CGraphicsObject* holder = source->getDrawn() ? source->getDrawn() : source;
+        holder->GetDataPtr();  // a linked image takes its current buffers first
+        takeCopiesOfBuffers(*holder);
+    }
     setFileName(CXString());
 }
 

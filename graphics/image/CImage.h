@@ -34,8 +34,8 @@ public:
     explicit CImage(CWindow* window);
     // Loads the name, converting to the screen's depth; the result is the error code.
     CImage(CWindow* window, CXString name);
-    // A copy of the other object's bitmap (sharing its buffers, as graphics copies do)
-    // with a fresh playable part and an empty name.
+    // A copy of the other object's bitmap that owns its buffers (for an animation,
+    // those of the frame it shows), with a fresh playable part and an empty name.
     CImage(CWindow* window, CGraphicsObject* source);
     CImage(CImage& other);
     // The script constructor: FILENAME, PRELOAD, VISIBLE, RELEASEAFTERUSE.

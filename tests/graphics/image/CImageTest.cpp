@@ -137,6 +137,36 @@ TEST(CImage, RunLengthImageDrawsItsPixels) {
     EXPECT_EQ(image->GetDataPtr(), nullptr);
 }
 
+TEST(CImage, CopiesOwnTheirPixelsAndOutliveTheSource) {
+    // Each way of copying, from a plain and from a run-length packed picture: the copy
+    // draws the source's pixels after the source is gone.
+    using Make = CImage* (*)(CImage*);
+    const std::pair<const char*, Make> ways[] = {
+        {"clone", [](CImage* s) { return static_cast<CImage*>(s->clone()); }},
+        {"from a graphics object", [](CImage* s) { return new CImage(nullptr, static_cast<CGraphicsObject*>(s)); }},
+    };
+    for (const auto& [name, make] : ways) {
+        for (const Bytes& file : {kSmallPik, kPackedPik}) {
+            SCOPED_TRACE(name);
+            auto source = fromBytes(file);
+            ASSERT_EQ(source->LastError(), 0);
+            const bool packed = source->GetCompression() == COMPRESSION_RLE;
+            std::unique_ptr<CImage> copy(make(source.get()));
+            EXPECT_TRUE(copy->ownsBuffers());
+            EXPECT_NE(copy->GetDataPtr(), source->GetDataPtr());
+            EXPECT_NE(copy->AlphaChannel(), source->AlphaChannel());
+            source.reset();
+            copy->SetPosition(CXPoint(0, 0));
+            CGraphicsObject canvas(nullptr, CXSize(4, 1), 16);
+            copy->redraw(&canvas);
+            const std::vector<uint16_t> expected = packed ? std::vector<uint16_t>{0x1234, 0x1234, 0x1234, 0x1234}
+                                                          : std::vector<uint16_t>{0xF800, 0x001F, 0, 0};
+            EXPECT_EQ(pixelsOf(canvas)[0], expected[0]);
+            EXPECT_EQ(pixelsOf(*copy), std::vector<uint16_t>(expected.begin(), expected.begin() + copy->Width()));
+        }
+    }
+}
+
 TEST(CImage, EveryTruncationFailsCleanly) {
     const Bytes raw4 = words({0x1111, 0x2222, 0x3333, 0x4444});
     const Bytes plane4("\x01\x02\x03\x04", 4);
@@ -329,7 +359,7 @@ TEST(CImage, ScriptImageLoadsLazilyAndReleasesAfterUse) {
     CImage loaded(&window, &eager);
     EXPECT_TRUE(loaded.isLoaded());
     EXPECT_TRUE(loaded.isVisible());
-    // A copy shares the bitmap but not the playable state.
+    // A copy has the bitmap but not the playable state.
     std::unique_ptr<CXObject> copy(loaded.clone());
     auto* image2 = dynamic_cast<CImage*>(copy.get());
     ASSERT_NE(image2, nullptr);
