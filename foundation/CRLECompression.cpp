@@ -120,3 +120,33 @@ char* CRLECompression::__decompresschar(char* packed, int packedSize, int decode
 char* CRLECompression::__decompress(char* packed, int packedSize, int decodedSize) {
     return decode<2>(packed, packedSize, decodedSize);
 }
+
+int CRLECompression::byteAt(const char* packed, int packedSize, int decodedSize, int64_t index) {
+    if (index < 0 || index >= decodedSize || packedSize < 0 || (packedSize > 0 && !packed)) return -1;
+    // The same checks as decoding: every block inside both ends, the output filled.
+    if (static_cast<int64_t>(decodedSize) > static_cast<int64_t>(packedSize) * 64) return -1;
+    const auto* in = reinterpret_cast<const uint8_t*>(packed);
+    const size_t inEnd = static_cast<size_t>(packedSize);
+    const size_t outEnd = static_cast<size_t>(decodedSize);
+    const auto at = static_cast<size_t>(index);
+    int value = -1;
+    size_t ip = 0;
+    size_t op = 0;
+    while (op < outEnd) {
+        if (ip >= inEnd) return -1;
+        const unsigned c = in[ip++];
+        if (c < 128) {
+            if (c > inEnd - ip || c > outEnd - op) return -1;
+            if (at >= op && at < op + c) value = in[ip + (at - op)];
+            ip += c;
+            op += c;
+        } else {
+            const size_t count = c - 128;
+            if (ip >= inEnd || count > outEnd - op) return -1;
+            if (at >= op && at < op + count) value = in[ip];
+            ip += 1;
+            op += count;
+        }
+    }
+    return value;
+}

@@ -7,6 +7,8 @@
 // the control byte is always one byte.
 #pragma once
 
+#include <cstdint>
+
 #include "foundation/CCompression.h"
 
 class CRLECompression : public CCompression {
@@ -24,4 +26,9 @@ public:
     // run past the end of the input or of the output, gives null.
     static char* __decompresschar(char* packed, int packedSize, int decodedSize);
     static char* __decompress(char* packed, int packedSize, int decodedSize);
+
+    // Byte `index` of the decoded form of a byte plane, read from the blocks without
+    // decoding them; -1 when the index is outside or the data would not decode to
+    // exactly decodedSize bytes (where __decompresschar gives null).
+    static int byteAt(const char* packed, int packedSize, int decodedSize, int64_t index);
 };

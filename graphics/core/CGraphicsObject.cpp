@@ -562,10 +562,9 @@ uint8_t CGraphicsObject::GetPixel(_channel channel, CXPoint p) {
     if (channel == CHANNEL_ALPHA) {
         if (!m_alpha) return 0;
         if (m_compression == COMPRESSION_RLE) {
-            char* plain = CRLECompression::__decompresschar(m_alpha, m_channelSize[3], m_width * m_height);
-            const uint8_t v = plain ? static_cast<uint8_t>(plain[i]) : 0;
-            delete[] plain;
-            return v;
+            // Read from the packed runs: hit tests ask on every pointer move.
+            const int v = CRLECompression::byteAt(m_alpha, m_channelSize[3], m_width * m_height, i);
+            return v < 0 ? 0 : static_cast<uint8_t>(v);
         }
         return static_cast<uint8_t>(m_alpha[i]);
     }

@@ -164,6 +164,35 @@ TEST(CRLECompression, EmptyBlocksAndTrailingBytesDecode) {
     EXPECT_TRUE(ok);
 }
 
+TEST(CRLECompression, ByteAtReadsWhatDecodingGives) {
+    // Every index of valid planes (runs, literals, empty blocks) and of corrupt ones:
+    // the byte decoding gives there, or -1 where decoding fails.
+    const Bytes mixed = cat({repeat(0, 300), sawtooth(200), repeat(255, 7), {1, 2, 2, 3}, repeat(9, 129)});
+    struct Case {
+        const char* name;
+        Bytes packed;
+        int size;
+    } cases[] = {
+        {"mixed", pack(false, mixed), static_cast<int>(mixed.size())},
+        {"empty blocks", {0x00, 0x80, 'q', 0x82, 'a', 0x7F}, 2},
+        {"input ends before output is full", {0x84, 'a'}, 5},
+        {"literal passes end of output", {0x05, 'a', 'b', 'c', 'd', 'e'}, 4},
+        {"run without its unit", {0x90}, 16},
+        {"output far larger than any packing allows", {0xFF, 'a'}, 10000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool ok = false;
+        const Bytes plain = unpack(false, c.packed, c.size, &ok);
+        const char* packed = reinterpret_cast<const char*>(c.packed.data());
+        const int n = static_cast<int>(c.packed.size());
+        for (int64_t i = -1; i <= c.size; ++i) {
+            const int expected = ok && i >= 0 && i < c.size ? plain[static_cast<size_t>(i)] : -1;
+            ASSERT_EQ(CRLECompression::byteAt(packed, n, c.size, i), expected) << "index " << i;
+        }
+    }
+}
+
 std::vector<char> rle2(CXSize size, std::vector<short> lines, const Bytes& data, bool* ok) {
     short* owned = new short[lines.size() + 1];
     std::copy(lines.begin(), lines.end(), owned);
