@@ -135,12 +135,17 @@ void CCollisionInspector::tick() {
 }
 
 bool CCollisionInspector::checkAlphaCollision(CGraphicsObject* a, CXRect ra, CGraphicsObject* b, CXRect rb) {
-    if (!a || !b || b->GetCompression() != COMPRESSION_NONE) return false;
-    const char* alpha = b->AlphaChannel();
-    if (!alpha) return false;
-    const int64_t bw = b->Width();
-    const int64_t bh = b->Height();
-    const int64_t planeSize = b->GetChannelSize(3) > 0 ? b->GetChannelSize(3) : bw * bh;
+    if (!a || !b) return false;
+    // The plane is read from the object that holds it (an animation's shown frame),
+    // plain or run-length packed, never through pointers copied from it.
+    CGraphicsObject* holder = b->getDrawn();
+    if (!holder) return false;
+    const _compression code = holder->GetCompression();
+    if ((code != COMPRESSION_NONE && code != COMPRESSION_RLE) || !holder->AlphaChannel()) return false;
+    const int64_t bw = holder->Width();
+    const int64_t bh = holder->Height();
+    const int64_t planeSize =
+        code == COMPRESSION_NONE && holder->GetChannelSize(3) > 0 ? holder->GetChannelSize(3) : bw * bh;
     const int x = ra.left;
     const int y = ra.top;
     const int w = a->Width();
@@ -163,7 +168,8 @@ bool CCollisionInspector::checkAlphaCollision(CGraphicsObject* a, CXRect ra, CGr
         if (px < 0 || py < 0 || px >= bw || py >= bh) continue;
         const int64_t index = py * bw + px;
         if (index >= planeSize) continue;
-        if (alpha[index] != 0) return true;
+        if (holder->GetPixel(CHANNEL_ALPHA, CXPoint(static_cast<int>(px), static_cast<int>(py))) != 0)
+            return true;
     }
     return false;
 }

@@ -144,6 +144,7 @@ int CAnimo::screenBpp() const {
 
 void CAnimo::Flush() {
     m_lastRefreshed = nullptr;
+    showBuffersOf(nullptr);
     if (m_currentSound && !(m_animoFlags & kKeepSoundOnStop)) m_currentSound->stop(false);
     m_currentSound.reset();
     if (m_stream) m_stream->stop(false);
@@ -645,8 +646,9 @@ bool CAnimo::RemoveFrame(int frame) {
         for (uint16_t f : slot.info->frames)
             if (f == frame) return false;
     if (m_lastRefreshed == m_frames[static_cast<size_t>(frame)].get()) m_lastRefreshed = nullptr;
+    if (m_shownFrame == m_frames[static_cast<size_t>(frame)].get()) showBuffersOf(nullptr);
     if (m_currentFrame == frame) {
-        m_pixels = m_alpha = nullptr;
+        showBuffersOf(nullptr);
         m_currentFrame = -1;
     } else if (m_currentFrame > frame) {
         --m_currentFrame;
@@ -928,8 +930,7 @@ void CAnimo::Set(int frame, bool notifyTick) {
 void CAnimo::updateWithCurrentFrame() {
     CFrame* f = GetFrame(-1);
     if (!f) return;
-    m_pixels = f->GetDataPtr();
-    m_alpha = f->AlphaChannel();
+    showBuffersOf(f);
     m_bpp = f->GetBpp();
     m_width = f->Width();
     m_height = f->Height();
@@ -947,8 +948,7 @@ void CAnimo::SetFrame(int frame) {
     const CXRect before = hadFrame ? GetBoundingBox() : CXRect();
     m_currentFrame = frame;
     CFrame* f = GetFrame(-1);
-    m_pixels = f->GetDataPtr();
-    m_alpha = f->AlphaChannel();
+    showBuffersOf(f);
     m_bpp = f->GetBpp();
     m_width = f->Width();
     m_height = f->Height();
@@ -1005,6 +1005,22 @@ void CAnimo::DeCompressRLE2() {
     for (auto& f : m_frames) f->DeCompressRLE2();
 }
 
+void CAnimo::showBuffersOf(CFrame* frame) {
+    if (frame != m_shownFrame) {
+        if (frame) frame->addUser();
+        CFrame* before = m_shownFrame;
+        m_shownFrame = frame;
+        if (before) before->releaseUser();
+    }
+    m_pixels = frame ? frame->GetDataPtr() : nullptr;
+    m_alpha = frame ? frame->AlphaChannel() : nullptr;
+}
+
+char* CAnimo::GetDataPtr() {
+    if (m_shownFrame) showBuffersOf(m_shownFrame);
+    return m_pixels;
+}
+
 void CAnimo::clearLastRefreshed() { m_lastRefreshed = nullptr; }
 
 void CAnimo::Redraw() { drawCurrentFrame(m_destiny, GetPosition()); }
@@ -1014,7 +1030,9 @@ void CAnimo::redraw(CGraphicsObject* destination) { drawCurrentFrame(destination
 void CAnimo::drawCurrentFrame(CGraphicsObject* destination, CXPoint at) {
     CFrame* f = GetFrame(-1);
     if (!f || !destination) return;
-    if (m_lastRefreshed && m_lastRefreshed != f) m_lastRefreshed->bringBackCompressed();
+    // The frame shown before goes back to its packed planes unless another copy of
+    // the animation shows it.
+    showBuffersOf(f);
     const CXRect clip = f->GetClippingRect();
     const CXPoint framePosition = f->GetFramePosition();
     const CXPoint offset = f->getPosOffset();
@@ -1024,8 +1042,7 @@ void CAnimo::drawCurrentFrame(CGraphicsObject* destination, CXPoint at) {
     f->SetOpacity(m_opacity);
     f->redraw(destination);
     // The frame may have unpacked itself while drawing.
-    m_pixels = f->GetDataPtr();
-    m_alpha = f->AlphaChannel();
+    showBuffersOf(f);
     f->SetPosition(framePosition);
     f->SetPosOffset(offset.x, offset.y);
     f->SetClippingRect(clip.left, clip.top, clip.right, clip.bottom);

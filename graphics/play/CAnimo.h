@@ -120,6 +120,9 @@ public:
     void Flush() override;
     uint8_t GetPixel(_channel channel, CXPoint p) override;
     using CGraphicsObject::GetPixel;
+    // The shown frame's pixels as they are now (its buffers change as it is unpacked,
+    // packed or reworked); the alpha pointer is brought up to date with them.
+    char* GetDataPtr() override;
     void Redraw() override;
     void redraw(CGraphicsObject* destination) override;
     void Visible(bool visible) override;
@@ -264,6 +267,9 @@ protected:
     void registerWithManager();
     // The depth of the window's screen, 0 without one.
     int screenBpp() const;
+    // Points the pixel and alpha pointers at the frame's buffers (none for null),
+    // moving this animation's use from the frame shown before to it.
+    void showBuffersOf(CFrame* frame);
 
     std::vector<EventSlot> m_events;
     std::shared_ptr<CPlayable> m_stream;
@@ -276,6 +282,8 @@ protected:
     int32_t m_animoFlags = 0;
     std::vector<std::shared_ptr<CFrame>> m_frames;
     CFrame* m_lastRefreshed = nullptr;
+    // The frame the pixel and alpha pointers name; this animation is one of its users.
+    CFrame* m_shownFrame = nullptr;
     CXPoint m_globalPosition;
     _astatus m_astatus = ASTATUS_STOPPED;
     _direction m_direction = DIRECTION_FORWARD;

@@ -62,6 +62,11 @@ void CFrame::Move(int dx, int dy) {
     m_posOffset = m_posOffset + CXPoint(dx, dy);
 }
 
+void CFrame::releaseUser() {
+    if (m_users > 0) --m_users;
+    if (m_users == 0) bringBackCompressed();
+}
+
 void CFrame::SetPosOffset(int x, int y) { m_posOffset = CXPoint(x, y); }
 
 CXPoint CFrame::GetPosition() { return m_framePosition; }

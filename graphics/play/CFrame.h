@@ -57,6 +57,14 @@ public:
     bool SaveHeaderNew(CFile* file, _compression compression);
     bool SaveNew(CFile* file, _compression compression);
 
+    // Animations showing the frame (their pixel and alpha pointers name its buffers)
+    // count themselves as its users; frames are shared by an animation's copies. The
+    // planes a packed frame unpacked for drawing stay while any user shows it, and the
+    // frame goes back to its packed planes when the last one moves on.
+    void addUser() { ++m_users; }
+    void releaseUser();
+    int getUsers() const { return m_users; }
+
     // The number of bytes its pixel data must have for its size and depth, or
     // -1 for an unknown depth.
     int64_t plainDataSize() const;
@@ -74,6 +82,7 @@ private:
     bool readPixelsAndAlpha(CFile* file, int64_t size);
 
     int m_version = 0;
+    int m_users = 0;
     // Channel sizes named by the header read last (0 or 4 when written here).
     int m_channelCount = 0;
     CXPoint m_posOffset;

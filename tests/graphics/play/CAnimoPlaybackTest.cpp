@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "graphics/play/CAnimo.h"
 #include "graphics/play/CAnimo6.h"
 #include "graphics/play/CFrame.h"
+#include "graphics/input/CCollisionInspector.h"
 #include "platform/Clock.h"
 #include "script/CMElement.h"
 #include "shell/CApplication.h"
@@ -305,6 +307,72 @@ TEST_F(ManagedTest, CopyDrawsAfterItsSourceIsDeleted) {
     copy.reset();
     static_cast<CAnimo6*>(clone.get())->redraw(&screen);
     EXPECT_EQ(application.getAnimationManager()->getCount(), 1);
+}
+
+TEST_F(ManagedTest, CopiesShowingPackedFramesInTurnKeepEachOthersPlanes) {
+    // Two 4 x 4 frames held run-length packed: frame 0 opaque, frame 1 transparent.
+    // An animation and its copy show and draw them in turn while the inspector tests
+    // the alpha of both; a frame goes back to its packed planes only when neither shows it.
+    CAnimo a(&window);
+    for (int i = 0; i < 2; ++i) {
+        CGraphicsObject picture(nullptr, CXSize(4, 4), 16);
+        for (int k = 0; k < 32; ++k) picture.GetDataPtr()[k] = static_cast<char>(k * 7 + i);
+        picture.GetChannelAlpha() = new char[16];
+        std::memset(picture.AlphaChannel(), i == 0 ? 0xFF : 0, 16);
+        picture.GetChannelSize(3) = 16;
+        a.AddFrame(&picture)->Compress(COMPRESSION_RLE);
+    }
+    a.AddEvent(event("e", {0, 1}));
+    a.SetEventFrame(0, 0);
+    CAnimo b(a);
+    CFrame* f0 = a.GetFrame(0);
+    CFrame* f1 = a.GetFrame(1);
+    ASSERT_EQ(b.GetFrame(0), f0);
+    ASSERT_EQ(f0->GetCompression(), COMPRESSION_RLE);
+
+    CCollisionInspector inspector;
+    CGraphicsObject probe(nullptr, CXSize(2, 2), 16);
+    auto touches = [&](CAnimo& x) {
+        return inspector.checkAlphaCollision(&probe, CXRect(1, 1, 3, 3), &x, x.GetBoundingBox());
+    };
+    // Alpha collisions are found on packed frames too.
+    EXPECT_TRUE(touches(a));
+    EXPECT_TRUE(touches(b));
+
+    CGraphicsObject screen(nullptr, CXSize(4, 4), 16);
+    auto show = [&](CAnimo& x, int position) {
+        x.SetEventFrame(0, position);
+        x.redraw(&screen);
+        EXPECT_EQ(x.GetFrame(-1)->GetCompression(), COMPRESSION_NONE);
+        // The pixel pointers name the shown frame's plain pixels.
+        ASSERT_NE(x.GetDataPtr(), nullptr);
+        for (int k = 0; k < 32; ++k) {
+            ASSERT_EQ(x.GetDataPtr()[k], static_cast<char>(k * 7 + position));
+        }
+        if (position == 0) {
+            EXPECT_EQ(std::memcmp(screen.GetDataPtr(), x.GetDataPtr(), 32), 0);
+        }
+    };
+    const struct {
+        CAnimo* animation;
+        int position;
+    } steps[] = {{&a, 0}, {&b, 1}, {&b, 0}, {&b, 1}, {&a, 1}, {&b, 0}, {&a, 0}, {&b, 1}, {&a, 1}};
+    for (const auto& step : steps) {
+        show(*step.animation, step.position);
+        EXPECT_EQ(touches(a), a.GetCurrentFrameInSequence() == 0);
+        EXPECT_EQ(touches(b), b.GetCurrentFrameInSequence() == 0);
+        // A frame neither shows is packed again.
+        for (CFrame* f : {f0, f1}) {
+            const bool shown = a.GetFrame(-1) == f || b.GetFrame(-1) == f;
+            if (!shown) {
+                EXPECT_EQ(f->GetCompression(), COMPRESSION_RLE);
+            }
+            EXPECT_EQ(f->getUsers(), (a.GetFrame(-1) == f) + (b.GetFrame(-1) == f));
+        }
+    }
+    b.Flush();
+    EXPECT_EQ(f0->getUsers(), 0);
+    EXPECT_EQ(f1->getUsers(), 1);
 }
 
 TEST_F(ManagedTest, ScriptAnimationLoadsLazilyFromItsElement) {
