@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CRLECompression.h"
 #include "graphics/core/CGraphicsObject.h"
 
@@ -13,13 +14,6 @@ namespace {
 
 // Largest side Scale produces; keeps a wild factor from asking for gigabytes.
 constexpr int kMaxScaledSide = 16384;
-
-inline uint16_t rd16(const char* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-inline void wr16(char* p, uint16_t v) { std::memcpy(p, &v, 2); }
 
 // Copies the rows of r (inside a buffer w pixels wide, ps bytes each) into a new buffer.
 char* copyRows(const char* buf, int w, int ps, const CXRect& r) {
@@ -226,13 +220,13 @@ void CGraphicsObject::ToGrayScale() {
     const int64_t n = static_cast<int64_t>(m_width) * m_height;
     for (int64_t i = 0; i < n; ++i) {
         char* p = m_pixels + i * 2;
-        const unsigned v = rd16(p);
+        const unsigned v = byteorder::readLE16(p);
         if (m_bpp == 15) {
             const unsigned g = ((v & 0x1F) + ((v >> 5) & 0x1F) + ((v >> 10) & 0x1F)) / 3;
-            wr16(p, static_cast<uint16_t>(g | g << 5 | g << 10));
+            byteorder::writeLE16(p, static_cast<uint16_t>(g | g << 5 | g << 10));
         } else if (m_bpp == 16) {
             const unsigned g = ((v & 0x1F) + (((v >> 5) & 0x3F) >> 1) + ((v >> 11) & 0x1F)) / 3;
-            wr16(p, static_cast<uint16_t>(g | g << 6 | g << 11));
+            byteorder::writeLE16(p, static_cast<uint16_t>(g | g << 6 | g << 11));
         } else {
             return;
         }
@@ -242,14 +236,14 @@ void CGraphicsObject::ToGrayScale() {
 void CGraphicsObject::InvertColors() {
     if (!m_pixels || m_compression != COMPRESSION_NONE || m_bpp != 15) return;
     const int64_t n = static_cast<int64_t>(m_width) * m_height;
-    for (int64_t i = 0; i < n; ++i) wr16(m_pixels + i * 2, rd16(m_pixels + i * 2) ^ 0x7FFF);
+    for (int64_t i = 0; i < n; ++i) byteorder::writeLE16(m_pixels + i * 2, byteorder::readLE16(m_pixels + i * 2) ^ 0x7FFF);
 }
 
 void CGraphicsObject::replace_color(short from, short to) {
     if (!m_pixels || m_compression != COMPRESSION_NONE || (m_bpp != 15 && m_bpp != 16)) return;
     const int64_t n = static_cast<int64_t>(m_width) * m_height;
     for (int64_t i = 0; i < n; ++i)
-        if (rd16(m_pixels + i * 2) == static_cast<uint16_t>(from)) wr16(m_pixels + i * 2, static_cast<uint16_t>(to));
+        if (byteorder::readLE16(m_pixels + i * 2) == static_cast<uint16_t>(from)) byteorder::writeLE16(m_pixels + i * 2, static_cast<uint16_t>(to));
 }
 
 void CGraphicsObject::outline(unsigned short colour, int thickness) {
@@ -257,7 +251,7 @@ void CGraphicsObject::outline(unsigned short colour, int thickness) {
     auto paint = [&](int x, int y) {
         if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
         const size_t i = static_cast<size_t>(y) * m_width + x;
-        wr16(m_pixels + i * 2, colour);
+        byteorder::writeLE16(m_pixels + i * 2, colour);
         m_alpha[i] = static_cast<char>(0xFF);
     };
     for (int t = 0; t < thickness && t < std::max(m_width, m_height); ++t) {
@@ -280,7 +274,7 @@ void CGraphicsObject::Fill(CColor* c) {
     const int64_t n = static_cast<int64_t>(m_width) * m_height;
     const int v = c->GetInBPP(m_bpp);
     if (m_bpp == 15 || m_bpp == 16) {
-        for (int64_t i = 0; i < n; ++i) wr16(pixels + i * 2, static_cast<uint16_t>(v));
+        for (int64_t i = 0; i < n; ++i) byteorder::writeLE16(pixels + i * 2, static_cast<uint16_t>(v));
     } else if (m_bpp == 32) {
         for (int64_t i = 0; i < n; ++i) std::memcpy(pixels + i * 4, &v, 4);
     }
@@ -293,14 +287,14 @@ void CGraphicsObject::Fill(CXRect r, CColor* c) {
     if (!r.IsProper()) return;
     const uint16_t v = static_cast<uint16_t>(c->GetInBPP(m_bpp));
     for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) wr16(pixels + (static_cast<size_t>(y) * m_width + x) * 2, v);
+        for (int x = r.left; x < r.right; ++x) byteorder::writeLE16(pixels + (static_cast<size_t>(y) * m_width + x) * 2, v);
 }
 
 void CGraphicsObject::SetPixel(int x, int y, CColor c) {
     if (!m_pixels || m_compression != COMPRESSION_NONE || (m_bpp != 15 && m_bpp != 16)) return;
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
     const int v = c.Convert(m_bpp == 15 ? CM_RGB15 : CM_RGB16);
-    wr16(m_pixels + (static_cast<size_t>(y) * m_width + x) * 2, static_cast<uint16_t>(v));
+    byteorder::writeLE16(m_pixels + (static_cast<size_t>(y) * m_width + x) * 2, static_cast<uint16_t>(v));
 }
 
 void CGraphicsObject::putPixel(int x, int y, short colour, int alpha, bool replace) {
@@ -502,7 +496,7 @@ CXRect CGraphicsObject::PrepareFloodFill(CXPoint seed, CColor c, char* target) {
     // The last column never fills.
     auto fillable = [&](int x, int y) {
         const size_t i = (static_cast<size_t>(y) * w + x) * 2;
-        return x < w - 1 && rd16(source + i) != 0 && rd16(target + i) != value;
+        return x < w - 1 && byteorder::readLE16(source + i) != 0 && byteorder::readLE16(target + i) != value;
     };
     struct Task {
         int x, y, dir, parentLeft, parentRight;
@@ -525,7 +519,7 @@ CXRect CGraphicsObject::PrepareFloodFill(CXPoint seed, CColor c, char* target) {
         while (l > 0 && fillable(l - 1, t.y)) --l;
         while (fillable(r + 1, t.y)) ++r;
         m_ffSpans.push_back({static_cast<int16_t>(l), static_cast<int16_t>(t.y), static_cast<int16_t>(r - l + 1)});
-        for (int x = l; x <= r; ++x) wr16(target + (static_cast<size_t>(t.y) * w + x) * 2, value);
+        for (int x = l; x <= r; ++x) byteorder::writeLE16(target + (static_cast<size_t>(t.y) * w + x) * 2, value);
         const int back = t.y - t.dir;
         if (back >= 0 && back < h) {
             pushRuns(l, t.parentLeft - 1, back, -t.dir, l, r);
@@ -552,7 +546,7 @@ void CGraphicsObject::FloodFill(CColor c, char* target) {
     for (const _floodfill& s : m_ffSpans) {
         if (s.row < 0 || s.row >= m_height || s.left < 0 || s.left + s.length > m_width) continue;
         for (int x = s.left; x < s.left + s.length; ++x)
-            wr16(target + (static_cast<size_t>(s.row) * m_width + x) * 2, value);
+            byteorder::writeLE16(target + (static_cast<size_t>(s.row) * m_width + x) * 2, value);
     }
 }
 

@@ -2,6 +2,7 @@
 // buffers, the shared table of signed products, and the buffer converters.
 #include <cstring>
 
+#include "foundation/ByteOrder.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/screen/CSurface.h"
 
@@ -11,19 +12,6 @@ namespace {
 
 constexpr int kMulRows = 512;
 constexpr int kMulCols = 256;
-
-inline uint16_t rd16(const char* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-inline void wr16(char* p, uint16_t v) { std::memcpy(p, &v, 2); }
-inline uint32_t rd32(const char* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-inline void wr32(char* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 // The walk over both buffers that every copy and blend worker shares.
 struct Walk {
@@ -234,7 +222,7 @@ bool CGraphicsObject::__copy_alpha_blend24(_canvas*, _canvas*, unsigned char) { 
 bool CGraphicsObject::__copy_bpp32(_canvas* src, _canvas* dst) {
     const int32_t* C = CSurface::getBppConversionTable();
     if (!C) return false;
-    return walk<2, 4>(src, dst, [C](char* s, char*, char* d) { wr32(d, static_cast<uint32_t>(C[rd16(s)])); });
+    return walk<2, 4>(src, dst, [C](char* s, char*, char* d) { byteorder::writeLE32(d, static_cast<uint32_t>(C[byteorder::readLE16(s)])); });
 }
 
 template <const Masks& M>
@@ -273,9 +261,9 @@ bool CGraphicsObject::__copy_alpha32(_canvas* src, _canvas* dst) {
         const uint8_t A = static_cast<uint8_t>(*a);
         if (A == 0) return;
         if (A == 255)
-            wr32(d, static_cast<uint32_t>(C[rd16(s)]));
+            byteorder::writeLE32(d, static_cast<uint32_t>(C[byteorder::readLE16(s)]));
         else
-            wr32(d, blendPixel32(T, C, rd16(s), rd32(d), A));
+            byteorder::writeLE32(d, blendPixel32(T, C, byteorder::readLE16(s), byteorder::readLE32(d), A));
     });
 }
 
@@ -294,7 +282,7 @@ static bool copyBlendSame(_canvas* src, _canvas* dst, unsigned char opacity) {
     }
     const int16_t* T = mulRowZero();
     return walk<2, 2>(src, dst, [T, opacity](char* s, char*, char* d) {
-        wr16(d, blendPixel(T, M, rd16(s), rd16(d), opacity));
+        byteorder::writeLE16(d, blendPixel(T, M, byteorder::readLE16(s), byteorder::readLE16(d), opacity));
     });
 }
 
@@ -305,7 +293,7 @@ static bool copyAlphaBlendSame(_canvas* src, _canvas* dst, unsigned char opacity
     return walk<2, 2>(src, dst, [T, opacity](char* s, char* a, char* d) {
         const int w = (static_cast<uint8_t>(*a) * opacity) >> 8;
         if (w == 0) return;
-        wr16(d, blendPixel(T, M, rd16(s), rd16(d), w));
+        byteorder::writeLE16(d, blendPixel(T, M, byteorder::readLE16(s), byteorder::readLE16(d), w));
     });
 }
 
@@ -324,7 +312,7 @@ bool CGraphicsObject::__copy_blend32(_canvas* src, _canvas* dst, unsigned char o
     const int16_t* T = mulRowZero();
     return walk<2, 4>(src, dst, [C, T, opacity](char* s, char*, char* d) {
         if (opacity == 0) return;
-        wr32(d, blendPixel32(T, C, rd16(s), rd32(d), opacity));
+        byteorder::writeLE32(d, blendPixel32(T, C, byteorder::readLE16(s), byteorder::readLE32(d), opacity));
     });
 }
 
@@ -336,7 +324,7 @@ bool CGraphicsObject::__copy_alpha_blend32(_canvas* src, _canvas* dst, unsigned 
     return walk<2, 4>(src, dst, [C, T, opacity](char* s, char* a, char* d) {
         const int w = (static_cast<uint8_t>(*a) * opacity) >> 8;
         if (w == 0) return;
-        wr32(d, blendPixel32(T, C, rd16(s), rd32(d), w));
+        byteorder::writeLE32(d, blendPixel32(T, C, byteorder::readLE16(s), byteorder::readLE32(d), w));
     });
 }
 
@@ -384,14 +372,14 @@ bool CGraphicsObject::copyToCanvas(_canvas* src, _canvas* dst) {
 namespace {
 void putPixelMasked(const Masks& m, char* pixels, int pitch, int x, int y, short colour, int alpha, bool replace) {
     char* p = pixels + (static_cast<ptrdiff_t>(pitch) * y + x) * 2;
-    const uint16_t base = replace ? 0 : rd16(p);
+    const uint16_t base = replace ? 0 : byteorder::readLE16(p);
     const uint16_t c = static_cast<uint16_t>(colour);
     auto ch = [&](uint16_t mask, int shift, unsigned max) {
         const unsigned b = (base & mask) >> shift;
         const unsigned v = (c & mask) >> shift;
         return (((b * (255 - alpha)) >> 8) + ((v * alpha) >> 8)) & max;
     };
-    wr16(p, static_cast<uint16_t>(ch(m.r, m.rShift, m.rMax) << m.rShift | ch(m.g, m.gShift, m.gMax) << m.gShift |
+    byteorder::writeLE16(p, static_cast<uint16_t>(ch(m.r, m.rShift, m.rMax) << m.rShift | ch(m.g, m.gShift, m.gMax) << m.gShift |
                                   ch(m.b, 0, m.bMax)));
 }
 }  // namespace
@@ -412,10 +400,10 @@ char* convertPairs(char* src, CXSize size, char* dst, F f) {
     const int64_t n = static_cast<int64_t>(size.cx) * size.cy;
     if (!src || !dst || n <= 0) return dst;
     const int64_t pairs = n / 2;
-    for (int64_t i = 0; i < pairs; ++i) wr32(dst + i * 4, f(rd32(src + i * 4)));
+    for (int64_t i = 0; i < pairs; ++i) byteorder::writeLE32(dst + i * 4, f(byteorder::readLE32(src + i * 4)));
     if (n & 1) {
         // The odd last pixel goes through the same rule as the low half of a word.
-        wr16(dst + pairs * 4, static_cast<uint16_t>(f(rd16(src + pairs * 4))));
+        byteorder::writeLE16(dst + pairs * 4, static_cast<uint16_t>(f(byteorder::readLE16(src + pairs * 4))));
     }
     return dst;
 }
@@ -440,7 +428,7 @@ char* CGraphicsObject::_convert32to16(char** src, CXSize size, char* /*dst*/) {
     char* out = new char[n * 2];
     for (int64_t i = 0; i < n; ++i) {
         const uint8_t r = s[i * 3], g = s[i * 3 + 1], b = s[i * 3 + 2];
-        wr16(out + i * 2, static_cast<uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3));
+        byteorder::writeLE16(out + i * 2, static_cast<uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3));
     }
     return out;
 }

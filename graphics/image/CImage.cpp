@@ -15,12 +15,6 @@
 
 namespace {
 
-int32_t le32(const char* p) { return static_cast<int32_t>(byteorder::readLE32(p)); }
-int16_t le16(const char* p) {
-    const auto* b = reinterpret_cast<const uint8_t*>(p);
-    return static_cast<int16_t>(b[0] | b[1] << 8);
-}
-
 bool sideOk(int64_t v) { return v >= 0 && v <= CImage::kMaxSide; }
 
 // Reads exactly count bytes into a new[] buffer; null when the file has fewer.
@@ -174,13 +168,13 @@ int CImage::Load(CFile* file) {
     int64_t pixelCount = 0;
     int64_t jpegLength = 0;
     if (std::memcmp(head, "PIK", 4) == 0) {
-        width = le32(head + 4);
-        height = le32(head + 8);
-        depth = le32(head + 12);
-        code = le32(head + 24);
-        alphaCount = le32(head + 28);
-        if (code == COMPRESSION_JPEG) jpegLength = le32(head + 16);
-        CGraphicsObject::m_position = CXPoint(le32(head + 32), le32(head + 36));
+        width = byteorder::readLEInt32(head + 4);
+        height = byteorder::readLEInt32(head + 8);
+        depth = byteorder::readLEInt32(head + 12);
+        code = byteorder::readLEInt32(head + 24);
+        alphaCount = byteorder::readLEInt32(head + 28);
+        if (code == COMPRESSION_JPEG) jpegLength = byteorder::readLEInt32(head + 16);
+        CGraphicsObject::m_position = CXPoint(byteorder::readLEInt32(head + 32), byteorder::readLEInt32(head + 36));
         pixelCount = length - kPikHeaderSize - alphaCount;
     } else {
         // The older layout: its alpha plane is the file's last width x height bytes.
@@ -188,9 +182,9 @@ int CImage::Load(CFile* file) {
         if (length < kOldHeaderEnd) return fail(kErrBadFile);
         file->Seek(80, 0);
         if (file->Tell() != 80 || file->Read(old, 12) != 12) return fail(kErrBadFile);
-        width = le16(old);
-        height = le16(old + 2);
-        const int flags = le16(old + 10);
+        width = byteorder::readLEInt16(old);
+        height = byteorder::readLEInt16(old + 2);
+        const int flags = byteorder::readLEInt16(old + 10);
         if (const int d = GetRealBpp(flags & 0xF); (flags & 0xF) == 2 || (flags & 0xF) == 4 || (flags & 0xF) == 8)
             depth = d;
         if (flags & 0x400) alphaCount = width * height;
@@ -252,12 +246,12 @@ int CImage::Load3(CFile* file) {
     const int64_t start = file->Tell();
     char head[kNviHeaderSize];
     if (file->Read(head, kNviHeaderSize) != kNviHeaderSize) return fail(kErrBadFile);
-    const int64_t width = le16(head + 4);
-    const int64_t height = le16(head + 6);
+    const int64_t width = byteorder::readLEInt16(head + 4);
+    const int64_t height = byteorder::readLEInt16(head + 6);
     const int depth = static_cast<uint8_t>(head[8]);
-    const int64_t pixelCount = le32(head + 9);
-    const int64_t alphaCount = le32(head + 13);
-    const int code = le32(head + 21);
+    const int64_t pixelCount = byteorder::readLEInt32(head + 9);
+    const int64_t alphaCount = byteorder::readLEInt32(head + 13);
+    const int code = byteorder::readLEInt32(head + 21);
     if (!sideOk(width) || !sideOk(height) || pixelCount < 0 || alphaCount < 0 ||
         start + kNviHeaderSize + pixelCount + alphaCount > length)
         return fail(kErrBadFile);
@@ -265,7 +259,7 @@ int CImage::Load3(CFile* file) {
     m_width = m_pitch = static_cast<int32_t>(width);
     m_height = static_cast<int32_t>(height);
     m_bpp = depth;
-    CGraphicsObject::m_position = CXPoint(le16(head + 17), le16(head + 19));
+    CGraphicsObject::m_position = CXPoint(byteorder::readLEInt16(head + 17), byteorder::readLEInt16(head + 19));
     m_compression = static_cast<_compression>(code);
     m_pixels = readBytes(file, pixelCount);
     if (!m_pixels) return fail(kErrBadFile);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "foundation/ByteReader.h"
 #include "foundation/CFile.h"
 #include "foundation/CRLECompression2.h"
 #include "graphics/image/CImage.h"
@@ -10,62 +11,10 @@
 
 namespace {
 
-// A big-endian cursor over the file's bytes; every read past the end fails it.
-class Reader {
-public:
-    Reader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-
-    bool ok() const { return m_ok; }
-    size_t at() const { return m_at; }
-    size_t left() const { return m_size - m_at; }
-    const uint8_t* here() const { return m_data + m_at; }
-
-    bool has(uint64_t n) {
-        if (m_ok && n <= left()) return true;
-        m_ok = false;
-        return false;
-    }
-    uint32_t u32() {
-        if (!has(4)) return 0;
-        const uint8_t* p = here();
-        m_at += 4;
-        return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
-    }
-    int32_t i32() { return static_cast<int32_t>(u32()); }
-    uint16_t u16() {
-        if (!has(2)) return 0;
-        const uint8_t* p = here();
-        m_at += 2;
-        return static_cast<uint16_t>(p[0] << 8 | p[1]);
-    }
-    int16_t i16() { return static_cast<int16_t>(u16()); }
-    uint8_t u8() {
-        if (!has(1)) return 0;
-        return m_data[m_at++];
-    }
-    bool skip(uint64_t n) {
-        if (!has(n)) return false;
-        m_at += static_cast<size_t>(n);
-        return true;
-    }
-    bool seek(uint64_t position) {
-        if (!m_ok || position > m_size) return m_ok = false;
-        m_at = static_cast<size_t>(position);
-        return true;
-    }
-    bool startsWith(const char* magic) const { return m_ok && left() >= 4 && std::memcmp(here(), magic, 4) == 0; }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_at = 0;
-    bool m_ok = true;
-};
-
 // One channel's w x h bytes; null for a channel that is skipped (another
 // compression, or an empty layer). Sets the reader's failure for bad data.
-char* readChannel(Reader& in, int width, int height, bool* bad) {
-    const uint16_t compression = in.u16();
+char* readChannel(ByteReader& in, int width, int height, bool* bad) {
+    const uint16_t compression = in.be16();
     const size_t plane = static_cast<size_t>(width) * height;
     if (!in.ok()) return nullptr;
     if (compression == 0) {
@@ -80,7 +29,7 @@ char* readChannel(Reader& in, int width, int height, bool* bad) {
     std::vector<uint16_t> counts(static_cast<size_t>(height));
     int64_t total = 0;
     for (uint16_t& n : counts) {
-        n = in.u16();
+        n = in.be16();
         total += n;
     }
     if (!in.has(static_cast<uint64_t>(total))) return nullptr;
@@ -182,26 +131,26 @@ int CPSD::Load(CFile* file) {
     if (length < 26) return fail(kErrBadFile);
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
     if (file->Read(bytes.data(), length) != length) return fail(kErrBadFile);
-    Reader in(bytes.data(), bytes.size());
+    ByteReader in(bytes.data(), bytes.size());
 
     // File header.
     if (!in.startsWith("8BPS")) return fail(kErrBadFile);
     in.skip(4);
-    const uint16_t version = in.u16();
+    const uint16_t version = in.be16();
     in.skip(6 + 2 + 4 + 4);
-    const uint16_t depth = in.u16();
-    const uint16_t mode = in.u16();
+    const uint16_t depth = in.be16();
+    const uint16_t mode = in.be16();
     if (!in.ok() || version != 1 || depth != 8 || mode != 3) return fail(kErrBadFile);
     // Colour-mode data and image resources.
-    in.skip(in.u32());
-    in.skip(in.u32());
+    in.skip(in.be32());
+    in.skip(in.be32());
     // Layer and mask information.
-    const uint32_t layerAndMask = in.u32();
+    const uint32_t layerAndMask = in.be32();
     if (!in.ok()) return fail(kErrBadFile);
     int count = 0;
     if (layerAndMask > 0) {
-        const uint32_t layerInfo = in.u32();
-        if (layerInfo > 0) count = in.i16();
+        const uint32_t layerInfo = in.be32();
+        if (layerInfo > 0) count = static_cast<int16_t>(in.be16());
         if (count < 0) count = -count;
     }
     if (!in.ok()) return fail(kErrBadFile);
@@ -211,28 +160,28 @@ int CPSD::Load(CFile* file) {
     for (int i = 0; i < count; ++i) {
         auto* layer = new CPSDLayer;
         m_layers.push_back(layer);
-        const int32_t top = in.i32();
-        const int32_t left = in.i32();
-        const int32_t bottom = in.i32();
-        const int32_t right = in.i32();
+        const int32_t top = static_cast<int32_t>(in.be32());
+        const int32_t left = static_cast<int32_t>(in.be32());
+        const int32_t bottom = static_cast<int32_t>(in.be32());
+        const int32_t right = static_cast<int32_t>(in.be32());
         const int64_t width = static_cast<int64_t>(right) - left;
         const int64_t height = static_cast<int64_t>(bottom) - top;
         if (!in.ok() || width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return fail(kErrBadFile);
         totalPixels += width * height;
         if (totalPixels > kMaxTotalPixels) return fail(kErrBadFile);
         layer->rect = CXRect(left, top, right, bottom);
-        layer->channelCount = in.u16();
+        layer->channelCount = in.be16();
         if (!in.has(static_cast<uint64_t>(layer->channelCount) * 6)) return fail(kErrBadFile);
         layer->channels.resize(static_cast<size_t>(layer->channelCount));
         for (CPSDLayer::Channel& c : layer->channels) {
-            c.id = in.i16();
-            c.length = in.u32();
+            c.id = static_cast<int16_t>(in.be16());
+            c.length = in.be32();
         }
         // Blend mode, opacity, clipping, flags, filler, extra length; then the mask
         // data and the blending ranges, each skipped by its length.
         in.skip(16);
-        in.skip(in.u32());
-        in.skip(in.u32());
+        in.skip(in.be32());
+        in.skip(in.be32());
         const uint8_t nameLength = in.u8();
         if (!in.has(nameLength)) return fail(kErrBadFile);
         layer->name = CXString(reinterpret_cast<const char*>(in.here()), nameLength);
@@ -240,7 +189,7 @@ int CPSD::Load(CFile* file) {
         in.skip((4 - (1 + nameLength) % 4) % 4);
         while (in.startsWith("8BIM")) {
             in.skip(8);
-            in.skip(in.u32());
+            in.skip(in.be32());
         }
         if (!in.ok()) return fail(kErrBadFile);
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/ByteOrder.h"
+#include "foundation/ByteReader.h"
 #include "foundation/CFile.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/play/CAnimationManager.h"
@@ -18,12 +20,6 @@ namespace {
 
 CFrameSoundFactory* g_soundFactory = nullptr;
 
-int16_t rd16(const uint8_t* p) { return static_cast<int16_t>(p[0] | p[1] << 8); }
-uint16_t rdu16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-int32_t rd32(const uint8_t* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
 void put16(std::string& out, int v) {
     out += static_cast<char>(v & 0xFF);
     out += static_cast<char>((v >> 8) & 0xFF);
@@ -39,38 +35,6 @@ CXString fieldText(const uint8_t* p, int size) {
     while (n < size && p[n]) ++n;
     return CXString(reinterpret_cast<const char*>(p), n);
 }
-
-// Reads against the bytes that remain; every failure is sticky.
-class Reader {
-public:
-    explicit Reader(CFile* file) : m_file(file) {}
-    int64_t left() const {
-        const int64_t n = static_cast<int64_t>(m_file->Length()) - m_file->Tell();
-        return n > 0 ? n : 0;
-    }
-    bool read(void* buffer, int64_t size) {
-        if (!m_ok || size < 0 || size > left()) return m_ok = false;
-        if (size > 0 && m_file->Read(buffer, static_cast<int>(size)) != size) return m_ok = false;
-        return true;
-    }
-    // An int32 length and that many bytes; the text ends at its first NUL.
-    bool text(CXString* out) {
-        uint8_t b[4];
-        if (!read(b, 4)) return false;
-        const int32_t n = rd32(b);
-        if (n < 0 || n > left()) return m_ok = false;
-        std::vector<uint8_t> bytes(static_cast<size_t>(n));
-        if (!read(bytes.data(), n)) return false;
-        *out = fieldText(bytes.data(), n);
-        return true;
-    }
-    bool ok() const { return m_ok; }
-    CFile* file() const { return m_file; }
-
-private:
-    CFile* m_file;
-    bool m_ok = true;
-};
 
 bool knownDepth(int bpp) { return bpp == 15 || bpp == 16 || bpp == 24; }
 
@@ -197,7 +161,7 @@ int CAnimo::Load(CXString name) {
 int CAnimo::Load(CFile* file) {
     Flush();
     if (!file) return kErrLoad;
-    Reader whole(file);
+    ByteReader whole(file);
     const int64_t size = whole.left();
     if (size < 12 || size > INT32_MAX) return kErrLoad;
     std::vector<char> bytes(static_cast<size_t>(size));
@@ -250,19 +214,19 @@ static bool checkFrames(std::vector<std::shared_ptr<CFrame>>& frames) {
 }
 
 int CAnimo::Load3(CFile* file) {
-    Reader in(file);
+    ByteReader in(file);
     uint8_t h[44];
     if (!in.read(h, 44)) return 1;
     const bool shortHeaders = h[2] == '+';
-    const int nof = rd16(h + 4), bpp = rd16(h + 6), noe = rd16(h + 8);
+    const int nof = byteorder::readLEInt16(h + 4), bpp = byteorder::readLEInt16(h + 6), noe = byteorder::readLEInt16(h + 8);
     if (nof < 0 || noe < 0 || !knownDepth(bpp)) return 1;
     m_bpp = bpp;
-    m_fps = rd32(h + 23);
-    const int32_t flags = rd32(h + 27);
+    m_fps = byteorder::readLEInt32(h + 23);
+    const int32_t flags = byteorder::readLEInt32(h + 27);
     m_flags = flags & 0xFF;
     m_animoFlags = flags & 0xFFFF00;
     m_opacity = h[31];
-    m_randomFrames = rd16(h + 32);
+    m_randomFrames = byteorder::readLEInt16(h + 32);
     if (!in.text(&m_author) || !in.text(&m_description)) return 1;
     for (int e = 0; e < noe; ++e) {
         uint8_t r[67];
@@ -271,34 +235,34 @@ int CAnimo::Load3(CFile* file) {
         slot.info = std::make_unique<_annEventInfo3>();
         _annEventInfo3& ev = *slot.info;
         ev.name = fieldText(r, 32);
-        const int n = rdu16(r + 32);
-        ev.loopStart = rdu16(r + 38);
-        ev.loopEnd = rdu16(r + 40);
-        ev.loopCount = rdu16(r + 42);
-        ev.loopCounter = rdu16(r + 44);
-        ev.fps = rd32(r + 46);
-        ev.flags = rd32(r + 50);
+        const int n = byteorder::readLE16(r + 32);
+        ev.loopStart = byteorder::readLE16(r + 38);
+        ev.loopEnd = byteorder::readLE16(r + 40);
+        ev.loopCount = byteorder::readLE16(r + 42);
+        ev.loopCounter = byteorder::readLE16(r + 44);
+        ev.fps = byteorder::readLEInt32(r + 46);
+        ev.flags = byteorder::readLEInt32(r + 50);
         ev.opacity = r[54];
-        ev.reserved55 = rd16(r + 55);
+        ev.reserved55 = byteorder::readLEInt16(r + 55);
         ev.reserved57 = r[57];
         ev.reserved58 = r[58];
         if (2LL * n > in.left()) return 1;
         std::vector<uint8_t> numbers(static_cast<size_t>(2 * n));
         if (!in.read(numbers.data(), 2 * n)) return 1;
-        for (int i = 0; i < n; ++i) ev.frames.push_back(rdu16(numbers.data() + 2 * i));
+        for (int i = 0; i < n; ++i) ev.frames.push_back(byteorder::readLE16(numbers.data() + 2 * i));
         for (int i = 0; i < n; ++i) {
             uint8_t f[30];
             if (!in.read(f, 30)) return 1;
             auto rec = std::make_unique<_anmFrameInfo3>();
-            rec->dx = rd16(f + 8);
-            rec->dy = rd16(f + 10);
-            rec->reserved12 = rd32(f + 12);
-            rec->reserved20 = rd32(f + 20);
+            rec->dx = byteorder::readLEInt16(f + 8);
+            rec->dy = byteorder::readLEInt16(f + 10);
+            rec->reserved12 = byteorder::readLEInt32(f + 12);
+            rec->reserved20 = byteorder::readLEInt32(f + 20);
             rec->opacity = f[24];
             rec->reserved25 = f[25];
-            if (rd32(f) != 0 && !(rec->hasName = in.text(&rec->name))) return 1;
-            if (rd32(f + 4) != 0 && !(rec->hasText = in.text(&rec->text))) return 1;
-            if (rd32(f + 16) != 0 && !(rec->hasSound = in.text(&rec->sound))) return 1;
+            if (byteorder::readLEInt32(f) != 0 && !(rec->hasName = in.text(&rec->name))) return 1;
+            if (byteorder::readLEInt32(f + 4) != 0 && !(rec->hasText = in.text(&rec->text))) return 1;
+            if (byteorder::readLEInt32(f + 16) != 0 && !(rec->hasSound = in.text(&rec->sound))) return 1;
             slot.records.push_back(std::move(rec));
         }
         slot.sounds.resize(static_cast<size_t>(n));
@@ -320,15 +284,15 @@ int CAnimo::Load3(CFile* file) {
 }
 
 int CAnimo::LoadNew(CFile* file) {
-    Reader in(file);
+    ByteReader in(file);
     uint8_t h[407];
     if (!in.read(h, 407)) return 1;
-    const int nof = rd16(h + 4);
+    const int nof = byteorder::readLEInt16(h + 4);
     m_author = fieldText(h + 6, 128);
     m_description = fieldText(h + 134, 256);
-    int bpp = rd16(h + 390);
+    int bpp = byteorder::readLEInt16(h + 390);
     if (bpp == 0) bpp = 15;
-    const int noe = rd16(h + 392);
+    const int noe = byteorder::readLEInt16(h + 392);
     if (nof < 0 || noe < 0 || !knownDepth(bpp)) return 1;
     m_bpp = bpp;
     for (int e = 0; e < noe; ++e) {
@@ -338,19 +302,19 @@ int CAnimo::LoadNew(CFile* file) {
         slot.info = std::make_unique<_annEventInfo3>();
         _annEventInfo3& ev = *slot.info;
         ev.name = fieldText(r, 32);
-        const int n = rdu16(r + 32);
-        ev.loopStart = ev.loopEnd = rdu16(r + 34);
-        ev.loopCount = rdu16(r + 38);
+        const int n = byteorder::readLE16(r + 32);
+        ev.loopStart = ev.loopEnd = byteorder::readLE16(r + 34);
+        ev.loopCount = byteorder::readLE16(r + 38);
         if (12LL * n > in.left()) return 1;
         std::vector<uint8_t> numbers(static_cast<size_t>(2 * n));
         if (!in.read(numbers.data(), 2 * n)) return 1;
-        for (int i = 0; i < n; ++i) ev.frames.push_back(rdu16(numbers.data() + 2 * i));
+        for (int i = 0; i < n; ++i) ev.frames.push_back(byteorder::readLE16(numbers.data() + 2 * i));
         for (int i = 0; i < n; ++i) {
             uint8_t f[10];
             if (!in.read(f, 10)) return 1;
             auto rec = std::make_unique<_anmFrameInfo3>();
-            rec->dx = rd16(f);
-            rec->dy = rd16(f + 2);
+            rec->dx = byteorder::readLEInt16(f);
+            rec->dy = byteorder::readLEInt16(f + 2);
             slot.records.push_back(std::move(rec));
         }
         slot.sounds.resize(static_cast<size_t>(n));
@@ -372,14 +336,14 @@ int CAnimo::LoadNew(CFile* file) {
 }
 
 int CAnimo::ReadChunk(CFile* file, int chunk) {
-    Reader in(file);
+    ByteReader in(file);
     uint8_t b[4];
     switch (chunk) {
     case 0: {
         if (!in.read(b, 4)) return 1;
         for (CXString* text : {&m_author, &m_description}) {
             if (!in.read(b, 4)) return 1;
-            const int32_t n = rd32(b);
+            const int32_t n = byteorder::readLEInt32(b);
             if (n <= 0) continue;
             if (n > in.left()) return 1;
             std::vector<uint8_t> bytes(static_cast<size_t>(n));
@@ -390,13 +354,13 @@ int CAnimo::ReadChunk(CFile* file, int chunk) {
     }
     case 1: {
         if (!in.read(b, 4)) return 1;
-        const int m = rdu16(b);
+        const int m = byteorder::readLE16(b);
         if (4LL * m > in.left()) return 1;
         std::vector<uint8_t> numbers(static_cast<size_t>(4 * m));
         if (!in.read(numbers.data(), 4 * m)) return 1;
         EventSlot slot;
         slot.info = std::make_unique<_annEventInfo3>();
-        for (int i = 0; i < m; ++i) slot.info->frames.push_back(rdu16(numbers.data() + 4 * i));
+        for (int i = 0; i < m; ++i) slot.info->frames.push_back(byteorder::readLE16(numbers.data() + 4 * i));
         slot.sounds.resize(static_cast<size_t>(m));
         m_events.push_back(std::move(slot));
         return 0;
@@ -410,8 +374,8 @@ int CAnimo::ReadChunk(CFile* file, int chunk) {
                 uint8_t r[33];
                 if (!in.read(r, 33)) return 1;
                 auto rec = std::make_unique<_anmFrameInfo3>();
-                rec->dx = static_cast<int16_t>(rd32(r));
-                rec->dy = static_cast<int16_t>(rd32(r + 4));
+                rec->dx = static_cast<int16_t>(byteorder::readLEInt32(r));
+                rec->dy = static_cast<int16_t>(byteorder::readLEInt32(r + 4));
                 rec->opacity = r[8];
                 slot.records.push_back(std::move(rec));
             }
@@ -423,11 +387,11 @@ int CAnimo::ReadChunk(CFile* file, int chunk) {
 }
 
 int CAnimo::LoadOld(CFile* file, int version) {
-    Reader in(file);
+    ByteReader in(file);
     uint8_t h[12];
     if (!in.read(h, 12)) return 1;
-    const int nof = rd16(h + 4);
-    const int bpp = GetRealBpp(rd16(h + 6));
+    const int nof = byteorder::readLEInt16(h + 4);
+    const int bpp = GetRealBpp(byteorder::readLEInt16(h + 6));
     if (nof < 0 || !knownDepth(bpp)) return 1;
     m_bpp = bpp;
     if (version == 2) m_compression = COMPRESSION_OLD;

@@ -2,23 +2,10 @@
 
 #include <cstring>
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CFile.h"
 
 namespace {
-
-int16_t rd16(const uint8_t* p) { return static_cast<int16_t>(p[0] | p[1] << 8); }
-int32_t rd32(const uint8_t* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-void wr16(uint8_t* p, int v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void wr32(uint8_t* p, int32_t v) {
-    const auto u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
 
 int64_t bytesLeft(CFile* file) {
     const int64_t left = static_cast<int64_t>(file->Length()) - file->Tell();
@@ -106,9 +93,9 @@ int CFrame::LoadHeader(CFile* file, int version) {
     if (version == 1) {
         uint8_t h[20];
         if (!readExactly(file, h, 20)) return 1;
-        const int32_t dataSize = rd32(h), alphaSize = rd32(h + 4);
-        const int w = rd16(h + 8), x = rd16(h + 10), hh = rd16(h + 12), y = rd16(h + 14);
-        const int bpp = GetRealBpp(rd16(h + 18));
+        const int32_t dataSize = byteorder::readLEInt32(h), alphaSize = byteorder::readLEInt32(h + 4);
+        const int w = byteorder::readLEInt16(h + 8), x = byteorder::readLEInt16(h + 10), hh = byteorder::readLEInt16(h + 12), y = byteorder::readLEInt16(h + 14);
+        const int bpp = GetRealBpp(byteorder::readLEInt16(h + 18));
         if (!validSide(w) || !validSide(hh) || dataSize < 0 || alphaSize < 0) return 1;
         m_width = m_pitch = w;
         m_height = hh;
@@ -123,13 +110,13 @@ int CFrame::LoadHeader(CFile* file, int version) {
     if (version != 2 && version != 3) return 0;
     uint8_t h[32];
     if (!readExactly(file, h, 32)) return 1;
-    const int w = rd16(h), x = rd16(h + 2), hh = rd16(h + 4), y = rd16(h + 6);
-    const int bpp = GetRealBpp(rd16(h + 10));
-    const int32_t k = rd32(h + 12);
+    const int w = byteorder::readLEInt16(h), x = byteorder::readLEInt16(h + 2), hh = byteorder::readLEInt16(h + 4), y = byteorder::readLEInt16(h + 6);
+    const int bpp = GetRealBpp(byteorder::readLEInt16(h + 10));
+    const int32_t k = byteorder::readLEInt32(h + 12);
     if (!validSide(w) || !validSide(hh) || k < 0 || k > 4) return 1;
     int32_t sizes[4] = {0, 0, 0, 0};
     for (int i = 0; i < k; ++i) {
-        sizes[i] = rd32(h + 16 + 4 * i);
+        sizes[i] = byteorder::readLEInt32(h + 16 + 4 * i);
         if (sizes[i] < 0) return 1;
     }
     m_width = m_pitch = w;
@@ -160,16 +147,16 @@ int CFrame::Load(CFile* file) {
 int CFrame::readNewHeader(CFile* file, int headerSize, int maxChannels) {
     uint8_t h[kHeaderSize52];
     if (!readExactly(file, h, headerSize)) return 1;
-    const int w = rd16(h), hh = rd16(h + 2), x = rd16(h + 4), y = rd16(h + 6);
-    const int code = rd16(h + 8);
-    const int32_t dataSize = rd32(h + 10);
-    const int k = rd16(h + 14);
+    const int w = byteorder::readLEInt16(h), hh = byteorder::readLEInt16(h + 2), x = byteorder::readLEInt16(h + 4), y = byteorder::readLEInt16(h + 6);
+    const int code = byteorder::readLEInt16(h + 8);
+    const int32_t dataSize = byteorder::readLEInt32(h + 10);
+    const int k = byteorder::readLEInt16(h + 14);
     if (!validSide(w) || !validSide(hh) || code < COMPRESSION_NONE || code > COMPRESSION_RLE || dataSize < 0 ||
         k < 0 || k > maxChannels)
         return 1;
     int32_t sizes[4] = {0, 0, 0, 0};
     for (int i = 0; i < k; ++i) {
-        const int32_t s = rd32(h + 16 + 4 * i);
+        const int32_t s = byteorder::readLEInt32(h + 16 + 4 * i);
         if (s < 0) return 1;
         if (i < 4) sizes[i] = s;
     }
@@ -212,24 +199,24 @@ bool CFrame::SaveHeader(CFile* file, int version) {
     m_version = version;
     if (version == 1) {
         uint8_t h[20] = {};
-        wr32(h, __get_data_size(m_width, m_height, m_bpp));
-        wr32(h + 4, m_width * m_height);
-        wr16(h + 8, m_width);
-        wr16(h + 10, m_framePosition.x);
-        wr16(h + 12, m_height);
-        wr16(h + 14, m_framePosition.y);
-        wr16(h + 18, GetFlagBpp(m_bpp));
+        byteorder::writeLE32(h, static_cast<uint32_t>(__get_data_size(m_width, m_height, m_bpp)));
+        byteorder::writeLE32(h + 4, static_cast<uint32_t>(m_width * m_height));
+        byteorder::writeLE16(h + 8, static_cast<uint16_t>(m_width));
+        byteorder::writeLE16(h + 10, static_cast<uint16_t>(m_framePosition.x));
+        byteorder::writeLE16(h + 12, static_cast<uint16_t>(m_height));
+        byteorder::writeLE16(h + 14, static_cast<uint16_t>(m_framePosition.y));
+        byteorder::writeLE16(h + 18, static_cast<uint16_t>(GetFlagBpp(m_bpp)));
         return file->Write(h, 20) == 20;
     }
     if (version != 2 && version != 3) return true;
     uint8_t h[32] = {};
-    wr16(h, m_width);
-    wr16(h + 2, m_framePosition.x);
-    wr16(h + 4, m_height);
-    wr16(h + 6, m_framePosition.y);
-    wr16(h + 10, GetFlagBpp(m_bpp));
-    wr32(h + 12, 4);
-    for (int i = 0; i < 4; ++i) wr32(h + 16 + 4 * i, m_channelSize[i]);
+    byteorder::writeLE16(h, static_cast<uint16_t>(m_width));
+    byteorder::writeLE16(h + 2, static_cast<uint16_t>(m_framePosition.x));
+    byteorder::writeLE16(h + 4, static_cast<uint16_t>(m_height));
+    byteorder::writeLE16(h + 6, static_cast<uint16_t>(m_framePosition.y));
+    byteorder::writeLE16(h + 10, static_cast<uint16_t>(GetFlagBpp(m_bpp)));
+    byteorder::writeLE32(h + 12, static_cast<uint32_t>(4));
+    for (int i = 0; i < 4; ++i) byteorder::writeLE32(h + 16 + 4 * i, static_cast<uint32_t>(m_channelSize[i]));
     return file->Write(h, 32) == 32;
 }
 
@@ -237,15 +224,15 @@ bool CFrame::writeNewHeader(CFile* file, _compression compression, int headerSiz
     if (m_channelCount == 0 && m_alpha) m_channelCount = 4;
     if (m_alpha && m_channelSize[3] == 0) m_channelSize[3] = m_width * m_height;
     uint8_t h[kHeaderSize52] = {};
-    wr16(h, m_width);
-    wr16(h + 2, m_height);
-    wr16(h + 4, m_framePosition.x);
-    wr16(h + 6, m_framePosition.y);
-    wr16(h + 8, compression);
-    wr32(h + 10, compression == COMPRESSION_RLE ? m_packedSize : m_dataSize);
+    byteorder::writeLE16(h, static_cast<uint16_t>(m_width));
+    byteorder::writeLE16(h + 2, static_cast<uint16_t>(m_height));
+    byteorder::writeLE16(h + 4, static_cast<uint16_t>(m_framePosition.x));
+    byteorder::writeLE16(h + 6, static_cast<uint16_t>(m_framePosition.y));
+    byteorder::writeLE16(h + 8, static_cast<uint16_t>(compression));
+    byteorder::writeLE32(h + 10, static_cast<uint32_t>(compression == COMPRESSION_RLE ? m_packedSize : m_dataSize));
     const int k = m_channelCount < 4 ? m_channelCount : 4;
-    wr16(h + 14, k);
-    for (int i = 0; i < k; ++i) wr32(h + 16 + 4 * i, m_channelSize[i]);
+    byteorder::writeLE16(h + 14, static_cast<uint16_t>(k));
+    for (int i = 0; i < k; ++i) byteorder::writeLE32(h + 16 + 4 * i, static_cast<uint32_t>(m_channelSize[i]));
     return file->Write(h, headerSize) == headerSize;
 }
 
