@@ -264,6 +264,8 @@ protected:
     void registerWithManager();
     // The depth of the window's screen, 0 without one.
     int screenBpp() const;
+    // The full path of a frame sound, as the window finds sound effects.
+    CXString soundPath(const CXString& name) const;
 
     std::vector<EventSlot> m_events;
     std::shared_ptr<CPlayable> m_stream;
