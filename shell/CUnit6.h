@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "foundation/CTimerUnit.h"
+#include "graphics/core/CGraphicsUnit.h"
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
 
@@ -30,7 +30,7 @@ protected:
     ~CUnitScene() = default;
 };
 
-class CUnit6 : public CXObject, public CTimerUnit {
+class CUnit6 : public CXObject, public CGraphicsUnit {
 public:
     // Creates the unit's resources manager and nests it in the application's general
     // one when the window has an application.
@@ -42,9 +42,9 @@ public:
     // A scene is entered with this unit; `parent` hands on its music name. Returns true.
     virtual bool initialize(CUnitScene* scene, CUnit6* parent);
     // The first redraw after entering: the scene's music starts (unforced).
-    virtual bool onInitialUpdate();
+    bool onInitialUpdate() override;
     // Every later redraw of the screen; does nothing here.
-    virtual void onCanvasRefreshed() {}
+    void onCanvasRefreshed() override {}
     bool wasInitiallyUpdated() override;
     // True once a return code is set.
     virtual bool domodal();

@@ -40,11 +40,13 @@ namespace {
 constexpr int kListCapacity = 101;
 constexpr float kLoadFactor = 0.75f;
 
-// Foundation and script code reach a window's services through its handle.
+// Foundation, script and graphics code reach a window's services through its handle.
 const bool g_foundationServices =
     registerWindowServicesResolver([](CWindow* window) -> CWindowServices* { return window; });
 const bool g_scriptServices = CScriptWindowServices::registerResolver(
     [](CWindow* window) -> CScriptWindowServices* { return window; });
+const bool g_graphicsServices = CGraphicsWindowServices::registerResolver(
+    [](CWindow* window) -> CGraphicsWindowServices* { return window; });
 
 // What `set` stored for the window commands.
 CWindow* g_commandWindow = nullptr;
@@ -421,6 +423,12 @@ void CWindow::registerMCListener(CMC_Object* listener) {
 
 void CWindow::removeMCListener(CMC_Object* listener) {
     if (m_scriptListeners) m_scriptListeners->remove(static_cast<void*>(listener));
+}
+
+CGraphicsUnit* CWindow::getGraphicsUnit() const { return m_currentUnit; }
+
+CAnimationManager* CWindow::getAnimationManager() const {
+    return m_application ? m_application->getAnimationManager() : nullptr;
 }
 
 CXString CWindow::GetSoundFXFullPath(CXString name) const {

@@ -14,6 +14,7 @@
 #include "foundation/CXPoint.h"
 #include "foundation/CXSize.h"
 #include "foundation/CXString.h"
+#include "graphics/core/CGraphicsWindowServices.h"
 #include "platform/Handles.h"
 #include "script/CScriptWindowServices.h"
 #include "shell/CCommandLine6.h"
@@ -47,7 +48,10 @@ class CXArray;
 class CXTimer;
 class CXVector;
 
-class CWindow : public CXObject, public CWindowServices, public CScriptWindowServices {
+class CWindow : public CXObject,
+                public CWindowServices,
+                public CScriptWindowServices,
+                public CGraphicsWindowServices {
 public:
     // Error codes that ShowError knows by text.
     static constexpr int kErrorGraphics = -998;
@@ -170,20 +174,22 @@ public:
     // it is entered and clears it when it is left; the screen's redraw asks it.
     void setCurrentUnit(CUnit6* unit) { m_currentUnit = unit; }
     CUnit6* getCurrentUnit() const { return m_currentUnit; }
+    CGraphicsUnit* getGraphicsUnit() const override;
+    CAnimationManager* getAnimationManager() const override;
     void SetSoundFXPath(CXString path) { m_soundFXPath = path; }
     CXString GetSoundFXPath() const { return m_soundFXPath; }
     // The sound-effects path, "\" and the name; the name alone without a path.
-    CXString GetSoundFXFullPath(CXString name) const;
+    CXString GetSoundFXFullPath(CXString name) const override;
 
     // ---- display ----
     // The display the graphics draw on: the screen surface, the back buffer every pass
     // draws into and the refresh screen. Null until the host creates the display; the
     // window owns what it creates. Tests may set the fields on a window of their own
     // (the window does not delete those).
-    virtual CSurface* GetSurface() const { return m_surface; }
+    CSurface* GetSurface() const override { return m_surface; }
     // The "vmem" option: off-screen surfaces may be placed in video memory.
-    virtual bool isVMem() const { return m_videoMemory; }
-    virtual CRefreshScreen* GetRefreshScreenInterface() const { return m_refreshScreen; }
+    bool isVMem() const override { return m_videoMemory; }
+    CRefreshScreen* GetRefreshScreenInterface() const override { return m_refreshScreen; }
     CDirectDrawSurface* GetBackBuffer() const { return m_backBuffer; }
     // A windowed display in the host window's client area, of the constructor's size.
     // The argument is a mirror display's window; none is made yet. Returns the error code.
@@ -194,13 +200,13 @@ public:
     int SetDisplayMode(CXSize size, int bpp);
     int SetDisplayMode(int width, int height, int bpp);
     // The screen's depth (15, 16, 24 for 32-bit pixels; 0 without a display) and pixels.
-    int GetBpp() const;
+    int GetBpp() const override;
     char* GetScreenPtr() const;
     // The back buffer's size; the constructor's size before the display exists.
-    CXSize GetScreenSize() const;
+    CXSize GetScreenSize() const override;
     // Invalidate the whole refresh screen, a rectangle of it, or an object's area;
     // nothing without a refresh screen.
-    void Invalidate();
+    void Invalidate() override;
     void Invalidate(CXRect* rect);
     void Invalidate(CGraphicsObject* g);
     // The refresh screen's background.
@@ -209,7 +215,7 @@ public:
     void SetBackground(CXString name);
 
     // The collision inspector exists once input is wired.
-    virtual CCollisionInspector* getCollisionInspectorInterface() const { return m_collisionInspector; }
+    CCollisionInspector* getCollisionInspectorInterface() const override { return m_collisionInspector; }
 
     // ---- Input: devices, listeners, dispatch, dragging, cursors ----------------
     CKeyboard* getKeyboardInterface() const { return m_keyboard; }
@@ -257,8 +263,8 @@ public:
     void SetCursor(platform::CursorHandle cursor);
     void SetActiveCursor(platform::CursorHandle cursor) { m_activeCursor = cursor; }
     void SetWaitCursor(platform::CursorHandle cursor) { m_waitCursor = cursor; }
-    void BeginActiveCursor();
-    void EndActiveCursor();
+    void BeginActiveCursor() override;
+    void EndActiveCursor() override;
     void BeginWaitCursor();
     void EndWaitCursor();
     void SetMainCursor();

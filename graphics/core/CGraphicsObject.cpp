@@ -15,7 +15,7 @@
 #include "graphics/input/CCollisionInspector.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/screen/CValidationQuene.h"
-#include "shell/CWindow.h"
+#include "graphics/core/CGraphicsWindowServices.h"
 
 namespace {
 
@@ -471,8 +471,9 @@ void CGraphicsObject::Move(int dx, int dy) {
 }
 
 void CGraphicsObject::tellCollisionInspector() {
-    if (!m_monitorCollisions || !m_window) return;
-    if (CCollisionInspector* inspector = m_window->getCollisionInspectorInterface())
+    CGraphicsWindowServices* services = m_monitorCollisions ? CGraphicsWindowServices::of(m_window) : nullptr;
+    if (!services) return;
+    if (CCollisionInspector* inspector = services->getCollisionInspectorInterface())
         inspector->onPositionChanged(this);
 }
 
@@ -751,8 +752,8 @@ void CGraphicsObject::Redraw() {
 }
 
 int CGraphicsObject::Load(CXString) {
-    if (m_window)
-        if (CRefreshScreen* screen = m_window->GetRefreshScreenInterface()) Convert(screen->GetBpp());
+    if (CGraphicsWindowServices* services = CGraphicsWindowServices::of(m_window))
+        if (CRefreshScreen* screen = services->GetRefreshScreenInterface()) Convert(screen->GetBpp());
     return LastError();
 }
 

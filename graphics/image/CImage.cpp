@@ -11,7 +11,7 @@
 #include "graphics/screen/CRefreshScreen.h"
 #include "platform/FileSystem.h"
 #include "script/CMElement.h"
-#include "shell/CWindow.h"
+#include "graphics/core/CGraphicsWindowServices.h"
 
 namespace {
 
@@ -72,7 +72,8 @@ CImage::~CImage() = default;
 CXObject* CImage::clone() { return new CImage(*this); }
 
 int CImage::screenDepth(CWindow* window) {
-    CRefreshScreen* screen = window ? window->GetRefreshScreenInterface() : nullptr;
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(window);
+    CRefreshScreen* screen = services ? services->GetRefreshScreenInterface() : nullptr;
     return screen && screen->GetBpp() == 15 ? 15 : 16;
 }
 

@@ -7,7 +7,7 @@
 
 #include "foundation/CXString.h"
 #include "platform/FileSystem.h"
-#include "shell/CWindow.h"
+#include "foundation/CEngineEnv.h"
 
 namespace {
 
@@ -26,11 +26,11 @@ struct ErrorManager {
 void onMessage(j_common_ptr info) {
     char text[JMSG_LENGTH_MAX];
     (*info->err->format_message)(info, text);
-    CWindow::toLog(CXString("JPEG: ") + text, false);
+    CEngineEnv::toLog(CXString("JPEG: ") + text, false);
 }
 
 [[noreturn]] void tooManyScans(j_common_ptr info) {
-    CWindow::toLog(CXString("JPEG: too many scans"), false);
+    CEngineEnv::toLog(CXString("JPEG: too many scans"), false);
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
@@ -96,7 +96,7 @@ bool JPEG::start(const char* data, size_t size) {
         jpeg_mem_src(&s->info, reinterpret_cast<const unsigned char*>(data), static_cast<unsigned long>(size));
     jpeg_read_header(&s->info, TRUE);
     if (s->info.jpeg_color_space == JCS_CMYK || s->info.jpeg_color_space == JCS_YCCK) {
-        CWindow::toLog(CXString("JPEG: CMYK and YCCK pictures are not read"), false);
+        CEngineEnv::toLog(CXString("JPEG: CMYK and YCCK pictures are not read"), false);
         destroy();
         return false;
     }

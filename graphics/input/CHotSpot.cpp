@@ -6,8 +6,8 @@
 #include "foundation/CXVector.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/screen/CRefreshScreen.h"
-#include "shell/CUnit6.h"
-#include "shell/CWindow.h"
+#include "graphics/core/CGraphicsUnit.h"
+#include "graphics/core/CGraphicsWindowServices.h"
 
 CXVector* CHotSpot::pHSList = nullptr;
 CWindow* CHotSpot::m_pWindow = nullptr;
@@ -69,6 +69,8 @@ void CHotSpot::initialize(CWindow* window) {
     if (!pHSList) pHSList = new CXVector(kListCapacity, kLoadFactor);
 }
 
+CGraphicsWindowServices* CHotSpot::services() { return CGraphicsWindowServices::of(m_pWindow); }
+
 void CHotSpot::done() {
     delete pHSList;
     pHSList = nullptr;
@@ -102,13 +104,13 @@ int CHotSpot::SetActiveRect(CXRect r, _event, int) {
 }
 
 void CHotSpot::Enable(bool enabled) {
-    if (m_enabled && !enabled && !m_over && m_cursorEnabled && m_pWindow) m_pWindow->EndActiveCursor();
+    if (m_enabled && !enabled && !m_over && m_cursorEnabled && services()) services()->EndActiveCursor();
     m_enabled = enabled;
 }
 
 int CHotSpot::getPriority() {
     if (!m_object) return m_priority;
-    CRefreshScreen* screen = m_pWindow ? m_pWindow->GetRefreshScreenInterface() : nullptr;
+    CRefreshScreen* screen = services() ? services()->GetRefreshScreenInterface() : nullptr;
     return screen ? screen->GetPriority(m_object) : -1;
 }
 
@@ -171,14 +173,14 @@ int CHotSpot::OnMouseMove(CXVector* list, CXPoint p, int flags, void*) {
     int answer = 0;
     for (CHotSpot* h : walk.items) {
         if (gone(h) || !h->m_enabled || !h->m_over || !h->inWindow() || h->TestHit(p)) continue;
-        if (h->m_cursorEnabled && m_pWindow) m_pWindow->EndActiveCursor();
+        if (h->m_cursorEnabled && services()) services()->EndActiveCursor();
         h->m_over = false;
         answer = h->OnFocusOff(p, flags, h->m_context);
         if (answer > 0) break;
     }
     CHotSpot* h = findIn(walk.items, p);
     if (!h || gone(h) || !h->TestHit(p)) return answer;
-    if (h->unitActive() && h->m_cursorEnabled && m_pWindow) m_pWindow->BeginActiveCursor();
+    if (h->unitActive() && h->m_cursorEnabled && services()) services()->BeginActiveCursor();
     if (!h->m_enabled) return answer;
     if (h->m_over) return h->OnMouseMove(p, flags, h->m_context);
     h->m_over = true;
@@ -208,7 +210,7 @@ int CHotSpot::OnRButtonDown(CXVector* list, CXPoint p, int flags, void*) {
     Walk walk(list);
     for (CHotSpot* h : walk.items) {
         if (gone(h) || !h->m_enabled || !h->TestHit(p)) continue;
-        if (h->m_cursorEnabled && m_pWindow) m_pWindow->EndActiveCursor();
+        if (h->m_cursorEnabled && services()) services()->EndActiveCursor();
         h->m_over = true;
         const int answer = h->OnRButtonDown(p, flags, h->m_context);
         if (answer > 0) return answer;

@@ -18,7 +18,8 @@
 
 class CGraphicsObject;
 class CMC_Button;
-class CUnit6;
+class CGraphicsUnit;
+class CGraphicsWindowServices;
 class CWindow;
 class CXVector;
 
@@ -79,8 +80,8 @@ public:
     void Enable(bool enabled);
     bool IsEnabled() const { return m_enabled; }
     void EnableCursor(bool enabled) { m_cursorEnabled = enabled; }
-    void setUnit(CUnit6* unit) { m_unit = unit; }
-    CUnit6* getUnit() const { return m_unit; }
+    void setUnit(CGraphicsUnit* unit) { m_unit = unit; }
+    CGraphicsUnit* getUnit() const { return m_unit; }
     void setMCButton(CMC_Button* button) { m_button = button; }
     CMC_Button* getMCButton() const { return m_button; }
     bool isOver() const { return m_over; }
@@ -129,7 +130,7 @@ protected:
     bool m_enabled = true;
     bool m_cursorEnabled = true;
     bool m_over = false;
-    CUnit6* m_unit = nullptr;
+    CGraphicsUnit* m_unit = nullptr;
     int32_t m_priority = 0;
     CMC_Button* m_button = nullptr;
     bool m_alphaTest = false;
@@ -141,6 +142,8 @@ private:
 
     static CXVector* pHSList;
     static CWindow* m_pWindow;
+    // The services of the hot spots' window; null before initialize.
+    static CGraphicsWindowServices* services();
     static int32_t minPriority;
     static int32_t maxPriority;
 };

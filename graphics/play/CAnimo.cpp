@@ -11,8 +11,7 @@
 #include "graphics/play/CFrame.h"
 #include "graphics/play/CFrameSoundFactory.h"
 #include "graphics/screen/CRefreshScreen.h"
-#include "shell/CApplication.h"
-#include "shell/CWindow.h"
+#include "graphics/core/CGraphicsWindowServices.h"
 
 const char* const CAnimo::kDefaultAuthor = "Vondrel";
 
@@ -91,18 +90,23 @@ CAnimo::~CAnimo() {
 }
 
 CAnimationManager* CAnimo::manager() const {
-    CWindow* window = CGraphicsObject::getWindow();
-    CApplication* application = window ? window->GetApplicationInterface() : nullptr;
-    return application ? application->getAnimationManager() : nullptr;
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(CGraphicsObject::getWindow());
+    return services ? services->getAnimationManager() : nullptr;
 }
 
 void CAnimo::registerWithManager() {
-    if (CAnimationManager* m = manager()) m->add(this, CGraphicsObject::getWindow()->GetRefreshScreenInterface());
+    if (CAnimationManager* m = manager())
+        m->add(this, CGraphicsWindowServices::of(CGraphicsObject::getWindow())->GetRefreshScreenInterface());
+}
+
+CXString CAnimo::soundPath(const CXString& name) const {
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(CGraphicsObject::getWindow());
+    return services ? services->GetSoundFXFullPath(name) : name;
 }
 
 int CAnimo::screenBpp() const {
-    CWindow* window = CGraphicsObject::getWindow();
-    CRefreshScreen* screen = window ? window->GetRefreshScreenInterface() : nullptr;
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(CGraphicsObject::getWindow());
+    CRefreshScreen* screen = services ? services->GetRefreshScreenInterface() : nullptr;
     return screen ? screen->GetBpp() : 0;
 }
 
@@ -453,7 +457,7 @@ void CAnimo::makeSounds() {
         for (size_t i = 0; i < slot.records.size() && i < slot.sounds.size(); ++i) {
             const _anmFrameInfo3* rec = slot.records[i].get();
             if (!rec || !rec->hasSound) continue;
-            const CXString path = window ? window->GetSoundFXFullPath(rec->sound) : rec->sound;
+            const CXString path = soundPath(rec->sound);
             slot.sounds[i].reset(factory->createSound(window, path, path.Find(';') >= 0));
         }
     }
@@ -1293,7 +1297,7 @@ void CAnimo::PlaySoundFX(int event, int position) {
         CFrameSoundFactory* factory = CFrameSoundFactory::get();
         if (!factory) return;
         CWindow* window = CGraphicsObject::getWindow();
-        m_stream.reset(factory->createStream(window, window ? window->GetSoundFXFullPath(rec->sound) : rec->sound));
+        m_stream.reset(factory->createStream(window, soundPath(rec->sound)));
         if (m_stream) m_stream->play();
         return;
     }

@@ -270,6 +270,8 @@ protected:
     // Points the pixel and alpha pointers at the frame's buffers (none for null),
     // moving this animation's use from the frame shown before to it.
     void showBuffersOf(CFrame* frame);
+    // The full path of a frame sound, as the window finds sound effects.
+    CXString soundPath(const CXString& name) const;
 
     std::vector<EventSlot> m_events;
     std::shared_ptr<CPlayable> m_stream;

@@ -4,7 +4,7 @@
 #include "foundation/CXArray.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/screen/CRefreshScreen.h"
-#include "shell/CWindow.h"
+#include "graphics/core/CGraphicsWindowServices.h"
 
 bool CPlayableObserver::onPlayableStarted(CPlayable*) { return false; }
 bool CPlayableObserver::onPlayableTick(CPlayable*) { return false; }
@@ -42,7 +42,8 @@ void releasePlayable(CWindow* window, CFileResolver* resolver) {
     auto* graphics = dynamic_cast<CGraphicsObject*>(resolver);
     if (!graphics) return;
     if (!window) window = playable->getWindow();
-    CRefreshScreen* screen = window ? window->GetRefreshScreenInterface() : nullptr;
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(window);
+    CRefreshScreen* screen = services ? services->GetRefreshScreenInterface() : nullptr;
     if (screen) *screen >> graphics;
 }
 

@@ -1,7 +1,7 @@
 #include "graphics/screen/CDirectDrawSurface.h"
 
 #include "graphics/screen/CSurface.h"
-#include "shell/CWindow.h"
+#include "graphics/core/CGraphicsWindowServices.h"
 
 namespace {
 
@@ -62,10 +62,11 @@ CDirectDrawSurface& CDirectDrawSurface::operator=(const CDirectDrawSurface& othe
 }
 
 void CDirectDrawSurface::create_surface(bool videoMemory) {
-    CSurface* screen = m_window ? m_window->GetSurface() : nullptr;
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(m_window);
+    CSurface* screen = services ? services->GetSurface() : nullptr;
     platform::IDisplay* display = screen ? screen->getDirectDrawInterface() : nullptr;
     if (!display) return;
-    const bool inVideoMemory = videoMemory && m_window->isVMem();
+    const bool inVideoMemory = videoMemory && services->isVMem();
     platform::IDisplaySurface* s = nullptr;
     const int32_t r = display->createOffscreenSurface(m_width, m_height, inVideoMemory, &s);
     setErrorCode(r);

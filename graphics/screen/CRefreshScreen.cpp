@@ -8,8 +8,8 @@
 #include "graphics/screen/CDirectDrawSurface.h"
 #include "graphics/screen/CRefreshRegion.h"
 #include "graphics/screen/CValidationQuene.h"
-#include "shell/CUnit6.h"
-#include "shell/CWindow.h"
+#include "graphics/core/CGraphicsUnit.h"
+#include "graphics/core/CGraphicsWindowServices.h"
 
 namespace {
 
@@ -49,8 +49,19 @@ void spans(int start, int dest, int length, int size, bool wrap, std::vector<Spa
 
 // ---- construction ----
 
+namespace {
+CXSize screenSize(CWindow* window) {
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(window);
+    return services ? services->GetScreenSize() : CXSize();
+}
+int screenBpp(CWindow* window) {
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(window);
+    return services ? services->GetBpp() : 16;
+}
+}  // namespace
+
 CRefreshScreen::CRefreshScreen(CWindow* window, bool ownSurface)
-    : CGraphicsObject(window, window ? window->GetScreenSize() : CXSize(), window ? window->GetBpp() : 16) {
+    : CGraphicsObject(window, screenSize(window), screenBpp(window)) {
     init(ownSurface);
 }
 
@@ -183,14 +194,15 @@ void CRefreshScreen::validate() { m_region->removeAll(); }
 bool CRefreshScreen::Redraw(CDirectDrawSurface* dst, CSurface*, bool* reset) {
     // The entered scene's display unit gets its first-frame and per-frame hooks; without
     // one the frame is one plain pass.
-    CUnit6* unit = m_window ? m_window->getCurrentUnit() : nullptr;
+    CGraphicsWindowServices* services = CGraphicsWindowServices::of(m_window);
+    CGraphicsUnit* unit = services ? services->getGraphicsUnit() : nullptr;
     if (!unit) return redrawPass(dst);
     bool first = false;
     if (!unit->wasInitiallyUpdated()) {
         first = true;
         if (m_notify) notify(0);
         unit->onInitialUpdate();
-        if (m_window) m_window->Invalidate();
+        services->Invalidate();
         if (reset) *reset = true;
     } else {
         unit->onCanvasRefreshed();

@@ -1,0 +1,44 @@
+// What graphics classes ask of the window they belong to. The shell's window implements
+// it; graphics holds windows as CWindow* handles and reaches their services through
+// CGraphicsWindowServices::of, whose mapping the window's own code registers.
+#pragma once
+#include "foundation/CXString.h"
+#include "foundation/CXSize.h"
+
+class CAnimationManager;
+class CCollisionInspector;
+class CGraphicsUnit;
+class CRefreshScreen;
+class CSurface;
+class CWindow;
+
+class CGraphicsWindowServices {
+public:
+    virtual CRefreshScreen* GetRefreshScreenInterface() const = 0;
+    virtual CCollisionInspector* getCollisionInspectorInterface() const = 0;
+    // The primary surface and whether off-screen surfaces may go to video memory.
+    virtual CSurface* GetSurface() const = 0;
+    virtual bool isVMem() const = 0;
+    virtual int GetBpp() const = 0;
+    virtual CXSize GetScreenSize() const = 0;
+    // Marks the whole client area for repainting.
+    virtual void Invalidate() = 0;
+    virtual void BeginActiveCursor() = 0;
+    virtual void EndActiveCursor() = 0;
+    // The full path of a sound effect named by an animation frame.
+    virtual CXString GetSoundFXFullPath(CXString name) const = 0;
+    // The application's animation manager; null without an application.
+    virtual CAnimationManager* getAnimationManager() const = 0;
+    // The unit of the entered scene; null outside scenes.
+    virtual CGraphicsUnit* getGraphicsUnit() const = 0;
+
+    // How a window handle gives its services.
+    using Resolver = CGraphicsWindowServices* (*)(CWindow* window);
+    // Replaces the resolver; returns true so it can initialise a static.
+    static bool registerResolver(Resolver resolver);
+    // The services of a window; null for a null window or when no resolver is registered.
+    static CGraphicsWindowServices* of(CWindow* window);
+
+protected:
+    ~CGraphicsWindowServices() = default;
+};
