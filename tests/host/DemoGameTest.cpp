@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,10 +100,11 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     // Escape in frame 130 ends the game before the dump of frame 140.
     EXPECT_TRUE(dir.exists("one/frame-000120.png"));
     EXPECT_FALSE(dir.exists("one/frame-000140.png"));
-    // The bell rang twice and the drum once; the room was entered twice.
+    // The bell rang twice and the drum once; the room was entered twice. Each sound's
+    // ONFINISHED ran once: the second ring started the bell again before it ended.
     EXPECT_EQ(dir.read("demo.ini"),
-              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=1\r\n\r\n[TITLE]\r\nTime=1\r\nPlayed=3\r\n\r\n"
-              "[ROOM]\r\nTime=1\r\nPlayed=2\r\n");
+              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=1\r\nBELLFINISHED=1\r\nDRUMFINISHED=1\r\n\r\n"
+              "[TITLE]\r\nTime=1\r\nPlayed=3\r\n\r\n[ROOM]\r\nTime=1\r\nPlayed=2\r\n");
 
     // Frame 40 shows the room with its arrow, the bell, the drum and the figure; the
     // last frame the title (its door).
@@ -125,7 +127,10 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     // The second run starts from the kept settings and shows the same frames.
     ASSERT_EQ(play("two"), 0);
     EXPECT_EQ(frames("one"), frames("two"));
-    EXPECT_EQ(dir.read("demo.ini").rfind("[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=2\r\n", 0), 0u) << dir.read("demo.ini");
+    EXPECT_EQ(dir.read("demo.ini").rfind(
+                  "[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=2\r\nBELLFINISHED=2\r\nDRUMFINISHED=2\r\n", 0),
+              0u)
+        << dir.read("demo.ini");
 }
 
 TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {
@@ -146,6 +151,21 @@ TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {
     }
     EXPECT_GT(refills, 30u);
     EXPECT_GT(moved, 60u);
+
+    // The sound effects found their files: buffers of the bell (0.6 s), the drum (0.3 s)
+    // and the figure's step (0.08 s, 16-bit mono at 22050 Hz) played. Buffers are
+    // numbered from 1 in the order the run made them, the music's first.
+    std::vector<uint32_t> sizes;
+    std::set<uint32_t> played;
+    for (const std::string& line : one) {
+        if (line.rfind("device createBuffer ", 0) == 0) sizes.push_back(std::stoul(line.substr(20)));
+        const size_t end = line.find(" play once");
+        if (line.rfind("buffer ", 0) == 0 && end != std::string::npos) {
+            const size_t id = std::stoul(line.substr(7, end - 7));
+            if (id >= 1 && id <= sizes.size()) played.insert(sizes[id - 1]);
+        }
+    }
+    EXPECT_EQ(played, (std::set<uint32_t>{26460, 13230, 3528}));
 }
 
 }  // namespace
