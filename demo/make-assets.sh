@@ -83,9 +83,10 @@ cp "$SRC/game/Dane/ROOM/"*.cnv "$DANE/ROOM/"
 "$TOOLS/vondrel-img" --code 4 --position 660,330 "$WORK/drum.png" "$DANE/ROOM/drum.img"
 cp "$SRC/figure.txt" "$WORK/figure.txt"
 "$TOOLS/vondrel-anim" --code 4 "$WORK/figure.txt" "$DANE/ROOM/figure.ann"
-cp "$WORK/bell.wav" "$WORK/drum.wav" "$WORK/step.wav" "$DANE/ROOM/"
+# Sound effects (SOUND objects and the figure's frame sounds) and music lie in the
+# game's Wavs folder, where the engine looks for them.
 mkdir -p "$STAGE/Wavs"
-cp "$WORK/music.wav" "$STAGE/Wavs/music.wav"
+cp "$WORK/bell.wav" "$WORK/drum.wav" "$WORK/step.wav" "$WORK/music.wav" "$STAGE/Wavs/"
 
 rm -rf "$OUT"
 mv "$STAGE" "$OUT"

@@ -19,6 +19,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/PeriodicTimer.h"
 #include "platform/Presenter.h"
 #include "platform/QuitMessage.h"
 #include "platform/SdlInput.h"
@@ -150,7 +151,7 @@ Options parseOptions(int argc, const char* const* argv) {
     return options;
 }
 
-int run(int argc, const char* const* argv) {
+int run(int argc, const char* const* argv, const RunObserver& observer) {
     Options options = parseOptions(argc, argv);
     // The game changes the current folder as it goes: a relative dump folder is taken
     // from the start folder once, here.
@@ -191,9 +192,16 @@ int run(int argc, const char* const* argv) {
     std::unique_ptr<platform::ScopedDebugOutput> debugRoute;
     if (commandLine.isDebugMode()) debugRoute = std::make_unique<platform::ScopedDebugOutput>(stderrOutput);
 
+    // Headless, time is the manual clock's, and the periodic callbacks (music refills)
+    // run in the frame step on it, on this thread: a run repeats exactly.
     platform::ManualClock headlessClock(0, kHeadlessEpoch);
     std::unique_ptr<platform::ScopedClock> clockRoute;
-    if (options.headless) clockRoute = std::make_unique<platform::ScopedClock>(headlessClock);
+    platform::ManualPeriodicTimer headlessTimer;
+    std::unique_ptr<platform::ScopedPeriodicTimer> timerRoute;
+    if (options.headless) {
+        clockRoute = std::make_unique<platform::ScopedClock>(headlessClock);
+        timerRoute = std::make_unique<platform::ScopedPeriodicTimer>(headlessTimer);
+    }
     platform::SdlMessageBox screenBox;
     std::unique_ptr<platform::ScopedMessageBox> boxRoute;
     if (!options.headless) boxRoute = std::make_unique<platform::ScopedMessageBox>(screenBox);
@@ -277,6 +285,7 @@ int run(int argc, const char* const* argv) {
     set(window.get(), nullptr);
     window->OnCreate();
     window->OnActivateApp(true);
+    if (observer.started) observer.started(*window);
 
     // 6. The frames.
     g_closeRequested = false;
@@ -297,6 +306,7 @@ int run(int argc, const char* const* argv) {
             headlessMs += options.stepMs;
             headlessClock.set(headlessMs);
             headlessClock.setWallClock(kHeadlessEpoch + static_cast<int64_t>(headlessMs / 1000));
+            headlessTimer.runDue();
         }
         if (platform::takeQuitMessage()) break;
         platform::PresenterEvents events;
@@ -311,6 +321,7 @@ int run(int argc, const char* const* argv) {
         }
         if (window->domodal()) break;
         present(*window, options, presenter, frame);
+        if (observer.frameDone) observer.frameDone(frame, *window);
         if (!options.headless) {
             nextFrame += framePeriod;
             const auto now = Clock::now();

@@ -2,8 +2,11 @@
 // command line, the window and the application, and runs the frames.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+class CWindow;
 
 namespace host {
 
@@ -31,7 +34,15 @@ struct Options {
 
 Options parseOptions(int argc, const char* const* argv);
 
+// Watches a run from inside (the host's tests): `started` once the game is loaded,
+// before the first frame; `frameDone` after each frame's step and presentation (frames
+// count from 0).
+struct RunObserver {
+    std::function<void(CWindow& window)> started;
+    std::function<void(int frame, CWindow& window)> frameDone;
+};
+
 // Runs the program; returns its exit status.
-int run(int argc, const char* const* argv);
+int run(int argc, const char* const* argv, const RunObserver& observer = {});
 
 } // namespace host

@@ -17,7 +17,7 @@ SystemClock& systemClock() {
     return instance;
 }
 
-IClock* g_clock = nullptr;
+std::atomic<IClock*> g_clock{nullptr};
 } // namespace
 
 uint32_t SystemClock::tickCount() {
@@ -30,8 +30,11 @@ int64_t SystemClock::perfFrequency() { return 1000000000; }
 
 int64_t SystemClock::wallClock() { return static_cast<int64_t>(std::time(nullptr)); }
 
-IClock& clock() { return g_clock ? *g_clock : systemClock(); }
+IClock& clock() {
+    IClock* installed = g_clock.load();
+    return installed ? *installed : systemClock();
+}
 
-void setClock(IClock* c) { g_clock = c; }
+void setClock(IClock* c) { g_clock.store(c); }
 
 } // namespace platform

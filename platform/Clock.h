@@ -1,6 +1,7 @@
 // Time sources of the engine. Engine code reads time only through clock(), so tests
 // can install a ManualClock and step frames exactly.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 namespace platform {
@@ -27,26 +28,31 @@ public:
 };
 
 // A clock that moves only when told to. The tick count and the high-resolution
-// counter (frequency 1000, so one count is one millisecond) advance together.
+// counter (frequency 1000, so one count is one millisecond) advance together. Its
+// values are atomic: a worker (an audio output, a timer thread) may read the clock
+// while the thread that steps it writes.
 class ManualClock : public IClock {
 public:
     explicit ManualClock(uint32_t startMs = 0, int64_t wallSeconds = 0)
         : m_ms(startMs), m_wall(wallSeconds) {}
-    uint32_t tickCount() override { return static_cast<uint32_t>(m_ms); }
-    int64_t perfCounter() override { return static_cast<int64_t>(m_ms); }
+    ManualClock(const ManualClock&) = delete;
+    ManualClock& operator=(const ManualClock&) = delete;
+    uint32_t tickCount() override { return static_cast<uint32_t>(m_ms.load()); }
+    int64_t perfCounter() override { return static_cast<int64_t>(m_ms.load()); }
     int64_t perfFrequency() override { return 1000; }
-    int64_t wallClock() override { return m_wall; }
+    int64_t wallClock() override { return m_wall.load(); }
 
-    void set(uint64_t ms) { m_ms = ms; }
-    void advance(uint64_t ms) { m_ms += ms; }
-    void setWallClock(int64_t seconds) { m_wall = seconds; }
+    void set(uint64_t ms) { m_ms.store(ms); }
+    void advance(uint64_t ms) { m_ms.fetch_add(ms); }
+    void setWallClock(int64_t seconds) { m_wall.store(seconds); }
 
 private:
-    uint64_t m_ms;
-    int64_t m_wall;
+    std::atomic<uint64_t> m_ms;
+    std::atomic<int64_t> m_wall;
 };
 
-// The clock in force; the system clock unless a test installed another.
+// The clock in force; the system clock unless a test installed another. Any thread
+// may ask; installing is atomic too.
 IClock& clock();
 // Installs a clock (not owned); null restores the system clock.
 void setClock(IClock* c);

@@ -2,8 +2,8 @@
 //
 // ThreadPeriodicTimer runs every registered callback on one shared worker thread, in
 // turn, each at its own period on the real clock; it is never killed: the worker is
-// asked to stop and joined. ManualPeriodicTimer runs nothing by itself: a test's frame
-// step calls runDue, which runs on the calling thread the callbacks whose time has come
+// asked to stop and joined. ManualPeriodicTimer runs nothing by itself: the frame step
+// of a test or of a headless run calls runDue, which runs on the calling thread the callbacks whose time has come
 // on the installed platform clock.
 //
 // remove() returns once the callback cannot run any more: when it is running on the

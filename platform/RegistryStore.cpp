@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -169,6 +168,10 @@ bool RegistryHive::deleteKey(const std::string& key) {
 
 std::string RegistryHive::toText() const {
     std::string out;
+    for (const std::string& line : m_unparsed) {
+        out += line;
+        out += '\n';
+    }
     for (const auto& [canonical, key] : m_keys) {
         out += '[';
         out += escape(key.path);
@@ -177,6 +180,10 @@ std::string RegistryHive::toText() const {
             out += escape(value.name);
             out += '=';
             out += escape(value.data);
+            out += '\n';
+        }
+        for (const std::string& line : key.unparsed) {
+            out += line;
             out += '\n';
         }
     }
@@ -188,21 +195,29 @@ RegistryHive RegistryHive::fromText(const std::string& text) {
     Key* current = nullptr;
     std::istringstream in(text);
     std::string line;
+    // A line that does not parse is kept where it belongs: with the key whose section
+    // holds it, else outside every key.
+    auto keep = [&](const std::string& raw) { (current ? current->unparsed : hive.m_unparsed).push_back(raw); };
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         if (line.front() == '[') {
             current = nullptr;
             std::string path;
-            if (line.back() != ']' || line.size() < 2 || !unescape(line.substr(1, line.size() - 2), &path)) continue;
+            if (line.back() != ']' || line.size() < 2 || !unescape(line.substr(1, line.size() - 2), &path)) {
+                keep(line);
+                continue;
+            }
             current = &hive.makeKey(path);
             continue;
         }
         const size_t eq = line.find('=');
         std::string name, data;
         if (!current || eq == std::string::npos || !unescape(line.substr(0, eq), &name) ||
-            !unescape(line.substr(eq + 1), &data))
+            !unescape(line.substr(eq + 1), &data)) {
+            keep(line);
             continue;
+        }
         Value& v = current->values[fold(name)];
         if (v.name.empty()) v.name = name;
         v.data = data;
@@ -248,13 +263,27 @@ std::string FileRegistryStore::defaultFolder() {
 
 std::string FileRegistryStore::hivePath(Hive hive) const { return m_folder + "/" + hiveFileName(hive); }
 
-RegistryHive FileRegistryStore::read(Hive hive) const {
-    if (m_folder.empty()) return RegistryHive();
-    std::ifstream in(hivePath(hive), std::ios::binary);
-    if (!in) return RegistryHive();
-    std::ostringstream text;
-    text << in.rdbuf();
-    return RegistryHive::fromText(text.str());
+bool FileRegistryStore::read(Hive hive, RegistryHive* tree) const {
+    *tree = RegistryHive();
+    if (m_folder.empty()) return true;
+    const int fd = open(hivePath(hive).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT;
+    std::string text;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got > 0) {
+            text.append(chunk, static_cast<size_t>(got));
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            close(fd);
+            return false;
+        }
+    }
+    close(fd);
+    *tree = RegistryHive::fromText(text);
+    return true;
 }
 
 namespace {
@@ -309,15 +338,17 @@ bool FileRegistryStore::modify(Hive hive, Change change) {
     // file of its own that stays in place.
     FileLock lock(hivePath(hive) + ".lock");
     if (!lock.held()) return false;
-    RegistryHive tree = read(hive);
-    if (!change(tree)) return false;
+    // A hive that cannot be read is never written over.
+    RegistryHive tree;
+    if (!read(hive, &tree) || !change(tree)) return false;
     const std::string text = tree.toText();
     const std::string target = toEnginePath(hivePath(hive));
     return writeFileAtomically(target.c_str(), text.data(), text.size());
 }
 
 bool FileRegistryStore::getValue(Hive hive, const std::string& key, const std::string& name, std::string* value) {
-    return read(hive).getValue(key, name, value);
+    RegistryHive tree;
+    return read(hive, &tree) && tree.getValue(key, name, value);
 }
 
 bool FileRegistryStore::setValue(Hive hive, const std::string& key, const std::string& name,
@@ -336,7 +367,10 @@ bool FileRegistryStore::deleteKey(Hive hive, const std::string& key) {
     return modify(hive, [&](RegistryHive& tree) { return tree.deleteKey(key); });
 }
 
-bool FileRegistryStore::keyExists(Hive hive, const std::string& key) { return read(hive).keyExists(key); }
+bool FileRegistryStore::keyExists(Hive hive, const std::string& key) {
+    RegistryHive tree;
+    return read(hive, &tree) && tree.keyExists(key);
+}
 
 // ---- the store in force ---------------------------------------------------------------
 

@@ -8,12 +8,15 @@
 // when set, else "vondrel/registry" under $XDG_CONFIG_HOME (or ~/.config). Every
 // change reads the file, changes it and writes it back under an exclusive lock on a
 // lock file beside it; the file is replaced in one step, so a reader never sees half
-// of a write and a failed write leaves the previous file. A damaged file is read as far
-// as it parses. MemoryRegistryStore keeps the same trees in memory, for tests.
+// of a write and a failed write leaves the previous file. A hive file that exists but
+// cannot be opened or read fails the change and stays as it is. A damaged file is read
+// as far as it parses; the lines that do not parse are written back as they were.
+// MemoryRegistryStore keeps the same trees in memory, for tests.
 #pragma once
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -48,9 +51,12 @@ public:
     bool keyExists(const std::string& key) const;
 
     // The text form: "[key]" lines, each followed by its "name=value" lines. Bytes below
-    // 0x20 and "%", "=", "[", "]" are written as "%" and two hex digits.
+    // 0x20 and "%", "=", "[", "]" are written as "%" and two hex digits. Lines read that
+    // did not parse come back unchanged: those outside any key (before the first key,
+    // or under a header that did not parse) first, those inside a key after its values.
     std::string toText() const;
-    // Reads the text form as far as it parses; lines that do not parse are skipped.
+    // Reads the text form as far as it parses; lines that do not parse are kept (a key's
+    // go with it when it is deleted); empty lines are dropped.
     static RegistryHive fromText(const std::string& text);
 
 private:
@@ -61,10 +67,12 @@ private:
     struct Key {
         std::string path;                    // as first written, empty components dropped
         std::map<std::string, Value> values;  // by folded name
+        std::vector<std::string> unparsed;   // lines of its section that did not parse
     };
     Key& makeKey(const std::string& key);
 
     std::map<std::string, Key> m_keys;  // by canonical path
+    std::vector<std::string> m_unparsed;  // lines outside any key
 };
 
 class MemoryRegistryStore : public RegistryStore {
@@ -96,7 +104,9 @@ public:
     static std::string defaultFolder();
 
 private:
-    RegistryHive read(Hive hive) const;
+    // The hive as its file holds it; a missing file is an empty hive. False when the
+    // file exists but cannot be opened or read.
+    bool read(Hive hive, RegistryHive* tree) const;
     // Locks the hive, reads it, lets `change` modify it and writes it back when
     // `change` reports a change. False when the change failed or the write did.
     template <class Change>

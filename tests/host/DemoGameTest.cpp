@@ -1,14 +1,19 @@
 // The demo game made in the build tree, played headless with its scripted session:
-// the scenes it reaches, the settings it keeps between runs, and frames that repeat.
+// the scenes it reaches, the settings it keeps between runs, and frames and sound that
+// repeat.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "host/Host.h"
+#include "platform/Audio.h"
 #include "platform/MessageBox.h"
 #include "platform/Presenter.h"
+#include "shell/CBackgroundMusic.h"
+#include "shell/CSndStream.h"
 #include "shell/CWindow.h"
 #include "support/TempDir.h"
 
@@ -25,13 +30,43 @@ struct DemoGame : ::testing::Test {
     // Plays the session; the settings file and the dumps land in the start folder.
     // Each run starts in the start folder, as a new process would (a run ends in the
     // game's folders).
-    int play(const std::string& dumps) {
+    int play(const std::string& dumps, const host::RunObserver& observer = {}) {
         test::ScopedCurrentDirectory here(dir.path());
         const std::string session = std::string(VONDREL_SOURCE_DIR) + "/demo/session.txt";
         const char* argv[] = {"vondrel",      "--headless", "--frames",  "300",          "--input", session.c_str(),
                               "--ini",        "demo.ini",   "--dump-dir", dumps.c_str(), "--dump-every", "20",
                               "-path",        VONDREL_DEMO_GAME};
-        return host::run(static_cast<int>(std::size(argv)), argv);
+        return host::run(static_cast<int>(std::size(argv)), argv, observer);
+    }
+    // Plays the session and gives, frame by frame, every call the engine made to the
+    // audio device (cursors read, parts locked for refills, plays and stops) and the
+    // music stream's own cursors.
+    std::vector<std::string> playTracingSound(const std::string& dumps) {
+        std::vector<std::string> trace;
+        platform::ManualAudioSystem* audio = nullptr;
+        host::RunObserver observer;
+        observer.started = [&](CWindow&) {
+            audio = dynamic_cast<platform::ManualAudioSystem*>(&platform::audio());
+            if (audio) audio->setRecording(true);
+        };
+        observer.frameDone = [&](int frame, CWindow& window) {
+            std::string line = "frame " + std::to_string(frame);
+            CBackgroundMusic* music = window.getMusicInterface();
+            if (CSndStream* stream = music ? music->getStream() : nullptr) {
+                uint32_t play = 0, write = 0;
+                if (platform::IAudioBuffer* buffer = stream->getBuffer()) buffer->getCurrentPosition(&play, &write);
+                line += " music " + std::to_string(play) + " " + std::to_string(write) + " next " +
+                        std::to_string(stream->GetNextWriteOffset()) + " progress " +
+                        std::to_string(stream->GetProgress());
+            }
+            trace.push_back(line);
+            if (!audio) return;
+            for (const std::string& call : audio->calls()) trace.push_back(call);
+            audio->clearCalls();
+        };
+        EXPECT_EQ(play(dumps, observer), 0);
+        EXPECT_NE(audio, nullptr);
+        return trace;
     }
     // The frame's pixel as 8-bit red, green, blue.
     static std::vector<int> pixel(const platform::RgbFrame& frame, int x, int y) {
@@ -65,10 +100,11 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     // Escape in frame 130 ends the game before the dump of frame 140.
     EXPECT_TRUE(dir.exists("one/frame-000120.png"));
     EXPECT_FALSE(dir.exists("one/frame-000140.png"));
-    // The bell rang twice and the drum once; the room was entered twice.
+    // The bell rang twice and the drum once; the room was entered twice. Each sound's
+    // ONFINISHED ran once: the second ring started the bell again before it ended.
     EXPECT_EQ(dir.read("demo.ini"),
-              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=1\r\n\r\n[TITLE]\r\nTime=1\r\nPlayed=3\r\n\r\n"
-              "[ROOM]\r\nTime=1\r\nPlayed=2\r\n");
+              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=1\r\nBELLFINISHED=1\r\nDRUMFINISHED=1\r\n\r\n"
+              "[TITLE]\r\nTime=1\r\nPlayed=3\r\n\r\n[ROOM]\r\nTime=1\r\nPlayed=2\r\n");
 
     // Frame 40 shows the room with its arrow, the bell, the drum and the figure; the
     // last frame the title (its door).
@@ -91,7 +127,45 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     // The second run starts from the kept settings and shows the same frames.
     ASSERT_EQ(play("two"), 0);
     EXPECT_EQ(frames("one"), frames("two"));
-    EXPECT_EQ(dir.read("demo.ini").rfind("[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=2\r\n", 0), 0u) << dir.read("demo.ini");
+    EXPECT_EQ(dir.read("demo.ini").rfind(
+                  "[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=2\r\nBELLFINISHED=2\r\nDRUMFINISHED=2\r\n", 0),
+              0u)
+        << dir.read("demo.ini");
+}
+
+TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {
+    // The music's refills run in the frame step on the headless clock, so neither the
+    // frames nor what the audio device was asked differ between runs.
+    const std::vector<std::string> one = playTracingSound("one");
+    const std::vector<std::string> two = playTracingSound("two");
+    EXPECT_EQ(frames("one"), frames("two"));
+    ASSERT_EQ(one.size(), two.size());
+    for (size_t i = 0; i < one.size(); ++i) ASSERT_EQ(one[i], two[i]) << "line " << i;
+    // The music streamed: refills locked parts of its buffer and its cursor moved.
+    size_t refills = 0, moved = 0;
+    for (const std::string& line : one) {
+        if (line.find(" lock ") != std::string::npos) ++refills;
+        if (line.rfind("frame ", 0) == 0 && line.find(" music ") != std::string::npos &&
+            line.find(" music 0 ") == std::string::npos)
+            ++moved;
+    }
+    EXPECT_GT(refills, 30u);
+    EXPECT_GT(moved, 60u);
+
+    // The sound effects found their files: buffers of the bell (0.6 s), the drum (0.3 s)
+    // and the figure's step (0.08 s, 16-bit mono at 22050 Hz) played. Buffers are
+    // numbered from 1 in the order the run made them, the music's first.
+    std::vector<uint32_t> sizes;
+    std::set<uint32_t> played;
+    for (const std::string& line : one) {
+        if (line.rfind("device createBuffer ", 0) == 0) sizes.push_back(std::stoul(line.substr(20)));
+        const size_t end = line.find(" play once");
+        if (line.rfind("buffer ", 0) == 0 && end != std::string::npos) {
+            const size_t id = std::stoul(line.substr(7, end - 7));
+            if (id >= 1 && id <= sizes.size()) played.insert(sizes[id - 1]);
+        }
+    }
+    EXPECT_EQ(played, (std::set<uint32_t>{26460, 13230, 3528}));
 }
 
 }  // namespace

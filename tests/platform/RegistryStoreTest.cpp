@@ -1,7 +1,11 @@
 #include "platform/RegistryStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -66,6 +70,75 @@ TEST(RegistryStore, FilesSurviveReopeningStaleTemporariesAndDamage) {
     EXPECT_EQ(value(reopened, Hive::CurrentUser, "A\\B", "Bad"), "<none>");
     EXPECT_EQ(value(reopened, Hive::CurrentUser, "C", "D"), "e");
     EXPECT_EQ(value(reopened, Hive::CurrentUser, "broken", "Lost"), "<none>");
+    // A change writes the lines that did not parse back as they were: those outside any
+    // key first, those of a key after its values; the next change keeps them again.
+    const std::string kept = "[broken\nLost=1\n[A]\n[A\\B]\nName=ok\nno equals sign\nBad=%zz\n[C]\nD=e\nF=g\n";
+    EXPECT_TRUE(reopened.setValue(Hive::CurrentUser, "C", "F", "g"));
+    EXPECT_EQ(dir.read("reg/user.reg"), kept);
+    EXPECT_TRUE(reopened.setValue(Hive::CurrentUser, "C", "F", "g"));
+    EXPECT_EQ(dir.read("reg/user.reg"), kept);
+    EXPECT_TRUE(reopened.deleteKey(Hive::CurrentUser, "A"));
+    EXPECT_EQ(dir.read("reg/user.reg"), "[broken\nLost=1\n[C]\nD=e\nF=g\n");
+}
+
+TEST(RegistryStore, AHiveThatCannotBeReadFailsTheChangeAndStaysAsItIs) {
+    test::TempDir dir;
+    const std::string folder = dir.path() + "/reg";
+    platform::FileRegistryStore store(folder);
+    ASSERT_TRUE(store.setValue(Hive::LocalMachine, "M", "N", "machine"));
+    const std::string hive = store.hivePath(Hive::CurrentUser);
+    struct Case {
+        const char* what;
+        void (*make)(const std::string& hive);
+        bool (*unchanged)(const std::string& hive);
+    };
+    const Case cases[] = {
+        {"a folder in its place (it does not read)",
+         [](const std::string& h) { ASSERT_EQ(mkdir(h.c_str(), 0700), 0); },
+         [](const std::string& h) {
+             struct stat st;
+             return stat(h.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+         }},
+        {"a link to itself (it does not open)",
+         [](const std::string& h) { ASSERT_EQ(symlink("user.reg", h.c_str()), 0); },
+         [](const std::string& h) {
+             char target[64] = {};
+             return readlink(h.c_str(), target, sizeof target - 1) == 8 && std::string(target) == "user.reg";
+         }},
+        {"no permission to read it (not as root)",
+         [](const std::string& h) {
+             FILE* f = std::fopen(h.c_str(), "w");
+             ASSERT_NE(f, nullptr);
+             std::fputs("[Keep]\nName=value\n", f);
+             std::fclose(f);
+             ASSERT_EQ(chmod(h.c_str(), 0200), 0);
+         },
+         [](const std::string& h) {
+             chmod(h.c_str(), 0600);
+             FILE* f = std::fopen(h.c_str(), "r");
+             if (!f) return false;
+             char text[64] = {};
+             const size_t n = std::fread(text, 1, sizeof text - 1, f);
+             std::fclose(f);
+             return std::string(text, n) == "[Keep]\nName=value\n";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (std::string(c.what).find("root") != std::string::npos && geteuid() == 0) continue;
+        c.make(hive);
+        EXPECT_FALSE(store.setValue(Hive::CurrentUser, "Keep", "Other", "x"));
+        EXPECT_FALSE(store.deleteValue(Hive::CurrentUser, "Keep", "Name"));
+        EXPECT_FALSE(store.deleteKey(Hive::CurrentUser, "Keep"));
+        EXPECT_EQ(value(store, Hive::CurrentUser, "Keep", "Other"), "<none>");
+        EXPECT_TRUE(c.unchanged(hive));
+        std::error_code ignored;
+        std::filesystem::remove_all(hive, ignored);
+    }
+    // The other hive is untouched, and a missing file is an empty hive.
+    EXPECT_EQ(value(store, Hive::LocalMachine, "M", "N"), "machine");
+    EXPECT_TRUE(store.setValue(Hive::CurrentUser, "Keep", "Other", "x"));
+    EXPECT_EQ(value(store, Hive::CurrentUser, "keep", "other"), "x");
 }
 
 TEST(RegistryStore, TheDefaultFolderFollowsTheEnvironment) {
