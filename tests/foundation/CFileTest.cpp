@@ -73,7 +73,7 @@ TEST_F(CFileOpenTest, ErrorCodeFollowsTheLatestOpen) {
     EXPECT_EQ(f.Open(nullptr, CXString("X.BIN"), CFile::kReadBinary), 0);
     EXPECT_EQ(f.LastError(), 0);
     EXPECT_EQ(f.getFilePath(), eng("X.BIN"));
-    EXPECT_EQ(f.getMode(), 17);
+    EXPECT_EQ(f.getMode(), CFile::kReadBinary);
     // Reopening closes the stream held and reports the new result.
     EXPECT_EQ(f.Open(nullptr, CXString("nope"), CFile::kReadBinary), CFile::kErrorNotFound);
     EXPECT_EQ(f.GetHandle(), nullptr);
