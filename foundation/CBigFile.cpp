@@ -131,7 +131,7 @@ CBigFile::~CBigFile() {
 }
 
 void CBigFile::open(CXString name) {
-    m_file = new CFile(nullptr, name, CFile::kRead | CFile::kBinary);
+    m_file = new CFile(nullptr, name, CFile::kReadBinary);
     if (!m_file->GetHandle()) {
         setErrorCode(kErrorOpen);
         delete m_file;
@@ -210,7 +210,7 @@ bool CBigFile::Create(CXString folder, CXString name, CXString target) {
     if (!complete || m_tocSize + totalSize > INT32_MAX) return false;
 
     m_dataSum = 0;
-    auto* file = new CFile(nullptr, target, CFile::kWrite | CFile::kUpdate | CFile::kBinary);
+    auto* file = new CFile(nullptr, target, CFile::kCreateBinary);
     if (!file->GetHandle()) {
         delete file;
         return false;
@@ -251,7 +251,7 @@ bool CBigFile::save_entry_contents(_entry* entry, CFile* target, int* saved) {
     for (auto& f : entry->files) {
         // A file that vanished or reads short since the listing is padded with
         // zeros, so that every offset stays valid.
-        CFile source(nullptr, get_full_path2(entry) + f->name.c_str(), CFile::kRead | CFile::kBinary);
+        CFile source(nullptr, get_full_path2(entry) + f->name.c_str(), CFile::kReadBinary);
         int left = f->size;
         while (left > 0) {
             const int chunk = left < kCopyChunk ? left : kCopyChunk;

@@ -29,6 +29,14 @@ public:
         kText = 8,     // "t"
         kBinary = 16,  // "b", only without kText
     };
+    // The modes the engine opens its files with.
+    enum : int32_t {
+        kReadBinary = kRead | kBinary,             // "rb": game files, pictures, sounds
+        kReadText = kRead | kText,                 // "rt": definition and settings texts
+        kWriteBinary = kWrite | kBinary,           // "wb": made anew (or emptied), written only
+        kCreateBinary = kWrite | kUpdate | kBinary,  // "w+b": made anew (or emptied), written and read
+        kCreateText = kWrite | kUpdate | kText,      // "w+t"
+    };
     // The error code when no candidate file opened.
     static constexpr int kErrorNotFound = 2000;
     // The error code when written bytes did not reach the file (a flush or close

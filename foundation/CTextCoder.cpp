@@ -116,7 +116,7 @@ void CTextCoder::code(CWindow* window, CXString source, CXString target, int cyc
     if (cycle <= 0) return;
     auto coder = std::make_unique<CTextCoder>(window, source, false);
     if (coder->LastError() != 0 || coder->isCoded()) return;
-    auto file = std::make_unique<CFile>(nullptr, target, CFile::kWrite | CFile::kUpdate | CFile::kText);
+    auto file = std::make_unique<CFile>(nullptr, target, CFile::kCreateText);
     if (file->LastError() != 0) return;
     coder->setCycle(cycle);
     CXString header;
@@ -132,7 +132,7 @@ void CTextCoder::code(CWindow* window, CXString source, CXString target, int cyc
 void CTextCoder::decode(CWindow* window, CXString source, CXString target) {
     auto coder = std::make_unique<CTextCoder>(window, source, true);
     if (coder->LastError() != 0 || !coder->isCoded()) return;
-    auto file = std::make_unique<CFile>(nullptr, target, CFile::kWrite | CFile::kUpdate | CFile::kText);
+    auto file = std::make_unique<CFile>(nullptr, target, CFile::kCreateText);
     if (file->LastError() != 0) return;
     while (!coder->_eof()) {
         const CXString line = coder->getLine();

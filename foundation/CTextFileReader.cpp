@@ -12,7 +12,7 @@ CTextFileReader::~CTextFileReader() {
 }
 
 void CTextFileReader::load(CWindow* window, const char* name) {
-    auto* file = new CFile(window, CXString(name), CFile::kRead | CFile::kText);
+    auto* file = new CFile(window, CXString(name), CFile::kReadText);
     setErrorCode(file->LastError());
     if (LastError() == 0) {
         const int length = file->Length();

@@ -259,7 +259,7 @@ void CXArchive::FRead(CXString& word) {
 void CXArchive::FWrite(const CXString& text) { writeBytes(text.c_str(), static_cast<int>(std::strlen(text.c_str()))); }
 
 CXArchive& CXArchive::CopyFileA(CXString name) {
-    auto* source = new CFile(nullptr, name, CFile::kRead | CFile::kBinary);
+    auto* source = new CFile(nullptr, name, CFile::kReadBinary);
     if (source->GetHandle() && m_file) {
         const int length = source->Length();
         if (length > 0) {

@@ -30,7 +30,7 @@ CMC_ObjectsContainer* sceneWith(const char* kind) {
 
 std::string stored(CMC_Object* object, fuzz::ScratchFile& file) {
     {
-        CFile out(nullptr, CXString(file.path().c_str()), CFile::kWrite | CFile::kBinary);
+        CFile out(nullptr, CXString(file.path().c_str()), CFile::kWriteBinary);
         if (out.LastError() != 0) std::abort();
         CXArchive archive(&out, true);
         object->serialize(&archive);
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CMC_Object* copy = other ? other->getObject(CXString("X")) : nullptr;
     if (!copy) std::abort();
     {
-        CFile in(nullptr, CXString(file.path().c_str()), CFile::kRead | CFile::kBinary);
+        CFile in(nullptr, CXString(file.path().c_str()), CFile::kReadBinary);
         CXArchive archive(&in, false);
         copy->serialize(&archive);
     }

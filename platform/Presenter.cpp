@@ -1,11 +1,8 @@
 #include "platform/Presenter.h"
 
-#include <png.h>
+#include "platform/Png.h"
 
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace platform {
 
@@ -30,12 +27,6 @@ struct Channel {
         for (int filled = 0; filled < 8; filled += bits) out = (out << bits) | v;
         const int total = ((8 + bits - 1) / bits) * bits;
         return static_cast<uint8_t>(out >> (total - 8));
-    }
-};
-
-struct FileCloser {
-    void operator()(FILE* f) const {
-        if (f) std::fclose(f);
     }
 };
 
@@ -91,67 +82,20 @@ uint64_t hashSurface(IDisplaySurface* surface) {
 }
 
 bool writePng(const std::string& path, const RgbFrame& frame) {
-    if (frame.width <= 0 || frame.height <= 0 ||
-        frame.rgb.size() != static_cast<size_t>(frame.width) * frame.height * 3)
-        return false;
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(frame.width), static_cast<png_uint_32>(frame.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int32_t y = 0; y < frame.height; ++y)
-        png_write_row(png, frame.rgb.data() + static_cast<size_t>(y) * frame.width * 3);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fflush(file.get()) == 0;
+    PngPicture picture;
+    picture.width = frame.width;
+    picture.height = frame.height;
+    picture.channels = 3;
+    picture.pixels = frame.rgb;
+    return writePng(path, picture);
 }
 
 bool readPng(const std::string& path, RgbFrame& out) {
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    // Bounded: a picture larger than the display ever is counts as broken.
-    png_set_user_limits(png, 16384, 16384);
-    png_init_io(png, file.get());
-    png_read_info(png, info);
-    // Every colour type and depth becomes 8-bit RGB.
-    png_set_expand(png);
-    png_set_strip_16(png);
-    png_set_strip_alpha(png);
-    png_set_gray_to_rgb(png);
-    png_read_update_info(png, info);
-    const png_uint_32 width = png_get_image_width(png, info);
-    const png_uint_32 height = png_get_image_height(png, info);
-    if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 3) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    out.width = static_cast<int32_t>(width);
-    out.height = static_cast<int32_t>(height);
-    out.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
-    for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, out.rgb.data() + static_cast<size_t>(y) * width * 3, nullptr);
-    png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
+    PngPicture picture;
+    if (!readPng(path, 3, &picture)) return false;
+    out.width = picture.width;
+    out.height = picture.height;
+    out.rgb = std::move(picture.pixels);
     return true;
 }
 

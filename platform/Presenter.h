@@ -22,7 +22,8 @@ struct RgbFrame {
 bool readFrame(IDisplaySurface* surface, RgbFrame& out);
 // 64-bit FNV-1a over the surface's memory, row by row; 0 when it cannot be read.
 uint64_t hashSurface(IDisplaySurface* surface);
-// PNG files (8-bit RGB, no time stamp, so equal frames give equal files). Native paths.
+// Frames as PNG files through the PNG layer (Png.h): 8-bit RGB, no time stamp, so equal
+// frames give equal files. Native paths.
 bool writePng(const std::string& path, const RgbFrame& frame);
 bool readPng(const std::string& path, RgbFrame& out);
 

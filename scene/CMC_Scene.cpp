@@ -167,7 +167,7 @@ bool CMC_Scene::loadCnv() {
     if (m_binary) {
         CXString fileName = getName();
         fileName += ".bin";
-        CFile file(nullptr, fileName, CFile::kRead | CFile::kBinary);
+        CFile file(nullptr, fileName, CFile::kReadBinary);
         if (file.LastError() != 0) return false;
         CXArchive archive(&file, false);
         readImage(&archive);
@@ -255,7 +255,7 @@ void CMC_Scene::serialize(CXArchive* archive) {
     fileName += ".bin";
     CFile::chDir(CWindow::rootPath + dataFolder(m_path));
     {
-        CFile file(nullptr, fileName, CFile::kWrite | CFile::kBinary);
+        CFile file(nullptr, fileName, CFile::kWriteBinary);
         if (file.LastError() == 0) {
             CXArchive image(&file, true);
             writeImage(&image);

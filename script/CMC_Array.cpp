@@ -35,8 +35,6 @@ const bool adder = CMC_TypeTable::registerAdder(CMC_Array::kType, [](CMC_Object*
 constexpr int kInitialCapacity = 101;
 constexpr float kLoadFactor = 0.75f;
 // Mode flags of the array file: write + update + binary, and read + binary.
-constexpr int kSaveMode = CFile::kWrite | CFile::kUpdate | CFile::kBinary;
-constexpr int kLoadMode = CFile::kRead | CFile::kBinary;
 
 CMC_Variable* asVariable(void* p) { return static_cast<CMC_Variable*>(static_cast<CXObject*>(p)); }
 void* asSlot(CMC_Variable* v) { return static_cast<CXObject*>(v); }
@@ -474,7 +472,7 @@ void CMC_Array::loadINI() {
 void CMC_Array::save(CXString path) {
     CMC_ObjectsContainer* scene = getScene();
     CFile file;
-    if (file.Open(scene ? scene->getWindow() : nullptr, path, kSaveMode) != 0) return;
+    if (file.Open(scene ? scene->getWindow() : nullptr, path, CFile::kCreateBinary) != 0) return;
     CXArchive archive(&file, true);
     archive << static_cast<int>(m_elements->getCount());
     for (int i = 0; i < m_elements->getCount(); ++i) asVariable(m_elements->at(i))->store(&archive);
@@ -485,7 +483,7 @@ void CMC_Array::load(CXString path) {
     removeAll();
     CMC_ObjectsContainer* scene = getScene();
     CFile file;
-    if (file.Open(scene ? scene->getWindow() : nullptr, path, kLoadMode) != 0) return;
+    if (file.Open(scene ? scene->getWindow() : nullptr, path, CFile::kReadBinary) != 0) return;
     if (!CMC_VariableFactory::isInitialized()) return;
     CXArchive archive(&file, false);
     if (file.Length() - file.Tell() < 4) return;

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kRowsCapacity = 101;
 constexpr float kRowsLoadFactor = 0.75f;
-constexpr int kReadText = CFile::kRead | CFile::kText;                     // 9
+constexpr int kReadText = CFile::kReadText;                     // 9
 constexpr int kWriteText = CFile::kWrite | CFile::kUpdate | CFile::kText;  // 14
 
 [[maybe_unused]] const bool kRegistered = CMC_TypeTable::registerType(

@@ -19,8 +19,6 @@ const bool registered = CMC_TypeTable::registerType(
     "MULTIARRAY", [](CMC_ObjectsContainer* c, CMElement* e) -> CMC_Object* { return new CMC_MultiArray(c, e); });
 
 // Mode flags of the file: write + update + binary (created or emptied), and read + binary.
-constexpr int kSaveMode = CFile::kWrite | CFile::kUpdate | CFile::kBinary;
-constexpr int kLoadMode = CFile::kRead | CFile::kBinary;
 constexpr int64_t kMaxCellCount = INT32_MAX;
 
 int64_t bytesLeft(CFile* file) { return static_cast<int64_t>(file->Length()) - file->Tell(); }
@@ -160,7 +158,7 @@ void CMC_MultiArray::save(CXString name) {
     if (m_sizes.empty()) return;
     CMC_ObjectsContainer* scene = getScene();
     CFile file;
-    if (file.Open(scene ? scene->getWindow() : nullptr, name, kSaveMode) != 0) return;
+    if (file.Open(scene ? scene->getWindow() : nullptr, name, CFile::kCreateBinary) != 0) return;
     CXArchive archive(&file, true);
     archive << static_cast<int>(m_sizes.size());
     for (int32_t size : m_sizes) archive << static_cast<int>(size);
@@ -177,7 +175,7 @@ void CMC_MultiArray::load(CXString name) {
     clearSizes();
     CMC_ObjectsContainer* scene = getScene();
     CFile file;
-    if (file.Open(scene ? scene->getWindow() : nullptr, name, kLoadMode) != 0) return;
+    if (file.Open(scene ? scene->getWindow() : nullptr, name, CFile::kReadBinary) != 0) return;
     if (!CMC_VariableFactory::isInitialized()) return;
     CXArchive archive(&file, false);
 

@@ -1,8 +1,6 @@
 #include "shell/CSndStream.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "platform/DebugOutput.h"
 #include "platform/PeriodicTimer.h"
@@ -30,6 +28,7 @@ void CSndStream::Initialize() {
     m_opened = false;
     m_playing = false;
     m_primaryBuffer = CSound4::CreatePrimarySoundBuffer(m_window);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_buffer = nullptr;
 }
 
@@ -170,19 +169,15 @@ void CSndStream::Stop() {
 void CSndStream::Close() {
     if (!m_opened || !m_buffer) return;
     killTimer();
-    // The refill timer is gone; a refill still holding the stream (one run by hand on
-    // another thread) is waited for.
-    while (m_busy.exchange(1) != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_donePlaying = true;
-        if (m_playing) m_buffer->stop();
-        m_playing = false;
-        m_buffer = nullptr;
-        m_reader.reset();
-        m_opened = false;
-    }
-    m_busy.store(0);
+    // A refill still inside the stream (one run by hand on another thread) holds the
+    // lock: taking it waits for that refill, and none comes after.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_donePlaying = true;
+    if (m_playing) m_buffer->stop();
+    m_playing = false;
+    m_buffer = nullptr;
+    m_reader.reset();
+    m_opened = false;
 }
 
 void CSndStream::Resume() {
@@ -320,18 +315,21 @@ void CSndStream::silenceWholeBuffer() {
 }
 
 void CSndStream::TimeFunc() {
-    // A close holds the stream: this refill is skipped.
-    if (m_busy.exchange(1) != 0) return;
-    struct Release {
-        std::atomic<int32_t>& busy;
-        ~Release() { busy.store(0); }
-    } release{m_busy};
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_buffer || !m_reader || m_bufferSize == 0 || m_donePlaying) return;
+    bool restarted = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        restarted = refillLocked();
+    }
+    // Told with the lock released: nothing the window does can wait for this stream.
+    if (restarted) loopStarted();
+}
+
+bool CSndStream::refillLocked() {
+    if (!m_buffer || !m_reader || m_bufferSize == 0 || m_donePlaying) return false;
 
     uint32_t playCursor = 0;
-    if (m_buffer->getCurrentPosition(&playCursor, nullptr) != platform::kAudioOk) return;
-    if (playCursor == m_nextWriteOffset) return;
+    if (m_buffer->getCurrentPosition(&playCursor, nullptr) != platform::kAudioOk) return false;
+    if (playCursor == m_nextWriteOffset) return false;
     const uint32_t distance = playCursor > m_nextWriteOffset ? playCursor - m_nextWriteOffset
                                                              : m_bufferSize - m_nextWriteOffset + playCursor;
     m_progress += distance;
@@ -341,7 +339,7 @@ void CSndStream::TimeFunc() {
     uint32_t bytes1 = 0, bytes2 = 0;
     if (m_buffer->lock(m_nextWriteOffset, distance, &part1, &bytes1, &part2, &bytes2, 0) != platform::kAudioOk) {
         platform::outputDebugString("TimeFunc() could not lock DirectSoundBuffer");
-        return;
+        return false;
     }
     bool restarted = false;
     if (m_foundEnd) {
@@ -381,7 +379,7 @@ void CSndStream::TimeFunc() {
         m_donePlaying = true;
         silenceWholeBuffer();
     }
-    if (restarted) loopStarted();
+    return restarted;
 }
 
 CStreamedSound::CStreamedSound(CWindow* window, CXString fileName)

@@ -6,12 +6,14 @@
 // "ONMUSICLOOPED" on the host thread in the next frame. Unlooped music ends in silence
 // and then no longer plays.
 //
-// Threads: the refill and the host thread meet under the stream's lock. Stop, Pause,
-// Close, Play and the destructor take the refill timer away first, which waits for a
-// refill in progress; no refill runs after they return. Volume, pan and frequency go
-// to the buffer, which serves both threads.
+// Threads: the stream's lock is its one exclusion. A refill runs wholly under it, and
+// every change of the refill state on the host thread takes it, so a refill never sees
+// a half-made change and a close that takes it waits for a refill in progress. Stop,
+// Pause, Close, Play and the destructor also take the refill timer away, outside the
+// lock (removal waits for a callback in progress, which may be waiting for the lock);
+// no refill runs after they return. The loop count goes to the window after the lock
+// is released. Volume, pan and frequency go to the buffer, which serves both threads.
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -104,8 +106,10 @@ private:
     // Removes the refill timer; returns once no refill runs. Host thread, stream
     // lock not held.
     void killTimer();
-    // The fill and the stop of a stream, with the stream's lock held.
+    // The fill and the refill, with the stream's lock held; the refill tells whether the
+    // data started again.
     void fillLocked();
+    bool refillLocked();
     void silence(void* part, uint32_t bytes) const;
     // Reads up to `bytes` into the part, starting the data again when `restart` is set
     // and the data ends; the bytes of data written.
@@ -116,8 +120,6 @@ private:
     bool m_opened = false;
     bool m_playing = false;
     bool m_timerRunning = false;
-    // 1 while a refill or a close holds the stream.
-    std::atomic<int32_t> m_busy{0};
     uint32_t m_timerId = 0;
     platform::IPeriodicTimer* m_timer = nullptr;
     platform::IAudioBuffer* m_primaryBuffer = nullptr;

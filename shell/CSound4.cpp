@@ -98,7 +98,7 @@ bool CSound4::load() {
     const char* name = fileName.c_str();
     const size_t length = std::strlen(name);
     if (length >= 4 && std::memcmp(name + length - 4, ".SPX", 4) == 0) return false;
-    CFile file(m_window, fileName, CFile::kRead | CFile::kBinary);
+    CFile file(m_window, fileName, CFile::kReadBinary);
     if (file.LastError() != 0) return false;
     int32_t tag = 0;
     if (!CSoundCodec::readFormatTag(&file, &tag)) return false;

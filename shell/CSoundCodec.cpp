@@ -5,8 +5,10 @@
 #include <climits>
 #include <cstring>
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CFile.h"
 #include "platform/FileSystem.h"
+#include "shell/RiffChunks.h"
 
 CSoundCodec** CSoundCodec::codecs = nullptr;
 int CSoundCodec::s_users = 0;
@@ -37,42 +39,34 @@ CSoundCodec* CSoundCodec::getCodec(int32_t tag) {
 
 namespace {
 
-uint32_t le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-bool readRiffHeader(CFile* file) {
-    unsigned char h[12];
-    if (file->Read(h, 12) != 12) return false;
-    return std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WAVE", 4) == 0;
+// Chunk sizes are skipped as stored, without a pad byte.
+RiffScanner scannerOver(CFile* file) {
+    return RiffScanner(
+        [file](int64_t offset, void* destination, int64_t count) -> int64_t {
+            if (file->Seek(static_cast<int>(offset), 0) != 0) return 0;
+            return file->Read(destination, static_cast<int>(count));
+        },
+        file->Length(), RiffScanner::Padding::kNone);
 }
 
 }  // namespace
 
 bool CSoundCodec::findChunk(CFile* file, const char* id, uint32_t* size) {
-    const int64_t length = file->Length();
-    for (;;) {
-        unsigned char h[8];
-        if (file->Read(h, 8) != 8) return false;
-        const uint32_t n = le32(h + 4);
-        if (std::memcmp(h, id, 4) == 0) {
-            *size = n;
-            return true;
-        }
-        // Sizes are skipped as stored, without the pad byte.
-        const int64_t next = int64_t(file->Tell()) + n;
-        if (next >= length) return false;
-        if (file->Seek(static_cast<int>(next), 0) != 0) return false;
-    }
+    RiffScanner riff = scannerOver(file);
+    riff.seek(file->Tell());
+    RiffChunk chunk;
+    if (!riff.find(id, &chunk) || file->Seek(static_cast<int>(chunk.offset), 0) != 0) return false;
+    *size = chunk.size;
+    return true;
 }
 
 bool CSoundCodec::readFormatTag(CFile* file, int32_t* tag) {
-    uint32_t size = 0;
+    RiffScanner riff = scannerOver(file);
+    RiffChunk fmt;
     unsigned char t[2];
-    if (!readRiffHeader(file) || !findChunk(file, "fmt ", &size) || file->Read(t, 2) != 2) {
-        return false;
-    }
+    if (!riff.readHeader() || !riff.find("fmt ", &fmt) || !riff.read(fmt.offset, t, 2)) return false;
     *tag = static_cast<int16_t>(le16(t));
     return file->Seek(0, 0) == 0;
 }
@@ -80,32 +74,29 @@ bool CSoundCodec::readFormatTag(CFile* file, int32_t* tag) {
 void CSoundCodec_PCM::decode(CFile* file) {
     flush();
     m_format = platform::WaveFormat{};
-    if (file->Seek(0, 0) != 0 || !readRiffHeader(file)) return;
-    uint32_t size = 0;
-    if (!findChunk(file, "fmt ", &size) || size < 16) return;
+    RiffScanner riff = scannerOver(file);
+    RiffChunk fmt, data;
+    if (!riff.readHeader() || !riff.find("fmt ", &fmt) || fmt.size < 16 || fmt.present != fmt.size) return;
     // The record holds 18 bytes; a longer chunk's rest is skipped.
     unsigned char f[18] = {};
-    const uint32_t take = size < 18 ? size : 18;
-    if (file->Read(f, static_cast<int>(take)) != static_cast<int>(take)) return;
-    const int64_t afterFmt = int64_t(file->Tell()) + (size - take);
-    if (afterFmt > file->Length() || file->Seek(static_cast<int>(afterFmt), 0) != 0) return;
+    const uint32_t take = fmt.size < 18 ? fmt.size : 18;
+    if (!riff.read(fmt.offset, f, take)) return;
     m_format.formatTag = le16(f);
     m_format.channels = le16(f + 2);
-    m_format.samplesPerSec = le32(f + 4);
-    m_format.avgBytesPerSec = le32(f + 8);
+    m_format.samplesPerSec = byteorder::readLE32(f + 4);
+    m_format.avgBytesPerSec = byteorder::readLE32(f + 8);
     m_format.blockAlign = le16(f + 12);
     m_format.bitsPerSample = le16(f + 14);
     m_format.extraSize = take == 18 ? le16(f + 16) : 0;
-    if (!findChunk(file, "data", &size)) return;
+    if (!riff.find("data", &data)) return;
     // A data chunk longer than the file keeps the whole blocks present.
-    const int64_t present = int64_t(file->Length()) - file->Tell();
-    int64_t bytes = size;
-    if (bytes > present) {
-        const int64_t block = m_format.blockAlign ? m_format.blockAlign : 1;
-        bytes = present / block * block;
+    uint32_t bytes = data.present;
+    if (bytes != data.size) {
+        const uint32_t block = m_format.blockAlign ? m_format.blockAlign : 1;
+        bytes = bytes / block * block;
     }
     m_data = new CDataBuffer(static_cast<int>(bytes), 1);
-    if (bytes > 0 && file->Read(m_data->getBuffer(), static_cast<int>(bytes)) != bytes) flush();
+    if (bytes > 0 && !riff.read(data.offset, m_data->getBuffer(), bytes)) flush();
 }
 
 decltype(SndEntries::sf_open) CSoundCodec_ADPCM::sf_open = nullptr;

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/ByteOrder.h"
 #include "foundation/CBigFile.h"
 #include "foundation/CFile.h"
 #include "platform/FileSystem.h"
 #include "shell/CSound4.h"
+#include "shell/RiffChunks.h"
 
 namespace {
 
@@ -14,9 +16,6 @@ constexpr uint32_t kStreamFlags = platform::kBufferCtrlFrequency | platform::kBu
 // The buffer holds this many milliseconds of sound.
 constexpr uint64_t kBufferMs = 1200;
 
-uint32_t le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 }  // namespace
@@ -47,7 +46,7 @@ bool CStreamedWAV::Open(CXString fileName) {
     m_dataStart = 0;
     m_bufferSize = 0;
     setErrorCode(0);
-    auto file = std::make_unique<CFile>(m_window, fileName, CFile::kRead | CFile::kBinary);
+    auto file = std::make_unique<CFile>(m_window, fileName, CFile::kReadBinary);
     if (file->LastError() == 0 && file->GetHandle()) {
         m_file = std::move(file);
         const int length = m_file->Length();
@@ -83,46 +82,31 @@ bool CStreamedWAV::readHeader(uint32_t length) {
         setErrorCode(code);
         return false;
     };
-    unsigned char h[12];
-    if (length < 12 || readAt(0, h, 12) != 12 || std::memcmp(h, "RIFF", 4) != 0 || std::memcmp(h + 8, "WAVE", 4) != 0)
+    RiffScanner riff([this](int64_t offset, void* destination, int64_t count) {
+        return int64_t(readAt(static_cast<uint32_t>(offset), destination, static_cast<int>(count)));
+    }, length, RiffScanner::Padding::kNone);
+    RiffChunk fmt, data;
+    if (!riff.readHeader() || !riff.find("fmt ", &fmt) || fmt.size < 16 || fmt.present != fmt.size)
         return fail(kErrorFormat);
-    // Chunks are skipped by their stored size; the scan fails at the end of the file.
-    uint32_t pos = 12;
-    auto findChunk = [&](const char* id, uint32_t* size) {
-        for (;;) {
-            unsigned char c[8];
-            if (uint64_t(pos) + 8 > length || readAt(pos, c, 8) != 8) return false;
-            pos += 8;
-            *size = le32(c + 4);
-            if (std::memcmp(c, id, 4) == 0) return true;
-            const uint64_t next = uint64_t(pos) + *size;
-            if (next >= length) return false;
-            pos = static_cast<uint32_t>(next);
-        }
-    };
-    uint32_t size = 0;
-    if (!findChunk("fmt ", &size) || size < 16) return fail(kErrorFormat);
     // The record holds 18 bytes; a longer chunk's rest is skipped.
     unsigned char f[18] = {};
-    const uint32_t take = std::min<uint32_t>(size, 18);
-    if (readAt(pos, f, static_cast<int>(take)) != static_cast<int>(take) || uint64_t(pos) + size > length)
-        return fail(kErrorFormat);
-    pos += size;
+    const uint32_t take = std::min<uint32_t>(fmt.size, 18);
+    if (!riff.read(fmt.offset, f, take)) return fail(kErrorFormat);
     platform::WaveFormat format;
     format.formatTag = le16(f);
     format.channels = le16(f + 2);
-    format.samplesPerSec = le32(f + 4);
-    format.avgBytesPerSec = le32(f + 8);
+    format.samplesPerSec = byteorder::readLE32(f + 4);
+    format.avgBytesPerSec = byteorder::readLE32(f + 8);
     format.blockAlign = le16(f + 12);
     format.bitsPerSample = le16(f + 14);
     format.extraSize = take == 18 ? le16(f + 16) : 0;
-    if (format.formatTag != platform::kWaveFormatPcm || !findChunk("data", &size)) return fail(kErrorFormat);
+    if (format.formatTag != platform::kWaveFormatPcm || !riff.find("data", &data)) return fail(kErrorFormat);
     if (m_format) *m_format = format;
     const uint32_t block = format.blockAlign ? format.blockAlign : 1;
-    m_dataStart = pos;
+    m_dataStart = static_cast<uint32_t>(data.offset);
     // A chunk longer than the file keeps the whole blocks present.
-    m_dataSize = std::min(size, length - pos);
-    if (m_dataSize != size) m_dataSize = m_dataSize / block * block;
+    m_dataSize = data.present;
+    if (m_dataSize != data.size) m_dataSize = m_dataSize / block * block;
     m_readOffset = 0;
 
     // 1.2 seconds of sound, in whole blocks.

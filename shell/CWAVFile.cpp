@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "foundation/ByteOrder.h"
 #include "platform/FileSystem.h"
+#include "shell/RiffChunks.h"
 
 namespace {
 
@@ -10,35 +12,24 @@ void put16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
-void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t get32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 bool writeAt(FILE* f, long offset, uint32_t value) {
     uint8_t b[4];
-    put32(b, value);
+    byteorder::writeLE32(b, value);
     return std::fseek(f, offset, SEEK_SET) == 0 && std::fwrite(b, 1, 4, f) == 4;
 }
 
-// From the current position, finds the chunk named id before end and leaves the
-// position behind its header. Chunks are word-aligned as the writer pads them.
-bool findChunk(FILE* f, long end, const char* id, uint32_t* size) {
-    for (;;) {
-        uint8_t h[8];
-        const long at = std::ftell(f);
-        if (at < 0 || at + 8 > end || std::fread(h, 1, 8, f) != 8) return false;
-        const uint32_t n = get32(h + 4);
-        if (std::memcmp(h, id, 4) == 0) {
-            *size = n;
-            return true;
-        }
-        const int64_t next = int64_t(at) + 8 + n + (n & 1);
-        if (next >= end || std::fseek(f, static_cast<long>(next), SEEK_SET) != 0) return false;
-    }
+// Chunks are word-aligned, as the writer pads them.
+RiffScanner scannerOver(FILE* f) {
+    int64_t length = -1;
+    if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
+    return RiffScanner(
+        [f](int64_t offset, void* destination, int64_t count) -> int64_t {
+            if (std::fseek(f, static_cast<long>(offset), SEEK_SET) != 0) return 0;
+            return static_cast<int64_t>(std::fread(destination, 1, static_cast<size_t>(count), f));
+        },
+        length, RiffScanner::Padding::kWord);
 }
 
 }  // namespace
@@ -85,33 +76,24 @@ int32_t CWAVFile::open(const char* name, const platform::WaveFormat* format, int
 }
 
 int32_t CWAVFile::readHeader() {
-    std::fseek(m_file, 0, SEEK_END);
-    const long end = std::ftell(m_file);
-    std::fseek(m_file, 0, SEEK_SET);
-    uint8_t h[12];
-    uint32_t size = 0;
+    RiffScanner riff = scannerOver(m_file);
+    RiffChunk fmt;
     uint8_t f[16];
-    if (std::fread(h, 1, 12, m_file) != 12 || std::memcmp(h, "RIFF", 4) != 0 ||
-        std::memcmp(h + 8, "WAVE", 4) != 0 || !findChunk(m_file, end, "fmt ", &size) ||
-        size < 16 || std::fread(f, 1, 16, m_file) != 16) {
-        return kFailed;
-    }
+    if (!riff.readHeader() || !riff.find("fmt ", &fmt) || fmt.size < 16 || !riff.read(fmt.offset, f, 16)) return kFailed;
     m_format.formatTag = get16(f);
     m_format.channels = get16(f + 2);
-    m_format.samplesPerSec = get32(f + 4);
-    m_format.avgBytesPerSec = get32(f + 8);
+    m_format.samplesPerSec = byteorder::readLE32(f + 4);
+    m_format.avgBytesPerSec = byteorder::readLE32(f + 8);
     m_format.blockAlign = get16(f + 12);
     m_format.bitsPerSample = get16(f + 14);
     m_format.extraSize = 0;
     if (m_format.formatTag != platform::kWaveFormatPcm) {
         uint8_t e[2];
-        if (size < 18 || std::fread(e, 1, 2, m_file) != 2) return kFailed;
+        if (fmt.size < 18 || !riff.read(fmt.offset + 16, e, 2)) return kFailed;
         m_format.extraSize = get16(e);
-        if (18u + m_format.extraSize > size) return kFailed;
+        if (18u + m_format.extraSize > fmt.size) return kFailed;
         m_extra.resize(m_format.extraSize);
-        if (!m_extra.empty() && std::fread(m_extra.data(), 1, m_extra.size(), m_file) != m_extra.size()) {
-            return kFailed;
-        }
+        if (!riff.read(fmt.offset + 18, m_extra.data(), static_cast<int64_t>(m_extra.size()))) return kFailed;
     }
     m_hasFormat = true;
     return kOk;
@@ -123,12 +105,12 @@ int32_t CWAVFile::writeHeader() {
     std::memcpy(&h[0], "RIFF", 4);
     std::memcpy(&h[8], "WAVE", 4);
     std::memcpy(&h[12], "fmt ", 4);
-    put32(&h[16], fmtSize);
+    byteorder::writeLE32(&h[16], fmtSize);
     uint8_t* f = &h[20];
     put16(f, m_format.formatTag);
     put16(f + 2, m_format.channels);
-    put32(f + 4, m_format.samplesPerSec);
-    put32(f + 8, m_format.avgBytesPerSec);
+    byteorder::writeLE32(f + 4, m_format.samplesPerSec);
+    byteorder::writeLE32(f + 8, m_format.avgBytesPerSec);
     put16(f + 12, m_format.blockAlign);
     put16(f + 14, m_format.bitsPerSample);
     if (fmtSize > 16) {
@@ -137,8 +119,8 @@ int32_t CWAVFile::writeHeader() {
     }
     uint8_t* fact = f + fmtSize;
     std::memcpy(fact, "fact", 4);
-    put32(fact + 4, 4);
-    put32(fact + 8, 0xFFFFFFFFu);
+    byteorder::writeLE32(fact + 4, 4);
+    byteorder::writeLE32(fact + 8, 0xFFFFFFFFu);
     m_factValue = static_cast<long>(fact + 8 - h.data());
     if (std::fwrite(h.data(), 1, h.size(), m_file) != h.size()) return kFailed;
     return kOk;
@@ -146,10 +128,12 @@ int32_t CWAVFile::writeHeader() {
 
 int32_t CWAVFile::resetFile() {
     if (m_mode == kModeRead) {
-        std::fseek(m_file, 0, SEEK_END);
-        const long end = std::ftell(m_file);
-        if (std::fseek(m_file, 12, SEEK_SET) != 0 || !findChunk(m_file, end, "data", &m_size)) return kFailed;
-        m_dataStart = std::ftell(m_file);
+        RiffScanner riff = scannerOver(m_file);
+        RiffChunk data;
+        if (!riff.readHeader() || !riff.find("data", &data) || std::fseek(m_file, static_cast<long>(data.offset), SEEK_SET) != 0)
+            return kFailed;
+        m_size = data.size;
+        m_dataStart = static_cast<long>(data.offset);
         return kOk;
     }
     static const uint8_t header[8] = {'d', 'a', 't', 'a', 0, 0, 0, 0};

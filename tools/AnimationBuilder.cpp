@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "graphics/core/CGraphicsObject.h"
+#include "graphics/image/CImage.h"
 #include "graphics/play/CAnimo.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace tools {
 
@@ -69,10 +70,10 @@ struct Builder {
         int x = 0, y = 0;
         if (w.size() == 4 && (!parseInt(w[2], -32768, 32767, &x) || !parseInt(w[3], -32768, 32767, &y)))
             return fail(line, "bad frame offset");
-        RgbaImage image;
+        platform::PngPicture image;
         std::string message;
         const std::string path = w[1].size() && w[1][0] == '/' ? w[1] : folder + w[1];
-        if (!readPng(path, &image, &message)) return fail(line, message);
+        if (!platform::readPng(path, 4, &image, &message, CImage::kMaxSide)) return fail(line, message);
         const size_t n = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
         CGraphicsObject picture(nullptr, CXSize(image.width, image.height), options.depth);
         char* alpha = new char[n];

@@ -8,8 +8,8 @@
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/image/CImage.h"
 #include "graphics/image/JPEG.h"
+#include "platform/Png.h"
 #include "tools/Output.h"
-#include "tools/PngReader.h"
 
 namespace tools {
 
@@ -18,9 +18,9 @@ bool convertPngToImage(const std::string& pngPath, const std::string& outputPath
                        std::string* error) {
     if (options.depth != 15 && options.depth != 16) return report(error, "the depth must be 15 or 16");
     if (options.code != 0 && options.code != 4) return report(error, "the code must be 0 or 4");
-    RgbaImage png;
+    platform::PngPicture png;
     std::string why;
-    if (!readPng(pngPath, &png, &why)) return report(error, why);
+    if (!platform::readPng(pngPath, 4, &png, &why, CImage::kMaxSide)) return report(error, why);
     if (png.width > CImage::kMaxSide || png.height > CImage::kMaxSide)
         return report(error, pngPath + ": larger than " + std::to_string(CImage::kMaxSide) + " pixels a side");
 
@@ -44,7 +44,7 @@ bool convertPngToImage(const std::string& pngPath, const std::string& outputPath
 
     const std::string temporary = temporaryFor(outputPath);
     CFile file;
-    if (file.Open(nullptr, CXString(temporary.c_str()), CFile::kWrite | CFile::kUpdate | CFile::kBinary) != 0)
+    if (file.Open(nullptr, CXString(temporary.c_str()), CFile::kCreateBinary) != 0)
         return report(error, outputPath + ": cannot be written");
     image.Save(&file, static_cast<_compression>(options.code));
     const int closed = file.Close();

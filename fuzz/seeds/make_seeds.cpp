@@ -129,7 +129,7 @@ void objectStates() {
         fuzz::enterScene(scene);
         const fs::path file = seed("serialize", k.name);
         {
-            CFile out(nullptr, CXString(enginePath(file).c_str()), CFile::kWrite | CFile::kBinary);
+            CFile out(nullptr, CXString(enginePath(file).c_str()), CFile::kWriteBinary);
             CXArchive archive(&out, true);
             scene->getObject(CXString("X"))->serialize(&archive);
             out.Close();

@@ -761,7 +761,7 @@ int CGraphicsObject::Load(CFile*) { return LastError(); }
 
 void CGraphicsObject::Save(CXString name, _compression compression) {
     CFile file;
-    if (file.Open(m_window, name, 0x16) != 0) return;
+    if (file.Open(m_window, name, CFile::kCreateBinary) != 0) return;
     Save(&file, compression);
     file.Close();
 }

@@ -133,7 +133,7 @@ int CImage::Load(CXString name, bool convert) {
         return result;
     }
     CFile file;
-    if (file.Open(CGraphicsObject::m_window, name, CFile::kRead | CFile::kBinary) != 0) return fail(CFile::kErrorNotFound);
+    if (file.Open(CGraphicsObject::m_window, name, CFile::kReadBinary) != 0) return fail(CFile::kErrorNotFound);
     int result = Load(&file);
     const int closed = file.Close();
     if (result == 0) result = closed;

@@ -115,7 +115,7 @@ int CPSD::Load(CXString name) {
     releaseLayers();
     setErrorCode(0);
     CFile file;
-    if (file.Open(m_window, name, CFile::kRead | CFile::kBinary) != 0) return fail(CFile::kErrorNotFound);
+    if (file.Open(m_window, name, CFile::kReadBinary) != 0) return fail(CFile::kErrorNotFound);
     const int result = Load(&file);
     file.Close();
     if (result != 0) return result;

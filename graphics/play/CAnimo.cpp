@@ -141,7 +141,7 @@ int CAnimo::Load(CXString name) {
     CXObject::log((CXString("Loading file ") + name + "...").c_str(), false);
     CFile file;
     int result = kErrLoad;
-    if (file.Open(CGraphicsObject::getWindow(), name, 17) == 0) {
+    if (file.Open(CGraphicsObject::getWindow(), name, CFile::kReadBinary) == 0) {
         result = Load(&file) == 0 ? 0 : kErrLoad;
         file.Close();
     }
@@ -473,7 +473,7 @@ void CAnimo::Convert(int bpp) {
 
 void CAnimo::Save(CXString name, _compression compression) {
     CFile file;
-    if (file.Open(CGraphicsObject::getWindow(), name, 22) != 0) {
+    if (file.Open(CGraphicsObject::getWindow(), name, CFile::kCreateBinary) != 0) {
         setErrorCode(CFile::kErrorWrite);
         return;
     }

@@ -59,7 +59,7 @@ TEST_F(CFileOpenTest, ErrorCodeFollowsTheLatestOpen) {
     tmp.write("x.bin", "abc");
     CFile f;
     EXPECT_EQ(f.LastError(), 0);
-    EXPECT_EQ(f.Open(nullptr, CXString("missing.bin"), 17), CFile::kErrorNotFound);
+    EXPECT_EQ(f.Open(nullptr, CXString("missing.bin"), CFile::kReadBinary), CFile::kErrorNotFound);
     EXPECT_EQ(f.LastError(), CFile::kErrorNotFound);
     EXPECT_EQ(f.GetHandle(), nullptr);
     EXPECT_EQ(f.Tell(), 0);
@@ -70,19 +70,19 @@ TEST_F(CFileOpenTest, ErrorCodeFollowsTheLatestOpen) {
     EXPECT_EQ(f.getLine(), "");
     EXPECT_EQ(f.Close(), CFile::kErrorNotFound);
 
-    EXPECT_EQ(f.Open(nullptr, CXString("X.BIN"), 17), 0);
+    EXPECT_EQ(f.Open(nullptr, CXString("X.BIN"), CFile::kReadBinary), 0);
     EXPECT_EQ(f.LastError(), 0);
     EXPECT_EQ(f.getFilePath(), eng("X.BIN"));
-    EXPECT_EQ(f.getMode(), 17);
+    EXPECT_EQ(f.getMode(), CFile::kReadBinary);
     // Reopening closes the stream held and reports the new result.
-    EXPECT_EQ(f.Open(nullptr, CXString("nope"), 17), CFile::kErrorNotFound);
+    EXPECT_EQ(f.Open(nullptr, CXString("nope"), CFile::kReadBinary), CFile::kErrorNotFound);
     EXPECT_EQ(f.GetHandle(), nullptr);
-    EXPECT_EQ(f.Open(nullptr, CXString("x.bin"), 17), 0);
+    EXPECT_EQ(f.Open(nullptr, CXString("x.bin"), CFile::kReadBinary), 0);
     EXPECT_EQ(f.Read(buf, 3), 3);
     EXPECT_EQ(f.Close(), 0);
     EXPECT_EQ(f.Close(), 0);
 
-    CFile ctor(nullptr, CXString("missing"), 17);
+    CFile ctor(nullptr, CXString("missing"), CFile::kReadBinary);
     EXPECT_EQ(ctor.LastError(), CFile::kErrorNotFound);
 }
 
@@ -92,12 +92,17 @@ TEST_F(CFileOpenTest, ModeTexts) {
         const char* text;
     } cases[] = {{17, "rb"}, {22, "w+b"}, {9, "rt"}, {1, "r"}, {14, "w+t"}, {0, "w"}, {25, "rt"}, {5, "r+"}};
     for (const auto& c : cases) EXPECT_EQ(CFile::modeText(c.mode), c.text) << c.mode;
+    // The named modes are the numbers games' files were always opened with.
+    EXPECT_EQ(CFile::kReadBinary, 0x11);
+    EXPECT_EQ(CFile::kCreateBinary, 0x16);
+    EXPECT_EQ(CFile::modeText(CFile::kWriteBinary), "wb");
+    EXPECT_EQ(CFile::modeText(CFile::kCreateText), "w+t");
 }
 
 TEST_F(CFileOpenTest, WritesReadsAndPositions) {
     tmp.mkdir("Saves");
     {
-        CFile f(nullptr, CXString("saves\\New.bin"), 22);
+        CFile f(nullptr, CXString("saves\\New.bin"), CFile::kCreateBinary);
         ASSERT_EQ(f.LastError(), 0);
         EXPECT_EQ(f.Write("hello world", 11), 11);
         EXPECT_EQ(f.Write("x", 0), 0);
@@ -118,13 +123,13 @@ TEST_F(CFileOpenTest, WritesReadsAndPositions) {
 }
 
 TEST_F(CFileOpenTest, CloseReportsBytesThatDidNotReachTheFile) {
-    CFile saved(nullptr, CXString("ok.bin"), CFile::kWrite | CFile::kBinary);
+    CFile saved(nullptr, CXString("ok.bin"), CFile::kWriteBinary);
     EXPECT_EQ(saved.Write("data", 4), 4);
     EXPECT_EQ(saved.Close(), 0);
     EXPECT_EQ(tmp.read("ok.bin"), "data");
 
     if (!platform::exists("/dev/full")) GTEST_SKIP() << "no full device";
-    CFile full(nullptr, CXString("/dev/full"), CFile::kWrite | CFile::kBinary);
+    CFile full(nullptr, CXString("/dev/full"), CFile::kWriteBinary);
     ASSERT_NE(full.GetHandle(), nullptr);
     EXPECT_EQ(full.Write("data", 4), 4);  // still in the stream's buffer
     EXPECT_EQ(full.Close(), CFile::kErrorWrite);
@@ -134,7 +139,7 @@ TEST_F(CFileOpenTest, CloseReportsBytesThatDidNotReachTheFile) {
 
 TEST_F(CFileOpenTest, TextModeReadsCrLfAsLfAndLinesKeepTheirEnd) {
     tmp.write("t.txt", "first\r\nsecond\r\nlast");
-    for (int mode : {1, 9}) {
+    for (int mode : {int(CFile::kRead), int(CFile::kReadText)}) {
         CFile f(nullptr, CXString("T.txt"), mode);
         ASSERT_EQ(f.LastError(), 0);
         EXPECT_EQ(f.getLine(), "first\n");
@@ -145,10 +150,10 @@ TEST_F(CFileOpenTest, TextModeReadsCrLfAsLfAndLinesKeepTheirEnd) {
         EXPECT_EQ(f.getLine(), "");
         EXPECT_TRUE(f.eof());
     }
-    CFile binary(nullptr, CXString("t.txt"), 17);
+    CFile binary(nullptr, CXString("t.txt"), CFile::kReadBinary);
     EXPECT_EQ(binary.getLine(), "first\r\n");
     EXPECT_EQ(binary.Length(), 19);
-    CFile text(nullptr, CXString("t.txt"), 9);
+    CFile text(nullptr, CXString("t.txt"), CFile::kReadText);
     char buf[64];
     EXPECT_EQ(text.Read(buf, sizeof buf), 17);
     EXPECT_EQ(text.Length(), 17);
@@ -157,7 +162,7 @@ TEST_F(CFileOpenTest, TextModeReadsCrLfAsLfAndLinesKeepTheirEnd) {
 TEST_F(CFileOpenTest, LongLinesComeInPieces) {
     const std::string longLine(CFile::kMaxLine + 5, 'x');
     tmp.write("long.txt", longLine + "\nnext\n");
-    CFile f(nullptr, CXString("long.txt"), 9);
+    CFile f(nullptr, CXString("long.txt"), CFile::kReadText);
     EXPECT_EQ(std::string(f.getLine().c_str()), std::string(CFile::kMaxLine, 'x'));
     EXPECT_EQ(f.getLine(), "xxxxx\n");
     EXPECT_EQ(f.getLine(), "next\n");

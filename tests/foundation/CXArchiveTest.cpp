@@ -24,7 +24,7 @@ protected:
     template <class F>
     std::string written(F&& write) {
         {
-            CFile file(nullptr, CXString(dir.engine("a.bin").c_str()), CFile::kWrite | CFile::kUpdate | CFile::kBinary);
+            CFile file(nullptr, CXString(dir.engine("a.bin").c_str()), CFile::kCreateBinary);
             EXPECT_EQ(file.LastError(), 0);
             CXArchive archive(&file, true);
             EXPECT_TRUE(archive.isStoring());
@@ -38,7 +38,7 @@ protected:
     // An archive that reads the given bytes from a file.
     std::unique_ptr<CFile> readFile(const std::string& bytes) {
         dir.write("r.bin", bytes);
-        auto file = std::make_unique<CFile>(nullptr, CXString(dir.engine("r.bin").c_str()), CFile::kRead | CFile::kBinary);
+        auto file = std::make_unique<CFile>(nullptr, CXString(dir.engine("r.bin").c_str()), CFile::kReadBinary);
         EXPECT_EQ(file->LastError(), 0);
         return file;
     }
@@ -89,7 +89,7 @@ TEST_F(CXArchiveTest, ReadsBackWhatWasWritten) {
         a.writeShortString(s200.c_str());
         a << 99;
     });
-    auto file = std::make_unique<CFile>(nullptr, CXString(dir.engine("a.bin").c_str()), CFile::kRead | CFile::kBinary);
+    auto file = std::make_unique<CFile>(nullptr, CXString(dir.engine("a.bin").c_str()), CFile::kReadBinary);
     CXArchive a(file.get(), false);
     EXPECT_FALSE(a.isStoring());
     int i = 0;
@@ -232,14 +232,14 @@ TEST_F(CXArchiveTest, FailedWritesAreReported) {
 
     if (!platform::exists("/dev/full")) GTEST_SKIP() << "no full device";
     {
-        CFile full(nullptr, "/dev/full", CFile::kWrite | CFile::kBinary);
+        CFile full(nullptr, "/dev/full", CFile::kWriteBinary);
         ASSERT_NE(full.GetHandle(), nullptr);
         CXArchive a(&full, true);
         a << 1 << CXString("short");
         EXPECT_EQ(a.LastError(), 0);
         EXPECT_EQ(full.Close(), CFile::kErrorWrite);
     }
-    CFile full(nullptr, "/dev/full", CFile::kWrite | CFile::kBinary);
+    CFile full(nullptr, "/dev/full", CFile::kWriteBinary);
     CXArchive a(&full, true);
     a << CXString(std::string(100000, 'x').c_str());
     EXPECT_EQ(a.LastError(), CFile::kErrorWrite);

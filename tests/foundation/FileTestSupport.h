@@ -48,7 +48,7 @@ protected:
     }
 
     // Contents of the file that a CFile opened with the name and mode reads.
-    std::string readThrough(CWindow* window, const char* name, int mode = CFile::kRead | CFile::kBinary) {
+    std::string readThrough(CWindow* window, const char* name, int mode = CFile::kReadBinary) {
         CFile f(window, CXString(name), mode);
         if (f.LastError() != 0) return "<" + std::to_string(f.LastError()) + ">";
         std::string out;

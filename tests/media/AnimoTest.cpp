@@ -29,13 +29,13 @@
 #include "shell/CWindow.h"
 #include "support/ScriptTestSupport.h"
 #include "tools/AnimationBuilder.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace {
 
 // A picture of one colour; the first pixel fully opaque, the others at `alpha`.
-tools::RgbaImage picture(int w, int h, uint8_t r, uint8_t g, uint8_t b, uint8_t alpha) {
-    tools::RgbaImage image;
+platform::PngPicture picture(int w, int h, uint8_t r, uint8_t g, uint8_t b, uint8_t alpha) {
+    platform::PngPicture image;
     image.width = w;
     image.height = h;
     for (int i = 0; i < w * h; ++i) {
@@ -68,9 +68,9 @@ protected:
         world.enableDisplay(CXSize(200, 100));
         application = std::make_unique<CApplication>(world.window(), CXString(), CXString(), nullptr);
         std::string error;
-        EXPECT_TRUE(tools::writePng(world.dir().native("f0.png"), picture(31, 11, 255, 0, 0, 128), &error)) << error;
+        EXPECT_TRUE(platform::writePng(world.dir().native("f0.png"), picture(31, 11, 255, 0, 0, 128), &error)) << error;
         for (int i = 1; i < 8; ++i)
-            EXPECT_TRUE(tools::writePng(world.dir().native("f" + std::to_string(i) + ".png"),
+            EXPECT_TRUE(platform::writePng(world.dir().native("f" + std::to_string(i) + ".png"),
                                         picture(2, 2, static_cast<uint8_t>(i * 30), 0, 0, 255), &error))
                 << error;
         world.dir().write("anim.txt", kManifest);

@@ -29,12 +29,12 @@
 #include "shell/CWindow.h"
 #include "support/ScriptTestSupport.h"
 #include "tools/AnimationBuilder.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace {
 
-tools::RgbaImage picture(int w, int h, uint8_t r) {
-    tools::RgbaImage image;
+platform::PngPicture picture(int w, int h, uint8_t r) {
+    platform::PngPicture image;
     image.width = w;
     image.height = h;
     for (int i = 0; i < w * h; ++i) image.pixels.insert(image.pixels.end(), {r, 0, 0, 255});
@@ -51,8 +51,8 @@ protected:
         world.enableDisplay(CXSize(200, 100));
         application = std::make_unique<CApplication>(world.window(), CXString(), CXString(), nullptr);
         std::string error;
-        EXPECT_TRUE(tools::writePng(world.dir().native("f0.png"), picture(6, 4, 200), &error)) << error;
-        EXPECT_TRUE(tools::writePng(world.dir().native("f1.png"), picture(2, 2, 100), &error)) << error;
+        EXPECT_TRUE(platform::writePng(world.dir().native("f0.png"), picture(6, 4, 200), &error)) << error;
+        EXPECT_TRUE(platform::writePng(world.dir().native("f1.png"), picture(2, 2, 100), &error)) << error;
         world.dir().write("anim.txt", "fps 10\nframe f0.png\nframe f1.png\nevent ONCLICK\n  frames 0 1\nend\n");
         EXPECT_TRUE(tools::buildAnimation(world.dir().native("anim.txt"), world.dir().native("anim.ann"),
                                           tools::AnimationOptions(), &error))

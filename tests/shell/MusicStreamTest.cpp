@@ -590,4 +590,48 @@ TEST(StreamThread, CloseDuringARefillWaitsForIt) {
     EXPECT_GE(timer.runs(), 1u);
 }
 
+TEST(StreamThread, CloseWaitsForARefillRunByHandOnAnotherThread) {
+    Gate gate;
+    GateAudio audio(gate);
+    platform::ScopedAudio audioScope(audio);
+    platform::ManualPeriodicTimer timer;
+    platform::ScopedPeriodicTimer timerScope(timer);
+    test::TempDir dir;
+    dir.write("loop.wav", wav(numbered(300)));
+    CWindow window;
+    {
+        CSndStream stream(&window, CXString(dir.engine("loop.wav").c_str()));
+        ASSERT_EQ(stream.LastError(), 0);
+        stream.Play(true);
+        // The real clock moves the play cursor; the refill then writes and waits at the gate.
+        std::thread refill([&] {
+            for (int i = 0; i < 1000; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                stream.TimeFunc();
+                std::lock_guard<std::mutex> lock(gate.mutex);
+                if (gate.entered) break;
+            }
+        });
+        {
+            std::unique_lock<std::mutex> lock(gate.mutex);
+            ASSERT_TRUE(gate.changed.wait_for(lock, std::chrono::seconds(10), [&] { return gate.entered; }));
+        }
+        std::thread opener([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::lock_guard<std::mutex> lock(gate.mutex);
+            gate.log.push_back("gate opens");
+            gate.open = true;
+            gate.changed.notify_all();
+        });
+        stream.Close();
+        gate.note("closed");
+        opener.join();
+        refill.join();
+        // A refill after the close finds no stream to write.
+        stream.TimeFunc();
+    }
+    std::lock_guard<std::mutex> lock(gate.mutex);
+    EXPECT_EQ(gate.log, (std::vector<std::string>{"refill waits", "gate opens", "refill unlocks", "released", "closed"}));
+}
+
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(SoundCodecTest, HeaderScanAndPcmDecode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         dir.write("a.wav", c.wav.bytes());
-        CFile file(nullptr, dir.engine("a.wav").c_str(), 0x11);
+        CFile file(nullptr, dir.engine("a.wav").c_str(), CFile::kReadBinary);
         ASSERT_EQ(file.LastError(), 0);
         int32_t tag = 12345;
         ASSERT_EQ(CSoundCodec::readFormatTag(&file, &tag), c.scans);
@@ -129,7 +129,7 @@ TEST_F(SoundCodecTest, AdpcmDecodesThroughTheLibraryTable) {
     sf_writef_short(out, tone.data(), frames);
     sf_close(out);
 
-    CFile file(nullptr, dir.engine("TONE.WAV").c_str(), 0x11);
+    CFile file(nullptr, dir.engine("TONE.WAV").c_str(), CFile::kReadBinary);
     ASSERT_EQ(file.LastError(), 0);
     int32_t tag = 0;
     ASSERT_TRUE(CSoundCodec::readFormatTag(&file, &tag));
@@ -162,7 +162,7 @@ TEST_F(SoundCodecTest, AdpcmDecodesThroughTheLibraryTable) {
     CSoundCodec_ADPCM::library() = saved;
     // A file the decoder cannot open: no data either.
     dir.write("bad.wav", Wav{}.bytes().substr(0, 30));
-    CFile bad(nullptr, dir.engine("bad.wav").c_str(), 0x11);
+    CFile bad(nullptr, dir.engine("bad.wav").c_str(), CFile::kReadBinary);
     codec->decode(&bad);
     EXPECT_EQ(codec->getBufferIfc(), nullptr);
 }

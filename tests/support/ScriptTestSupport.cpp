@@ -228,7 +228,7 @@ std::string archiveBytes(const std::function<void(CXArchive&)>& write) {
     TempDir dir;
     const std::string path = dir.engine("archive.bin");
     {
-        CFile file(nullptr, CXString(path.c_str()), CFile::kWrite | CFile::kBinary);
+        CFile file(nullptr, CXString(path.c_str()), CFile::kWriteBinary);
         if (file.LastError() != 0) throw std::runtime_error("cannot create the archive file");
         CXArchive archive(&file, true);
         write(archive);
@@ -240,7 +240,7 @@ std::string archiveBytes(const std::function<void(CXArchive&)>& write) {
 void readArchive(const std::string& bytes, const std::function<void(CXArchive&)>& read) {
     TempDir dir;
     dir.write("archive.bin", bytes);
-    CFile file(nullptr, CXString(dir.engine("archive.bin").c_str()), CFile::kRead | CFile::kBinary);
+    CFile file(nullptr, CXString(dir.engine("archive.bin").c_str()), CFile::kReadBinary);
     if (file.LastError() != 0) throw std::runtime_error("cannot open the archive file");
     CXArchive archive(&file, false);
     read(archive);

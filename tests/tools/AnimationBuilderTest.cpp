@@ -8,12 +8,12 @@
 #include "graphics/play/CAnimo.h"
 #include "graphics/play/CFrame.h"
 #include "support/TempDir.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace {
 
-tools::RgbaImage picture(int w, int h, int seed) {
-    tools::RgbaImage image;
+platform::PngPicture picture(int w, int h, int seed) {
+    platform::PngPicture image;
     image.width = w;
     image.height = h;
     for (int i = 0; i < w * h; ++i)
@@ -30,8 +30,8 @@ struct AnimationBuilderTest : ::testing::Test {
     AnimationBuilderTest() {
         std::string error;
         dir.mkdir("frames");
-        EXPECT_TRUE(tools::writePng(dir.native("a.png"), a, &error)) << error;
-        EXPECT_TRUE(tools::writePng(dir.native("frames/b.png"), b, &error)) << error;
+        EXPECT_TRUE(platform::writePng(dir.native("a.png"), a, &error)) << error;
+        EXPECT_TRUE(platform::writePng(dir.native("frames/b.png"), b, &error)) << error;
         dir.write("fake.png", "GIF89a not a png");
     }
     bool build(const std::string& manifest, int code, int depth, std::string* error) {
@@ -42,7 +42,7 @@ struct AnimationBuilderTest : ::testing::Test {
         return tools::buildAnimation(dir.native("anim.txt"), dir.native("out.ani"), options, error);
     }
     test::TempDir dir;
-    tools::RgbaImage a = picture(3, 2, 1), b = picture(1, 4, 2);
+    platform::PngPicture a = picture(3, 2, 1), b = picture(1, 4, 2);
 };
 
 const char* const kManifest =
@@ -74,12 +74,12 @@ TEST_F(AnimationBuilderTest, FileLoadsBackPixelForPixel) {
             EXPECT_EQ(anim.GetAnimoFlags(), 0x800000 | CAnimo::kNewFormat);
             EXPECT_STREQ(anim.Author().c_str(), "Someone");
             EXPECT_EQ(anim.GetFrame(0)->GetFramePosition(), CXPoint(5, -3));
-            const tools::RgbaImage* sources[] = {&a, &b};
+            const platform::PngPicture* sources[] = {&a, &b};
             for (int f = 0; f < 2; ++f) {
                 CFrame* frame = anim.GetFrame(f);
                 EXPECT_EQ(frame->GetCompression(), code);
                 frame->DeCompressRLE2();
-                const tools::RgbaImage& src = *sources[f];
+                const platform::PngPicture& src = *sources[f];
                 ASSERT_EQ(frame->Width(), src.width);
                 ASSERT_EQ(frame->Height(), src.height);
                 for (int i = 0; i < src.width * src.height; ++i) {

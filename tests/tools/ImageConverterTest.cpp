@@ -7,12 +7,12 @@
 
 #include "graphics/image/CImage.h"
 #include "support/TempDir.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace {
 
-tools::RgbaImage picture(int w, int h, bool opaque) {
-    tools::RgbaImage image;
+platform::PngPicture picture(int w, int h, bool opaque) {
+    platform::PngPicture image;
     image.width = w;
     image.height = h;
     for (int i = 0; i < w * h; ++i)
@@ -35,8 +35,8 @@ TEST(ImageConverter, PngLoadsBackPixelForPixel) {
         for (int depth : {15, 16})
             for (int code : {0, 4}) {
                 SCOPED_TRACE(std::to_string(depth) + (opaque ? " opaque" : " alpha") + " code " + std::to_string(code));
-                const tools::RgbaImage png = picture(5, 3, opaque);
-                ASSERT_TRUE(tools::writePng(dir.native("in.png"), png, &error)) << error;
+                const platform::PngPicture png = picture(5, 3, opaque);
+                ASSERT_TRUE(platform::writePng(dir.native("in.png"), png, &error)) << error;
                 tools::ImageOptions options;
                 options.depth = depth;
                 options.code = code;
@@ -67,7 +67,7 @@ TEST(ImageConverter, PngLoadsBackPixelForPixel) {
 TEST(ImageConverter, ErrorsNameTheFileAndLeaveNothing) {
     test::TempDir dir;
     std::string error;
-    ASSERT_TRUE(tools::writePng(dir.native("in.png"), picture(2, 2, false), &error)) << error;
+    ASSERT_TRUE(platform::writePng(dir.native("in.png"), picture(2, 2, false), &error)) << error;
     dir.write("bad.png", "not a png");
     tools::ImageOptions options;
     EXPECT_FALSE(tools::convertPngToImage(dir.native("missing.png"), dir.native("a.img"), options, &error));

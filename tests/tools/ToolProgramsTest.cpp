@@ -7,7 +7,7 @@
 #include <string>
 
 #include "support/TempDir.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace {
 
@@ -63,10 +63,10 @@ TEST_F(ToolPrograms, HelpWrongUseAndFailureHaveTheirStatuses) {
         {"vondrel-code", "missing.cnv out.cnv", 1, "vondrel-code: missing.cnv: cannot be read"},
     };
     std::string error;
-    tools::RgbaImage pixel;
+    platform::PngPicture pixel;
     pixel.width = pixel.height = 1;
     pixel.pixels = {1, 2, 3, 255};
-    ASSERT_TRUE(tools::writePng(dir.native("one.png"), pixel, &error)) << error;
+    ASSERT_TRUE(platform::writePng(dir.native("one.png"), pixel, &error)) << error;
     dir.write("fake.png", "GIF89a not a png");
     dir.write("m.txt", "frame one.png\nevent e\n  frames 0 1\nend\n");
     for (const auto& c : cases) {
@@ -81,10 +81,10 @@ TEST_F(ToolPrograms, HelpWrongUseAndFailureHaveTheirStatuses) {
 
 TEST_F(ToolPrograms, EachProgramWritesItsFile) {
     std::string error;
-    tools::RgbaImage pixel;
+    platform::PngPicture pixel;
     pixel.width = pixel.height = 1;
     pixel.pixels = {1, 2, 3, 128};
-    ASSERT_TRUE(tools::writePng(dir.native("one.png"), pixel, &error)) << error;
+    ASSERT_TRUE(platform::writePng(dir.native("one.png"), pixel, &error)) << error;
     dir.write("m.txt", "frame one.png\nevent e\n  frames 0 0\nend\n");
     dir.write("game/a.cnv", "OBJECT=A\r\n");
     EXPECT_EQ(run("vondrel-img", "--code 4 --position -2,5 one.png out.img").status, 0);
