@@ -26,7 +26,7 @@ CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DVONDREL_FUZZ=ON -DVONDREL_TESTS=OF
   -DVONDREL_DEMO=OFF >/dev/null
 cmake --build "$BUILD" -j"${VONDREL_JOBS:-$(nproc)}" --target all
 
-mapfile -t TARGETS < <(cd "$BUILD/fuzz" && find . -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x -printf '%f\n' | sort)
+mapfile -t TARGETS < <(cd fuzz && find . -maxdepth 1 -name 'fuzz_*.cpp' -printf '%f\n' | sed 's/\.cpp$//' | sort)
 if [ -n "${VONDREL_FUZZ_TARGETS:-}" ]; then read -r -a TARGETS <<<"$VONDREL_FUZZ_TARGETS"; fi
 
 SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/vondrel-fuzz.XXXXXX")
@@ -69,7 +69,7 @@ for t in "${TARGETS[@]}"; do
   work="$SCRATCH/run/$name"
   mkdir -p "$work/corpus" "$work/tmp" "$work/artifacts"
   chmod -R a+rwX "$SCRATCH/run"
-  args=(-max_total_time="$SECONDS_EACH" -timeout=25 -rss_limit_mb=2560 -print_final_stats=1
+  args=(-max_total_time="$SECONDS_EACH" -timeout=25 -rss_limit_mb=2048 -print_final_stats=1
     -artifact_prefix="$work/artifacts/")
   if [ -f "$DICTS/$name.dict" ]; then args+=(-dict="$DICTS/$name.dict"); fi
   corpora=("$work/corpus")
