@@ -1,17 +1,30 @@
-// Writes the starting inputs of the script fuzz targets, each made by the engine's
-// own writers: make_fuzz_seeds <folder> fills <folder>/<target>/ (the committed
-// seeds live in tests/data/fuzz/).
+// Writes the starting inputs of the fuzz targets, each made by the engine's own
+// writers where it has one (the tools' and the libraries' otherwise):
+// make_fuzz_seeds <folder> fills <folder>/<target>/, the target's name without
+// "fuzz_" (the committed seeds of the script targets live in tests/data/fuzz/).
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include <jpeglib.h>
+#include <sndfile.h>
 
 #include "../ScriptFuzzSupport.h"
 #include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
 #include "foundation/CXArray.h"
+#include "graphics/core/CGraphicsObject.h"
+#include "platform/Presenter.h"
+#include "shell/CWAVFile.h"
+#include "tools/DefinitionCoder.h"
+#include "tools/PngReader.h"
 #include "script/CMC_Array.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_Database.h"
@@ -175,6 +188,315 @@ void texts() {
                "OBJECT=__INIT__\r\n__INIT__:TYPE=BEHAVIOUR\r\n__INIT__:CODE={N^ADD(2);A^ADD(N);@LOOP(H,0,2,1);}\r\n");
 }
 
+// ---- sounds --------------------------------------------------------------------
+
+// A sine tone as samples of the format (8-bit unsigned or 16-bit signed, interleaved).
+std::string tone(const platform::WaveFormat& format, int frames) {
+    std::string bytes;
+    for (int i = 0; i < frames; ++i) {
+        const double v = std::sin(i * 0.3);
+        for (int c = 0; c < format.channels; ++c) {
+            if (format.bitsPerSample == 8) {
+                bytes += static_cast<char>(128 + static_cast<int>(100 * v));
+            } else {
+                const int16_t s = static_cast<int16_t>(12000 * v * (c ? -1 : 1));
+                bytes += static_cast<char>(s & 0xFF);
+                bytes += static_cast<char>((s >> 8) & 0xFF);
+            }
+        }
+    }
+    return bytes;
+}
+
+platform::WaveFormat pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
+    const uint16_t block = static_cast<uint16_t>(channels * bits / 8);
+    return {platform::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
+}
+
+void writeWav(const fs::path& file, const platform::WaveFormat& format, const std::string& samples,
+              const uint8_t* extra = nullptr) {
+    CWAVFile out;
+    if (out.open(enginePath(file).c_str(), &format, CWAVFile::kModeWrite, extra) != CWAVFile::kOk) std::exit(1);
+    uint32_t written = 0;
+    if (!samples.empty()) out.write(static_cast<uint32_t>(samples.size()), reinterpret_cast<const uint8_t*>(samples.data()), &written);
+    if (out.close() != CWAVFile::kOk) std::exit(1);
+}
+
+// A tone written by the sound library in one of its ADPCM codes.
+void writeAdpcm(const fs::path& file, int channels, int code, int frames) {
+    SF_INFO info{};
+    info.samplerate = 11025;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | code;
+    SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
+    if (!out) std::exit(1);
+    std::vector<int16_t> samples;
+    for (int i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) samples.push_back(static_cast<int16_t>(9000 * std::sin(i * (0.2 + c * 0.1))));
+    sf_writef_short(out, samples.data(), frames);
+    sf_close(out);
+}
+
+void sounds() {
+    const platform::WaveFormat mono8 = pcm(1, 11025, 8);
+    const platform::WaveFormat stereo16 = pcm(2, 22050, 16);
+    const platform::WaveFormat mono16 = pcm(1, 22050, 16);
+    writeWav(seed("soundfx", "mono8.wav"), mono8, tone(mono8, 301));  // odd: a pad byte follows
+    writeWav(seed("soundfx", "stereo16.wav"), stereo16, tone(stereo16, 200));
+    writeWav(seed("soundfx", "empty.wav"), mono16, "");
+    // A non-PCM header with its extra bytes, as the writer lays it out.
+    const uint8_t extra[4] = {0xF4, 0x01, 0x07, 0x00};
+    writeWav(seed("soundfx", "extra.wav"), {2, 1, 11025, 5644, 256, 4, 4}, std::string(256, '\x11'), extra);
+    writeAdpcm(seed("soundfx", "adpcm.wav"), 1, SF_FORMAT_MS_ADPCM, 1000);
+    writeAdpcm(seed("adpcm", "mono.wav"), 1, SF_FORMAT_MS_ADPCM, 1500);
+    writeAdpcm(seed("adpcm", "stereo.wav"), 2, SF_FORMAT_MS_ADPCM, 700);
+    writeAdpcm(seed("adpcm", "ima.wav"), 1, SF_FORMAT_IMA_ADPCM, 600);
+    writeWav(seed("streamedwav", "mono16.wav"), mono16, tone(mono16, 30000));
+    writeWav(seed("streamedwav", "stereo8.wav"), pcm(2, 11025, 8), tone(pcm(2, 11025, 8), 4001));
+    writeWav(seed("streamedwav", "short.wav"), stereo16, tone(stereo16, 10));
+}
+
+// ---- pictures ------------------------------------------------------------------
+
+// Frames as the headless host dumps them, and RGBA pictures as the tools write them.
+void pngs() {
+    for (const auto& [name, w, h] : {std::tuple{"dot.png", 1, 1}, std::tuple{"frame.png", 7, 5}}) {
+        platform::RgbFrame frame;
+        frame.width = w;
+        frame.height = h;
+        for (int i = 0; i < w * h; ++i) frame.rgb.insert(frame.rgb.end(), {uint8_t(i * 31), uint8_t(200 - i), 77});
+        if (!platform::writePng(seed("png", name).string(), frame)) std::exit(1);
+    }
+    tools::RgbaImage rgba{3, 2, {}};
+    for (int i = 0; i < 6; ++i) rgba.pixels.insert(rgba.pixels.end(), {uint8_t(40 * i), 90, 250, uint8_t(51 * i)});
+    std::string error;
+    if (!tools::writePng(seed("png", "alpha.png").string(), rgba, &error)) std::exit(1);
+}
+
+// Image files written by a graphics object, plain and run-length packed, with and
+// without alpha; the first byte selects the "PIK" magic, which it stands for.
+void images() {
+    const struct {
+        const char* name;
+        int width, height, bpp;
+        bool alpha;
+        _compression code;
+    } kinds[] = {
+        {"plain16.img", 5, 3, 16, false, COMPRESSION_NONE},
+        {"alpha16.img", 4, 4, 16, true, COMPRESSION_NONE},
+        {"rle16.img", 9, 4, 16, true, COMPRESSION_RLE},
+        {"rle15.img", 6, 2, 15, false, COMPRESSION_RLE},
+    };
+    for (const auto& k : kinds) {
+        CGraphicsObject picture(nullptr, CXSize(k.width, k.height), k.bpp);
+        const int n = k.width * k.height;
+        for (int i = 0; i < n * 2; ++i) picture.GetDataPtr()[i] = static_cast<char>(i / 6 * 37);
+        if (k.alpha) {
+            char* alpha = new char[n];
+            for (int i = 0; i < n; ++i) alpha[i] = static_cast<char>(i < n / 2 ? 255 : i * 20);
+            picture.GetChannelAlpha() = alpha;
+            picture.GetChannelSize(3) = n;
+        }
+        picture.SetPosition(k.width - 7, 3);
+        if (k.code == COMPRESSION_RLE) picture.Compress(COMPRESSION_RLE);
+        const fs::path file = g_root / "image.tmp";
+        picture.Save(CXString(enginePath(file).c_str()), k.code);
+        const std::string bytes = readBytes(file);
+        fs::remove(file);
+        if (bytes.size() < 4) std::exit(1);
+        writeBytes(seed("image", k.name), std::string(1, '\0') + bytes.substr(4));
+    }
+}
+
+// JPEG files of the image library's encoder: colour with and without chroma
+// subsampling, and grey.
+std::string jpeg(int width, int height, int components, bool subsampled) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = components;
+    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    if (!subsampled)
+        for (int c = 0; c < info.num_components; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * components);
+    while (info.next_scanline < info.image_height) {
+        for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i * 13 + info.next_scanline * 29);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string bytes(reinterpret_cast<char*>(out), size);
+    std::free(out);
+    return bytes;
+}
+
+void jpegs() {
+    writeBytes(seed("jpeg", "rgb.jpg"), jpeg(8, 8, 3, false));
+    writeBytes(seed("jpeg", "subsampled.jpg"), jpeg(17, 9, 3, true) + std::string(1, '\0'));  // odd: 15-bit
+    writeBytes(seed("jpeg", "grey.jpg"), jpeg(5, 3, 1, false));
+}
+
+void putBE(std::string& b, uint32_t v, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// Signed-count run-length packing of one line, as layered images store channels.
+std::string packBits(const std::string& line) {
+    std::string out;
+    for (size_t i = 0; i < line.size();) {
+        size_t run = 1;
+        while (i + run < line.size() && run < 128 && line[i + run] == line[i]) ++run;
+        if (run > 1) {
+            out += static_cast<char>(1 - static_cast<int>(run));
+            out += line[i];
+            i += run;
+            continue;
+        }
+        size_t literal = 1;
+        while (i + literal < line.size() && literal < 128 &&
+               (i + literal + 1 >= line.size() || line[i + literal] != line[i + literal + 1]))
+            ++literal;
+        out += static_cast<char>(literal - 1);
+        out += line.substr(i, literal);
+        i += literal;
+    }
+    return out;
+}
+
+// A channel of a layer: raw (code 0) or packed line by line (code 1).
+std::string channel(int width, int height, int seedValue, bool packed) {
+    std::vector<std::string> lines;
+    for (int y = 0; y < height; ++y) {
+        std::string line;
+        for (int x = 0; x < width; ++x) line += static_cast<char>(x < width / 2 ? seedValue : seedValue + x * y);
+        lines.push_back(line);
+    }
+    std::string out;
+    putBE(out, packed ? 1 : 0, 2);
+    if (!packed) {
+        for (const std::string& l : lines) out += l;
+        return out;
+    }
+    std::string data;
+    for (const std::string& l : lines) {
+        const std::string p = packBits(l);
+        putBE(out, static_cast<uint32_t>(p.size()), 2);
+        data += p;
+    }
+    return out + data;
+}
+
+// A layered 8-bit RGB file of two named layers (one with a transparency channel).
+std::string psd(bool packed) {
+    struct Layer {
+        int top, left, bottom, right;
+        std::vector<int> ids;
+        std::string name;
+    };
+    const Layer layers[] = {{1, 2, 4, 6, {0, 1, 2}, "Red"}, {0, 5, 2, 8, {-1, 0, 1, 2}, "Half Blue"}};
+    std::string records, data;
+    putBE(records, 2, 2);
+    for (const Layer& l : layers) {
+        for (int v : {l.top, l.left, l.bottom, l.right}) putBE(records, static_cast<uint32_t>(v), 4);
+        putBE(records, static_cast<uint32_t>(l.ids.size()), 2);
+        std::vector<std::string> channels;
+        for (int id : l.ids) channels.push_back(channel(l.right - l.left, l.bottom - l.top, 40 + id * 50, packed));
+        for (size_t c = 0; c < l.ids.size(); ++c) {
+            putBE(records, static_cast<uint32_t>(l.ids[c]) & 0xFFFF, 2);
+            putBE(records, static_cast<uint32_t>(channels[c].size()), 4);
+            data += channels[c];
+        }
+        records += "8BIMnorm";
+        records += std::string("\xFF\x00\x00\x00", 4);
+        std::string name(1, static_cast<char>(l.name.size()));
+        name += l.name;
+        while (name.size() % 4) name += '\0';
+        putBE(records, static_cast<uint32_t>(8 + name.size()), 4);  // extra data: mask, ranges, name
+        putBE(records, 0, 4);
+        putBE(records, 0, 4);
+        records += name;
+    }
+    records += data;
+    std::string b("8BPS");
+    putBE(b, 1, 2);
+    b += std::string(6, '\0');
+    putBE(b, 3, 2);
+    putBE(b, 6, 4);
+    putBE(b, 8, 4);
+    putBE(b, 8, 2);
+    putBE(b, 3, 2);
+    putBE(b, 0, 4);  // colour-mode data
+    putBE(b, 0, 4);  // image resources
+    std::string layerInfo;
+    putBE(layerInfo, static_cast<uint32_t>(records.size()), 4);
+    layerInfo += records;
+    putBE(b, static_cast<uint32_t>(layerInfo.size()), 4);
+    return b + layerInfo;
+}
+
+void layered() {
+    writeBytes(seed("psd", "raw.psd"), psd(false));
+    writeBytes(seed("psd", "packed.psd"), psd(true));
+    // The run-length target's form: width, height, one 16-bit length a line, the lines.
+    for (const auto& [name, width, height] : {std::tuple{"lines.bin", 12, 3}, std::tuple{"wide.bin", 200, 2}}) {
+        std::string lengths, data;
+        for (int y = 0; y < height; ++y) {
+            std::string line;
+            for (int x = 0; x < width; ++x) line += static_cast<char>(x % 5 == 0 || x > width / 2 ? 7 : x * y);
+            const std::string p = packBits(line);
+            lengths += static_cast<char>(p.size() & 0xFF);
+            lengths += static_cast<char>(p.size() >> 8);
+            data += p;
+        }
+        writeBytes(seed("rle2", name), std::string{static_cast<char>(width), static_cast<char>(height)} + lengths + data);
+    }
+}
+
+// ---- texts -----------------------------------------------------------------------
+
+void inputScripts() {
+    writeBytes(seed("inputscript", "session.txt"),
+               "# a session\n10 move 650 300\n11 down left\n12 up left   # click\n20 key ENTER\n"
+               "30 keydown LSHIFT\n31 key a\n32 keyup lshift\n40 down right\n40 up RIGHT\n41 move -5 0\n");
+    writeBytes(seed("inputscript", "keys.txt"),
+               "1 key ESC\r\n1 key F1\r\n2 keydown LEFT\r\n3 keyup LEFT\r\n2147483646 key SPACE\r\n");
+}
+
+void manifests() {
+    writeBytes(seed("animmanifest", "events.txt"),
+               "fps 12\nflags 0x40000\nopacity 200\nauthor the engine\ndescription two frames\n"
+               "frame a.png 3 -2\nframe b.png\nevent WALK\n  frames 0 1 0\n  loop 0 2 3\n  fps 20\n"
+               "  flags 0x100\n  position 1 name=mid step=2,-1 sound=sfx.wav opacity=9\nend\n");
+    writeBytes(seed("animmanifest", "one.txt"), "frame b.png # one\nevent S\nframes 0\nend\n\n");
+}
+
+void structures() {
+    const std::string text =
+        "OBJECT=GAME\r\nGAME:TYPE=APPLICATION\r\nGAME:EPISODES=E1 E2\r\nGAME:SCENES=MENU\r\n"
+        "GAME:STARTWITH=E1\r\nGAME:PATH=.\r\nGAME:VERSION=1.0\r\n"
+        "OBJECT=E1\r\nE1:TYPE=EPISODE\r\nE1:SCENES=A, B\r\nE1:STARTWITH=B\r\nE1:PATH=e1\r\n"
+        "OBJECT=E2\r\nE2:TYPE=EPISODE\r\nE2:SCENES=C\r\n"
+        "OBJECT=A\r\nA:TYPE=SCENE\r\nA:PATH=a\r\nA:BACKGROUND=a.img\r\nA:MUSIC=m.wav\r\n"
+        "OBJECT=B\r\nB:TYPE=SCENE\r\nOBJECT=C\r\nC:TYPE=SCENE\r\nOBJECT=MENU\r\nMENU:TYPE=SCENE\r\n";
+    const fs::path plain = seed("structure", "application.def");
+    writeBytes(plain, text);
+    std::string error;
+    if (!tools::codeDefinition(plain.string(), seed("structure", "coded.def").string(), tools::kDefaultCodeCycle, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        std::exit(1);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,5 +511,13 @@ int main(int argc, char** argv) {
     objectStates();
     netRecords();
     texts();
+    sounds();
+    pngs();
+    images();
+    jpegs();
+    layered();
+    inputScripts();
+    manifests();
+    structures();
     return 0;
 }
