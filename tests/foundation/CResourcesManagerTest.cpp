@@ -20,7 +20,10 @@ public:
     void markUnloaded() { release(); }
 };
 
-void recordRelease(CWindow*, CFileResolver* r) { g_released.emplace_back(r->getFileName().c_str()); }
+bool recordRelease(CWindow*, CFileResolver* r) {
+    g_released.emplace_back(r->getFileName().c_str());
+    return false;
+}
 
 class CResourcesManagerTest : public ::testing::Test {
 protected:
