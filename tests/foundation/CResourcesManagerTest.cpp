@@ -176,3 +176,21 @@ TEST(CFileResolverTest, NameAndFlags) {
     r.toRelease(true);
     EXPECT_TRUE(r.releaseAfterUse());
 }
+
+// A hook that takes an object over (a playable let go of during its own events) keeps it
+// from being deleted; the manager lets go of it all the same.
+TEST_F(CResourcesManagerTest, AnObjectTheHookTakesOverIsNotDeleted) {
+    CResourcesManager::setReleaseHook([](CWindow*, CFileResolver* r) { return r->getFileName() == "kept.ann"; });
+    Resource kept("kept.ann");
+    {
+        CResourcesManager m(nullptr);
+        m.add(&kept);
+        m.add(new Resource("other.ann"));
+        EXPECT_TRUE(m.remove(&kept));
+        EXPECT_FALSE(m.contains(&kept));
+        m.add(&kept);
+        m.flush();
+        EXPECT_EQ(m.getSize(), 0);
+    }
+    EXPECT_EQ(g_deleted, std::vector<std::string>{"other.ann"});
+}
