@@ -128,7 +128,8 @@ TEST_F(SceneUnload, ScriptsGoOnAfterAnUnloadTheyStarted) {
         const char* name;
         // S2's objects; HANDLER stands for the handler's code.
         Lines lines;
-        // Sets the trigger off once S2 is played (null: the lines do it themselves).
+        // Whether the test runs B once S2 is played (as an input handler would); the
+        // other triggers go off by themselves.
         bool runBehaviour;
     };
     const Trigger triggers[] = {
@@ -158,7 +159,8 @@ TEST_F(SceneUnload, ScriptsGoOnAfterAnUnloadTheyStarted) {
     };
     // After the call the handler names itself and the scene's other objects, runs a
     // behaviour of the scene and writes to the application's string.
-    const std::string handler = "T^ADD(\"<\");CALL;T^ADD(\">\");TM^DISABLE();A^HIDE();S^SETVOLUME(0);B2^RUN();T^ADD(\"!\");";
+    const std::string handler =
+        "T^ADD(\"<\");CALL;T^ADD(\">\");TM^DISABLE();A^HIDE();S^SETVOLUME(0);B2^RUN();T^ADD(\"!\");";
 
     for (const Trigger& trigger : triggers) {
         for (const Call& call : calls) {
