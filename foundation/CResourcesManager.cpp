@@ -93,7 +93,7 @@ CFileResolver* CResourcesManager::get(CXString name) {
 }
 
 void CResourcesManager::releaseObject(CFileResolver* resolver) {
-    if (g_releaseHook) g_releaseHook(m_window, resolver);
+    if (g_releaseHook && g_releaseHook(m_window, resolver)) return;
     delete resolver;
 }
 

@@ -17,9 +17,10 @@ class CXVector;
 class CResourcesManager : public CXObject {
 public:
     // What is done to a shared object before the manager deletes it: the graphics
-    // engine hides the playable and takes it off the window's refresh screen.
-    // None is installed by default.
-    using ReleaseHook = void (*)(CWindow* window, CFileResolver* resolver);
+    // engine hides the playable and takes it off the window's refresh screen. True
+    // when the hook has taken the object over and deletes it later itself (a playable
+    // let go of while it tells its observers). None is installed by default.
+    using ReleaseHook = bool (*)(CWindow* window, CFileResolver* resolver);
     static void setReleaseHook(ReleaseHook hook);
     static ReleaseHook getReleaseHook();
 
@@ -45,7 +46,8 @@ public:
     // Lowers the count of the object's first entry, in the manager where get
     // would find it (the own entries, then the nested managers depth first), so
     // that a get through a nested manager is balanced by a remove here; at 0 the
-    // object is taken off the screen and deleted. True only when it was deleted.
+    // object is taken off the screen and deleted (or handed to the release hook).
+    // True only when it left the manager.
     bool remove(CFileResolver* resolver);
     // Empties the nested list (the managers stay) after flushing each, then takes
     // every own object off the screen and deletes it.

@@ -61,7 +61,9 @@ CMC_Application::CMC_Application(CWindow* window, CMC_StructureParser* parser, C
             addSubScene(scene);
             addObject(scene);
         });
-        m_startScene = find(element->getPropertyValue(CXString("STARTWITH")));
+        // Any scene the structure built, not only one of the lists above.
+        const CXString start = element->getPropertyValue(CXString("STARTWITH"));
+        if (start.IsString()) m_startScene = dynamic_cast<CMC_Scene*>(parser->get(start));
     }
     if (!m_startScene && !m_subScenes.empty()) m_startScene = m_subScenes.front();
 
@@ -76,7 +78,9 @@ CMC_Application::CMC_Application(CWindow* window, CMC_StructureParser* parser, C
 CMC_Application::~CMC_Application() {
     if (m_current) unload(static_cast<CMC_Scene*>(nullptr));
     m_current = nullptr;
-    // Its "ONDONE" ran with the leaving; the release of its objects raises none.
+    // Its "ONDONE" ran with the leaving; the release of its objects raises none. No
+    // script runs here (shutdown, or the application step replacing the game after
+    // RELOAD): its objects, and those the leaving handed to the trash, go now.
     flushBehList();
     CMC_ObjectsContainer::unload();
     CMC_Behaviour::doneTrash();

@@ -21,7 +21,8 @@ public:
 
     // Records the game's "VERSION" as "Version" under the engine key and the path
     // option, takes the episodes of "EPISODES" and the scenes of "SCENES" that no
-    // earlier list took, chooses the start and loads the application's own objects.
+    // earlier list took, chooses the start (STARTWITH names any scene or episode the
+    // structure built, else the first sub-scene) and loads the application's own objects.
     CMC_Application(CWindow* window, CMC_StructureParser* parser, CMElement* element, CCommandLine6* commandLine);
     // Leaves the current sub-scene, releases the application's objects, deletes the
     // sub-scenes and the shared default unit.

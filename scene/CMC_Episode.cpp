@@ -28,7 +28,9 @@ CMC_Episode::CMC_Episode(CWindow* window, CMC_StructureParser* parser, CMElement
         addSubScene(scene);
         addObject(scene);
     }
-    m_startScene = find(element->getPropertyValue(CXString("STARTWITH")));
+    // Any scene the structure built so far, not only one of the list above.
+    const CXString start = element->getPropertyValue(CXString("STARTWITH"));
+    if (start.IsString()) m_startScene = dynamic_cast<CMC_Scene*>(parser->get(start));
     if (!m_startScene && !m_subScenes.empty()) m_startScene = m_subScenes.front();
 }
 
@@ -37,7 +39,8 @@ CMC_Episode::CMC_Episode(CWindow* window) : CMC_Scene(window, kEpisode) {}
 CMC_Episode::~CMC_Episode() {
     if (m_current) unload(static_cast<CMC_Scene*>(nullptr));
     m_current = nullptr;
-    // Its "ONDONE" ran with the leaving; the release of its objects raises none.
+    // Its "ONDONE" ran with the leaving; the release of its objects raises none. Only
+    // the application's end deletes episodes, when no script runs: the objects go now.
     flushBehList();
     CMC_ObjectsContainer::unload();
     for (CMC_Scene* scene : m_subScenes) delete scene;

@@ -14,7 +14,8 @@ public:
     static constexpr int kType = kEpisode;
 
     // Takes the scenes of "SCENES" that no earlier list took, in order; STARTWITH
-    // names the one entered first (the first scene when it names none of them).
+    // names the scene entered first, any the structure built before the episode (the
+    // first of its scenes when it names none).
     CMC_Episode(CWindow* window, CMC_StructureParser* parser, CMElement* element);
     // For an episode read from a binary image.
     explicit CMC_Episode(CWindow* window);

@@ -90,6 +90,10 @@ CMC_Keyboard::~CMC_Keyboard() {
     if (m_window) m_window->removeKeyListener(this);
 }
 
+void CMC_Keyboard::onDispose() {
+    if (m_window) m_window->removeKeyListener(this);
+}
+
 CXString** CMC_Keyboard::getBehavioursList() {
     return makeBehavioursList({"ONINIT", "ONDONE", "ONSIGNAL", "ONCHAR", "ONKEYDOWN", "ONKEYUP"});
 }

@@ -45,6 +45,10 @@ public:
     void onKeyDown(int code) override;
     void onChar(unsigned char c) override;
 
+protected:
+    // Disposed of (its scene left): it hears no more keys while it waits for deletion.
+    void onDispose() override;
+
 private:
     void setUp();
 

@@ -52,6 +52,10 @@ CMC_Mouse::~CMC_Mouse() {
     if (m_window) m_window->removeMouseListener(this);
 }
 
+void CMC_Mouse::onDispose() {
+    if (m_window) m_window->removeMouseListener(this);
+}
+
 CXString** CMC_Mouse::getBehavioursList() {
     return makeBehavioursList({"ONINIT", "ONDONE", "ONSIGNAL", "ONMOVE", "ONCLICK", "ONRELEASE", "ONDBLCLICK"});
 }

@@ -82,6 +82,10 @@ public:
     using CMouseListener::onRelease;
     bool onDblClick(CXPoint point) override;
 
+protected:
+    // Disposed of (its scene left): it hears the mouse no more while it waits for deletion.
+    void onDispose() override;
+
 private:
     void setUp();
     bool passes(CXPoint point) const;

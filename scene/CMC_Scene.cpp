@@ -77,6 +77,7 @@ CMC_Scene::~CMC_Scene() {
     if (m_entered) {
         CMC_Scene::unload(static_cast<CMC_Scene*>(nullptr));
     } else {
+        // Scenes go with the application (or the parser), when no script runs.
         flushBehList();
         CMC_ObjectsContainer::unload();
     }
@@ -344,8 +345,15 @@ void CMC_Scene::unload(CMC_Scene* next) {
     saveStats();
     CMC_Mouse::reset(true);
     flushBehList();
-    CMC_ObjectsContainer::unload();
-    doneDLLs();
+    // A script of this scene may have asked for the leaving (RESTART from a timer's
+    // handler) and still run: the objects, and the modules whose code some of them
+    // are, go at the next application step, through the global trash.
+    unloadObjects(true);
+    if (m_modules) {
+        for (CMC_DLLExModuleInterface* module : *m_modules) CMC_Behaviour::addToTrash(module);
+        delete m_modules;
+        m_modules = nullptr;
+    }
     if (m_unit) {
         m_unit->done(this, next ? s_defUnit : nullptr);
         m_unit->flushEditBoxes();
@@ -353,6 +361,8 @@ void CMC_Scene::unload(CMC_Scene* next) {
         if (getWindow() && getWindow()->getCurrentUnit() == m_unit) getWindow()->setCurrentUnit(nullptr);
     }
     if (!next || !next->getMusicFilename().equals(getMusicFilename())) stopMusic();
+    // Loops counted while this scene played are not the next one's.
+    if (getWindow()) getWindow()->clearMusicLoops();
     m_entered = false;
     registerScopes();
 }

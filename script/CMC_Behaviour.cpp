@@ -5,6 +5,7 @@
 #include "foundation/CXTimer.h"
 #include "foundation/CXVector.h"
 #include "script/CMC_BasicCondition.h"
+#include "script/CMC_DLLExModuleInterface.h"
 #include "script/CMC_Behaviour_Entry.h"
 #include "script/CMC_Expression.h"
 #include "script/CMC_Nesting.h"
@@ -353,13 +354,21 @@ void CMC_Behaviour::flushTrash() {
     if (!s_globalTrash) return;
     // Members are taken out before they are deleted, so a destructor that leaves the
     // trash itself finds nothing to do; members that a deletion adds are deleted too.
+    // Extension modules go after every other member: objects they made are deleted
+    // while the modules' code is still loaded.
+    std::vector<CXObject*> modules;
     while (s_globalTrash->getCount() > 0) {
         const int last = s_globalTrash->getCount() - 1;
         CXObject* object = s_globalTrash->at(last);
         s_globalTrash->removeAt(last);
         if (auto* scriptObject = dynamic_cast<CMC_Object*>(object)) scriptObject->m_inTrash = false;
+        if (dynamic_cast<CMC_DLLExModuleInterface*>(object)) {
+            modules.push_back(object);
+            continue;
+        }
         delete object;
     }
+    for (CXObject* module : modules) delete module;
 }
 
 void CMC_Behaviour::doneTrash() {

@@ -69,6 +69,7 @@ CMC_Class::~CMC_Class() {
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
         m_classObject = nullptr;
     }
+    // Deleted by the trash's flush or with its container, when no script runs.
     unload();
 }
 
@@ -109,7 +110,9 @@ void CMC_Class::init() {
 bool CMC_Class::done(bool flag) {
     if (auto* runner = dynamic_cast<CMC_Class_Runner*>(CMC_RunnerFactory::getRunner(kType)))
         CMC_Object::flush(runner->runClass(this, getScene(), nullptr, CXString("DESTRUCTOR")));
-    unload();
+    // Its scene's unload calls it, which a script may have started: the objects go
+    // at the next application step.
+    unloadObjects(true);
     return CMC_Object::done(flag);
 }
 

@@ -127,7 +127,8 @@ public:
     // destructor does not raise it again. Owners call it right before deleting.
     void prepareDelete();
     // prepareDelete() and delete; nothing for null. Only for objects that no script
-    // can be running or holding (owned helpers, a container's unload).
+    // can be running or holding (owned helpers, the unload of a container at the end
+    // of its life, where no script runs).
     static void destroy(CMC_Object* object);
     // The one way a script object dies while scripts may run: its "ONDONE" runs now,
     // while everything it names still exists, and the global trash deletes it at the

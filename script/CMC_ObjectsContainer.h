@@ -52,8 +52,10 @@ public:
     virtual void addObject(CMC_Object* object);
     // Tells every object that `scene` is done, then the parent.
     virtual void onSubSceneDone(CMC_ObjectsContainer* scene);
-    // Finishes (done) and deletes the objects, passing over applications, episodes
-    // and scenes; the container is empty and usable afterwards.
+    // Finishes (done) and deletes the objects at once, passing over applications,
+    // episodes and scenes; the container is empty and usable afterwards. Only where no
+    // script runs (a container at the end of its life): an unload a script may have
+    // started disposes of them (unloadObjects(true)), as leaving a scene does.
     virtual void unload();
 
     // Builds and registers the objects of a definition file here, kind by kind in the

@@ -206,11 +206,13 @@ void CWindow::StartMusic(CXString name, bool loop) {
     const CXString fullName = rootPath + name;
     if (m_music->isPlaying() && m_music->getFileName() == fullName) return;
     m_music->stop();
+    clearMusicLoops();
     m_music->start(fullName, loop);
 }
 
 void CWindow::StopMusic() {
     if (m_music) m_music->stop();
+    clearMusicLoops();
 }
 
 bool CWindow::isMusicPlaying() const { return m_music && m_music->isPlaying(); }

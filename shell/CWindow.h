@@ -169,6 +169,10 @@ public:
     // "ONMUSICLOOPED" once per loop on the scene being played then, after the sound
     // manager's step; loops counted while no scene plays are dropped.
     void musicLooped() { m_musicLoops.fetch_add(1, std::memory_order_relaxed); }
+    // Drops the loops not raised yet: the music stopped or the scene changed, so they
+    // belong to no scene being played (StopMusic and StartMusic call it once the
+    // refills have stopped).
+    void clearMusicLoops() { m_musicLoops.store(0, std::memory_order_relaxed); }
     int getPendingMusicLoops() const { return m_musicLoops.load(std::memory_order_relaxed); }
     // The display unit of the scene being played (not owned): the scene sets it when
     // it is entered and clears it when it is left; the screen's redraw asks it.

@@ -35,16 +35,23 @@ namespace {
 
 CXArray* newObserverArray() { return new CXArray(CXArray::kDefaultCapacity, CXArray::kDefaultLoadFactor); }
 
-void releasePlayable(CWindow* window, CFileResolver* resolver) {
+CPlayable::DeferredDelete g_deferredDelete = nullptr;
+
+bool releasePlayable(CWindow* window, CFileResolver* resolver) {
     auto* playable = dynamic_cast<CPlayable*>(resolver);
-    if (!playable) return;
+    if (!playable) return false;
     playable->hide();
-    auto* graphics = dynamic_cast<CGraphicsObject*>(resolver);
-    if (!graphics) return;
-    if (!window) window = playable->getWindow();
-    CGraphicsWindowServices* services = CGraphicsWindowServices::of(window);
-    CRefreshScreen* screen = services ? services->GetRefreshScreenInterface() : nullptr;
-    if (screen) *screen >> graphics;
+    if (auto* graphics = dynamic_cast<CGraphicsObject*>(resolver)) {
+        if (!window) window = playable->getWindow();
+        CGraphicsWindowServices* services = CGraphicsWindowServices::of(window);
+        CRefreshScreen* screen = services ? services->GetRefreshScreenInterface() : nullptr;
+        if (screen) *screen >> graphics;
+    }
+    // Let go of from one of its observers' handlers (a scene left from an animation's
+    // event): the code that told them still runs on it, so it is deleted later.
+    if (!playable->isNotifying() || !g_deferredDelete) return false;
+    g_deferredDelete(playable);
+    return true;
 }
 
 // The release step is part of the graphics engine: it is in place as soon as
@@ -54,6 +61,8 @@ const bool g_hookInstalled = (CPlayable::installReleaseHook(), true);
 }  // namespace
 
 void CPlayable::installReleaseHook() { CResourcesManager::setReleaseHook(&releasePlayable); }
+
+void CPlayable::setDeferredDelete(DeferredDelete deleter) { g_deferredDelete = deleter; }
 
 CPlayable::CPlayable(CWindow* window)
     : m_window(window), m_events(new CPlayableEventList), m_observers(newObserverArray()) {
@@ -186,6 +195,7 @@ bool CPlayable::notify(int code) {
     const size_t listed = copy.size() - (generic ? 1 : 0);
     // An observer may delete the playable (the last script object sharing it goes).
     const std::shared_ptr<bool> alive = m_alive;
+    ++m_notifyDepth;
     for (size_t i = 0; i < copy.size() && *alive; ++i) {
         CPlayableObserver* observer = copy[i];
         // One removed by an earlier callee is not told.
@@ -198,6 +208,7 @@ bool CPlayable::notify(int code) {
             default: break;
         }
     }
+    if (*alive) --m_notifyDepth;
     return answer;
 }
 

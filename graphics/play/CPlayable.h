@@ -146,6 +146,12 @@ public:
     // Installs the resources manager's release step: a playable it lets go is
     // hidden and taken off the window's refresh screen before it is deleted.
     static void installReleaseHook();
+    // Where the release step hands a playable let go of while it tells its observers
+    // (the deleter deletes it once no code runs on it); without one it is deleted at once.
+    using DeferredDelete = void (*)(CPlayable* playable);
+    static void setDeferredDelete(DeferredDelete deleter);
+    // Whether it is telling its observers now.
+    bool isNotifying() const { return m_notifyDepth > 0; }
 
     // False once the playable is deleted: a holder that does not own it (a shared
     // resource), or a notification an observer may end by deleting it, tells from
@@ -172,4 +178,5 @@ protected:
     CPlayableObserver* m_genericObserver = nullptr;
     CXArray* m_observers;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    int m_notifyDepth = 0;
 };

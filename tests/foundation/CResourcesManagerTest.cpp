@@ -20,7 +20,10 @@ public:
     void markUnloaded() { release(); }
 };
 
-void recordRelease(CWindow*, CFileResolver* r) { g_released.emplace_back(r->getFileName().c_str()); }
+bool recordRelease(CWindow*, CFileResolver* r) {
+    g_released.emplace_back(r->getFileName().c_str());
+    return false;
+}
 
 class CResourcesManagerTest : public ::testing::Test {
 protected:
@@ -172,4 +175,22 @@ TEST(CFileResolverTest, NameAndFlags) {
     EXPECT_FALSE(r.isLoaded());
     r.toRelease(true);
     EXPECT_TRUE(r.releaseAfterUse());
+}
+
+// A hook that takes an object over (a playable let go of during its own events) keeps it
+// from being deleted; the manager lets go of it all the same.
+TEST_F(CResourcesManagerTest, AnObjectTheHookTakesOverIsNotDeleted) {
+    CResourcesManager::setReleaseHook([](CWindow*, CFileResolver* r) { return r->getFileName() == "kept.ann"; });
+    Resource kept("kept.ann");
+    {
+        CResourcesManager m(nullptr);
+        m.add(&kept);
+        m.add(new Resource("other.ann"));
+        EXPECT_TRUE(m.remove(&kept));
+        EXPECT_FALSE(m.contains(&kept));
+        m.add(&kept);
+        m.flush();
+        EXPECT_EQ(m.getSize(), 0);
+    }
+    EXPECT_EQ(g_deleted, std::vector<std::string>{"other.ann"});
 }

@@ -69,14 +69,16 @@ struct Game : ::testing::Test {
     // and EP2 (S4). Handlers append: APP "A" init, "a" __INIT__, "Z" done, "x" exit;
     // EP "E" init, "i" __INIT__, "e" done; S1 "1" __INIT__, "p" init; S2 "q" init
     // (its __INIT__ is the episode's); S3 "3" __INIT__, "r" init; S4 "s" init (its
-    // __INIT__ is the application's).
-    void writeGame(const std::string& folder = "GAME", const std::string& app = "APP") {
-        dir.write(folder + "/Dane/application.def",
-                  joined({"OBJECT=" + app, app + ":TYPE=APPLICATION", app + ":EPISODES=EP, EP2", app + ":VERSION=1.2.3",
-                          "OBJECT=EP", "EP:TYPE=EPISODE", "EP:SCENES=S1,S2 S3", "EP:MUSIC=ep.wav", "OBJECT=EP2",
-                          "EP2:TYPE=EPISODE", "EP2:SCENES=S4", "OBJECT=S1", "S1:TYPE=SCENE", "S1:PATH=S1",
-                          "S1:MUSIC=one.wav", "OBJECT=S2", "S2:TYPE=SCENE", "S2:PATH=S2", "OBJECT=S3", "S3:TYPE=SCENE",
-                          "S3:PATH=S3", "S3:MUSIC=ep.wav", "OBJECT=S4", "S4:TYPE=SCENE", "S4:PATH=S4"}));
+    // __INIT__ is the application's). `more` adds lines to the structure file.
+    void writeGame(const std::string& folder = "GAME", const std::string& app = "APP", const Lines& more = {}) {
+        Lines structure = {"OBJECT=" + app, app + ":TYPE=APPLICATION", app + ":EPISODES=EP, EP2",
+                           app + ":VERSION=1.2.3", "OBJECT=EP", "EP:TYPE=EPISODE", "EP:SCENES=S1,S2 S3",
+                           "EP:MUSIC=ep.wav", "OBJECT=EP2", "EP2:TYPE=EPISODE", "EP2:SCENES=S4", "OBJECT=S1",
+                           "S1:TYPE=SCENE", "S1:PATH=S1", "S1:MUSIC=one.wav", "OBJECT=S2", "S2:TYPE=SCENE",
+                           "S2:PATH=S2", "OBJECT=S3", "S3:TYPE=SCENE", "S3:PATH=S3", "S3:MUSIC=ep.wav", "OBJECT=S4",
+                           "S4:TYPE=SCENE", "S4:PATH=S4"};
+        structure.insert(structure.end(), more.begin(), more.end());
+        dir.write(folder + "/Dane/application.def", joined(structure));
         dir.write(folder + "/Dane/" + app + ".cnv",
                   joined({"OBJECT=T", "T:TYPE=STRING", "OBJECT=" + app, app + ":ONINIT={T^ADD(\"A\");}",
                           app + ":ONDONE={T^ADD(\"Z\");}", "OBJECT=__INIT__", "__INIT__:TYPE=BEHAVIOUR",
@@ -200,6 +202,45 @@ TEST_F(Game, ScriptMovesChangeScenesAtTheParentsNextStep) {
     frame();
     ASSERT_NE(app(), nullptr);
     EXPECT_STREQ(app()->getName().c_str(), "NEXTAPP");
+}
+
+// STARTWITH names whatever the structure built under that name: a sub-scene, a scene
+// of an episode, an episode's scene of another episode; a name of nothing falls back.
+TEST_F(Game, StartWithNamesAnyBuiltSceneOrEpisode) {
+    struct Case {
+        Lines more;
+        const char* current;  // the application's current sub-scene
+        const char* inside;   // its current scene, when it is an episode
+        const char* trace;
+    };
+    const Case cases[] = {
+        {{"APP:STARTWITH=EP2"}, "EP2", "S4", "Aaas"},
+        // A scene of an episode, entered directly by the application.
+        {{"APP:STARTWITH=S3"}, "S3", nullptr, "Aa3r"},
+        {{"APP:STARTWITH=NONE"}, "EP", "S1", "AaEi1p"},
+        // The start episode begins with a scene that another episode lists.
+        {{"EP:STARTWITH=S4"}, "EP", "S4", "AaEias"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.more.front());
+        writeGame("GAME", "APP", c.more);
+        startGame();
+        ASSERT_NE(app(), nullptr);
+        CMC_Scene* current = app()->getCurrentScene();
+        ASSERT_NE(current, nullptr);
+        EXPECT_STREQ(current->getName().c_str(), c.current);
+        if (c.inside) {
+            ASSERT_NE(current->getCurrentScene(), nullptr);
+            EXPECT_STREQ(current->getCurrentScene()->getName().c_str(), c.inside);
+        }
+        EXPECT_EQ(trace(), c.trace);
+        // The game still moves on from there and ends cleanly.
+        run("APP^GOTO(\"EP\");");
+        frame();
+        EXPECT_STREQ(app()->getCurrentScene()->getName().c_str(), "EP");
+        application.reset();
+        window.reset();
+    }
 }
 
 TEST_F(Game, LeftScenesAddTimeAndVisitsToTheSettings) {

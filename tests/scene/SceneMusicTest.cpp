@@ -161,4 +161,44 @@ TEST_F(SceneMusic, LoopsReachTheSceneBeingPlayedAndTheSameMusicGoesOn) {
     EXPECT_EQ(timer.count(), 0);
 }
 
+// A loop counted after the tick raised the frame's loops (the refill thread runs when
+// it will) and before the music stops or the scene changes in the application step
+// belongs to no scene: the next tick raises nothing. Later loops reach the new scene.
+TEST_F(SceneMusic, ALoopOfTheMusicOrSceneLeftIsDropped) {
+    struct Case {
+        const char* code;  // run in S1 before the step; empty: the scene stops its music
+        std::string later;  // what the loops of the next 30 frames add
+    };
+    const Case cases[] = {
+        {"EP^GOTO(\"S2\");", "222"},  // the same music goes on
+        {"EP^GOTO(\"S3\");", "333"},  // started again
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        // The window takes the folder it is made in as the music's.
+        CFile::chDir(CXString(dir.engine().c_str()));
+        startGame();
+        ASSERT_NE(app(), nullptr);
+        for (int i = 0; i < 6; ++i) frame();
+        CMC_Scene* s1 = app()->getCurrentScene()->getCurrentScene();
+        if (*c.code) run(c.code);
+        // The frame of the 7th refill, with the refill after the tick.
+        clock.advance(50);
+        window->Tick();
+        timer.runDue();
+        ASSERT_EQ(window->getPendingMusicLoops(), 1);
+        if (!*c.code) s1->stopMusic();
+        application->domodal();
+        EXPECT_EQ(window->getPendingMusicLoops(), 0);
+        if (*c.code) firstUpdate();
+        frame();
+        EXPECT_EQ(trace(), "");
+        for (int i = 0; i < 30; ++i) frame();
+        EXPECT_EQ(trace(), c.later);
+        application.reset();
+        window.reset();
+    }
+}
+
 }  // namespace

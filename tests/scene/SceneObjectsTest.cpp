@@ -165,12 +165,13 @@ TEST(StructureFile, ListsStartsAndNames) {
          {{"E1", "A,B"}, {"E2", "C"}, {"APP", "E1,E2"}},
          {{"APP", "E1"}},
          "APP"},
-        {"STARTWITH names nothing of its own",
+        // Any scene built, whichever list took it; a name of nothing gives the first.
+        {"STARTWITH names another list's scene or nothing",
          {"OBJECT=E", "E:TYPE=EPISODE", "E:SCENES=A B", "E:STARTWITH=Z", "OBJECT=A", "A:TYPE=SCENE", "OBJECT=B",
           "B:TYPE=SCENE", "OBJECT=APP", "APP:TYPE=APPLICATION", "APP:SCENES=C", "APP:STARTWITH=A", "OBJECT=C",
           "C:TYPE=SCENE"},
          {{"APP", "C"}},
-         {{"E", "A"}, {"APP", "C"}},
+         {{"E", "A"}, {"APP", "A"}},
          "APP"},
         {"episodes come before scenes",
          {"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:SCENES=S", "APP:EPISODES=E", "OBJECT=E", "E:TYPE=EPISODE",
@@ -343,6 +344,8 @@ TEST(SceneCollisions, MonitoringGoesThroughTheWindowsInspectorOnceAndEndsWithThe
         EXPECT_TRUE(b.getMonitorCollisionsFlag());  // its own flag stays as it was
     }
     EXPECT_FALSE(inspector->isMonitored(&a));
+    // The scene made the shared unit on this world's window, which goes with the test.
+    CMC_Scene::doneDefUnit();
 }
 
 }  // namespace

@@ -195,6 +195,33 @@ TEST(ModuleLibrary, TheTestModuleIsLoadedCreatedAskedAndReleased) {
     EXPECT_EQ(test::intValue(&scene, "TICKS"), 41);
 }
 
+// A scene left hands its modules to the global trash after the objects they made; the
+// flush deletes every other member first, so those objects go while the code is loaded.
+TEST(ModuleLibrary, TheTrashDeletesModulesAfterEveryOtherMember) {
+    test::ScriptWorld world;
+    test::TestScene scene("SCENE", world.window());
+    auto* state = new CMC_Integer(CXString("MODULE_STATE"));
+    state->setScene(&scene);
+    scene.addObject(state);
+    // Records the module's state when it is deleted (1 while loaded, 2 once released).
+    struct Member : CXObject {
+        Member(CMC_Integer* watched, std::vector<int>* seen) : watched(watched), seen(seen) {}
+        ~Member() override { seen->push_back(watched->getValue()); }
+        CMC_Integer* watched;
+        std::vector<int>* seen;
+    };
+    std::vector<int> seen;
+    CMC_Behaviour::addToTrash(new Member(state, &seen));
+    auto* module = new CMC_DLLExModuleInterface(CXString("vondrel_testmodule.dll"), &scene);
+    ASSERT_TRUE(module->isLoaded()) << platform::SystemDynamicLibraries::lastError();
+    CMC_Behaviour::addToTrash(module);
+    CMC_Behaviour::addToTrash(new Member(state, &seen));
+    CMC_Behaviour::flushTrash();
+    EXPECT_EQ(seen, (std::vector<int>{1, 1}));
+    EXPECT_EQ(state->getValue(), 2);
+    EXPECT_EQ(CMC_Behaviour::trashCount(), 0);
+}
+
 TEST(ModuleLibrary, TheSystemLoaderTakesOnlyWhatIsThere) {
     test::ScriptWorld world;
     test::TestScene scene("SCENE", world.window());
