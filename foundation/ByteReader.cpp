@@ -95,6 +95,10 @@ bool ByteReader::text(CXString* out) {
     const auto n = static_cast<int32_t>(le32());
     if (!m_ok) return false;
     if (n < 0 || n > left()) return fail();
+    if (n == 0) {
+        *out = CXString();
+        return true;
+    }
     std::vector<char> bytes(static_cast<size_t>(n));
     if (!read(bytes.data(), static_cast<uint64_t>(n))) return false;
     const void* nul = std::memchr(bytes.data(), 0, bytes.size());

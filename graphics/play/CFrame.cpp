@@ -94,7 +94,10 @@ int CFrame::LoadHeader(CFile* file, int version) {
         uint8_t h[20];
         if (!readExactly(file, h, 20)) return 1;
         const int32_t dataSize = byteorder::readLEInt32(h), alphaSize = byteorder::readLEInt32(h + 4);
-        const int w = byteorder::readLEInt16(h + 8), x = byteorder::readLEInt16(h + 10), hh = byteorder::readLEInt16(h + 12), y = byteorder::readLEInt16(h + 14);
+        const int w = byteorder::readLEInt16(h + 8);
+        const int x = byteorder::readLEInt16(h + 10);
+        const int hh = byteorder::readLEInt16(h + 12);
+        const int y = byteorder::readLEInt16(h + 14);
         const int bpp = GetRealBpp(byteorder::readLEInt16(h + 18));
         if (!validSide(w) || !validSide(hh) || dataSize < 0 || alphaSize < 0) return 1;
         m_width = m_pitch = w;
@@ -110,7 +113,10 @@ int CFrame::LoadHeader(CFile* file, int version) {
     if (version != 2 && version != 3) return 0;
     uint8_t h[32];
     if (!readExactly(file, h, 32)) return 1;
-    const int w = byteorder::readLEInt16(h), x = byteorder::readLEInt16(h + 2), hh = byteorder::readLEInt16(h + 4), y = byteorder::readLEInt16(h + 6);
+    const int w = byteorder::readLEInt16(h);
+    const int x = byteorder::readLEInt16(h + 2);
+    const int hh = byteorder::readLEInt16(h + 4);
+    const int y = byteorder::readLEInt16(h + 6);
     const int bpp = GetRealBpp(byteorder::readLEInt16(h + 10));
     const int32_t k = byteorder::readLEInt32(h + 12);
     if (!validSide(w) || !validSide(hh) || k < 0 || k > 4) return 1;
@@ -147,7 +153,10 @@ int CFrame::Load(CFile* file) {
 int CFrame::readNewHeader(CFile* file, int headerSize, int maxChannels) {
     uint8_t h[kHeaderSize52];
     if (!readExactly(file, h, headerSize)) return 1;
-    const int w = byteorder::readLEInt16(h), hh = byteorder::readLEInt16(h + 2), x = byteorder::readLEInt16(h + 4), y = byteorder::readLEInt16(h + 6);
+    const int w = byteorder::readLEInt16(h);
+    const int hh = byteorder::readLEInt16(h + 2);
+    const int x = byteorder::readLEInt16(h + 4);
+    const int y = byteorder::readLEInt16(h + 6);
     const int code = byteorder::readLEInt16(h + 8);
     const int32_t dataSize = byteorder::readLEInt32(h + 10);
     const int k = byteorder::readLEInt16(h + 14);

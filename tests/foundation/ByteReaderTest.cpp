@@ -57,6 +57,12 @@ TEST(ByteReader, MemoryAndFileReadAlikeAndFailPastTheEnd) {
         EXPECT_FALSE(in.text(&text));
         EXPECT_FALSE(in.ok());
     }
+    // A text of length 0 is empty.
+    const std::string empty("\0\0\0\0", 4);
+    ByteReader zero(empty.data(), empty.size());
+    CXString text("x");
+    EXPECT_TRUE(zero.text(&text));
+    EXPECT_EQ(text, CXString());
     ByteReader none(nullptr, 10);
     EXPECT_EQ(none.left(), 0);
     EXPECT_FALSE(none.has(1));
