@@ -16,19 +16,19 @@
 #include "graphics/play/CAnimo.h"
 #include "platform/FileSystem.h"
 #include "tools/AnimationBuilder.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace {
 
 std::string folder() {
     static const std::string path = [] {
         const std::string dir = fuzz::scratchFolder("animmanifest");
-        tools::RgbaImage a{3, 2, {}};
+        platform::PngPicture a{3, 2, 4, {}};
         for (int i = 0; i < 6; ++i)
             a.pixels.insert(a.pixels.end(), {uint8_t(40 * i), 200, uint8_t(255 - 30 * i), uint8_t(i * 51)});
-        tools::RgbaImage b{1, 1, {9, 8, 7, 255}};
+        platform::PngPicture b{1, 1, 4, {9, 8, 7, 255}};
         std::string error;
-        if (!tools::writePng(dir + "/a.png", a, &error) || !tools::writePng(dir + "/b.png", b, &error)) std::abort();
+        if (!platform::writePng(dir + "/a.png", a, &error) || !platform::writePng(dir + "/b.png", b, &error)) std::abort();
         return dir;
     }();
     return path;

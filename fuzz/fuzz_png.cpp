@@ -1,5 +1,5 @@
-// PNG reading of the platform layer (frame dumps read back): the input is written to
-// a file and read as 8-bit RGB. A read picture has exactly its rows of pixels.
+// The PNG layer's reader: the input is written to a file and read as 8-bit RGB or RGBA
+// (the last byte chooses). A read picture has exactly its rows of pixels.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz/FuzzScratch.h"
-#include "platform/Presenter.h"
+#include "platform/Png.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = fuzz::scratchFile("png");
@@ -15,10 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!f) std::abort();
     if (size > 0) std::fwrite(data, 1, size, f);
     std::fclose(f);
-    platform::RgbFrame frame;
-    if (!platform::readPng(path, frame)) return 0;
-    if (frame.width < 1 || frame.height < 1 ||
-        frame.rgb.size() != static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height) * 3)
+    const int32_t channels = size > 0 && (data[size - 1] & 1) ? 4 : 3;
+    platform::PngPicture picture;
+    if (!platform::readPng(path, channels, &picture, nullptr, 4096)) return 0;
+    if (picture.width < 1 || picture.height < 1 || picture.channels != channels ||
+        picture.pixels.size() != static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height) * channels)
         std::abort();
     return 0;
 }

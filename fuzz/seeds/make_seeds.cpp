@@ -24,7 +24,7 @@
 #include "platform/Presenter.h"
 #include "shell/CWAVFile.h"
 #include "tools/DefinitionCoder.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 #include "script/CMC_Array.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_Database.h"
@@ -267,10 +267,10 @@ void pngs() {
         for (int i = 0; i < w * h; ++i) frame.rgb.insert(frame.rgb.end(), {uint8_t(i * 31), uint8_t(200 - i), 77});
         if (!platform::writePng(seed("png", name).string(), frame)) std::exit(1);
     }
-    tools::RgbaImage rgba{3, 2, {}};
+    platform::PngPicture rgba{3, 2, 4, {}};
     for (int i = 0; i < 6; ++i) rgba.pixels.insert(rgba.pixels.end(), {uint8_t(40 * i), 90, 250, uint8_t(51 * i)});
     std::string error;
-    if (!tools::writePng(seed("png", "alpha.png").string(), rgba, &error)) std::exit(1);
+    if (!platform::writePng(seed("png", "alpha.png").string(), rgba, &error)) std::exit(1);
 }
 
 // Image files written by a graphics object, plain and run-length packed, with and

@@ -25,7 +25,7 @@
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
 #include "tools/AnimationBuilder.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace {
 
@@ -63,12 +63,12 @@ struct SceneUnload : ::testing::Test {
         dir.write("OTHER/Dane/application.def", joined({"OBJECT=NEXTAPP", "NEXTAPP:TYPE=APPLICATION"}));
 
         // An animation of two frames with the event "E"; a sound of 100 ms.
-        tools::RgbaImage frame;
+        platform::PngPicture frame;
         frame.width = 4;
         frame.height = 4;
         frame.pixels.assign(4 * 4 * 4, 200);
         std::string error;
-        ASSERT_TRUE(tools::writePng(dir.native("f0.png"), frame, &error)) << error;
+        ASSERT_TRUE(platform::writePng(dir.native("f0.png"), frame, &error)) << error;
         dir.write("anim.txt", "fps 10\nframe f0.png\nframe f0.png\nevent E\n  frames 0 1\nend\n");
         ASSERT_TRUE(tools::buildAnimation(dir.native("anim.txt"), dir.native("GAME/Dane/S2/anim.ann"),
                                           tools::AnimationOptions(), &error))
