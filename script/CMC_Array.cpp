@@ -34,8 +34,7 @@ const bool adder = CMC_TypeTable::registerAdder(CMC_Array::kType, [](CMC_Object*
 
 constexpr int kInitialCapacity = 101;
 constexpr float kLoadFactor = 0.75f;
-// Mode flags of the array file: write + update + binary, and read + binary.
-constexpr int kSaveMode = CFile::kWrite | CFile::kUpdate | CFile::kBinary;
+// Mode flags of the array file for reading: read + binary.
 constexpr int kLoadMode = CFile::kRead | CFile::kBinary;
 
 CMC_Variable* asVariable(void* p) { return static_cast<CMC_Variable*>(static_cast<CXObject*>(p)); }
@@ -473,12 +472,13 @@ void CMC_Array::loadINI() {
 
 void CMC_Array::save(CXString path) {
     CMC_ObjectsContainer* scene = getScene();
-    CFile file;
-    if (file.Open(scene ? scene->getWindow() : nullptr, path, kSaveMode) != 0) return;
+    // The whole file is built first and replaces the old one in one step, so a
+    // full disk leaves the last good save as it was.
+    CFile_Memory file;
     CXArchive archive(&file, true);
-    archive << static_cast<int>(m_elements->getCount());
+    archive << static_cast<int32_t>(m_elements->getCount());
     for (int i = 0; i < m_elements->getCount(); ++i) asVariable(m_elements->at(i))->store(&archive);
-    file.Close();
+    CFile::saveWhole(scene ? scene->getWindow() : nullptr, path, file.bytes(), "ARRAY SAVE");
 }
 
 void CMC_Array::load(CXString path) {
