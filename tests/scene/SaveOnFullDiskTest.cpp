@@ -109,7 +109,7 @@ struct SaveKind {
     const char* file;
     std::function<bool(SaveOnFullDisk&, test::TestScene*, int count)> save;
     // The bytes of a save of kSmall items, as the engine has always written them
-    // (the scene image's are checked where its records are).
+    // (the scene image's are compared with what the scene writes into an archive).
     std::function<std::string()> smallBytes;
     bool hasResult;  // the save gives a result, false on failure
     bool logs;       // the failure goes to the log
@@ -193,6 +193,9 @@ const std::vector<SaveKind>& kinds() {
              CFile_Memory sink;
              CXArchive archive(&sink, true);
              image->serialize(&archive);
+             if (count == kSmall) {  // the file holds the image as the scene writes it
+                 EXPECT_EQ(t.read("SC.bin"), test::archiveBytes([&](CXArchive& a) { image->writeImage(&a); }));
+             }
              image.reset();
              CMC_Scene::doneDefUnit();
              return true;
