@@ -76,8 +76,10 @@ TEST_F(ToolPrograms, HelpWrongUseAndFailureHaveTheirStatuses) {
         EXPECT_EQ(r.status, c.status);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
-    for (const char* name : {"out.img", "out.img.tmp", "out.ani", "out.ani.tmp", "out.big", "out.cnv"})
+    for (const char* name : {"out.img", "out.ani", "out.big", "out.cnv"}) {
         EXPECT_FALSE(dir.exists(name)) << name;
+        EXPECT_FALSE(dir.hasTemporaryOf(name)) << name;
+    }
 }
 
 TEST_F(ToolPrograms, EachProgramWritesItsFile) {
