@@ -343,6 +343,7 @@ TEST(SceneCollisions, MonitoringGoesThroughTheWindowsInspectorOnceAndEndsWithThe
         EXPECT_TRUE(b.getMonitorCollisionsFlag());  // its own flag stays as it was
     }
     EXPECT_FALSE(inspector->isMonitored(&a));
+    CMC_Scene::doneDefUnit();  // the shared unit holds this world's window
 }
 
 }  // namespace
