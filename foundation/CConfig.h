@@ -1,6 +1,8 @@
 // The engine's settings store: one INI file read and written by section and
 // key. Nothing is cached: every get reads the file and every put writes it.
 #pragma once
+#include <set>
+#include <string>
 
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
@@ -16,11 +18,15 @@ public:
     // The value (at most 10239 characters); "" when missing.
     CXString GetString(CXString section, CXString key);
     // Writes the decimal text of the value.
-    void PutInt(CXString section, CXString key, int value);
-    void PutString(CXString section, CXString key, CXString value);
+    bool PutInt(CXString section, CXString key, int value);
+    // True when the value reached the file. A failed write leaves the file as it
+    // was and is logged with the file and the section, once while writes to that
+    // section keep failing (a later success lets the next failure be logged again).
+    bool PutString(CXString section, CXString key, CXString value);
 
     CXString getPath() const { return m_path; }
 
 private:
     CXString m_path;
+    std::set<std::string> m_failing;  // sections whose last write failed
 };

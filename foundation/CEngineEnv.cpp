@@ -1,5 +1,6 @@
 #include "foundation/CEngineEnv.h"
 
+#include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
 
 CXString CEngineEnv::rootPath;
@@ -11,3 +12,10 @@ CXString& CEngineEnv::executableFolder() {
 }
 
 void CEngineEnv::toLog(CXString, bool) {}
+
+void CEngineEnv::logFailure(const CXString& text) {
+    CXString line = text;
+    line += '\n';
+    platform::outputDebugString(line.c_str());
+    toLog(text, false);
+}

@@ -16,4 +16,7 @@ public:
 
     // The engine's log; writes nothing anywhere.
     static void toLog(CXString text, bool flag);
+    // A failure the engine goes on after (a save that did not reach the disk):
+    // the text as one line to the debugger output, and to the log.
+    static void logFailure(const CXString& text);
 };

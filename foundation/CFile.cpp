@@ -77,19 +77,10 @@ bool CFile::tryOpen(const CXString& candidate, const CXString& mode) {
     return m_stream != nullptr;
 }
 
-int CFile::Open(CWindow* window, CXString name, int mode) {
-    if (m_stream) {
-        std::fflush(m_stream);
-        std::fclose(m_stream);
-        m_stream = nullptr;
-    }
+std::vector<CXString> CFile::candidatesFor(CWindow* window, CXString name) {
     CWindowServices* services = windowServices(window);
     CLanguageOSVer* language = services ? services->getLangIfc() : nullptr;
     const CXString absolute = absoluteName(window, name);
-    m_path = absolute;
-    m_mode = mode;
-    const CXString text = modeText(mode);
-
     std::vector<CXString> candidates;
     if (language) {
         CXString a;
@@ -105,16 +96,44 @@ int CFile::Open(CWindow* window, CXString name, int mode) {
     } else {
         candidates = {getLocalPath(absolute), absolute};
     }
+    // The same path twice in a row cannot open the second time either.
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    return candidates;
+}
 
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        // The same path twice in a row cannot open the second time either.
-        if (i > 0 && candidates[i] == candidates[i - 1]) continue;
-        if (tryOpen(candidates[i], text)) {
+int CFile::Open(CWindow* window, CXString name, int mode) {
+    if (m_stream) {
+        std::fflush(m_stream);
+        std::fclose(m_stream);
+        m_stream = nullptr;
+    }
+    m_path = absoluteName(window, name);
+    m_mode = mode;
+    const CXString text = modeText(mode);
+    for (const CXString& candidate : candidatesFor(window, name)) {
+        if (tryOpen(candidate, text)) {
             setErrorCode(0);
             return 0;
         }
     }
     setErrorCode(kErrorNotFound);
+    return kErrorNotFound;
+}
+
+int CFile::saveWhole(CWindow* window, CXString name, const std::string& bytes, const char* what) {
+    // The first place where a new file can be made takes the bytes, as Open's
+    // first place that opens for writing would; a failure there is final.
+    std::string reason = "no folder to write in";
+    for (const CXString& candidate : candidatesFor(window, name)) {
+        platform::WriteFailure failure;
+        if (platform::writeFileAtomically(candidate.c_str(), bytes.data(), bytes.size(), &failure)) return 0;
+        if (failure.error) reason = std::strerror(failure.error);
+        if (!failure.started) continue;
+        CEngineEnv::logFailure(CXString(what) + ": " + candidate + " is not written (" + reason.c_str() +
+                               "); the file stays as it was");
+        return kErrorWrite;
+    }
+    CEngineEnv::logFailure(CXString(what) + ": " + absoluteName(window, name) + " is not written (" + reason.c_str() + ")");
     return kErrorNotFound;
 }
 
@@ -339,3 +358,21 @@ void CFile_Stream::GetLine(char*, int) {}
 CXString CFile_Stream::getLine() { return CXString(); }
 
 bool CFile_Stream::eof() { return m_position >= m_size; }
+
+// ---- CFile_Memory --------------------------------------------------------------------
+
+int CFile_Memory::Length() { return static_cast<int>(std::min<size_t>(m_bytes.size(), INT32_MAX)); }
+
+int CFile_Memory::Tell() { return Length(); }
+
+int CFile_Memory::Write(const void* buffer, int count) {
+    if (count < 1 || !buffer) return 0;
+    m_bytes.append(static_cast<const char*>(buffer), static_cast<size_t>(count));
+    return count;
+}
+
+void CFile_Memory::putLine(CXString text) {
+    if (text.IsString()) m_bytes.append(text.c_str(), static_cast<size_t>(text.getLength()));
+}
+
+int CFile_Memory::Close() { return LastError(); }

@@ -11,6 +11,8 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
@@ -77,6 +79,13 @@ public:
     // End-of-file indicator of the stream; true without a stream.
     virtual bool eof();
 
+    // Writes the bytes as the named file's whole new contents through the platform's
+    // atomic writer, at the first of the places Open would try where a file can be
+    // made. Returns 0; kErrorWrite when the write failed there (the old file stays
+    // whole, no temporary file is left); kErrorNotFound when no place takes a file.
+    // A failure is logged with the file, the reason and what (the saving operation).
+    static int saveWhole(CWindow* window, CXString name, const std::string& bytes, const char* what);
+
     // The absolute path that Open last tried, and the mode it was given.
     CXString getFilePath() const { return m_path; }
     int getMode() const { return m_mode; }
@@ -126,6 +135,8 @@ public:
 protected:
     // Tries one candidate; true when it opened.
     bool tryOpen(const CXString& candidate, const CXString& mode);
+    // The places Open tries for a name, in order, without repeats in a row.
+    static std::vector<CXString> candidatesFor(CWindow* window, CXString name);
     // The resolved, absolute form of a name (steps 2 and 3 of Open).
     static CXString absoluteName(CWindow* window, CXString name);
 
@@ -158,4 +169,22 @@ private:
     char* m_buffer;
     int32_t m_size;
     int32_t m_position = 0;
+};
+
+// A CFile that collects what is written in memory, for writers that build a
+// whole file before it goes to disk through CFile::saveWhole. It never has a stream.
+class CFile_Memory : public CFile {
+public:
+    CFile_Memory() = default;
+
+    int Length() override;
+    int Tell() override;
+    int Write(const void* buffer, int count) override;
+    void putLine(CXString text) override;
+    int Close() override;
+
+    const std::string& bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
 };

@@ -116,8 +116,8 @@ void CTextCoder::code(CWindow* window, CXString source, CXString target, int cyc
     if (cycle <= 0) return;
     auto coder = std::make_unique<CTextCoder>(window, source, false);
     if (coder->LastError() != 0 || coder->isCoded()) return;
-    auto file = std::make_unique<CFile>(nullptr, target, CFile::kCreateText);
-    if (file->LastError() != 0) return;
+    // The coded text is built whole and written in one step.
+    auto file = std::make_unique<CFile_Memory>();
     coder->setCycle(cycle);
     CXString header;
     header.Format("{<C:%d>}\n", cycle);
@@ -126,19 +126,18 @@ void CTextCoder::code(CWindow* window, CXString source, CXString target, int cyc
         const CXString line = coder->codeLine();
         if (line != "\n") file->putLine(line);
     }
-    file->Close();
+    CFile::saveWhole(nullptr, target, file->bytes(), "coding");
 }
 
 void CTextCoder::decode(CWindow* window, CXString source, CXString target) {
     auto coder = std::make_unique<CTextCoder>(window, source, true);
     if (coder->LastError() != 0 || !coder->isCoded()) return;
-    auto file = std::make_unique<CFile>(nullptr, target, CFile::kCreateText);
-    if (file->LastError() != 0) return;
+    auto file = std::make_unique<CFile_Memory>();
     while (!coder->_eof()) {
         const CXString line = coder->getLine();
         // The call that finds the end of the coded stream delivers no source line.
         if (coder->_eof() && line == "\n") break;
         file->putLine(line);
     }
-    file->Close();
+    CFile::saveWhole(nullptr, target, file->bytes(), "decoding");
 }

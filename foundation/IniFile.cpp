@@ -1,5 +1,8 @@
 #include "foundation/IniFile.h"
 
+#include <cerrno>
+#include <cstring>
+
 
 #include <cstdio>
 #include <vector>
@@ -176,13 +179,20 @@ int IniFile::getInt(const char* path, const char* section, const char* key, int 
     return crt::atoi(value.c_str());
 }
 
-bool IniFile::putString(const char* path, const char* section, const char* key, const char* value) {
+bool IniFile::putString(const char* path, const char* section, const char* key, const char* value,
+                        std::string* reason) {
     if (!path || !*path || !section || !key) return false;
     std::string text;
     if (!readWhole(path, &text)) {
-        if (platform::exists(path)) return false;  // there, but unreadable: leave it alone
+        if (platform::exists(path)) {  // there, but unreadable: leave it alone
+            if (reason) *reason = "it cannot be read";
+            return false;
+        }
         text.clear();
     }
     const std::string updated = withValue(text, section, key, value ? value : "");
-    return platform::writeFileAtomically(path, updated.data(), updated.size());
+    platform::WriteFailure failure;
+    if (platform::writeFileAtomically(path, updated.data(), updated.size(), &failure)) return true;
+    if (reason) *reason = std::strerror(failure.error ? failure.error : EIO);
+    return false;
 }

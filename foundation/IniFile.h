@@ -26,7 +26,9 @@ public:
     // The value's leading decimal number; def when missing.
     static int getInt(const char* path, const char* section, const char* key, int def);
     // Writes section/key = value, creating the file, section and key as needed.
-    static bool putString(const char* path, const char* section, const char* key, const char* value);
+    // A failure leaves the file as it was; reason (when given) gets the cause.
+    static bool putString(const char* path, const char* section, const char* key, const char* value,
+                          std::string* reason = nullptr);
 
     // The same rules over the text of a file.
     static bool lookup(const std::string& text, const std::string& section, const std::string& key,

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <climits>
@@ -612,6 +614,101 @@ bool removeDirectory(const char* enginePath) {
     return ok;
 }
 
+namespace {
+
+// Test hook: the bytes a file written through this layer may take (-1: no limit).
+std::atomic<int64_t> g_freeSpaceLimit{-1};
+
+// Writes the whole block; false with errno set when a write fails or the
+// simulated free space runs out (ENOSPC after the bytes that fit).
+bool writeAll(int fd, const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    const int64_t limit = g_freeSpaceLimit.load();
+    size_t allowed = size;
+    if (limit >= 0) {
+        const off_t at = lseek(fd, 0, SEEK_CUR);
+        const int64_t room = at < 0 ? 0 : std::max<int64_t>(0, limit - static_cast<int64_t>(at));
+        if (static_cast<int64_t>(size) > room) allowed = static_cast<size_t>(room);
+    }
+    size_t done = 0;
+    while (done < allowed) {
+        const ssize_t w = write(fd, bytes + done, allowed - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) return false;
+        if (w == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(w);
+    }
+    if (allowed < size) {
+        errno = ENOSPC;
+        return false;
+    }
+    return true;
+}
+
+// The file a native path names: symbolic links followed (relative ones against
+// their own folder), at most 40 of them; a dangling link names its missing target.
+std::string linkTarget(const std::string& native) {
+    std::string path = native;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
+        if (n <= 0 || static_cast<size_t>(n) >= buf.size()) return path;
+        const std::string to(buf.data(), static_cast<size_t>(n));
+        path = to[0] == '/' ? to : joinNative(parentOf(path), to);
+    }
+    return path;
+}
+
+// Creates a new file with a unique name beside the target (its name plus "."
+// and six random characters) for writing; with exactMode the mode is set as
+// given, otherwise it is the mode less the process's umask. The descriptor, or
+// -1 with errno set.
+int createTemporaryBeside(const std::string& target, mode_t mode, bool exactMode, std::string* temp) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::atomic<uint64_t> counter{0};
+    uint64_t seed = static_cast<uint64_t>(getpid()) * 0x9E3779B97F4A7C15ull ^
+                    static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        uint64_t v = seed ^ (counter.fetch_add(1) * 0xD1B54A32D192ED03ull);
+        std::string name = target + ".";
+        for (int i = 0; i < 6; ++i) {
+            name += kLetters[v % 62];
+            v /= 62;
+        }
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exactMode ? 0600 : mode);
+        if (fd >= 0) {
+            if (exactMode && fchmod(fd, mode) != 0) {
+                const int error = errno;
+                close(fd);
+                unlink(name.c_str());
+                errno = error;
+                return -1;
+            }
+            *temp = name;
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Flushes the folder that holds the path, so that a rename in it survives a power cut.
+void syncFolderOf(const std::string& native) {
+    const int dir = open(parentOf(native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    fsync(dir);
+    close(dir);
+}
+
+}  // namespace
+
 bool copyFile(const char* fromEnginePath, const char* toEngine, bool failIfExists) {
     const std::string from = toNativePath(fromEnginePath);
     const std::string to = toNativePath(toEngine);
@@ -623,46 +720,48 @@ bool copyFile(const char* fromEnginePath, const char* toEngine, bool failIfExist
         close(in);
         return false;
     }
-    // The target is opened without truncating it, so that a copy onto the
-    // source itself (another spelling, a link) is seen before a byte is lost;
-    // with failIfExists the creation itself is the test (O_EXCL).
-    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : 0), 0666);
-    invalidateParent(to);
+    // The copy is made under a temporary name beside the target (through a link,
+    // beside the file it names) and renamed over it only when complete, so a
+    // failed copy leaves the old target whole. A copy onto the source itself
+    // (another spelling, a link) fails before anything is written.
+    const std::string target = linkTarget(to);
+    struct stat existing;
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (exists && (!S_ISREG(existing.st_mode) || (existing.st_dev == source.st_dev && existing.st_ino == source.st_ino) ||
+                   failIfExists)) {
+        close(in);
+        return false;
+    }
+    std::string temp;
+    const int out = createTemporaryBeside(target, exists ? existing.st_mode & 07777 : 0666, exists, &temp);
     if (out < 0) {
         close(in);
         return false;
     }
-    struct stat target;
-    if (fstat(out, &target) != 0 || (target.st_dev == source.st_dev && target.st_ino == source.st_ino) ||
-        (S_ISREG(target.st_mode) && ftruncate(out, 0) != 0)) {
-        close(in);
-        close(out);
-        return false;
-    }
     bool ok = true;
-    char buf[65536];
+    std::vector<char> buf(65536);
     for (;;) {
-        const ssize_t n = read(in, buf, sizeof buf);
+        const ssize_t n = read(in, buf.data(), buf.size());
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
             ok = false;
             break;
         }
-        ssize_t done = 0;
-        while (done < n) {
-            const ssize_t w = write(out, buf + done, static_cast<size_t>(n - done));
-            if (w < 0) {
-                if (errno == EINTR) continue;
-                ok = false;
-                break;
-            }
-            done += w;
+        if (!writeAll(out, buf.data(), static_cast<size_t>(n))) {
+            ok = false;
+            break;
         }
-        if (!ok) break;
     }
     close(in);
+    if (ok) ok = fsync(out) == 0;
     if (close(out) != 0) ok = false;
+    // failIfExists decides in the rename itself: a file that appeared meanwhile stays.
+    if (ok) ok = failIfExists ? renameNoReplace(temp, target) : std::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) unlink(temp.c_str());
+    else syncFolderOf(target);
+    invalidateParent(target);
+    invalidateParent(to);
     return ok;
 }
 
@@ -837,38 +936,58 @@ std::string getExecutableFolder() {
     return toEnginePath(parentOf(exe)) + (parentOf(exe) == "/" ? "" : "\\");
 }
 
-bool writeFileAtomically(const char* path, const void* data, size_t size) {
-    // Make sure the target's translated name exists, so that the rename lands on
-    // the existing spelling (or creates the file under the engine's spelling).
-    std::string native = toNativePath(path);
-    if (native.empty()) return false;
+bool writeFileAtomically(const char* path, const void* data, size_t size, WriteFailure* failure) {
+    WriteFailure local;
+    WriteFailure& why = failure ? *failure : local;
+    why = WriteFailure();
+    // The translated name lands on the existing spelling (or creates the file
+    // under the engine's); a symbolic link is written through, to the file it names.
+    const std::string native = toNativePath(path);
+    if (native.empty()) {
+        why.error = ENOENT;
+        return false;
+    }
+    const std::string target = linkTarget(native);
     struct stat st;
     mode_t mode = 0644;
-    if (stat(native.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) return false;
+    if (stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            why.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return false;
+        }
         mode = st.st_mode & 07777;
     }
-    std::string temp = native + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-    temp = name.data();
-    bool ok = fchmod(fd, mode) == 0;
-    size_t done = 0;
-    while (ok && done < size) {
-        const ssize_t w = write(fd, static_cast<const char*>(data) + done, size - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) ok = false;
-        else done += static_cast<size_t>(w);
+    std::string temp;
+    const int fd = createTemporaryBeside(target, mode, true, &temp);
+    if (fd < 0) {
+        why.error = errno;
+        return false;
     }
+    why.started = true;
+    bool ok = writeAll(fd, data, size);
     if (ok) ok = fsync(fd) == 0;
-    if (close(fd) != 0) ok = false;
-    if (ok) ok = std::rename(temp.c_str(), native.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
+    int error = ok ? 0 : errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        unlink(temp.c_str());
+        why.error = error;
+    } else {
+        // The rename itself reaches the disk only with its folder.
+        syncFolderOf(target);
+    }
     invalidateDirectoryCache();
     return ok;
 }
 
+void setFreeSpaceLimit(int64_t bytes) { g_freeSpaceLimit.store(bytes < 0 ? -1 : bytes); }
+
+void clearFreeSpaceLimit() { g_freeSpaceLimit.store(-1); }
 
 }  // namespace platform

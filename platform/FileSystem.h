@@ -110,15 +110,34 @@ int64_t readAt(FILE* file, int64_t offset, void* buffer, size_t count);
 // never overwrites one; both decide that in the same call that acts, so a file
 // appearing in between is not lost. A copy onto the source itself (the same
 // file under another spelling or through a link) fails and leaves it whole.
+// copyFile copies to a temporary name beside the target and renames it over the
+// target only when the copy is complete: a failed copy leaves the old target
+// whole and no temporary file behind.
 bool removeFile(const char* enginePath);
 bool renameFile(const char* fromEnginePath, const char* toEnginePath);
 bool makeDirectory(const char* enginePath);
 bool removeDirectory(const char* enginePath);
 bool copyFile(const char* fromEnginePath, const char* toEnginePath, bool failIfExists);
+// Why an atomic write failed: started is false when no temporary file could be
+// made (the folder is missing or closed to writing, the target is a folder), so
+// nothing was written; error is the system's error number.
+struct WriteFailure {
+    bool started = false;
+    int error = 0;
+};
 // Replaces the file's contents as one step: the bytes go to a temporary file
-// beside it, which is then renamed over it, so a crash never leaves a half-written
-// file. Keeps the file's permissions; creates it when missing.
-bool writeFileAtomically(const char* enginePath, const void* data, size_t size);
+// beside it, which is flushed and renamed over it, and the folder is flushed, so
+// neither a crash nor a full disk nor a power cut leaves a half-written file or
+// brings the old one back. A failed write removes the temporary file and leaves
+// the old file as it was. Keeps the file's permissions; creates it when missing;
+// a symbolic link is written through (the file it names is replaced, the link stays).
+bool writeFileAtomically(const char* enginePath, const void* data, size_t size, WriteFailure* failure = nullptr);
+
+// Test hook: a nearly full file system. While set, every file that the atomic
+// writer and copyFile write may hold at most this many bytes; a write past them
+// fails as on a full disk (ENOSPC). A negative value, or clearFreeSpaceLimit, lifts it.
+void setFreeSpaceLimit(int64_t bytes);
+void clearFreeSpaceLimit();
 
 // ---- directory search -------------------------------------------------------
 

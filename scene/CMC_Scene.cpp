@@ -256,11 +256,12 @@ void CMC_Scene::serialize(CXArchive* archive) {
     fileName += ".bin";
     CFile::chDir(CWindow::rootPath + dataFolder(m_path));
     {
-        CFile file(nullptr, fileName, CFile::kWriteBinary);
-        if (file.LastError() == 0) {
-            CXArchive image(&file, true);
-            writeImage(&image);
-        }
+        // Built whole, then written in one step: a torn image would load with
+        // objects missing, so a failed write keeps the old one.
+        CFile_Memory file;
+        CXArchive image(&file, true);
+        writeImage(&image);
+        CFile::saveWhole(nullptr, fileName, file.bytes(), "scene image");
     }
     CFile::chDir(folder);
 }

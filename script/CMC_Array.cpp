@@ -34,7 +34,6 @@ const bool adder = CMC_TypeTable::registerAdder(CMC_Array::kType, [](CMC_Object*
 
 constexpr int kInitialCapacity = 101;
 constexpr float kLoadFactor = 0.75f;
-// Mode flags of the array file: write + update + binary, and read + binary.
 
 CMC_Variable* asVariable(void* p) { return static_cast<CMC_Variable*>(static_cast<CXObject*>(p)); }
 void* asSlot(CMC_Variable* v) { return static_cast<CXObject*>(v); }
@@ -471,12 +470,13 @@ void CMC_Array::loadINI() {
 
 void CMC_Array::save(CXString path) {
     CMC_ObjectsContainer* scene = getScene();
-    CFile file;
-    if (file.Open(scene ? scene->getWindow() : nullptr, path, CFile::kCreateBinary) != 0) return;
+    // The whole file is built first and replaces the old one in one step, so a
+    // full disk leaves the last good save as it was.
+    CFile_Memory file;
     CXArchive archive(&file, true);
-    archive << static_cast<int>(m_elements->getCount());
+    archive << static_cast<int32_t>(m_elements->getCount());
     for (int i = 0; i < m_elements->getCount(); ++i) asVariable(m_elements->at(i))->store(&archive);
-    file.Close();
+    CFile::saveWhole(scene ? scene->getWindow() : nullptr, path, file.bytes(), "ARRAY SAVE");
 }
 
 void CMC_Array::load(CXString path) {

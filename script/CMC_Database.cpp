@@ -1,5 +1,6 @@
 #include "script/CMC_Database.h"
 
+#include <string>
 #include <vector>
 
 #include "foundation/CFile.h"
@@ -13,8 +14,6 @@ namespace {
 
 constexpr int kRowsCapacity = 101;
 constexpr float kRowsLoadFactor = 0.75f;
-constexpr int kReadText = CFile::kReadText;                     // 9
-constexpr int kWriteText = CFile::kWrite | CFile::kUpdate | CFile::kText;  // 14
 
 [[maybe_unused]] const bool kRegistered = CMC_TypeTable::registerType(
     "DATABASE", [](CMC_ObjectsContainer* c, CMElement* e) -> CMC_Object* { return new CMC_Database(c, e); });
@@ -36,6 +35,38 @@ bool readLine(CFile& file, CXString* line) {
     }
     line->RTrim('\n');
     return true;
+}
+
+// A row's line in the file: its text form (fields joined by "|"). A row with an
+// empty field gets one more "|" at the end: that marks a line whose pieces are
+// taken as they stand, empty ones included, so an empty field reads back empty.
+// Lines without the mark read as they always did (empty pieces skipped), so files
+// written before keep their meaning, and a row without empty fields is written
+// exactly as before.
+CXString lineOf(CMC_Structure* row) {
+    CXString line = row->toString();
+    for (int i = 0; i < row->getFieldCount(); ++i) {
+        if (row->getField(i)->toString().getLength() == 0) {
+            line += '|';
+            break;
+        }
+    }
+    return line;
+}
+
+void fillFromLine(CMC_Structure* row, const CXString& line) {
+    if (line.lastChar() != '|') {
+        row->fromString(line);
+        return;
+    }
+    const std::string text(line.c_str(), static_cast<size_t>(line.getLength() - 1));
+    size_t from = 0;
+    for (int i = 0; i < row->getFieldCount() && from <= text.size(); ++i) {
+        size_t end = text.find('|', from);
+        if (end == std::string::npos) end = text.size();
+        row->getField(i)->fromString(CXString(text.substr(from, end - from).c_str()));
+        from = end + 1;
+    }
 }
 
 }  // namespace
@@ -207,14 +238,14 @@ int CMC_Database::find(const CXString& field, CMC_Variable* value, int start) {
 
 void CMC_Database::load(const CXString& fileName) {
     CMC_ObjectsContainer* owner = getScene();
-    CFile file(owner ? owner->getWindow() : nullptr, fileName, kReadText);
+    CFile file(owner ? owner->getWindow() : nullptr, fileName, CFile::kReadText);
     CMC_Structure* model = getModel();
     if (file.GetHandle() && model) {
         CXString line;
         while (readLine(file, &line)) {
             if (!line.IsString()) continue;
             CMC_Structure* row = static_cast<CMC_Structure*>(model->clone());
-            row->fromString(line);
+            fillFromLine(row, line);
             m_rows->add(static_cast<CXObject*>(row));
         }
     }
@@ -227,8 +258,12 @@ void CMC_Database::load(const CXString& fileName) {
 
 void CMC_Database::save(const CXString& fileName) {
     CMC_ObjectsContainer* owner = getScene();
-    CFile file(owner ? owner->getWindow() : nullptr, fileName, kWriteText);
-    if (!file.GetHandle()) return;
-    for (int i = 0; i < getRows(); ++i) file.putLine(getRow(i)->toString() + "\n");
-    file.Close();
+    // The whole table is written in one step: a failed write keeps the old file.
+    std::string text;
+    for (int i = 0; i < getRows(); ++i) {
+        const CXString line = lineOf(getRow(i));
+        text.append(line.c_str(), static_cast<size_t>(line.getLength()));
+        text += '\n';
+    }
+    CFile::saveWhole(owner ? owner->getWindow() : nullptr, fileName, text, "DATABASE SAVE");
 }

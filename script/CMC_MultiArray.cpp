@@ -18,7 +18,6 @@ namespace {
 const bool registered = CMC_TypeTable::registerType(
     "MULTIARRAY", [](CMC_ObjectsContainer* c, CMElement* e) -> CMC_Object* { return new CMC_MultiArray(c, e); });
 
-// Mode flags of the file: write + update + binary (created or emptied), and read + binary.
 constexpr int64_t kMaxCellCount = INT32_MAX;
 
 int64_t bytesLeft(CFile* file) { return static_cast<int64_t>(file->Length()) - file->Tell(); }
@@ -157,8 +156,8 @@ int CMC_MultiArray::getSize(int dimension) {
 void CMC_MultiArray::save(CXString name) {
     if (m_sizes.empty()) return;
     CMC_ObjectsContainer* scene = getScene();
-    CFile file;
-    if (file.Open(scene ? scene->getWindow() : nullptr, name, CFile::kCreateBinary) != 0) return;
+    // Built whole, then written in one step: a failed write keeps the old file.
+    CFile_Memory file;
     CXArchive archive(&file, true);
     archive << static_cast<int>(m_sizes.size());
     for (int32_t size : m_sizes) archive << static_cast<int>(size);
@@ -167,7 +166,7 @@ void CMC_MultiArray::save(CXString name) {
         cell.second->store(&archive);
     }
     archive << static_cast<int>(m_cellCount);
-    file.Close();
+    CFile::saveWhole(scene ? scene->getWindow() : nullptr, name, file.bytes(), "MULTIARRAY SAVE");
 }
 
 void CMC_MultiArray::load(CXString name) {

@@ -228,6 +228,7 @@ bool buildAnimation(const std::string& manifestPath, const std::string& outputPa
         *rec = p.record;
     }
     const std::string temporary = temporaryFor(outputPath);
+    if (temporary.empty()) return fail(outputPath + ": cannot write (" + std::strerror(errno) + ")");
     builder->animo.Save(CXString(temporary.c_str()), static_cast<_compression>(options.code));
     return finishOutput(temporary, outputPath, builder->animo.LastError() == 0, "cannot write the animation", error);
 }

@@ -42,6 +42,7 @@ bool packFolder(const std::string& folder, const std::string& output, const std:
         return report(error, output + ": lies inside the folder it would pack");
 
     const std::string temporary = temporaryFor(output);
+    if (temporary.empty()) return report(error, output + ": cannot write (" + std::strerror(errno) + ")");
     CBigFile maker(false);
     const std::string header = name.empty() ? baseName(output) : name;
     const bool made = maker.Create(CXString(source.c_str()), CXString(header.c_str()),

@@ -46,6 +46,7 @@ bool codeDefinition(const std::string& source, const std::string& output, int cy
         plain = linesOf(*reader);
     }
     const std::string temporary = temporaryFor(output);
+    if (temporary.empty()) return report(error, output + ": cannot write (" + std::strerror(errno) + ")");
     const CXString to(platform::toEnginePath(temporary).c_str());
     CTextCoder::code(nullptr, from, to, cycle);
     bool same = false;

@@ -43,9 +43,10 @@ bool convertPngToImage(const std::string& pngPath, const std::string& outputPath
     if (options.code == 4) image.Compress(COMPRESSION_RLE);
 
     const std::string temporary = temporaryFor(outputPath);
+    if (temporary.empty()) return report(error, outputPath + ": cannot be written (" + std::strerror(errno) + ")");
     CFile file;
     if (file.Open(nullptr, CXString(temporary.c_str()), CFile::kCreateBinary) != 0)
-        return report(error, outputPath + ": cannot be written");
+        return finishOutput(temporary, outputPath, false, "cannot be written", error);
     image.Save(&file, static_cast<_compression>(options.code));
     const int closed = file.Close();
     return finishOutput(temporary, outputPath, image.LastError() == 0 && closed == 0, "cannot write the image", error);

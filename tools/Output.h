@@ -8,7 +8,9 @@ namespace tools {
 // Stores text in *error (when given); returns false.
 bool report(std::string* error, const std::string& text);
 
-// The temporary name a tool writes output under.
+// Makes a new, empty file with a unique name beside the output (its name, ".",
+// six random characters and ".tmp") for a tool to write under, so that two runs on
+// one output never share it; empty when it cannot be made (errno set).
 std::string temporaryFor(const std::string& output);
 
 // Ends a write: when written, renames temporary onto output; otherwise, or when

@@ -760,10 +760,14 @@ int CGraphicsObject::Load(CXString) {
 int CGraphicsObject::Load(CFile*) { return LastError(); }
 
 void CGraphicsObject::Save(CXString name, _compression compression) {
-    CFile file;
-    if (file.Open(m_window, name, CFile::kCreateBinary) != 0) return;
+    // The image is built whole and written in one step, so a failed write keeps
+    // the old file instead of leaving a torn one.
+    CFile_Memory file;
+    const int before = LastError();
+    setErrorCode(0);
     Save(&file, compression);
-    file.Close();
+    if (LastError() != 0) return;
+    setErrorCode(CFile::saveWhole(m_window, name, file.bytes(), "IMAGE SAVE") != 0 ? CFile::kErrorWrite : before);
 }
 
 void CGraphicsObject::Save(CFile* file, _compression compression) {

@@ -123,6 +123,8 @@ public:
     virtual void Blend(char* source, int* table, int offset, int level);
     virtual int Load(CXString name);
     virtual int Load(CFile* file);
+    // Writes the image file through the atomic writer: a failed write keeps the old
+    // file and sets the error code CFile::kErrorWrite (logged with the file).
     virtual void Save(CXString name, _compression compression);
     virtual void Save(CFile* file, _compression compression);
     virtual int Width();

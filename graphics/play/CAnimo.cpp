@@ -218,14 +218,14 @@ void CAnimo::Convert(int bpp) {
 // ---- writing ----
 
 void CAnimo::Save(CXString name, _compression compression) {
-    CFile file;
-    if (file.Open(CGraphicsObject::getWindow(), name, CFile::kCreateBinary) != 0) {
+    // Built whole, then written in one step: a failed write keeps the old file.
+    CFile_Memory file;
+    if (Save3(&file, compression) != 0 ||
+        CFile::saveWhole(CGraphicsObject::getWindow(), name, file.bytes(), "animation save") != 0) {
         setErrorCode(CFile::kErrorWrite);
         return;
     }
-    const int result = Save3(&file, compression);
-    const int closed = file.Close();
-    setErrorCode(result != 0 || closed != 0 ? CFile::kErrorWrite : 0);
+    setErrorCode(0);
 }
 
 void CAnimo::Save(CFile* file, _compression compression) {

@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <algorithm>
+#include <unistd.h>
+#include <sys/stat.h>
+#include <dirent.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -150,6 +155,69 @@ TEST(FileSystemFiles, CopiesAndRenamesKeepExistingFiles) {
     EXPECT_FALSE(platform::renameFile(tmp.engine("folder").c_str(), tmp.engine("other.txt").c_str()));
     EXPECT_TRUE(platform::renameFile(tmp.engine("folder").c_str(), tmp.engine("Moved").c_str()));
     EXPECT_TRUE(platform::isDirectory(tmp.engine("moved").c_str()));
+}
+
+// The atomic writer and the copy replace a file only when the new bytes are whole:
+// on a full disk (the layer's free-space limit) the old file stays as it was and
+// no temporary file is left. Both write through a symbolic link to its file.
+TEST(FileSystemFiles, AtomicWritesAndCopiesKeepTheOldFileAndFollowLinks) {
+    test::TempDir tmp;
+    auto names = [&] {
+        std::vector<std::string> out;
+        DIR* d = opendir(tmp.path().c_str());
+        while (struct dirent* e = d ? readdir(d) : nullptr)
+            if (e->d_name[0] != '.') out.emplace_back(e->d_name);
+        if (d) closedir(d);
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    tmp.write("save.dat", "old");
+    chmod(tmp.native("save.dat").c_str(), 0640);
+    tmp.write("big.dat", std::string(100000, 'b'));
+    const std::string save = tmp.engine("SAVE.DAT");
+    const std::string big = tmp.engine("big.dat");
+
+    platform::setFreeSpaceLimit(1000);
+    platform::WriteFailure failure;
+    const std::string large(5000, 'x');
+    EXPECT_FALSE(platform::writeFileAtomically(save.c_str(), large.data(), large.size(), &failure));
+    EXPECT_TRUE(failure.started);
+    EXPECT_EQ(failure.error, ENOSPC);
+    EXPECT_FALSE(platform::copyFile(big.c_str(), save.c_str(), false));
+    EXPECT_EQ(tmp.read("save.dat"), "old");
+    EXPECT_EQ(names(), (std::vector<std::string>{"big.dat", "save.dat"}));
+    // What fits is written.
+    EXPECT_TRUE(platform::writeFileAtomically(save.c_str(), "new", 3));
+    platform::clearFreeSpaceLimit();
+    EXPECT_EQ(tmp.read("save.dat"), "new");
+    struct stat st;
+    ASSERT_EQ(stat(tmp.native("save.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // A missing folder: nothing was started, so a caller may try another place.
+    EXPECT_FALSE(platform::writeFileAtomically(tmp.engine("no\\x.dat").c_str(), "a", 1, &failure));
+    EXPECT_FALSE(failure.started);
+    EXPECT_EQ(failure.error, ENOENT);
+
+    // Links, absolute and relative, stay links; the files they name change.
+    tmp.mkdir("real");
+    tmp.write("real/target.ini", "old");
+    ASSERT_EQ(symlink("real/target.ini", tmp.native("relative.ini").c_str()), 0);
+    ASSERT_EQ(symlink(tmp.native("relative.ini").c_str(), tmp.native("absolute.ini").c_str()), 0);
+    EXPECT_TRUE(platform::writeFileAtomically(tmp.engine("absolute.ini").c_str(), "written", 7));
+    EXPECT_EQ(tmp.read("real/target.ini"), "written");
+    EXPECT_TRUE(platform::copyFile(save.c_str(), tmp.engine("relative.ini").c_str(), false));
+    EXPECT_EQ(tmp.read("real/target.ini"), "new");
+    for (const char* link : {"relative.ini", "absolute.ini"}) {
+        ASSERT_EQ(lstat(tmp.native(link).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+    }
+    // A dangling link makes the file it names.
+    ASSERT_EQ(symlink("real/later.ini", tmp.native("dangling.ini").c_str()), 0);
+    EXPECT_TRUE(platform::writeFileAtomically(tmp.engine("dangling.ini").c_str(), "made", 4));
+    EXPECT_EQ(tmp.read("real/later.ini"), "made");
+    EXPECT_EQ(names(), (std::vector<std::string>{"absolute.ini", "big.dat", "dangling.ini", "real", "relative.ini",
+                                                 "save.dat"}));
 }
 
 TEST(FileSystemCurrentDirectory, ReadsBackInEngineFormAndChangesIgnoringCase) {

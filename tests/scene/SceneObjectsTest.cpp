@@ -344,8 +344,7 @@ TEST(SceneCollisions, MonitoringGoesThroughTheWindowsInspectorOnceAndEndsWithThe
         EXPECT_TRUE(b.getMonitorCollisionsFlag());  // its own flag stays as it was
     }
     EXPECT_FALSE(inspector->isMonitored(&a));
-    // The scene made the shared unit on this world's window, which goes with the test.
-    CMC_Scene::doneDefUnit();
+    CMC_Scene::doneDefUnit();  // the shared unit holds this world's window
 }
 
 }  // namespace

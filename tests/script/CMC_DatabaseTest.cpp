@@ -187,14 +187,37 @@ TEST_F(DatabaseTest, CursorFieldsWriteTheRowThroughScripts) {
 }
 
 TEST_F(DatabaseTest, EmptyValuesAndRepeatedLoads) {
-    // An empty middle value is saved as "||" and shifts the later values when read.
+    // A row with an empty value is saved with a closing "|", which makes its empty
+    // values read back empty; rows without one are written as they always were.
     db->getModel()->fromString(CXString("model|-1|TRUE"));
     call("ADD", {"\"x|4|FALSE"});
-    EXPECT_EQ(rows(), (Rows{"x|4|FALSE"}));
+    call("ADD", {"\"y|5|TRUE"});
+    EXPECT_EQ(rows(), (Rows{"x|4|FALSE", "y|5|TRUE"}));
     db->getRow(0)->getField(CXString("NAME"))->fromString(CXString(""));
     call("SAVE", {file("gap.txt")});
-    EXPECT_EQ(world.dir().read("gap.txt"), "|4|FALSE\n");
+    EXPECT_EQ(world.dir().read("gap.txt"), "|4|FALSE|\ny|5|TRUE\n");
     call("REMOVEALL");
+    call("LOAD", {file("gap.txt")});
+    EXPECT_EQ(rows(), (Rows{"|4|FALSE", "y|5|TRUE"}));
+    EXPECT_EQ(db->getRow(0)->getField(CXString("NAME"))->toString(), CXString(""));
+    EXPECT_EQ(db->getRow(0)->getField(CXString("SCORE"))->toString(), CXString("4"));
+
+    // Marked lines take their pieces as they stand: empty values anywhere read back empty.
+    const struct {
+        const char* line;   // as written
+        const char* row;    // as read back
+    } marked[] = {{"a||TRUE|", "a|0|TRUE"}, {"a|7||", "a|7|FALSE"}, {"|||", "|0|FALSE"}, {"b|8|", "b|8|TRUE"}};
+    for (const auto& m : marked) {
+        SCOPED_TRACE(m.line);
+        call("REMOVEALL");
+        loadRows(std::string(m.line) + "\n");
+        EXPECT_EQ(rows(), (Rows{m.row}));
+    }
+
+    // A line without the closing "|" (as files written before) reads as it always
+    // did: empty pieces are skipped and the later values move up.
+    call("REMOVEALL");
+    world.dir().write("gap.txt", "|4|FALSE\n");
     call("LOAD", {file("gap.txt")});
     EXPECT_EQ(rows(), (Rows{"4|0|TRUE"}));  // "FALSE" reads as 0, ON keeps the model's TRUE
 

@@ -81,6 +81,15 @@ bool TempDir::exists(const std::string& relative) const {
     return fs::exists(native(relative), ec);
 }
 
+bool TempDir::hasTemporaryOf(const std::string& relative) const {
+    const fs::path file(native(relative));
+    const std::string prefix = file.filename().string() + ".";
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(file.parent_path(), ec))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
 void TempDir::remove(const std::string& relative) const {
     std::error_code ec;
     fs::remove_all(native(relative), ec);

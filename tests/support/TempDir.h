@@ -32,6 +32,9 @@ public:
     // The file's bytes, or empty when it cannot be read.
     std::string read(const std::string& relative) const;
     bool exists(const std::string& relative) const;
+    // Whether a file named as the given one plus "." and more lies beside it: a
+    // writer's temporary file left behind.
+    bool hasTemporaryOf(const std::string& relative) const;
     // Removes the file or folder with everything in it.
     void remove(const std::string& relative) const;
 

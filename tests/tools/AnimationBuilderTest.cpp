@@ -66,7 +66,7 @@ TEST_F(AnimationBuilderTest, FileLoadsBackPixelForPixel) {
             SCOPED_TRACE(code * 100 + depth);
             std::string error;
             ASSERT_TRUE(build(kManifest, code, depth, &error)) << error;
-            EXPECT_FALSE(dir.exists("out.ani.tmp"));
+            EXPECT_FALSE(dir.hasTemporaryOf("out.ani"));
             CAnimo anim(nullptr);
             ASSERT_EQ(anim.Load(CXString(dir.engine("out.ani").c_str())), 0);
             ASSERT_EQ(anim.GetNOF(), 2);
@@ -129,7 +129,7 @@ TEST_F(AnimationBuilderTest, BadInputFailsWithItsPlaceAndLeavesNoFile) {
         EXPECT_FALSE(build(c.manifest, 0, 16, &error));
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_FALSE(dir.exists("out.ani"));
-        EXPECT_FALSE(dir.exists("out.ani.tmp"));
+        EXPECT_FALSE(dir.hasTemporaryOf("out.ani"));
     }
     std::string error;
     EXPECT_FALSE(build(kManifest, 2, 16, &error));

@@ -28,7 +28,7 @@ struct BigFilePacker : ::testing::Test {
 TEST_F(BigFilePacker, EveryFileReadsBackThroughTheEnginesReader) {
     std::string error;
     ASSERT_TRUE(pack("game", "game.big", &error)) << error;
-    EXPECT_FALSE(dir.exists("game.big.tmp"));
+    EXPECT_FALSE(dir.hasTemporaryOf("game.big"));
     const std::string packed = dir.read("game.big");
     CBigFile big(CXString(dir.engine("game.big").c_str()));
     ASSERT_EQ(big.LastError(), 0);
@@ -69,7 +69,7 @@ TEST_F(BigFilePacker, BadFoldersAndTargetsLeaveNoFile) {
         EXPECT_FALSE(pack(c.folder, c.output, &error));
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_FALSE(dir.exists(c.output));
-        EXPECT_FALSE(dir.exists(std::string(c.output) + ".tmp"));
+        EXPECT_FALSE(dir.hasTemporaryOf(c.output));
     }
 }
 

@@ -35,7 +35,7 @@ TEST(DefinitionCoder, TheCodedFileReadsAsThePlainOne) {
         SCOPED_TRACE(cycle);
         std::string error;
         ASSERT_TRUE(tools::codeDefinition(dir.native("S1.cnv"), dir.native("S1.coded"), cycle, &error)) << error;
-        EXPECT_FALSE(dir.exists("S1.coded.tmp"));
+        EXPECT_FALSE(dir.hasTemporaryOf("S1.coded"));
         EXPECT_EQ(dir.read("S1.coded").rfind("{<C:" + std::to_string(cycle) + ">}", 0), 0u);
         EXPECT_EQ(elementsOf(dir.engine("S1.coded")), elementsOf(dir.engine("S1.cnv")));
     }
@@ -64,7 +64,7 @@ TEST(DefinitionCoder, BadSourcesLeaveNoFile) {
         EXPECT_FALSE(tools::codeDefinition(dir.native(c.source), dir.native(c.output), c.cycle, &error));
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_FALSE(dir.exists(c.output));
-        EXPECT_FALSE(dir.exists(std::string(c.output) + ".tmp"));
+        EXPECT_FALSE(dir.hasTemporaryOf(c.output));
     }
 }
 

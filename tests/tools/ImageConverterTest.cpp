@@ -43,7 +43,7 @@ TEST(ImageConverter, PngLoadsBackPixelForPixel) {
                 options.x = 7;
                 options.y = -2;
                 ASSERT_TRUE(tools::convertPngToImage(dir.native("in.png"), dir.native("out.img"), options, &error)) << error;
-                EXPECT_FALSE(dir.exists("out.img.tmp"));
+                EXPECT_FALSE(dir.hasTemporaryOf("out.img"));
                 CImage image(nullptr, CXString(dir.native("out.img").c_str()));
                 ASSERT_EQ(image.LastError(), 0);
                 EXPECT_EQ(image.GetCompression(), code == 4 ? COMPRESSION_RLE : COMPRESSION_NONE);
@@ -79,5 +79,5 @@ TEST(ImageConverter, ErrorsNameTheFileAndLeaveNothing) {
     options.depth = 24;
     EXPECT_FALSE(tools::convertPngToImage(dir.native("in.png"), dir.native("a.img"), options, &error));
     EXPECT_FALSE(dir.exists("a.img"));
-    EXPECT_FALSE(dir.exists("a.img.tmp"));
+    EXPECT_FALSE(dir.hasTemporaryOf("a.img"));
 }

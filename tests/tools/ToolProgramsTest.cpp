@@ -8,6 +8,7 @@
 
 #include "support/TempDir.h"
 #include "platform/Png.h"
+#include "tools/Output.h"
 
 namespace {
 
@@ -75,8 +76,10 @@ TEST_F(ToolPrograms, HelpWrongUseAndFailureHaveTheirStatuses) {
         EXPECT_EQ(r.status, c.status);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
-    for (const char* name : {"out.img", "out.img.tmp", "out.ani", "out.ani.tmp", "out.big", "out.cnv"})
+    for (const char* name : {"out.img", "out.ani", "out.big", "out.cnv"}) {
         EXPECT_FALSE(dir.exists(name)) << name;
+        EXPECT_FALSE(dir.hasTemporaryOf(name)) << name;
+    }
 }
 
 TEST_F(ToolPrograms, EachProgramWritesItsFile) {
@@ -95,6 +98,27 @@ TEST_F(ToolPrograms, EachProgramWritesItsFile) {
         EXPECT_TRUE(dir.exists(name)) << name;
     // The header's name leads the big file.
     EXPECT_EQ(dir.read("out.big").substr(0, 8), std::string("\x04\0\0\0demo", 8));
+}
+
+// Two runs writing one output never share a temporary file: each reserves its own
+// name beside the output, and a finished or failed run removes only its own.
+TEST(ToolOutput, TemporaryNamesAreUniquePerRun) {
+    test::TempDir dir;
+    const std::string output = dir.native("out.img");
+    const std::string first = tools::temporaryFor(output);
+    const std::string second = tools::temporaryFor(output);
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.rfind(output + ".", 0), 0u);
+    std::string error;
+    EXPECT_FALSE(tools::finishOutput(second, output, false, "cannot write", &error));
+    EXPECT_TRUE(dir.exists(first.substr(dir.path().size() + 1)));
+    EXPECT_FALSE(dir.exists(second.substr(dir.path().size() + 1)));
+    EXPECT_TRUE(tools::finishOutput(first, output, true, "cannot write", &error));
+    EXPECT_TRUE(dir.exists("out.img"));
+    EXPECT_FALSE(dir.exists(first.substr(dir.path().size() + 1)));
+    EXPECT_TRUE(tools::temporaryFor(dir.native("no/such/out.img")).empty());
 }
 
 }  // namespace
