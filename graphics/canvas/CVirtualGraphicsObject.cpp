@@ -33,17 +33,24 @@ CVirtualGraphicsObject::~CVirtualGraphicsObject() {
     m_width = m_height = m_pitch = 0;
 }
 
+void CVirtualGraphicsObject::unwatch(CGraphicsObject* g) {
+    // One object may be both the source and the mask: it stays watched while either holds it.
+    if (g && g != m_source && g != m_maskOwner) g->removeInvalidateObserver(this);
+}
+
 void CVirtualGraphicsObject::forgetSource() {
-    if (!m_source) return;
-    m_source->removeInvalidateObserver(this);
-    lastRefresh().erase(m_source);
+    CGraphicsObject* source = m_source;
+    if (!source) return;
     m_source = nullptr;
+    lastRefresh().erase(source);
+    unwatch(source);
 }
 
 void CVirtualGraphicsObject::forgetMask() {
-    if (m_maskOwner) m_maskOwner->removeInvalidateObserver(this);
+    CGraphicsObject* owner = m_maskOwner;
     m_maskOwner = nullptr;
     m_mask = nullptr;
+    unwatch(owner);
 }
 
 bool CVirtualGraphicsObject::maskAlive() {

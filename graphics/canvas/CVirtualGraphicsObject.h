@@ -42,6 +42,7 @@ public:
 private:
     void applySizeRule();
     void forgetSource();
+    void unwatch(CGraphicsObject* g);
     void forgetMask();
     // The mask is still a frame of its animation (frames can be dropped under it).
     bool maskAlive();

@@ -106,6 +106,19 @@ TEST_F(VirtualObjectTest, DestroyedSourcesAndMasksAreForgotten) {
     EXPECT_EQ(vgo.getSource(), nullptr);
 }
 
+TEST_F(VirtualObjectTest, AnObjectThatWasSourceAndMaskStaysWatchedWhileEitherHoldsIt) {
+    auto a = ramp(CXSize(8, 8));
+    auto* b = mask(CXSize(4, 4), 255).release();
+    CVirtualGraphicsObject vgo(window.get());
+    vgo.setSource(a.get());
+    vgo.setMask(b);
+    vgo.setSource(b);
+    vgo.setMask(a.get());  // b is no longer the mask but still the source
+    delete b;
+    EXPECT_EQ(vgo.getSource(), nullptr);
+    EXPECT_EQ(vgo.getMask(), a.get());
+}
+
 TEST_F(VirtualObjectTest, HitsTestTheMaskAndClonesKeepEverything) {
     auto source = ramp(CXSize(8, 8));
     auto m = mask(CXSize(6, 6), 0);
