@@ -21,6 +21,7 @@
 #include "media/CMC_Pattern.h"
 #include "media/CMC_Scroll.h"
 #include "media/CMC_VirtualGraphicsObject.h"
+#include "scene/CMC_Keyboard.h"
 #include "scene/CMC_Scene.h"
 #include "script/CMC_Array.h"
 #include "script/CMC_Variable.h"
@@ -422,6 +423,49 @@ TEST_F(CanvasObjects, SerialisedPartsByteForByteAndBack) {
     CMC_Scroll scrollBack(&scene);
     test::readArchive(scrollAll, [&](CXArchive& a) { scrollBack.serialize(&a); });
     EXPECT_EQ(scrollBack.getViewport(), CXRect(10, 20, 110, 220));
+}
+
+// A scene image holds only the kinds it can read back: the VGO, which has no binary
+// form, is left out and counted out, so everything after it is read, handlers too.
+TEST_F(CanvasObjects, SceneImageLeavesOutKindsWithoutABinaryForm) {
+    world.writeDefinition("SC.cnv", {"OBJECT=N1", "N1:TYPE=INTEGER", "N1:VALUE=1", "OBJECT=V",
+                                     "V:TYPE=VIRTUALGRAPHICSOBJECT", "OBJECT=C", "C:TYPE=CANVAS", "C:WIDTH=20",
+                                     "C:HEIGHT=20", "C:PRIORITY=2", "C:ONCLICK={N2^ADD(5);}", "OBJECT=KEYBOARD",
+                                     "KEYBOARD:TYPE=KEYBOARD", "OBJECT=N2", "N2:TYPE=INTEGER", "N2:VALUE=2"});
+    {
+        std::unique_ptr<CMElement> element(test::makeElement("SC", {{"TYPE", "SCENE"}}));
+        auto scene = std::make_unique<CMC_Scene>(world.window(), nullptr, element.get(), CMC_Scene::kType);
+        scene->loadCnv();
+        scene->onInit();
+        const std::string bytes = test::archiveBytes([&](CXArchive& a) { scene->writeImage(&a); });
+        ASSERT_GE(bytes.size(), 16u);
+        int32_t count = 0;
+        std::memcpy(&count, bytes.data() + 12, 4);
+        int expected = 0;
+        for (int i = 0; i < scene->getElementsNo(); ++i) {
+            CMC_Object* object = scene->getObject(i);
+            if (object && object != scene.get() && object->getType() != CMC_VirtualGraphicsObject::kType) ++expected;
+        }
+        EXPECT_EQ(count, expected);
+        EXPECT_EQ(bytes.find(test::le32(CMC_VirtualGraphicsObject::kType)), std::string::npos);
+
+        auto copy = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
+        test::readArchive(bytes, [&](CXArchive& a) { copy->readImage(&a); });
+        copy->onInit();
+        EXPECT_EQ(test::intValue(copy.get(), "N1"), 1);
+        EXPECT_EQ(test::intValue(copy.get(), "N2"), 2);
+        EXPECT_NE(named<CMC_Keyboard>(copy.get(), "KEYBOARD"), nullptr);
+        EXPECT_FALSE(test::hasObject(copy.get(), "V"));
+        auto* canvas = named<CMC_Canvas>(copy.get(), "C");
+        ASSERT_NE(canvas, nullptr);
+        EXPECT_EQ(world.screen()->GetPriority(canvas->getCanvas()), 2);
+        EXPECT_TRUE(canvas->onClick(0, CXPoint(3, 3)));
+        EXPECT_EQ(test::intValue(copy.get(), "N2"), 7);
+        copy.reset();
+        scene.reset();
+    }
+    world.applicationStep();
+    CMC_Scene::doneDefUnit();
 }
 
 }  // namespace
