@@ -26,6 +26,8 @@ CPattern::CPattern(CWindow* window, CXSize size, CXSize cell, int layers) : CGra
     int height = side(size.cy);
     const int64_t cells = static_cast<int64_t>(width / m_cell.cx) * (height / m_cell.cy) * m_layers;
     if (cells > kMaxCells) width = height = 0;
+    // Layers beyond the cell limit could hold nothing anyway: one keeps the lists small.
+    if (m_layers > kMaxCells) m_layers = 1;
     // The pattern draws nothing of its own: its size without a pixel buffer.
     m_width = m_pitch = width;
     m_height = height;

@@ -19,7 +19,8 @@ public:
     static constexpr int kMaxSide = 8192;
     static constexpr int64_t kMaxCells = int64_t{1} << 20;
 
-    // Negative sides count as 0, cell sides below 1 as 1, layer counts below 1 as 1.
+    // Negative sides count as 0, cell sides below 1 as 1, layer counts below 1 (or above
+    // kMaxCells) as 1.
     CPattern(CWindow* window, CXSize size, CXSize cell, int layers);
     ~CPattern() override;
     CPattern(const CPattern&) = delete;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "CanvasTestSupport.h"
 
 using namespace canvas_test;
@@ -124,6 +126,9 @@ TEST_F(PatternTest, CellsOutsideTheTableAndOversizedGridsAreIgnored) {
     EXPECT_EQ(most.getColumns(), 1024);
     CPattern layered(window.get(), CXSize(1024, 1024), CXSize(1, 1), 2);
     EXPECT_EQ(layered.Width(), 0);
+    CPattern deep(window.get(), CXSize(10, 10), CXSize(1, 1), INT32_MAX);
+    EXPECT_EQ(deep.getLayers(), 1);
+    EXPECT_EQ(deep.Width(), 0);
     CPattern odd(window.get(), CXSize(-4, 10), CXSize(0, -3), 0);
     EXPECT_EQ(odd.getGrid(), CXSize(1, 1));
     EXPECT_EQ(odd.getLayers(), 1);
