@@ -120,6 +120,23 @@ TEST_F(CanvasHeadless, CanvasComposesCapturesErasesAndSavesAPictureThatReadsBack
     EXPECT_EQ(static_cast<uint8_t>(bytes[40 + 40 * 20 * 2 + 0]), 0);
 }
 
+TEST_F(CanvasHeadless, AnAnimationOnACanvasIsNotRemembered) {
+    scene = world.loadScene("a.cnv", {"OBJECT=C", "C:TYPE=CANVAS", "C:WIDTH=40", "C:HEIGHT=20",
+                                      "C:BACKGROUND=TRUE", "OBJECT=A", "A:TYPE=ANIMO", "A:FILENAME=anim.ann",
+                                      "A:VISIBLE=TRUE"});
+    ASSERT_NE(scene, nullptr);
+    test::runCode(scene, "C^ADD(\"A\", 4);");
+    auto* canvas = dynamic_cast<CMC_Canvas*>(scene->getObject(CXString("C")));
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(canvas->getCanvas()->getObjects()->getCount(), 2);
+    EXPECT_TRUE(canvas->getAddedNames().empty());
+    test::runCode(scene, "C^RECREATE(40, 20, FALSE, TRUE, 1, FALSE);");
+    EXPECT_EQ(canvas->getCanvas()->getObjects()->getCount(), 1);
+    test::runCode(scene, "C^ADD(\"A\");C^CAPTURE();");
+    world.frames(1);
+    EXPECT_TRUE(test::hasObject(scene, "A"));
+}
+
 TEST_F(CanvasHeadless, VirtualObjectShowsAPictureThroughAnAnimationFrame) {
     scene = world.loadScene("v.cnv", {"OBJECT=V", "V:TYPE=VIRTUALGRAPHICSOBJECT", "V:TOCANVAS=TRUE",
                                       "V:VISIBLE=TRUE", "V:PRIORITY=3", "OBJECT=W", "W:TYPE=IMAGE",

@@ -13,6 +13,7 @@
 #include "graphics/canvas/CVirtualGraphicsObject.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/image/CImage.h"
+#include "graphics/screen/CDirectDrawSurface.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/screen/CValidationQuene.h"
 #include "media/CMC_Canvas.h"
@@ -230,6 +231,29 @@ TEST_F(CanvasObjects, ObserverFindsGraphicsAtAPoint) {
     EXPECT_EQ(evaluate(scene, "", "O^GETGRAPHICSAT(150, 90, FALSE, -1, -1, TRUE)"), "NULL");
     EXPECT_EQ(evaluate(scene, "", "O^GETGRAPHICSAT(1, 1, FALSE, -1, -1, TRUE)"), "UNKNOWN");
     *world.screen() >> &stranger;
+}
+
+TEST_F(CanvasObjects, ObserverPastesAndForgetsADestroyedBackground) {
+    auto* scene = load({"OBJECT=O", "O:TYPE=CANVAS_OBSERVER", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=red.img", "A:VISIBLE=TRUE",
+                        "A:TOCANVAS=TRUE", "OBJECT=B", "B:TYPE=IMAGE", "B:FILENAME=blue.img"});
+    ASSERT_NE(scene, nullptr);
+    // PASTE draws into the background and leaves the graphic's place and clipping.
+    test::runCode(scene, "O^SETBACKGROUND(\"B\");");
+    CDirectDrawSurface* background = world.screen()->getBackgroundIfc();
+    ASSERT_NE(background, nullptr);
+    CGraphicsObject* a = imageOf(scene, "A");
+    a->SetClippingRect(CXRect(0, 0, 4, 4));
+    test::runCode(scene, "O^PASTE(\"A\", 2, 3);");
+    EXPECT_EQ(a->GetPosition(), CXPoint(5, 5));
+    EXPECT_EQ(a->GetClippingRect(), CXRect(0, 0, 4, 4));
+    EXPECT_EQ(reinterpret_cast<uint16_t*>(background->GetDataPtr())[3 * background->GetPitch() + 2], 0xF800);
+    // A destroyed background graphic is no longer restored from.
+    EXPECT_EQ(background->getApplied(), imageOf(scene, "B"));
+    auto* b = named<CMC_Image>(scene, "B");
+    ASSERT_TRUE(scene->removeObject(b));
+    delete b;
+    EXPECT_EQ(background->getApplied(), nullptr);
+    world.frames(1);
 }
 
 // ---- PATTERN ---------------------------------------------------------------------------
