@@ -30,7 +30,9 @@ public:
     // Blits the part of this surface that falls on its destiny (a DirectDraw surface).
     void Redraw() override;
     // The applied object's changes do not concern the surface; its destruction does.
-    void onInvalidate(CGraphicsObject*, CXRect*) override {}
+    void onInvalidate(CGraphicsObject* object, CXRect* rect) override {
+        if (object != m_applied) CGraphicsObject::onInvalidate(object, rect);
+    }
     void onDestroy(CGraphicsObject* object) override;
 
     void Release();

@@ -97,6 +97,7 @@ TEST_F(CanvasTest, ListKeepingAddTwiceRemoveAllAndDestinations) {
     g.SetDestiny(&other);
     canvas.remove(&g);
     EXPECT_EQ(g.GetDestiny(), &other);
+    g.SetDestiny(nullptr);
 }
 
 TEST_F(CanvasTest, NoCanvasTakesItselfOrAGraphicHoldingIt) {
@@ -140,6 +141,8 @@ TEST_F(CanvasTest, ACloneSharesTheChildrenAndShowsTheSamePicture) {
         for (int x = 0; x < 12; ++x) ASSERT_EQ(pixel(target1, x, y), pixel(target2, x, y)) << x << "," << y;
     EXPECT_EQ(pixel(target2, 3, 2), 0x7777);
     EXPECT_EQ(pixel(target2, 0, 0), 0x0F0F);
+    canvas.SetDestiny(nullptr);
+    copy->SetDestiny(nullptr);
     screen() >> copy.get();
     screen() >> &canvas;
 }

@@ -35,6 +35,7 @@ TEST_F(PatternTest, CellsAreLaidOutOnTheGridAndDrawnAtTheirPlace) {
     EXPECT_EQ(pixel(target, 3 + 39, 4 + 20), 0);
     EXPECT_EQ(g->GetPosition(), CXPoint(77, 77));
     EXPECT_EQ(g->GetDestiny(), nullptr);
+    pattern.SetDestiny(nullptr);
 }
 
 TEST_F(PatternTest, AnOccupiedCellIsReplacedAndTheOldObjectForgottenNotDeleted) {
@@ -104,6 +105,7 @@ TEST_F(PatternTest, AClippedPatternDrawsAStraddlingObjectOnlyInside) {
     EXPECT_EQ(pixel(target, 29, 5), 0x5555);
     EXPECT_EQ(pixel(target, 30, 5), 0);
     EXPECT_EQ(g->GetClippingRect(), CXRect());
+    pattern.SetDestiny(nullptr);
 }
 
 TEST_F(PatternTest, CellsOutsideTheTableAndOversizedGridsAreIgnored) {
