@@ -1,5 +1,7 @@
 #include "scene/CMC_Keyboard.h"
 
+#include "scene/CMC_Scene.h"
+#include "scene/CMC_SceneBinary.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_TypeTable.h"
 #include "shell/CWindow.h"
@@ -9,7 +11,9 @@ namespace {
 const bool g_registered =
     CMC_TypeTable::registerType("KEYBOARD", [](CMC_ObjectsContainer* container, CMElement* element) -> CMC_Object* {
         return new CMC_Keyboard(container, element);
-    });
+    }) &&
+    CMC_SceneBinary::registerPrototype(CMC_Keyboard::kType,
+                                       [](CMC_Scene* scene) -> CMC_Object* { return new CMC_Keyboard(scene); });
 
 // Names by scan code, 0x00 to 0xD3; null for codes without a name.
 const char* const* nameTable() {

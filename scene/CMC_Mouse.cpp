@@ -3,6 +3,8 @@
 #include "graphics/screen/CRefreshScreen.h"
 #include "platform/Input.h"
 #include "platform/WindowPlacement.h"
+#include "scene/CMC_Scene.h"
+#include "scene/CMC_SceneBinary.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_TypeTable.h"
 #include "shell/CWindow.h"
@@ -16,6 +18,8 @@ const bool g_registered =
                                 [](CMC_ObjectsContainer* container, CMElement* element) -> CMC_Object* {
                                     return new CMC_Mouse(container, element);
                                 }) &&
+    CMC_SceneBinary::registerPrototype(CMC_Mouse::kType,
+                                       [](CMC_Scene* scene) -> CMC_Object* { return new CMC_Mouse(scene); }) &&
     (CWindow::setMouseClipHandlers(&CMC_Mouse::restore, &CMC_Mouse::reset), true);
 
 // The confinement in client coordinates of the current window.

@@ -1,6 +1,9 @@
 #include "scene/CMC_Scene.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <string>
 
 #include "foundation/CConfig.h"
 #include "foundation/CFile.h"
@@ -22,6 +25,7 @@
 #include "script/CMElement.h"
 #include "script/CMElements.h"
 #include "script/CMElementsLoader.h"
+#include "script/CMC_TypeTable.h"
 #include "shell/CWindow.h"
 
 namespace {
@@ -186,12 +190,39 @@ bool CMC_Scene::loadCnv() {
     return false;
 }
 
+namespace {
+
+// Whether a type id belongs to a kind of the type table (as opposed to an extension
+// module's own kind).
+bool isTypeTableKind(int type) {
+    const CMC_TypeTable::Row* rows = CMC_TypeTable::rows();
+    for (int i = 0; i < CMC_TypeTable::rowCount(); ++i)
+        if (rows[i].id == type) return true;
+    return false;
+}
+
+}  // namespace
+
 void CMC_Scene::writeImage(CXArchive* archive) {
     std::vector<CMC_Object*> objects;
+    std::set<int> skipped;
     const CXVector* list = getObjectList();
     for (int i = 0; list && i < list->getCount(); ++i) {
         auto* object = static_cast<CMC_Object*>(list->at(i));
-        if (!CMC_SceneBinary::isLeftOut(object->getType())) objects.push_back(object);
+        const int type = object->getType();
+        if (CMC_SceneBinary::isLeftOut(type)) continue;
+        // Records carry no length: a record no reader knows would stop the reading and
+        // lose every record after it, so only kinds that are read back are written.
+        if (!CMC_SceneBinary::getPrototype(type) && isTypeTableKind(type)) {
+            if (skipped.insert(type).second) {
+                CXString line;
+                line.Format("Scene %s: objects of type %d have no binary form and are left out of its image.",
+                            getName(), type);
+                platform::outputDebugString(line.c_str());
+            }
+            continue;
+        }
+        objects.push_back(object);
     }
     *archive << m_modulesText;
     *archive << m_background;
@@ -264,6 +295,32 @@ void CMC_Scene::serialize(CXArchive* archive) {
         CFile::saveWhole(nullptr, fileName, file.bytes(), "scene image");
     }
     CFile::chDir(folder);
+}
+
+// ---- run-time creation ----------------------------------------------------------------
+
+namespace {
+
+std::map<std::string, CMC_Scene::RuntimeCreator>& runtimeKinds() {
+    static std::map<std::string, CMC_Scene::RuntimeCreator> kinds;
+    return kinds;
+}
+
+}  // namespace
+
+bool CMC_Scene::registerRuntimeKind(const char* kind, RuntimeCreator creator) {
+    if (kind) runtimeKinds()[kind] = creator;
+    return true;
+}
+
+void CMC_Scene::createObject(CXString kind, CXString name) {
+    auto found = runtimeKinds().find(std::string(kind.c_str()));
+    if (found == runtimeKinds().end() || !found->second) return;
+    CMC_ObjectsContainer* scope = getScene();
+    CMC_Object* object = found->second(scope, name);
+    if (!object) return;
+    object->initializeBehaviours(scope, nullptr);
+    addObject(object);
 }
 
 // ---- entering, stepping, leaving ----------------------------------------------------

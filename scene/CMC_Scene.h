@@ -123,6 +123,15 @@ public:
     // Takes both out of the inspector; the object's own flag stays as it is.
     void removeMonitorCollisions(CGraphicsObject* object, CCollisionObserver* observer);
 
+    // ---- run-time creation ----
+    // Makes the object of a kind for createObject (engine part and script object, scoped
+    // in the given container and named), or null. Kinds register from their own files.
+    using RuntimeCreator = CMC_Object* (*)(CMC_ObjectsContainer* scope, CXString name);
+    static bool registerRuntimeKind(const char* kind, RuntimeCreator creator);
+    // Creates an object of a registered kind (compared exactly, e.g. "VGO"), builds its
+    // handlers in the current object scope and adds it here; other kinds do nothing.
+    virtual void createObject(CXString kind, CXString name);
+
     // ---- fields ----
     bool isBinary() const { return m_binary; }
     bool isDeamon() const { return m_daemon; }

@@ -131,6 +131,13 @@ void objectStates() {
         {7, "complex.bin", "OBJECT=X\nX:TYPE=COMPLEXCONDITION\nX:CONDITION1=C\nX:OPERATOR=OR\nX:CONDITION2=C\n"},
         {8, "vector.bin", "OBJECT=X\nX:TYPE=VECTOR\nX:SIZE=3\nX:VALUE=1,2.5,-3\n"},
         {9, "path.bin", "OBJECT=X\nX:TYPE=PATH\nX:NODES=V,V\n"},
+        {12, "canvas.bin",
+         "OBJECT=X\nX:TYPE=CANVAS\nX:WIDTH=4\nX:HEIGHT=3\nX:ALPHA=TRUE\nX:BACKGROUND=TRUE\nX:PRIORITY=2\n"
+         "X:ONCLICK=H\n"},
+        {13, "pattern.bin",
+         "OBJECT=X\nX:TYPE=PATTERN\nX:WIDTH=100\nX:HEIGHT=60\nX:GRIDX=20\nX:GRIDY=20\nX:LAYERS=2\n"
+         "X:TOCANVAS=TRUE\nX:VISIBLE=TRUE\nX:PRIORITY=5\n"},
+        {14, "scroll.bin", "OBJECT=X\nX:TYPE=SCROLL\nX:VIEWPORT=10,20,110,220\nX:ONTOP=H\n"},
     };
     for (const auto& k : kinds) {
         const std::string text = std::string("OBJECT=H\nH:TYPE=BEHAVIOUR\nH:CODE={N^ADD(1);}\n") +

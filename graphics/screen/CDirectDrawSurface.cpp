@@ -37,15 +37,32 @@ CDirectDrawSurface::CDirectDrawSurface(CWindow* window, CXSize size, int bpp, bo
 }
 
 CDirectDrawSurface::~CDirectDrawSurface() {
+    applyToRestore(nullptr);
     releaseDC();
     if (m_surface) m_surface->release();
     m_surface = nullptr;
     m_pixels = nullptr;
 }
 
+void CDirectDrawSurface::applyToRestore(CGraphicsObject* g) {
+    if (g == m_applied) return;
+    if (m_applied) m_applied->removeInvalidateObserver(this);
+    m_applied = g;
+    if (m_applied) m_applied->addInvalidateObserver(this);
+}
+
+void CDirectDrawSurface::onDestroy(CGraphicsObject* object) {
+    if (object && object == m_applied) {
+        object->removeInvalidateObserver(this);
+        m_applied = nullptr;
+    }
+    CGraphicsObject::onDestroy(object);
+}
+
 CDirectDrawSurface::CDirectDrawSurface(const CDirectDrawSurface& other)
-    : CGraphicsObject(other), m_applied(other.m_applied), m_surface(other.m_surface) {
+    : CGraphicsObject(other), m_surface(other.m_surface) {
     m_ownsBuffers = false;
+    applyToRestore(other.m_applied);
     if (m_surface) m_surface->addRef();
 }
 
@@ -54,9 +71,10 @@ CDirectDrawSurface& CDirectDrawSurface::operator=(const CDirectDrawSurface& othe
     if (other.m_surface) other.m_surface->addRef();
     releaseDC();
     if (m_surface) m_surface->release();
+    applyToRestore(nullptr);
     CGraphicsObject::operator=(other);
     m_ownsBuffers = false;
-    m_applied = other.m_applied;
+    applyToRestore(other.m_applied);
     m_surface = other.m_surface;
     return *this;
 }

@@ -29,6 +29,11 @@ public:
     void Fill(CXRect r, CColor* c) override;
     // Blits the part of this surface that falls on its destiny (a DirectDraw surface).
     void Redraw() override;
+    // The applied object's changes do not concern the surface; its destruction does.
+    void onInvalidate(CGraphicsObject* object, CXRect* rect) override {
+        if (object != m_applied) CGraphicsObject::onInvalidate(object, rect);
+    }
+    void onDestroy(CGraphicsObject* object) override;
 
     void Release();
     platform::IDisplaySurface* GetDirectDrawSurfaceInterface() const { return m_surface; }
@@ -36,8 +41,9 @@ public:
     void SetDirectDrawSurfaceInterface(platform::IDisplaySurface* s);
     platform::IDeviceContext* getDC();
     void releaseDC();
-    // The object drawn into this surface again after the display lost and restored it.
-    void applyToRestore(CGraphicsObject* g) { m_applied = g; }
+    // The object drawn into this surface again after the display lost and restored it;
+    // the surface watches it and forgets it when it is destroyed.
+    void applyToRestore(CGraphicsObject* g);
     CGraphicsObject* getApplied() const { return m_applied; }
 
     // Blits srcRect of src (null: all) with its corner at (x, y). A rectangle larger than

@@ -253,6 +253,13 @@ bool CRefreshScreen::redrawPass(CDirectDrawSurface* dst) {
 
     const bool answer = m_region->getCount() > 0;
     ++m_counter;
+    // Observers' handlers run inside the pass: a redraw they ask for only invalidates.
+    struct PassMark {
+        bool& flag;
+        bool was;
+        explicit PassMark(bool& f) : flag(f), was(f) { flag = true; }
+        ~PassMark() { flag = was; }
+    } mark(m_inPass);
     m_destination = dst;
     m_background->Redraw(dst, m_region);
     const bool anyObject = m_queue->getCount() > 0;
@@ -357,7 +364,8 @@ void CRefreshScreen::notify(int code) {
     for (int i = 0; i < m_canvasObservers->getCount(); ++i)
         list.push_back(static_cast<CCanvasObserver*>(m_canvasObservers->at(i)));
     for (CCanvasObserver* o : list) {
-        if (!o) continue;
+        // An observer removed by an earlier one's handler is not told.
+        if (!o || !m_canvasObservers->contains(static_cast<void*>(o))) continue;
         switch (code) {
         case 0: o->onInitialUpdate(); break;
         case 1: o->onUpdate(); break;

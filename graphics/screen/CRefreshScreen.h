@@ -77,6 +77,8 @@ public:
     void Redraw() override;
     CDirectDrawSurface* getRefreshDestiny() const { return m_destination; }
     int getRefreshCounter() const { return m_counter; }
+    // True while a pass is drawing (its observers' handlers run inside it).
+    bool isRedrawing() const { return m_inPass; }
     CDirectDrawSurface* GetLocalDestiny() const { return m_ownSurface; }
 
     // A copy of the snapshot source (made once, canvas size), or null without a source.
@@ -162,6 +164,7 @@ protected:
     CXArray* m_canvasObservers = nullptr;
     CGraphicsObject* m_backgroundImage = nullptr;
     bool m_notify = false;
+    bool m_inPass = false;
     CBackgroundManager* m_background = nullptr;
     CValidationQuene* m_queue = nullptr;
 

@@ -437,3 +437,37 @@ TEST_F(RefreshScreenTest, IncrementalPassesMatchAFullRedraw) {
 }
 
 }  // namespace
+
+namespace {
+
+// Deletes another observer when it hears of a pass.
+struct RemovingObserver : CCanvasObserver {
+    void onUpdate() override {
+        ++updates;
+        if (victim) {
+            screen->removeNotifier(victim);
+            victim = nullptr;
+        }
+    }
+    CRefreshScreen* screen = nullptr;
+    CCanvasObserver* victim = nullptr;
+    int updates = 0;
+};
+
+TEST_F(RefreshScreenTest, AnObserverRemovedDuringANoticeIsNotTold) {
+    RemovingObserver first, second;
+    first.screen = &screen();
+    first.victim = &second;
+    screen().addNotifier(&first);
+    screen().addNotifier(&second);
+    screen().enableNotifyFlag(true);
+    CGraphicsObject g(window.get(), CXSize(4, 4), 16);
+    screen().put(&g, 1);
+    pass();
+    EXPECT_EQ(first.updates, 1);
+    EXPECT_EQ(second.updates, 0);
+    screen().removeNotifier(&first);
+    screen() >> &g;
+}
+
+}  // namespace
