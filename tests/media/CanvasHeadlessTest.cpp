@@ -22,12 +22,12 @@
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
 #include "tools/AnimationBuilder.h"
-#include "tools/PngReader.h"
+#include "platform/Png.h"
 
 namespace {
 
-tools::RgbaImage picture(int w, int h, uint8_t r, uint8_t g, uint8_t b, uint8_t alpha) {
-    tools::RgbaImage image;
+platform::PngPicture picture(int w, int h, uint8_t r, uint8_t g, uint8_t b, uint8_t alpha) {
+    platform::PngPicture image;
     image.width = w;
     image.height = h;
     for (int i = 0; i < w * h; ++i) image.pixels.insert(image.pixels.end(), {r, g, b, i == 0 ? uint8_t(255) : alpha});
@@ -58,7 +58,7 @@ protected:
         application = std::make_unique<CApplication>(world.window(), CXString(), CXString(), nullptr);
         std::string error;
         // Frame 0: 8 x 6 of pure blue, alpha 128 but its first pixel 255.
-        EXPECT_TRUE(tools::writePng(world.dir().native("f0.png"), picture(8, 6, 0, 0, 255, 128), &error)) << error;
+        EXPECT_TRUE(platform::writePng(world.dir().native("f0.png"), picture(8, 6, 0, 0, 255, 128), &error)) << error;
         world.dir().write("anim.txt", "fps 10\nframe f0.png\nevent idle\n  frames 0\nend\n");
         EXPECT_TRUE(tools::buildAnimation(world.dir().native("anim.txt"), world.dir().native("anim.ann"),
                                           tools::AnimationOptions(), &error))
