@@ -17,6 +17,7 @@ void CFilterUndoRecord::freeSaved() {
         e.pixels = nullptr;
         e.alpha = nullptr;
         e.applied = false;
+        e.geometry = false;
     }
 }
 

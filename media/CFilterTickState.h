@@ -32,6 +32,8 @@ public:
         int32_t compression = 0;
         int32_t bpp = 0;
         bool applied = false;
+        // Whether size and position were saved.
+        bool geometry = false;
     };
 
     ~CFilterUndoRecord() override;

@@ -86,6 +86,7 @@ void CStaticGraphicsFilter::saveState(CGraphicsObject* graphic, CFilterUndoRecor
     if (changesGeometry()) {
         e->size = graphic->Size();
         e->position = graphic->GetPosition();
+        e->geometry = true;
     }
 }
 
@@ -106,7 +107,8 @@ void CStaticGraphicsFilter::restore(CGraphicsObject* graphic, CFilterUndoRecord*
             if (former != e->alpha) delete[] former;
             e->alpha = nullptr;
         }
-        if (changesGeometry()) {
+        // Read from the entry: the destructor's undo no longer reaches the effect's overrides.
+        if (e->geometry) {
             graphic->setSize(e->size);
             graphic->SetPosition(e->position);
         }

@@ -189,6 +189,39 @@ TEST(StaticFilterTest, GraphicDestroyedOrEffectGoneWhileLinked) {
     g->Invalidate();  // no observer left behind
 }
 
+// Moves the graphic and gives it a fresh copy of its pixels, as an effect that
+// changes geometry does.
+class MovingFilter : public CStaticGraphicsFilter {
+public:
+    MovingFilter() : CStaticGraphicsFilter(nullptr, new CStaticFilterParams(999)) {}
+    void applyToGraphics(CGraphicsObject* graphic, bool freeReplaced) override {
+        CStaticGraphicsFilter::applyToGraphics(graphic, freeReplaced);
+        if (!isWorkable(graphic)) return;
+        const size_t bytes = static_cast<size_t>(graphic->Width()) * graphic->Height() * 2;
+        char* copy = new char[bytes];
+        std::memset(copy, 0x11, bytes);
+        installPixels(graphic, copy, freeReplaced);
+        graphic->Move(3, -2);
+    }
+    bool replacesPixels() const override { return true; }
+    bool changesGeometry() const override { return true; }
+};
+
+TEST(StaticFilterTest, UndoInTheEffectsDestructorPutsGeometryBack) {
+    const std::vector<uint16_t> original = pixelsOf(picture(false).get());
+    auto g = picture(false);
+    {
+        MovingFilter filter;
+        filter.setProperty("CANUNDO", "TRUE");
+        filter.link(g.get(), nullptr);
+        EXPECT_EQ(g->GetPosition().x, 8);
+        EXPECT_EQ(g->GetPosition().y, 4);
+    }
+    EXPECT_EQ(g->GetPosition().x, 5);
+    EXPECT_EQ(g->GetPosition().y, 6);
+    EXPECT_EQ(pixelsOf(g.get()), original);
+}
+
 TEST(StaticFilterTest, ViewsOfOtherGraphicsAreLeftAlone) {
     auto source = picture(false);
     const std::vector<uint16_t> original = pixelsOf(source.get());
