@@ -2,6 +2,7 @@
 // destroyed under an effect) and the fades and PATH.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "media/CFilterTarget.h"
 #include "media/CFilterTickState.h"
 #include "media/CPathFilter.h"
+#include "media/CWaterFilter.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "shell/CWindow.h"
 #include "support/ScriptTestSupport.h"
@@ -419,6 +421,84 @@ TEST_F(PathFilterTest, RestartKeepsTheNodeAndStartsFromWhereTheGraphicIs) {
     EXPECT_EQ(g->getPosition().x, 98);
     EXPECT_EQ(g->getPosition().y, 100);
     EXPECT_FALSE(filter.isRunning(g.get()));
+}
+
+// ---- WATER ----
+
+std::vector<uint16_t> pixelsOf(CGraphicsObject* g) {
+    std::vector<uint16_t> out(static_cast<size_t>(g->Width()) * g->Height());
+    std::memcpy(out.data(), g->GetDataPtr(), out.size() * 2);
+    return out;
+}
+
+// A w x h graphic whose pixel i holds i + 1; alpha 0 at `clear` (-1: none), no plane when asked.
+std::unique_ptr<CGraphicsObject> numbered(CWindow* window, int w, int h, int clear, bool withAlpha = true) {
+    auto g = std::make_unique<CGraphicsObject>(window, CXSize(w, h), 16);
+    std::vector<uint16_t> pixels(static_cast<size_t>(w) * h);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint16_t>(i + 1);
+    std::memcpy(g->GetDataPtr(), pixels.data(), pixels.size() * 2);
+    if (withAlpha) {
+        char* alpha = new char[pixels.size()];
+        std::memset(alpha, 0xFF, pixels.size());
+        if (clear >= 0) alpha[clear] = 0;
+        g->AlphaChannel(alpha);
+    }
+    return g;
+}
+
+TEST_F(FilterTest, WaterRipplesFromItsCopyInsideThePicture) {
+    // FACTOR 0 keeps the picture.
+    {
+        CWaterFilter water(world.window());
+        water.setProperty("FACTOR", "0");
+        auto g = numbered(world.window(), 7, 5, -1);
+        const auto before = pixelsOf(g.get());
+        water.link(g.get(), owner("A"));
+        water.start(g.get());
+        for (int i = 0; i < 60; ++i) water.onTimer(0);
+        EXPECT_EQ(pixelsOf(g.get()), before);
+    }
+    // Large factors draw from the edges, never past them; alpha-0 pixels stay.
+    for (const char* factor : {"1000", "-1000", "3", "1e300", "nan"}) {
+        SCOPED_TRACE(factor);
+        CWaterFilter water(world.window());
+        water.setProperty("FACTOR", factor);
+        auto g = numbered(world.window(), 6, 4, 9);
+        water.link(g.get(), owner("A"));
+        water.start(g.get());
+        for (int i = 0; i < 52; ++i) {
+            water.onTimer(0);
+            const auto now = pixelsOf(g.get());
+            EXPECT_EQ(now[9], 10);
+            for (uint16_t v : now) EXPECT_TRUE(v >= 1 && v <= 24);
+        }
+    }
+    // The ripple moves: FACTOR 3 on a 9 x 9 picture changes between frames.
+    CWaterFilter water(world.window());
+    water.setProperty("FACTOR", "3");
+    auto g = numbered(world.window(), 9, 9, -1, false);
+    water.link(g.get(), owner("A"));
+    water.start(g.get());
+    water.onTimer(0);
+    const auto first = pixelsOf(g.get());
+    water.onTimer(0);
+    EXPECT_NE(pixelsOf(g.get()), first);
+}
+
+TEST_F(FilterTest, WaterUnpacksAPackedGraphic) {
+    CWaterFilter water(world.window());
+    auto g = numbered(world.window(), 5, 5, -1);
+    const auto before = pixelsOf(g.get());
+    g->Compress(COMPRESSION_RLE);
+    water.setProperty("FACTOR", "0");
+    water.link(g.get(), owner("A"));
+    EXPECT_EQ(g->GetCompression(), COMPRESSION_NONE);
+    water.start(g.get());
+    water.onTimer(0);
+    EXPECT_EQ(pixelsOf(g.get()), before);
+    g.reset();  // destroyed while rippling
+    water.onTimer(0);
+    EXPECT_EQ(water.getTargetCount(), 0);
 }
 
 }  // namespace
