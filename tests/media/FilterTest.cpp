@@ -18,6 +18,7 @@
 #include "media/CFilterTickState.h"
 #include "media/CPathFilter.h"
 #include "media/CWaterFilter.h"
+#include "media/CWavingFilter.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "shell/CWindow.h"
 #include "support/ScriptTestSupport.h"
@@ -499,6 +500,76 @@ TEST_F(FilterTest, WaterUnpacksAPackedGraphic) {
     g.reset();  // destroyed while rippling
     water.onTimer(0);
     EXPECT_EQ(water.getTargetCount(), 0);
+}
+
+// ---- WAVING ----
+
+// Counts the invalidations of a graphic: the effect invalidates only when it recomputes.
+class InvalidationCounter : public CInvalidateObserver {
+public:
+    void onInvalidate(CGraphicsObject*, CXRect*) override { ++count; }
+    void onDestroy(CGraphicsObject* g) override { g->removeInvalidateObserver(this); }
+    int count = 0;
+};
+
+TEST_F(FilterTest, WavingRecomputesOnElevenOfEvery101Frames) {
+    CWavingFilter waving(world.window());
+    auto g = numbered(world.window(), 8, 6, -1);
+    InvalidationCounter counter;
+    g->addInvalidateObserver(&counter);
+    waving.link(g.get(), owner("A"));
+    waving.start(g.get());
+    std::vector<int> recomputed;
+    for (int step = 1; step <= 112; ++step) {
+        const int before = counter.count;
+        waving.onTimer(0);
+        if (counter.count != before) recomputed.push_back(step);
+    }
+    EXPECT_EQ(recomputed, (std::vector<int>{1, 11, 21, 31, 41, 51, 61, 71, 81, 91, 101, 102, 112}));
+    g->removeInvalidateObserver(&counter);
+}
+
+TEST_F(FilterTest, WavingDisplacesColumnsFromTheUndistortedPicture) {
+    // AMPLITUDE 0 keeps the picture, with and without an alpha plane (none is made).
+    for (bool withAlpha : {true, false}) {
+        CWavingFilter waving(world.window());
+        waving.setProperty("AMPLITUDE", "0");
+        auto g = numbered(world.window(), 5, 4, -1, withAlpha);
+        const auto before = pixelsOf(g.get());
+        waving.link(g.get(), owner("A"));
+        waving.start(g.get());
+        for (int i = 0; i < 25; ++i) waving.onTimer(0);
+        EXPECT_EQ(pixelsOf(g.get()), before);
+        EXPECT_EQ(g->AlphaChannel() != nullptr, withAlpha);
+    }
+    // Column x moves by trunc(sin(x * DENSITY) * AMPLITUDE) rows at phase 0; the
+    // second recomputation starts from the undistorted picture again, not the
+    // distorted one. Unlinking keeps the last distorted picture.
+    CWavingFilter waving(world.window());
+    waving.setProperty("AMPLITUDE", "2");
+    waving.setProperty("DENSITY", "1.5707963267948966");  // columns move 0, 2, 0, -2, 0 rows
+    auto g = numbered(world.window(), 5, 4, -1);
+    waving.link(g.get(), owner("A"));
+    waving.start(g.get());
+    waving.onTimer(0);
+    const auto after = pixelsOf(g.get());
+    // Pixel i holds i + 1; a source outside the buffer keeps the pixel itself.
+    const std::vector<uint16_t> expected = {1, 12, 3, 4, 5,  //
+                                            6, 17, 8, 9, 10,  //
+                                            11, 12, 13, 4, 15,  //
+                                            16, 17, 18, 9, 20};
+    EXPECT_EQ(after, expected);
+    for (int i = 0; i < 10; ++i) waving.onTimer(0);  // step 11: phase 10 adds 1 radian
+    const auto second = pixelsOf(g.get());
+    EXPECT_NE(second, after);
+    waving.unlink(g.get());
+    EXPECT_EQ(pixelsOf(g.get()), second);
+    // Destroyed while waving: the saved buffers go with the record.
+    waving.link(g.get(), owner("A"));
+    waving.start(g.get());
+    waving.onTimer(0);
+    g.reset();
+    EXPECT_EQ(waving.getTargetCount(), 0);
 }
 
 }  // namespace
