@@ -6,8 +6,7 @@
 // that works in place keeps nothing to give back); a graphic held packed is
 // unpacked for the effect and packed again on undo, which brings back its stored
 // picture. Graphics that do not own their buffers (views of others) are left as
-// they are. Following an animation frame by frame is not done yet: an animation
-// is treated as one plain graphic.
+// they are. An animation counts as one plain graphic: its frames are not followed.
 #pragma once
 
 #include "media/CFilterParams.h"
