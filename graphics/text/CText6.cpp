@@ -300,7 +300,11 @@ void CText6::Redraw() {
         for (const CTextFormatCode& code : m_codes) {
             switch (code.getMode()) {
             case CTextFormatCode::kStyle:
-                if (code.getFont()) current = code.getFont();
+                // The colour in effect carries over to the new style's font.
+                if (code.getFont() && code.getFont() != current) {
+                    code.getFont()->setColor(current->getColor());
+                    current = code.getFont();
+                }
                 break;
             case CTextFormatCode::kColor:
                 if (code.getColor() != 0) current->setColor(code.getColor());
