@@ -88,10 +88,23 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     // The figure walks again after Space: frame 80 shows it in another step.
     EXPECT_NE(dir.read("one/frame-000040.png"), dir.read("one/frame-000080.png"));
 
-    // The second run starts from the kept settings and shows the same frames.
+    // The counter's text shows 0 on entry and changes with the first ring.
+    platform::RgbFrame entered;
+    ASSERT_TRUE(platform::readPng(dir.path() + "/one/frame-000020.png", entered));
+    bool changed = false;
+    for (int y = 185; y < 215; ++y)
+        for (int x = 380; x < 420; ++x) changed = changed || pixel(entered, x, y) != pixel(room, x, y);
+    EXPECT_TRUE(changed);
+
+    // A run from the kept settings counts on from them.
+    const std::string first = dir.read("demo.ini");
+    ASSERT_EQ(play("kept"), 0);
+    EXPECT_EQ(dir.read("demo.ini").rfind("[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=2\r\n", 0), 0u) << dir.read("demo.ini");
+    // Two runs from one settings file (none here) show the same frames.
+    dir.remove("demo.ini");
     ASSERT_EQ(play("two"), 0);
     EXPECT_EQ(frames("one"), frames("two"));
-    EXPECT_EQ(dir.read("demo.ini").rfind("[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=2\r\n", 0), 0u) << dir.read("demo.ini");
+    EXPECT_EQ(dir.read("demo.ini"), first);
 }
 
 }  // namespace
