@@ -16,7 +16,8 @@
 namespace {
 
 const char* const kKinds[] = {"INTEGER", "STRING",           "BOOL",   "DOUBLE", "ARRAY",      "BEHAVIOUR",
-                              "CONDITION", "COMPLEXCONDITION", "VECTOR", "PATH",   "EXPRESSION", "STRUCT"};
+                              "CONDITION", "COMPLEXCONDITION", "VECTOR", "PATH",   "EXPRESSION", "STRUCT",
+                              "FONT",      "TEXT"};
 constexpr size_t kKindCount = sizeof kKinds / sizeof kKinds[0];
 
 // The object X of a kind, with a few objects its fields may name.

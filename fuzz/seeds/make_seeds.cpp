@@ -12,6 +12,8 @@
 #include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
 #include "foundation/CXArray.h"
+#include "graphics/play/CAnimo.h"
+#include "graphics/text/CSimpleFont6.h"
 #include "script/CMC_Array.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_Database.h"
@@ -19,6 +21,7 @@
 #include "script/CMC_Integer.h"
 #include "script/CMC_MultiArray.h"
 #include "script/CMC_String.h"
+#include "tests/graphics/text/TextFixtures.h"
 
 namespace fs = std::filesystem;
 
@@ -118,6 +121,8 @@ void objectStates() {
         {7, "complex.bin", "OBJECT=X\nX:TYPE=COMPLEXCONDITION\nX:CONDITION1=C\nX:OPERATOR=OR\nX:CONDITION2=C\n"},
         {8, "vector.bin", "OBJECT=X\nX:TYPE=VECTOR\nX:SIZE=3\nX:VALUE=1,2.5,-3\n"},
         {9, "path.bin", "OBJECT=X\nX:TYPE=PATH\nX:NODES=V,V\n"},
+        {12, "font.bin", "OBJECT=X\nX:TYPE=FONT\nX:DEF_A_STANDARD_10=a.fnt\nX:DEF_A_BOLD_10=b.fnt\n"},
+        {13, "text.bin", "OBJECT=X\nX:TYPE=TEXT\nX:TEXT=Hello <B>W<B>|x\nX:RECT=0,0,50,20\nX:VISIBLE=TRUE\n"},
     };
     for (const auto& k : kinds) {
         const std::string text = std::string("OBJECT=H\nH:TYPE=BEHAVIOUR\nH:CODE={N^ADD(1);}\n") +
@@ -175,6 +180,37 @@ void texts() {
                "OBJECT=__INIT__\r\n__INIT__:TYPE=BEHAVIOUR\r\n__INIT__:CODE={N^ADD(2);A^ADD(N);@LOOP(H,0,2,1);}\r\n");
 }
 
+// Font files (the two-letter one and one built from bars by create) and formatted texts.
+void fonts() {
+    writeBytes(seed("font", "two-letters.fnt"), textfix::fontAL());
+    writeBytes(seed("font", "blocks.fnt"), textfix::blockFont("abl", 3, 4));
+    CAnimo animation(nullptr);
+    for (int row = 1; row <= 3; ++row) {
+        CGraphicsObject g(nullptr, CXSize(5, 5), 16);
+        auto* alpha = new char[25]();
+        for (int x = 1; x <= 3; ++x) alpha[row * 5 + x] = static_cast<char>(0xFF);
+        g.AlphaChannel(alpha);
+        animation.AddFrame(&g);
+    }
+    _annEventInfo3 event;
+    event.name = "LETTERS";
+    event.frames = {0, 1, 2};
+    animation.AddEvent(event);
+    for (int i = 0; i < 3; ++i) {
+        _anmFrameInfo3* info = animation.GetOrAddFrameInfo(0, i);
+        info->hasName = true;
+        info->name = CXString(std::string(1, static_cast<char>('a' + i)).c_str());
+    }
+    CSimpleFont6 font(nullptr);
+    font.create(&animation, CXString(enginePath(seed("font", "bars.fnt")).c_str()));
+    const char* const texts[] = {"Hello <B>World<B>!", "<bold>",       "a|b",          "a\r\nb",
+                                 "a<b<B>c",           "x<y",          "<COLOR31>",    "<COLOR255,0,0>x<COLOR>",
+                                 "<COLOR255,255>",    "x<E,40,name,init>y", "<B>aaa bbb<B> ccc&NBSP;d\te"};
+    int n = 0;
+    for (const char* text : texts)
+        writeBytes(seed("textcodes", ("text" + std::to_string(n++) + ".txt").c_str()), text);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,5 +225,6 @@ int main(int argc, char** argv) {
     objectStates();
     netRecords();
     texts();
+    fonts();
     return 0;
 }

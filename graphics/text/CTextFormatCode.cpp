@@ -1,5 +1,6 @@
 #include "graphics/text/CTextFormatCode.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -29,7 +30,8 @@ CTextFormatCode::CTextFormatCode(CSimpleFont6* font, CXString text) : m_mode(kSt
 CTextFormatCode::CTextFormatCode(int bpp, int mode, CXString args) : m_mode(mode) {
     if (mode == kEditBox) {
         const std::vector<CXString> f = fields(args);
-        if (f.size() > 1) m_width = f[1].toNumber();
+        // Wider than any screen is no box anyone sees; the cap keeps layouts bounded.
+        if (f.size() > 1) m_width = std::clamp(f[1].toNumber(), 0, kMaxEditBoxWidth);
         if (f.size() > 2) m_name = f[2];
         if (f.size() > 3) m_text = f[3];
     } else if (mode == kColor) {

@@ -8,6 +8,8 @@ class CSimpleFont6;
 
 class CTextFormatCode : public CXObject {
 public:
+    // Edit-box widths are held to 0..kMaxEditBoxWidth.
+    static constexpr int kMaxEditBoxWidth = 4096;
     enum Mode : int { kStyle = 1, kText = 2, kTab = 3, kBreak = 4, kEditBox = 5, kColor = 6 };
 
     // A text run.

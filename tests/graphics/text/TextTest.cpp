@@ -304,6 +304,15 @@ TEST(CMultilineText6, EditBoxesGoThroughTheUnit) {
     }
     ASSERT_EQ(unit.removed.size(), 1u);
     EXPECT_EQ(unit.removed[0], reinterpret_cast<CEditBox6*>(intptr_t{1}));
+    // A box wider than any screen is held to the cap, and its placeholder with it.
+    {
+        CMultilineText6 wide(nullptr, false, &unit);
+        wide.setJustify(CXRect(0, 0, 100000, 100), JUSTIFY_LEFT, JUSTIFY_TOP);
+        wide.setFont(f.collection);
+        wide.setText(CXString("<E,2000000000,n>"));
+        ASSERT_EQ(unit.added.size(), 2u);
+        EXPECT_EQ(unit.added[1].rect.Width(), CTextFormatCode::kMaxEditBoxWidth);
+    }
     // Without a unit no box is made.
     CMultilineText6 alone(nullptr, false, nullptr);
     alone.setFont(f.collection);
