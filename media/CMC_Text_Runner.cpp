@@ -1,5 +1,8 @@
 #include "media/CMC_Text_Runner.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/text/CMultilineText6.h"
 #include "media/CMC_Font_Runner.h"
@@ -106,8 +109,9 @@ CMC_Variable* CMC_Text_Runner::runOn(int id, CMC_Text* object, CMultilineText6* 
         const int x = parameterInt(arguments, 0);
         const int y = parameterInt(arguments, 1);
         text->Invalidate();
-        text->setJustify(CXRect(x, y, x + (r.right - r.left), y + (r.bottom - r.top)), text->getHJustify(),
-                         text->getVJustify());
+        auto held = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+        text->setJustify(CXRect(x, y, held(int64_t{x} + r.right - r.left), held(int64_t{y} + r.bottom - r.top)),
+                         text->getHJustify(), text->getVJustify());
         text->Invalidate();
         return nullptr;
     }

@@ -1,6 +1,7 @@
 #include "graphics/text/CMultilineText6.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "foundation/CFile.h"
 #include "foundation/CStringTokenizer.h"
@@ -59,7 +60,7 @@ void CMultilineText6::addEditBox(CXRect r, const CTextFormatCode& code) {
 
 void CMultilineText6::splitText() {
     flush();
-    const int width = m_justifyRect.right - m_justifyRect.left;
+    const int width = m_justifyRect.Width();
     std::vector<LineText> texts;
     CXString line;
     CStringTokenizer tokens(m_text, CXString(" "));
@@ -82,7 +83,7 @@ void CMultilineText6::splitMultiText() {
     auto* collection = dynamic_cast<CFontCollection*>(m_font.get());
     CSimpleFont6* current = collection ? collection->getBaseFont() : nullptr;
     if (!current) return;
-    const int width = m_justifyRect.right - m_justifyRect.left;
+    const int width = m_justifyRect.Width();
     std::vector<LineText> texts;
     CXString line;
     CXString prefix;
@@ -151,9 +152,10 @@ void CMultilineText6::splitMultiText() {
             line += " ";
             const int underscores = code.getWidth() / (s + 2) - 2;
             for (int i = 0; i < underscores; ++i) line += "_";
-            const int left = m_position.x + x + s;
-            const int top = m_position.y + n * (h - 4);
-            addEditBox(CXRect(left, top, left + code.getWidth(), top + h), code);
+            auto held = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+            const int64_t left = int64_t{m_position.x} + x + s;
+            const int64_t top = m_position.y + int64_t{n} * (h - 4);
+            addEditBox(CXRect(held(left), held(top), held(left + code.getWidth()), held(top + h)), code);
             x += code.getWidth() + 3 * s;
             break;
         }
@@ -269,9 +271,12 @@ int CMultilineText6::getHeight() {
 }
 
 void CMultilineText6::Redraw() {
+    // Lines far off any screen are not drawn, which keeps the pen's sums inside 32 bits.
+    constexpr int64_t kFar = 1 << 29;
     CXPoint pen = m_position;
     for (const auto& line : m_lines) {
         if (!line) continue;
+        if (pen.y < -kFar || pen.y > kFar || pen.x < -kFar || pen.x > kFar) break;
         line->SetOpacity(m_opacity);
         line->SetDestiny(m_destiny);
         line->CGraphicsObject::SetClippingRect(0, 0, 0, 0);

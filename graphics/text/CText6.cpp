@@ -1,5 +1,8 @@
 #include "graphics/text/CText6.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "graphics/core/CGraphicsWindowServices.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/text/CFontCollection.h"
@@ -218,23 +221,27 @@ void CText6::setJustify(CXRect r, _justify h, _justify v) {
     m_justifyRect = r;
     m_hJustify = h;
     m_vJustify = v;
-    const int w = Width();
-    const int ht = Height();
-    int x = m_position.x;
-    int y = m_position.y;
+    // Script rectangles may be anything: the sums are taken in 64 bits and held to 32.
+    const int64_t w = Width();
+    const int64_t ht = Height();
+    int64_t x = m_position.x;
+    int64_t y = m_position.y;
     switch (h) {
     case JUSTIFY_LEFT: x = r.left; break;
-    case JUSTIFY_RIGHT: x = r.right - w; break;
-    case JUSTIFY_CENTER: x = r.left + (r.right - r.left - w) / 2; break;
+    case JUSTIFY_RIGHT: x = int64_t{r.right} - w; break;
+    case JUSTIFY_CENTER: x = r.left + (int64_t{r.right} - r.left - w) / 2; break;
     default: break;
     }
     switch (v) {
     case JUSTIFY_TOP: y = r.top; break;
-    case JUSTIFY_BOTTOM: y = r.bottom - ht; break;
-    case JUSTIFY_CENTER: y = r.top + (r.bottom - r.top - ht) / 2; break;
+    case JUSTIFY_BOTTOM: y = int64_t{r.bottom} - ht; break;
+    case JUSTIFY_CENTER: y = r.top + (int64_t{r.bottom} - r.top - ht) / 2; break;
     default: break;
     }
-    m_position = CXPoint(x, y);
+    auto held = [](int64_t value) {
+        return static_cast<int>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+    };
+    m_position = CXPoint(held(x), held(y));
     tellCollisionInspector();
 }
 
@@ -277,7 +284,10 @@ ht_Word* CText6::word(int i) const {
 void CText6::Redraw() {
     CSimpleFont6* font = m_font.get();
     auto* collection = dynamic_cast<CFontCollection*>(font);
-    if (!font || (collection && !collection->getBaseFont())) {
+    // Far off any screen nothing is drawn, and the pen's sums stay inside 32 bits.
+    constexpr int kFar = 1 << 29;
+    const bool far = m_position.x < -kFar || m_position.x > kFar || m_position.y < -kFar || m_position.y > kFar;
+    if (!font || far || (collection && !collection->getBaseFont())) {
         m_htDirty = false;
         return;
     }

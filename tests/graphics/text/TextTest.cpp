@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,19 @@ TEST(CText6, JustifiesInItsRectangle) {
     EXPECT_EQ(text.GetPosition(), CXPoint(60, 20));
     text.Move(5, 1);
     EXPECT_EQ(text.getjustifyRect(), CXRect(15, 21, 115, 41));
+    // Rectangles at the ends of the range place the text without overflow; far off any
+    // screen nothing is drawn.
+    const CXRect huge(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    text.setJustify(huge, JUSTIFY_CENTER, JUSTIFY_CENTER);
+    EXPECT_EQ(text.GetPosition(), CXPoint(-26, -5));
+    text.setJustify(huge, JUSTIFY_RIGHT, JUSTIFY_BOTTOM);
+    EXPECT_EQ(text.GetPosition(), CXPoint(INT32_MAX - 50, INT32_MAX - 8));
+    text.Redraw();
+    CMultilineText6 boxes(nullptr, false, nullptr);
+    boxes.setJustify(CXRect(INT32_MAX - 10, INT32_MAX - 10, INT32_MAX, INT32_MAX), JUSTIFY_LEFT, JUSTIFY_TOP);
+    boxes.setFont(f.collection);
+    boxes.setText(CXString("a b <E,40,n>|c d e f g h"));
+    boxes.Redraw();
     CText6 loose(nullptr, false, nullptr);
     loose.SetPosition(3, 4);
     loose.Move(2, 2);
