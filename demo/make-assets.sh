@@ -5,7 +5,7 @@
 #
 #   make-assets.sh SOURCE_DIR TOOLS_DIR OUTPUT_DIR
 #
-# SOURCE_DIR is demo/, TOOLS_DIR holds vondrel-img, vondrel-anim and vondrel-pack;
+# SOURCE_DIR is demo/, TOOLS_DIR holds vondrel-img, vondrel-anim, vondrel-font and vondrel-pack;
 # OUTPUT_DIR becomes the game folder (replaced whole) and OUTPUT_DIR.big its packed form.
 # Every step is deterministic: the same tools give the same files on every run.
 set -euo pipefail
@@ -57,6 +57,23 @@ for i in 0 1 2 3; do
     -fill '#ffccaa' -draw "circle 32,14 32,2" PNG32:"$WORK/walk$i.png"
 done
 
+# The counter's font: digits, lower-case letters and the minus sign, white on clear
+# cells of 16 x 24, one frame each, named by its letter (DejaVu Sans Mono).
+FONTFILE=/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf
+letters="0123456789abcdefghijklmnopqrstuvwxyz-"
+{
+  echo "# The letters of the counter's font"
+  for ((i = 0; i < ${#letters}; i++)); do echo "frame letter$i.png"; done
+  echo "event LETTERS"
+  echo "  frames $(seq -s ' ' 0 $((${#letters} - 1)))"
+  for ((i = 0; i < ${#letters}; i++)); do echo "  position $i name=${letters:$i:1}"; done
+  echo "end"
+} >"$WORK/font.txt"
+for ((i = 0; i < ${#letters}; i++)); do
+  picture -size 16x24 xc:none -font "$FONTFILE" -pointsize 20 -fill white -gravity center \
+    -annotate +0+0 "${letters:$i:1}" PNG32:"$WORK/letter$i.png"
+done
+
 # ---- sounds (WAV, 22050 Hz, 16-bit mono) and music (WAV, 22050 Hz, 16-bit stereo) ----
 # No dither and a fixed seed: the same bytes on every run.
 tone() { sox -R -D -n -r 22050 -b 16 -c "$1" "$2" synth "${@:3}"; }
@@ -81,6 +98,8 @@ cp "$SRC/game/Dane/ROOM/"*.cnv "$DANE/ROOM/"
 "$TOOLS/vondrel-img" "$WORK/room.png" "$DANE/ROOM/room.img"
 "$TOOLS/vondrel-img" --code 4 --position 560,330 "$WORK/bell.png" "$DANE/ROOM/bell.img"
 "$TOOLS/vondrel-img" --code 4 --position 660,330 "$WORK/drum.png" "$DANE/ROOM/drum.img"
+"$TOOLS/vondrel-anim" "$WORK/font.txt" "$WORK/font.ann"
+"$TOOLS/vondrel-font" "$WORK/font.ann" "$DANE/counter.fnt"
 cp "$SRC/figure.txt" "$WORK/figure.txt"
 "$TOOLS/vondrel-anim" --code 4 "$WORK/figure.txt" "$DANE/ROOM/figure.ann"
 # Sound effects (SOUND objects and the figure's frame sounds) and music lie in the

@@ -10,7 +10,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libdevil-dev libsdl2-dev
   libcurl4-openssl-dev libpng-dev libsndfile1-dev
   liblua5.4-dev libpixman-1-dev
-  vorbis-tools sox imagemagick
+  vorbis-tools sox imagemagick fonts-dejavu-core
   xvfb xauth
   clang libclang-rt-14-dev
 )

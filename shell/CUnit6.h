@@ -45,6 +45,9 @@ public:
     bool onInitialUpdate() override;
     // Every later redraw of the screen; does nothing here.
     void onCanvasRefreshed() override {}
+    // Edit boxes come with the controls; until then the unit makes none.
+    CEditBox6* addEditBox(CSimpleFont6*, CXRect, int, CXString) override { return nullptr; }
+    void removeEditBox(CEditBox6*) override {}
     bool wasInitiallyUpdated() override;
     // True once a return code is set.
     virtual bool domodal();

@@ -25,6 +25,8 @@
 #include "shell/CWAVFile.h"
 #include "tools/DefinitionCoder.h"
 #include "platform/Png.h"
+#include "graphics/play/CAnimo.h"
+#include "graphics/text/CSimpleFont6.h"
 #include "script/CMC_Array.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_Database.h"
@@ -32,6 +34,7 @@
 #include "script/CMC_Integer.h"
 #include "script/CMC_MultiArray.h"
 #include "script/CMC_String.h"
+#include "tests/graphics/text/TextFixtures.h"
 
 namespace fs = std::filesystem;
 
@@ -138,6 +141,8 @@ void objectStates() {
          "OBJECT=X\nX:TYPE=PATTERN\nX:WIDTH=100\nX:HEIGHT=60\nX:GRIDX=20\nX:GRIDY=20\nX:LAYERS=2\n"
          "X:TOCANVAS=TRUE\nX:VISIBLE=TRUE\nX:PRIORITY=5\n"},
         {14, "scroll.bin", "OBJECT=X\nX:TYPE=SCROLL\nX:VIEWPORT=10,20,110,220\nX:ONTOP=H\n"},
+        {15, "font.bin", "OBJECT=X\nX:TYPE=FONT\nX:DEF_A_STANDARD_10=a.fnt\nX:DEF_A_BOLD_10=b.fnt\n"},
+        {16, "text.bin", "OBJECT=X\nX:TYPE=TEXT\nX:TEXT=Hello <B>W<B>|x\nX:RECT=0,0,50,20\nX:VISIBLE=TRUE\n"},
     };
     for (const auto& k : kinds) {
         const std::string text = std::string("OBJECT=H\nH:TYPE=BEHAVIOUR\nH:CODE={N^ADD(1);}\n") +
@@ -502,6 +507,35 @@ void structures() {
         std::fprintf(stderr, "%s\n", error.c_str());
         std::exit(1);
     }
+// Font files (the two-letter one and one built from bars by create) and formatted texts.
+void fonts() {
+    writeBytes(seed("font", "two-letters.fnt"), textfix::fontAL());
+    writeBytes(seed("font", "blocks.fnt"), textfix::blockFont("abl", 3, 4));
+    CAnimo animation(nullptr);
+    for (int row = 1; row <= 3; ++row) {
+        CGraphicsObject g(nullptr, CXSize(5, 5), 16);
+        auto* alpha = new char[25]();
+        for (int x = 1; x <= 3; ++x) alpha[row * 5 + x] = static_cast<char>(0xFF);
+        g.AlphaChannel(alpha);
+        animation.AddFrame(&g);
+    }
+    _annEventInfo3 event;
+    event.name = "LETTERS";
+    event.frames = {0, 1, 2};
+    animation.AddEvent(event);
+    for (int i = 0; i < 3; ++i) {
+        _anmFrameInfo3* info = animation.GetOrAddFrameInfo(0, i);
+        info->hasName = true;
+        info->name = CXString(std::string(1, static_cast<char>('a' + i)).c_str());
+    }
+    CSimpleFont6 font(nullptr);
+    font.create(&animation, CXString(enginePath(seed("font", "bars.fnt")).c_str()));
+    const char* const texts[] = {"Hello <B>World<B>!", "<bold>",       "a|b",          "a\r\nb",
+                                 "a<b<B>c",           "x<y",          "<COLOR31>",    "<COLOR255,0,0>x<COLOR>",
+                                 "<COLOR255,255>",    "x<E,40,name,init>y", "<B>aaa bbb<B> ccc&NBSP;d\te"};
+    int n = 0;
+    for (const char* text : texts)
+        writeBytes(seed("textcodes", ("text" + std::to_string(n++) + ".txt").c_str()), text);
 }
 
 }  // namespace
@@ -526,5 +560,6 @@ int main(int argc, char** argv) {
     inputScripts();
     manifests();
     structures();
+    fonts();
     return 0;
 }

@@ -124,19 +124,33 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     // The figure walks again after Space: frame 80 shows it in another step.
     EXPECT_NE(dir.read("one/frame-000040.png"), dir.read("one/frame-000080.png"));
 
-    // The second run starts from the kept settings and shows the same frames.
-    ASSERT_EQ(play("two"), 0);
-    EXPECT_EQ(frames("one"), frames("two"));
+    // The counter's text shows 0 on entry and changes with the first ring.
+    platform::RgbFrame entered;
+    ASSERT_TRUE(platform::readPng(dir.path() + "/one/frame-000020.png", entered));
+    bool changed = false;
+    for (int y = 185; y < 215; ++y)
+        for (int x = 380; x < 420; ++x) changed = changed || pixel(entered, x, y) != pixel(room, x, y);
+    EXPECT_TRUE(changed);
+
+    // A run from the kept settings counts on from them.
+    const std::string first = dir.read("demo.ini");
+    ASSERT_EQ(play("kept"), 0);
     EXPECT_EQ(dir.read("demo.ini").rfind(
                   "[SHOWCASE]\r\nRUNS=2\r\nVISITS=4\r\nCOUNTER=2\r\nBELLFINISHED=2\r\nDRUMFINISHED=2\r\n", 0),
               0u)
         << dir.read("demo.ini");
+    // Two runs from one settings file (none here) show the same frames.
+    dir.remove("demo.ini");
+    ASSERT_EQ(play("two"), 0);
+    EXPECT_EQ(frames("one"), frames("two"));
+    EXPECT_EQ(dir.read("demo.ini"), first);
 }
 
 TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {
     // The music's refills run in the frame step on the headless clock, so neither the
     // frames nor what the audio device was asked differ between runs.
     const std::vector<std::string> one = playTracingSound("one");
+    dir.remove("demo.ini");  // the counter's text shows the kept settings
     const std::vector<std::string> two = playTracingSound("two");
     EXPECT_EQ(frames("one"), frames("two"));
     ASSERT_EQ(one.size(), two.size());
