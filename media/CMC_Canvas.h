@@ -41,6 +41,7 @@ public:
     void initializeBehaviours(CMC_ObjectsContainer* container, CMElement* element) override;
     void serialize(CXArchive* archive) override;
 
+    using CMC_Object::done;
     // Releases the surface and forgets the names.
     virtual void done();
     // A new surface on the screen at the priority; unless empty the remembered objects

@@ -507,6 +507,8 @@ void structures() {
         std::fprintf(stderr, "%s\n", error.c_str());
         std::exit(1);
     }
+}
+
 // Font files (the two-letter one and one built from bars by create) and formatted texts.
 void fonts() {
     writeBytes(seed("font", "two-letters.fnt"), textfix::fontAL());

@@ -69,6 +69,7 @@ public:
 
     void setFamily(CXString family) { m_family = family; }
     void setStyle(CXString style) { m_style = style; }
+    using CGraphicsObject::setSize;
     void setSize(int size) { m_size = size; }
     CXString getFamily() const { return m_family; }
     CXString getStyle() const { return m_style; }
