@@ -5,6 +5,7 @@
 #include "foundation/CXArray.h"
 #include "graphics/image/CImage.h"
 #include "graphics/screen/CRefreshScreen.h"
+#include "media/CMC_ButtonSignals.h"
 #include "media/CSharedImage.h"
 #include "scene/CMC_Mouse.h"
 #include "scene/CMC_Scene.h"
@@ -326,24 +327,14 @@ bool CMC_Image::gate(bool flagSet) {
 
 bool CMC_Image::onMouseMove(CXPoint point) {
     if (!gate(isEventHandled(kOnFocusOn) || isEventHandled(kOnFocusOff))) return false;
-    const bool inside = m_image->GetBoundingBox().IsInRect(point);
-    if (!m_focused && inside) {
-        m_focused = true;
-        onSignal(CXString("ONFOCUSON"));
-        if (m_cursorOnHover && m_window) m_window->BeginActiveCursor();
-    } else if (m_focused && !inside) {
-        m_focused = false;
-        onSignal(CXString("ONFOCUSOFF"));
-        if (m_cursorOnHover && m_window) m_window->EndActiveCursor();
-    }
+    raiseFocusChange(this, m_window, m_image->GetBoundingBox().IsInRect(point), &m_focused, m_cursorOnHover);
     return false;
 }
 
 bool CMC_Image::onClick(int button, CXPoint point) {
     if (!gate(isEventHandled(kOnClick))) return false;
     if (!m_image->GetBoundingBox().IsInRect(point)) return false;
-    onSignal(CXString("ONCLICK"), CMC_Mouse::getButton(button));
-    if (m_cursorOnHover && m_window) m_window->EndActiveCursor();
+    raiseClick(this, m_window, button, m_cursorOnHover);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/CXArchive.h"
 #include "graphics/canvas/CPattern.h"
 #include "graphics/screen/CRefreshScreen.h"
+#include "media/CMC_ButtonSignals.h"
 #include "scene/CMC_Mouse.h"
 #include "scene/CMC_Scene.h"
 #include "scene/CMC_SceneBinary.h"
@@ -149,23 +150,13 @@ bool CMC_Pattern::gate(bool flagSet) {
 
 bool CMC_Pattern::onMouseMove(CXPoint point) {
     if (!gate(isEventHandled(kOnFocusOn) || isEventHandled(kOnFocusOff))) return false;
-    const bool inside = m_pattern->GetBoundingBox().IsInRect(point);
-    if (!m_focused && inside) {
-        m_focused = true;
-        onSignal(CXString("ONFOCUSON"));
-        if (m_cursorOnHover && m_window) m_window->BeginActiveCursor();
-    } else if (m_focused && !inside) {
-        m_focused = false;
-        onSignal(CXString("ONFOCUSOFF"));
-        if (m_cursorOnHover && m_window) m_window->EndActiveCursor();
-    }
+    raiseFocusChange(this, m_window, m_pattern->GetBoundingBox().IsInRect(point), &m_focused, m_cursorOnHover);
     return false;
 }
 
 bool CMC_Pattern::onClick(int button, CXPoint point) {
     if (!gate(isEventHandled(kOnClick)) || !m_pattern->GetBoundingBox().IsInRect(point)) return false;
-    onSignal(CXString("ONCLICK"), CMC_Mouse::getButton(button));
-    if (m_cursorOnHover && m_window) m_window->EndActiveCursor();
+    raiseClick(this, m_window, button, m_cursorOnHover);
     return true;
 }
 
