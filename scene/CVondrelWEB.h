@@ -7,6 +7,8 @@
 #include "foundation/CXString.h"
 #include "platform/RegistryStore.h"
 
+class CDownloadManagerIfc;
+
 class CVondrelWEB {
 public:
     using Root = platform::Hive;
@@ -34,4 +36,12 @@ public:
     // "Path" of the engine key, "\" unless it ends with one, and "File"; "File" alone
     // when "Path" is empty.
     static CXString get_full_vdweb_path();
+
+    // Installs the game's package from the current folder, downloading it through the
+    // manager first; true when the game's folder exists at the end. Defined with the
+    // package code in net/.
+    static bool install(CDownloadManagerIfc* manager, CXString game, CXString fullName,
+                        CXString server);
+    // Deletes the game's folder and records; 0 when the folder went, 1 otherwise.
+    static int uninstall(CXString game);
 };
