@@ -14,6 +14,8 @@
 #include "foundation/CXVersion.h"
 #include "graphics/screen/CSurface.h"
 #include "host/InputScript.h"
+#include "net/CMC_NetPeer.h"
+#include "net/CXSocket.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
@@ -54,6 +56,7 @@ void printUsage(const char* program) {
         "  --dump-every N     dump every Nth frame besides the last\n"
         "  --ini NAME         settings file (default vondrel.ini, relative to the start folder)\n"
         "  --big-file NAME    packed big file to open\n"
+        "  --net-port N       port of NETSERVER and NETCLIENT (default 4661)\n"
         "  --input FILE       replay the input events of FILE (lines \"N move X Y\", \"N down|up left|right\",\n"
         "                     \"N keydown|keyup|key NAME\"; N is the frame, from 1)\n"
         "engine options are words after \"-\" or \"/\" (-window, -path <folder>, -debug, ...)\n",
@@ -140,6 +143,9 @@ Options parseOptions(int argc, const char* const* argv) {
             if (const char* text = value(a)) options.dumpDir = text;
         } else if (!std::strcmp(a, "--ini")) {
             if (const char* text = value(a)) options.ini = platform::toEnginePath(text);
+        } else if (!std::strcmp(a, "--net-port")) {
+            count(a, 0, 65535, n);
+            options.netPort = static_cast<int>(n);
         } else if (!std::strcmp(a, "--input")) {
             if (const char* text = value(a)) options.inputFile = text;
         } else if (!std::strcmp(a, "--big-file")) {
@@ -183,6 +189,8 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
             return 2;
         }
     }
+
+    CMC_NetPeer::setPort(options.netPort >= 0 ? options.netPort : CMC_NetPeer::kDefaultPort);
 
     // 1. The command line of the engine's arguments; "debug" routes the debugger output.
     std::vector<const char*> engineArgv;
@@ -320,6 +328,8 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
             break;
         }
         if (window->domodal()) break;
+        // Network events run here, on the host thread, after the application's step.
+        CMC_NetPeer::tickPeers();
         present(*window, options, presenter, frame);
         if (observer.frameDone) observer.frameDone(frame, *window);
         if (!options.headless) {
@@ -338,6 +348,7 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     // 7. The application, then the window.
     application.reset();
     window.reset();
+    CXSocket::done();
     return 0;
 }
 

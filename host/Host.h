@@ -24,6 +24,8 @@ struct Options {
     // Engine paths (Windows form); a relative INI name lies in the start folder.
     std::string ini = "vondrel.ini";
     std::string bigFile;
+    // The port of NETSERVER and NETCLIENT; negative keeps the default.
+    int netPort = -1;
     // A scripted input session (host path) replayed through the input layer.
     std::string inputFile;
     // The program name and every argument that is not the host's, in order.

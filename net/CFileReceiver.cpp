@@ -1,0 +1,141 @@
+#include "net/CFileReceiver.h"
+
+#include <cstring>
+
+#include "net/CNetMessages.h"
+#include "net/CXSocket.h"
+#include "platform/FileSystem.h"
+
+int CFileReceiver_Manager::unique_id = 0;
+
+namespace {
+
+// Whether a path part may be served or written: no drive, no root, no "..".
+bool isRelativePart(const CXString& part) {
+    const char* s = part.c_str();
+    if (s[0] == '\\' || s[0] == '/' || std::strchr(s, ':')) return false;
+    const char* piece = s;
+    for (const char* p = s;; ++p) {
+        if (*p == '\\' || *p == '/' || *p == 0) {
+            if (p - piece == 2 && piece[0] == '.' && piece[1] == '.') return false;
+            if (*p == 0) break;
+            piece = p + 1;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+CXString fileTransferPath(const CXString& folder, const CXString& subfolder, const CXString& file) {
+    if (!file.IsString() || !isRelativePart(folder) || !isRelativePart(subfolder) || !isRelativePart(file))
+        return CXString();
+    CXString path;
+    for (const CXString* part : {&folder, &subfolder}) {
+        if (!part->IsString()) continue;
+        path += *part;
+        path += "\\";
+    }
+    path += file;
+    return path;
+}
+
+// ---- entry -----------------------------------------------------------------------------
+
+CFileReceiver_Entry::CFileReceiver_Entry(CXSocket* socket, int id, CXString folder, CXString subfolder,
+                                         CXString file)
+    : m_socket(socket), m_id(id), m_folder(folder), m_subfolder(subfolder), m_file(file) {}
+
+bool CFileReceiver_Entry::equals(CXObject* other) {
+    auto* entry = dynamic_cast<CFileReceiver_Entry*>(other);
+    return entry && entry->m_id == m_id;
+}
+
+bool CFileReceiver_Entry::received(CNetMessage* message) {
+    if (!message) return true;
+    if (message->getType() == CNetMessage::kFileResponse) {
+        auto* response = static_cast<CNetFileResponseMessage*>(message);
+        if (m_announced) return true;
+        const int32_t size = response->getBytesToTransfer();
+        if (size < 0 || size > CFileReceiver_Manager::kMaxFileSize) {
+            m_refused = true;
+            return true;
+        }
+        m_announced = true;
+        m_senderId = response->getSenderId();
+        m_fileSize = response->getFileSize();
+        m_toTransfer = size;
+        m_buffer.assign(static_cast<size_t>(size), 0);
+        m_have.assign(static_cast<size_t>(size), false);
+        m_received = 0;
+        return m_toTransfer > 0;
+    }
+    if (message->getType() == CNetMessage::kFileData) {
+        auto* data = static_cast<CNetFileDataMessage*>(message);
+        const int64_t offset = data->getOffset();
+        const int64_t n = data->getSize();
+        if (!m_announced || offset < 0 || n < 0 || offset + n > m_toTransfer) return m_received < m_toTransfer;
+        for (int64_t i = 0; i < n; ++i) {
+            const auto at = static_cast<size_t>(offset + i);
+            m_buffer[at] = data->getData()[i];
+            if (!m_have[at]) {
+                m_have[at] = true;
+                ++m_received;
+            }
+        }
+        return m_received < m_toTransfer;
+    }
+    return true;
+}
+
+bool CFileReceiver_Entry::save_file() {
+    const CXString path = fileTransferPath(m_folder, m_subfolder, m_file);
+    if (!path.IsString()) return false;
+    CXString folder;
+    for (const CXString* part : {&m_folder, &m_subfolder}) {
+        if (!part->IsString()) continue;
+        folder += *part;
+        if (!platform::isDirectory(folder.c_str())) platform::makeDirectory(folder.c_str());
+        folder += "\\";
+    }
+    return platform::writeFileAtomically(path.c_str(), m_buffer.data(), m_buffer.size());
+}
+
+// ---- manager ---------------------------------------------------------------------------
+
+CFileReceiver_Manager::CFileReceiver_Manager(CFileReceiver_Listener* listener) : m_listener(listener) {}
+
+CFileReceiver_Manager::~CFileReceiver_Manager() = default;
+
+int CFileReceiver_Manager::add_file(CXSocket* socket, CXString folder, CXString subfolder, CXString file) {
+    const int id = ++unique_id;
+    m_table[id] = std::make_unique<CFileReceiver_Entry>(socket, id, folder, subfolder, file);
+    if (socket) socket->send(new CNetFileRequestMessage(socket, id, folder, subfolder, file));
+    return id;
+}
+
+CFileReceiver_Entry* CFileReceiver_Manager::getEntry(int id) {
+    auto found = m_table.find(id);
+    return found == m_table.end() ? nullptr : found->second.get();
+}
+
+void CFileReceiver_Manager::received(CNetMessage* message) {
+    if (!message) return;
+    int id;
+    if (message->getType() == CNetMessage::kFileResponse)
+        id = static_cast<CNetFileResponseMessage*>(message)->getReceiverId();
+    else if (message->getType() == CNetMessage::kFileData)
+        id = static_cast<CNetFileDataMessage*>(message)->getReceiverId();
+    else
+        return;
+    CFileReceiver_Entry* entry = getEntry(id);
+    if (!entry) return;
+    if (entry->received(message)) {
+        if (entry->isRefused()) remove_file(id);
+        return;
+    }
+    if (!m_listener || !m_listener->onFileReceived(entry)) entry->save_file();
+    remove_file(id);
+}
+
+void CFileReceiver_Manager::remove_file(int id) { m_table.erase(id); }

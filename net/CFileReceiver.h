@@ -1,0 +1,97 @@
+// The receiving side of file transfer: each transfer sends a file request under its
+// own id, takes the response (the size) and the data chunks in any order, and when
+// every byte has come hands the file to the listener or saves it as
+// folder\subfolder\name below the current folder.
+//
+// Received fields are not trusted: sizes outside 0 .. kMaxFileSize end the
+// transfer, chunks before the response or outside the announced size are ignored,
+// and a byte that comes twice counts once.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "foundation/CXObject.h"
+#include "foundation/CXString.h"
+
+class CNetMessage;
+class CXSocket;
+class CFileReceiver_Entry;
+
+class CFileReceiver_Listener {
+public:
+    virtual ~CFileReceiver_Listener() = default;
+    // True when the listener took care of the completed file; false lets the manager save it.
+    virtual bool onFileReceived(CFileReceiver_Entry* entry) = 0;
+};
+
+class CFileReceiver_Entry : public CXObject {
+public:
+    CFileReceiver_Entry(CXSocket* socket, int id, CXString folder, CXString subfolder, CXString file);
+
+    int getHashcode() override { return m_id; }
+    bool equals(CXObject* other) override;
+
+    // Takes a response or a data message; true while the transfer is incomplete.
+    bool received(CNetMessage* message);
+    // Whether the response refused the transfer (a size out of range).
+    bool isRefused() const { return m_refused; }
+    // Writes the file as folder\subfolder\name, making the folders; the current
+    // folder stays.
+    bool save_file();
+
+    int getId() const { return m_id; }
+    int getSenderId() const { return m_senderId; }
+    CXSocket* getSocket() const { return m_socket; }
+    CXString getFolder() const { return m_folder; }
+    CXString getSubfolder() const { return m_subfolder; }
+    CXString getFileName() const { return m_file; }
+    int getFileSize() const { return m_fileSize; }
+    int getBytesToTransfer() const { return m_toTransfer; }
+    int getReceived() const { return m_received; }
+    const std::vector<char>& getBuffer() const { return m_buffer; }
+
+private:
+    CXSocket* m_socket;
+    int32_t m_id;
+    int32_t m_senderId = -1;
+    CXString m_folder;
+    CXString m_subfolder;
+    CXString m_file;
+    int32_t m_fileSize = 0;
+    int32_t m_toTransfer = 0;
+    bool m_announced = false;
+    bool m_refused = false;
+    std::vector<char> m_buffer;
+    std::vector<bool> m_have;
+    int32_t m_received = 0;
+};
+
+class CFileReceiver_Manager {
+public:
+    static constexpr int32_t kMaxFileSize = 64 * 1024 * 1024;
+
+    explicit CFileReceiver_Manager(CFileReceiver_Listener* listener = nullptr);
+    ~CFileReceiver_Manager();
+    CFileReceiver_Manager(const CFileReceiver_Manager&) = delete;
+    CFileReceiver_Manager& operator=(const CFileReceiver_Manager&) = delete;
+
+    // Starts a transfer: sends its request on the socket; its id.
+    int add_file(CXSocket* socket, CXString folder, CXString subfolder, CXString file);
+    // Feeds a typed file response or data message to the transfer of its receiver id.
+    void received(CNetMessage* message);
+    void remove_file(int id);
+    CFileReceiver_Entry* getEntry(int id);
+    int getCount() const { return static_cast<int>(m_table.size()); }
+
+    static int unique_id;
+
+private:
+    std::map<int, std::unique_ptr<CFileReceiver_Entry>> m_table;
+    CFileReceiver_Listener* m_listener;
+};
+
+// The path folder\subfolder\name of the non-empty parts; empty when a part names a
+// drive, starts at the root or climbs with "..".
+CXString fileTransferPath(const CXString& folder, const CXString& subfolder, const CXString& file);

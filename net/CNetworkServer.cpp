@@ -1,0 +1,169 @@
+#include "net/CNetworkServer.h"
+
+#include <algorithm>
+
+#include "net/CNetListener.h"
+#include "net/CNetMessageProcessor.h"
+#include "net/CNetMessages.h"
+#include "net/CNetPlayerInfo.h"
+#include "net/CXSocket.h"
+
+CNetworkServer* CNetworkServer::pInstance = nullptr;
+
+CNetworkServer::CNetworkServer(CWindow* window, bool immediate) : CNetworkPeer(window, immediate) {
+    pInstance = this;
+}
+
+CNetworkServer::~CNetworkServer() {
+    stop(true);
+    if (pInstance == this) pInstance = nullptr;
+}
+
+bool CNetworkServer::start(int port) {
+    if (m_started) return true;
+    auto* socket = new CXSocket(m_window);
+    socket->setAcceptHandler([this](CXSocket* accepted, CXString address) { onConnected(accepted, address); });
+    if (!socket->start(port, kBacklog)) {
+        delete socket;
+        return false;
+    }
+    m_socket = socket;
+    m_started = true;
+    return true;
+}
+
+void CNetworkServer::stop(bool goodbye) {
+    if (!m_started) return;
+    // No more players: the accept thread ends first.
+    m_socket->stop();
+    std::vector<CNetPlayerInfo*> players;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        players.swap(m_players);
+    }
+    for (CNetPlayerInfo* player : players) {
+        if (goodbye) player->getHandle()->send(new CNetMessage(player->getHandle(), CNetMessage::kGoodbye));
+        player->shutdown();
+        purgeQueue(player->getHandle());
+        retire(player);
+    }
+    retire(m_socket);
+    m_socket = nullptr;
+    m_started = false;
+}
+
+int CNetworkServer::getPort() const { return m_socket ? m_socket->getPort() : 0; }
+
+void CNetworkServer::onConnected(CXSocket* socket, CXString address) {
+    if (!socket) return;
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (!m_started || static_cast<int>(m_players.size()) >= kMaxPlayers) {
+        delete socket;
+        return;
+    }
+    m_players.push_back(new CNetPlayerInfo(this, socket, address));
+}
+
+CNetPlayerInfo* CNetworkServer::find(CXString name) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    for (CNetPlayerInfo* player : m_players)
+        if (player->getName() == name) return player;
+    return nullptr;
+}
+
+CNetPlayerInfo* CNetworkServer::findBySocket(CXSocket* socket) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    for (CNetPlayerInfo* player : m_players)
+        if (player->getHandle() == socket) return player;
+    return nullptr;
+}
+
+bool CNetworkServer::send(CXString name, CNetMessage* message) {
+    CNetPlayerInfo* player = find(name);
+    if (!player) return false;
+    return player->getHandle()->send(message);
+}
+
+bool CNetworkServer::sendTo(CNetPlayerInfo* player, CNetMessage* message) {
+    if (!player) {
+        delete message;
+        return false;
+    }
+    return player->getHandle()->send(message);
+}
+
+void CNetworkServer::newPlayer(CNetPlayerInfo* player) {
+    for (size_t i = 0; i < m_notifiers.size(); ++i) m_notifiers[i]->onNewPlayer(player);
+}
+
+bool CNetworkServer::takeOut(CNetPlayerInfo* player) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    auto found = std::find(m_players.begin(), m_players.end(), player);
+    if (found == m_players.end()) return false;
+    m_players.erase(found);
+    return true;
+}
+
+void CNetworkServer::drop(CNetPlayerInfo* player, bool tell) {
+    if (!takeOut(player)) return;
+    player->shutdown();
+    purgeQueue(player->getHandle());
+    if (tell)
+        for (size_t i = 0; i < m_notifiers.size(); ++i) m_notifiers[i]->onDestroyPlayer(player);
+    retire(player);
+}
+
+void CNetworkServer::removePlayer(CNetPlayerInfo* player) {
+    beginTick();
+    drop(player, true);
+    endTick();
+}
+
+int CNetworkServer::getPlayersNo() {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return static_cast<int>(m_players.size());
+}
+
+CNetPlayerInfo* CNetworkServer::getPlayer(int index) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    if (index < 0 || index >= static_cast<int>(m_players.size())) return nullptr;
+    return m_players[static_cast<size_t>(index)];
+}
+
+std::vector<CNetPlayerInfo*> CNetworkServer::getClients() {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return m_players;
+}
+
+void CNetworkServer::tick() {
+    beginTick();
+    std::vector<CNetMessage*> messages;
+    std::vector<CNetPlayerInfo*> ended;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        messages.swap(m_queue);
+        for (CNetPlayerInfo* player : m_players)
+            if (player->hasEnded()) ended.push_back(player);
+    }
+    for (CNetMessage*& message : messages) {
+        if (message->getType() == CNetMessage::kHello)
+            if (CNetPlayerInfo* player = findBySocket(message->getHandle())) player->setGreeted();
+        CNetMessageProcessor::process(message, &m_notifiers);
+        delete message;
+        message = nullptr;
+    }
+    // Records whose connection ended leave once their last frames were dispatched.
+    for (CNetPlayerInfo* player : ended)
+        if (findBySocket(player->getHandle()) == player) drop(player, player->hasGreeted());
+    // Connections that stay silent or keep half a frame are closed; their records
+    // leave at a later tick like any other that ended.
+    const uint32_t now = CXSocket::now();
+    for (CNetPlayerInfo* player : getClients()) {
+        CXSocket* socket = player->getHandle();
+        const int64_t partial = socket->partialSince();
+        const bool silent = !player->hasGreeted() && now - player->getAcceptedAt() >= kIdleLimitMs;
+        const bool stuck = partial >= 0 && now - static_cast<uint32_t>(partial) >= kIdleLimitMs;
+        if (silent || stuck) socket->close();
+    }
+    endTick();
+}
