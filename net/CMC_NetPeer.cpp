@@ -30,7 +30,9 @@ void CMC_NetPeer::tickPeers() {
 }
 
 CMC_ObjectsContainer* CMC_NetPeer::currentScene() {
-    if (!m_application) return nullptr;
+    // An object made outside an application (a host's own, a test's) answers in the
+    // container that holds it.
+    if (!m_application) return getScene();
     CMC_Scene* scene = m_application->getCurrentScene();
     if (scene && scene->getCurrentScene()) scene = scene->getCurrentScene();
     return scene;

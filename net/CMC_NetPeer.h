@@ -40,7 +40,7 @@ public:
 
 protected:
     // The current scene of the application's current episode (or the scene entered
-    // directly); null when none.
+    // directly); null when none. Without an application, the object's own container.
     CMC_ObjectsContainer* currentScene();
 
     CWindow* m_window;
