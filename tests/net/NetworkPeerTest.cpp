@@ -1,0 +1,309 @@
+// Client and server over real sockets on loopback: connecting, the hello, queues
+// until tick, goodbyes, lost and hostile connections, limits and failing sends.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/CNetworkClient.h"
+#include "net/CNetworkServer.h"
+#include "platform/Clock.h"
+#include "NetTestSupport.h"
+
+namespace {
+
+using nettest::Bare;
+using nettest::LogListener;
+using nettest::until;
+using Log = std::vector<std::string>;
+
+struct Peers : ::testing::Test {
+    Peers() {
+        server = std::make_unique<CNetworkServer>(nullptr, false);
+        server->addNotifier(&serverLog);
+        EXPECT_TRUE(server->start(0));
+        port = server->getPort();
+        EXPECT_GT(port, 0);
+    }
+    std::unique_ptr<CNetworkClient> makeClient() {
+        auto client = std::make_unique<CNetworkClient>(nullptr, true, false);
+        client->addNotifier(&clientLog);
+        return client;
+    }
+    // Ticks the server until its listeners heard `n` lines in all.
+    bool serverHears(size_t n) {
+        return until([&] {
+            server->tick();
+            return serverLog.log.size() >= n;
+        });
+    }
+    std::string hostHello() { return "type 7 " + std::string(CXSocket::getHostName().c_str()); }
+
+    LogListener serverLog;
+    LogListener clientLog;
+    std::unique_ptr<CNetworkServer> server;
+    int port = 0;
+};
+
+TEST_F(Peers, AClientGreetsOnceAndMessagesWaitForTick) {
+    auto client = makeClient();
+    ASSERT_TRUE(client->connect(CXString("127.0.0.1"), port));
+    EXPECT_TRUE(client->connect(CXString("127.0.0.1"), port));
+    EXPECT_TRUE(client->isConnected());
+    EXPECT_EQ(client->getHostName(), CXString("127.0.0.1"));
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() == 1; }));
+    EXPECT_EQ(server->getPlayer(0)->getName(), CXString("127.0.0.1"));
+
+    for (const char* t : {"one", "two", "three"}) client->send(new CNetTextMessage(client->getHandle(), CXString(t)));
+    ASSERT_TRUE(until([&] { return server->queuedCount() == 4; }));
+    EXPECT_TRUE(serverLog.log.empty());
+    server->tick();
+    EXPECT_EQ(serverLog.log, (Log{hostHello(), "type 5 one", "type 5 two", "type 5 three"}));
+    EXPECT_EQ(server->queuedCount(), 0);
+    EXPECT_TRUE(server->getPlayer(0)->hasGreeted());
+
+    // The server's texts reach the client in order, its pings are answered.
+    // Sent on the player's socket whatever socket the message was built with.
+    ASSERT_TRUE(server->send(CXString("127.0.0.1"), new CNetTextMessage(nullptr, CXString("back"))));
+    client->send(new CNetPingMessage(client->getHandle(), 5));
+    ASSERT_TRUE(until([&] {
+        server->tick();
+        client->tick();
+        return clientLog.log.size() >= 2;
+    }));
+    EXPECT_EQ(clientLog.log, (Log{"type 5 back", "type 6"}));
+}
+
+TEST_F(Peers, FailedConnectsLeaveTheClientUnconnected) {
+    auto client = makeClient();
+    const int closedPort = port;
+    server->stop(false);
+    EXPECT_FALSE(client->connect(CXString("127.0.0.1"), closedPort));
+    EXPECT_FALSE(client->connect(CXString("no-such-host.invalid"), closedPort));
+    EXPECT_FALSE(client->connect(CXString("999.1.1.1"), closedPort));
+    EXPECT_FALSE(client->isConnected());
+    EXPECT_EQ(client->getHandle(), nullptr);
+    client->disconnect(true);
+    client->tick();
+    EXPECT_TRUE(clientLog.log.empty());
+}
+
+TEST_F(Peers, APortInUseLeavesTheSecondServerStopped) {
+    CNetworkServer second(nullptr, false);
+    EXPECT_FALSE(second.start(port));
+    EXPECT_FALSE(second.isStarted());
+    EXPECT_EQ(second.getHandle(), nullptr);
+    EXPECT_TRUE(second.start(0));
+}
+
+TEST_F(Peers, DisconnectSaysGoodbyeOnlyWhenAsked) {
+    for (bool goodbye : {true, false}) {
+        SCOPED_TRACE(goodbye);
+        serverLog.log.clear();
+        auto client = makeClient();
+        ASSERT_TRUE(client->connect(CXString("127.0.0.1"), port));
+        ASSERT_TRUE(serverHears(1));
+        client->disconnect(goodbye);
+        EXPECT_FALSE(client->isConnected());
+        ASSERT_TRUE(until([&] {
+            server->tick();
+            return server->getPlayersNo() == 0;
+        }));
+        const std::string name = CXSocket::getHostName().c_str();
+        if (goodbye)
+            EXPECT_EQ(serverLog.log, (Log{hostHello(), "type 4", "destroy 127.0.0.1"}));
+        else
+            EXPECT_EQ(serverLog.log, (Log{hostHello(), "destroy 127.0.0.1"}));
+        client->tick();
+        EXPECT_TRUE(clientLog.log.empty());  // no ONCONNECTIONCLOSED after disconnect
+    }
+}
+
+TEST_F(Peers, DestroyingAConnectedClientSaysGoodbye) {
+    auto client = makeClient();
+    ASSERT_TRUE(client->connect(CXString("127.0.0.1"), port));
+    ASSERT_TRUE(serverHears(1));
+    client.reset();
+    EXPECT_EQ(CNetworkClient::getInstance(), nullptr);
+    ASSERT_TRUE(serverHears(3));
+    EXPECT_EQ(serverLog.log[1], "type 4");
+}
+
+TEST_F(Peers, StopSaysGoodbyeToEveryPlayerAndStartListensAgain) {
+    Bare a, b;
+    ASSERT_TRUE(a.connect(port));
+    ASSERT_TRUE(b.connect(port));
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() == 2; }));
+    server->stop(true);
+    EXPECT_EQ(server->getPlayersNo(), 0);
+    EXPECT_FALSE(server->isStarted());
+    EXPECT_EQ(a.receive(2), std::vector<int>{4});
+    EXPECT_EQ(b.receive(2), std::vector<int>{4});
+    EXPECT_TRUE(a.socket->isClosed());
+    EXPECT_TRUE(serverLog.log.empty());  // stop tells no listener
+
+    ASSERT_TRUE(server->start(0));
+    Bare c;
+    EXPECT_TRUE(c.connect(server->getPort()));
+    EXPECT_TRUE(until([&] { return server->getPlayersNo() == 1; }));
+}
+
+TEST_F(Peers, SendsByNameFindTheFirstPlayerAndNoOne) {
+    Bare a, b;
+    ASSERT_TRUE(a.connect(port));
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() == 1; }));
+    ASSERT_TRUE(b.connect(port));
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() == 2; }));
+    EXPECT_EQ(server->find(CXString("127.0.0.1")), server->getPlayer(0));
+    EXPECT_EQ(server->findBySocket(server->getPlayer(1)->getHandle()), server->getPlayer(1));
+    auto* message = new CNetTextMessage(nullptr, CXString("x"));
+    EXPECT_FALSE(server->send(CXString("nobody"), message));
+    delete message;  // still the caller's
+    EXPECT_TRUE(server->send(CXString("127.0.0.1"), new CNetTextMessage(nullptr, CXString("x"))));
+    EXPECT_EQ(a.receive(1), std::vector<int>{5});
+    EXPECT_EQ(b.receive(1, 200), std::vector<int>{});
+}
+
+TEST_F(Peers, AKilledPeerIsNoticedAtTheNextTick) {
+    // A greeted player that vanishes leaves with ONDESTROYPLAYER; one that never said
+    // hello leaves silently.
+    Bare greeted, silent;
+    ASSERT_TRUE(greeted.connect(port));
+    ASSERT_TRUE(greeted.send(new CNetHelloMessage(nullptr, CXString("ann"))));
+    ASSERT_TRUE(serverHears(1));
+    ASSERT_TRUE(silent.connect(port));
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() == 2; }));
+    greeted.socket.reset();
+    silent.socket.reset();
+    ASSERT_TRUE(until([&] {
+        server->tick();
+        return server->getPlayersNo() == 0;
+    }));
+    EXPECT_EQ(serverLog.log, (Log{"type 7 ann", "destroy 127.0.0.1"}));
+
+    // The client side: the server goes away.
+    auto client = makeClient();
+    ASSERT_TRUE(client->connect(CXString("127.0.0.1"), server->getPort()));
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() == 1; }));
+    server->stop(false);
+    ASSERT_TRUE(until([&] {
+        client->tick();
+        return !client->isConnected();
+    }));
+    EXPECT_EQ(clientLog.log, Log{"closed"});
+    EXPECT_EQ(client->getHandle(), nullptr);
+}
+
+TEST_F(Peers, AMalformedFrameClosesAfterTheFramesBeforeIt) {
+    Bare bare;
+    ASSERT_TRUE(bare.connect(port));
+    ASSERT_TRUE(bare.send(new CNetHelloMessage(nullptr, CXString("bob"))));
+    std::vector<unsigned char> bytes = {5, 0, 0, 0, 11, 0, 0, 0, 'o', 'k', 0,  // text "ok"
+                                        5, 0, 0, 0, 10, 0, 0, 0, 'n', 'o'};     // text without NUL
+    ASSERT_TRUE(bare.sendBytes(bytes));
+    ASSERT_TRUE(until([&] {
+        server->tick();
+        return server->getPlayersNo() == 0;
+    }));
+    EXPECT_EQ(serverLog.log, (Log{"type 7 bob", "type 5 ok", "destroy 127.0.0.1"}));
+    EXPECT_TRUE(bare.closedByPeer());
+}
+
+TEST_F(Peers, SilenceAndHalfFramesAreCutAfterThirtySecondsOfNetTime) {
+    platform::ManualClock clock(1000);
+    CXSocket::setClock(&clock);
+    Bare silent, half;
+    ASSERT_TRUE(silent.connect(port));
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() == 1; }));
+    ASSERT_TRUE(half.connect(port));
+    ASSERT_TRUE(half.send(new CNetHelloMessage(nullptr, CXString("cy"))));
+    ASSERT_TRUE(serverHears(1));
+    ASSERT_TRUE(half.sendBytes({5, 0, 0, 0, 100, 0, 0, 0, 'a'}));
+    CXSocket* halfSocket = server->getPlayer(1)->getHandle();
+    ASSERT_TRUE(until([&] { return halfSocket->partialSince() >= 0; }));
+
+    clock.advance(CNetworkServer::kIdleLimitMs - 1);
+    server->tick();
+    EXPECT_EQ(server->getPlayersNo(), 2);
+    clock.advance(1);
+    ASSERT_TRUE(until([&] {
+        server->tick();
+        return server->getPlayersNo() == 0;
+    }));
+    EXPECT_EQ(serverLog.log, (Log{"type 7 cy", "destroy 127.0.0.1"}));
+    EXPECT_TRUE(silent.closedByPeer());
+    EXPECT_TRUE(half.closedByPeer());
+    CXSocket::setClock(nullptr);
+}
+
+TEST_F(Peers, ConnectionsPastThirtyTwoPlayersAreClosedAtOnce) {
+    std::vector<std::unique_ptr<Bare>> players;
+    for (int i = 0; i < CNetworkServer::kMaxPlayers; ++i) {
+        players.push_back(std::make_unique<Bare>());
+        ASSERT_TRUE(players.back()->connect(port));
+        ASSERT_TRUE(until([&] { return server->getPlayersNo() == i + 1; }));
+    }
+    Bare extra;
+    ASSERT_TRUE(extra.connect(port));
+    EXPECT_TRUE(extra.closedByPeer());
+    EXPECT_EQ(server->getPlayersNo(), CNetworkServer::kMaxPlayers);
+    EXPECT_FALSE(players[0]->closedByPeer(50));
+}
+
+TEST_F(Peers, AFailedOrShortSendClosesTheConnection) {
+    platform::FaultySocketSystem faults;
+    platform::ScopedSocketSystem scoped(faults);
+    struct Fault {
+        const char* what;
+        std::function<void()> inject;
+    };
+    const Fault cases[] = {
+        {"failed", [&] { faults.failSends(1); }},
+        {"short", [&] { faults.shortSend(3); }},
+    };
+    for (const Fault& fault : cases) {
+        SCOPED_TRACE(fault.what);
+        clientLog.log.clear();
+        auto client = makeClient();
+        ASSERT_TRUE(client->connect(CXString("127.0.0.1"), port));
+        fault.inject();
+        EXPECT_FALSE(client->send(new CNetTextMessage(client->getHandle(), CXString("lost"))));
+        EXPECT_FALSE(client->send(new CNetTextMessage(client->getHandle(), CXString("after"))));
+        ASSERT_TRUE(until([&] {
+            client->tick();
+            return !client->isConnected();
+        }));
+        EXPECT_EQ(clientLog.log, Log{"closed"});
+    }
+    ASSERT_TRUE(until([&] {
+        server->tick();
+        return server->getPlayersNo() == 0;
+    }));
+}
+
+TEST_F(Peers, AResetOrAStallIsHandled) {
+    platform::FaultySocketSystem faults;
+    platform::ScopedSocketSystem scoped(faults);
+    auto client = makeClient();
+    ASSERT_TRUE(client->connect(CXString("127.0.0.1"), port));
+    ASSERT_TRUE(serverHears(1));
+    // A stalled receiver still stops when the client disconnects.
+    faults.stallReceives(true);
+    server->send(server->getPlayer(0)->getName(), new CNetTextMessage(nullptr, CXString("held")));
+    client->disconnect(true);
+    faults.stallReceives(false);
+    // A reset: the next receive fails and the connection ends.
+    ASSERT_TRUE(client->connect(CXString("127.0.0.1"), port));
+    faults.resetReceive();
+    server->tick();
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() >= 1; }));
+    for (CNetPlayerInfo* p : server->getClients()) server->sendTo(p, new CNetTextMessage(nullptr, CXString("wake")));
+    ASSERT_TRUE(until([&] {
+        client->tick();
+        return !client->isConnected();
+    }));
+    EXPECT_EQ(clientLog.log.back(), "closed");
+}
+
+} // namespace
