@@ -198,6 +198,7 @@ TEST_F(Peers, AKilledPeerIsNoticedAtTheNextTick) {
 TEST_F(Peers, AMalformedFrameClosesAfterTheFramesBeforeIt) {
     Bare bare;
     ASSERT_TRUE(bare.connect(port));
+    ASSERT_TRUE(until([&] { return server->getPlayersNo() == 1; }));
     ASSERT_TRUE(bare.send(new CNetHelloMessage(nullptr, CXString("bob"))));
     std::vector<unsigned char> bytes = {5, 0, 0, 0, 11, 0, 0, 0, 'o', 'k', 0,  // text "ok"
                                         5, 0, 0, 0, 10, 0, 0, 0, 'n', 'o'};     // text without NUL
