@@ -74,7 +74,8 @@ bool CFileReceiver_Entry::received(CNetMessage* message) {
         auto* data = static_cast<CNetFileDataMessage*>(message);
         const int64_t offset = data->getOffset();
         const int64_t n = data->getSize();
-        if (!m_announced || offset < 0 || n < 0 || offset + n > m_toTransfer) return m_received < m_toTransfer;
+        if (!m_announced) return true;
+        if (offset < 0 || n < 0 || offset + n > m_toTransfer) return m_received < m_toTransfer;
         for (int64_t i = 0; i < n; ++i) {
             const auto at = static_cast<size_t>(offset + i);
             m_buffer[at] = data->getData()[i];

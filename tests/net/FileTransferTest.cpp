@@ -1,0 +1,198 @@
+// File transfer between a receiving and a sending manager over a local stream: ids,
+// the chunking over ticks, order and repetition of chunks, listeners, empty files,
+// names that climb out of the folder and hostile sizes.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/CFileReceiver.h"
+#include "net/CFileSender.h"
+#include "net/CNetMessageProcessor.h"
+#include "net/CNetMessages.h"
+#include "net/CXSocket.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Two engine sockets joined by a local stream; received frames come back typed.
+struct Link {
+    Link() {
+        int fds[2];
+        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+        receiverSide = std::make_unique<CXSocket>(nullptr, fds[0]);
+        senderSide = std::make_unique<CXSocket>(nullptr, fds[1]);
+    }
+    // The frames waiting on a side, typed (the caller owns them).
+    static std::vector<std::unique_ptr<CNetMessage>> take(CXSocket& side) {
+        std::vector<std::unique_ptr<CNetMessage>> out;
+        for (;;) {
+            pollfd wait{side.getHandle(), POLLIN, 0};
+            if (::poll(&wait, 1, 0) <= 0) break;
+            for (CNetMessage* raw : side.receive()) {
+                out.emplace_back(CNetMessageProcessor::makeTyped(raw));
+                delete raw;
+            }
+        }
+        return out;
+    }
+    std::unique_ptr<CXSocket> receiverSide;
+    std::unique_ptr<CXSocket> senderSide;
+};
+
+std::string pattern(size_t n) {
+    std::string s(n, 0);
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return s;
+}
+
+struct Transfer : ::testing::Test {
+    Transfer() : inDir(dir.path()) {
+        CFileReceiver_Manager::unique_id = 0;
+        CFileSender_Manager::unique_id = 0;
+    }
+    // Serves the request waiting on the sender side; its id.
+    int serve() {
+        auto requests = Link::take(*link.senderSide);
+        EXPECT_EQ(requests.size(), 1u);
+        if (requests.empty()) return 0;
+        auto* request = dynamic_cast<CNetFileRequestMessage*>(requests[0].get());
+        if (!request) return 0;
+        return sender.add_file(link.senderSide.get(), request->getReceiverId(), request->getFolder(),
+                               request->getSubfolder(), request->getFileName());
+    }
+    // One sender tick; the sizes of what it sent (-1 for the response), fed to the receiver.
+    std::vector<int> tickOnce() {
+        sender.tick();
+        std::vector<int> sizes;
+        for (auto& m : Link::take(*link.receiverSide)) {
+            if (auto* data = dynamic_cast<CNetFileDataMessage*>(m.get())) sizes.push_back(data->getSize());
+            else sizes.push_back(-1);
+            receiver.received(m.get());
+        }
+        return sizes;
+    }
+
+    test::TempDir dir;
+    test::ScopedCurrentDirectory inDir;
+    Link link;
+    CFileReceiver_Manager receiver;
+    CFileSender_Manager sender;
+};
+
+TEST_F(Transfer, FilesGoOutAsAResponseAndChunksOverTicks) {
+    struct Case {
+        size_t size;
+        std::vector<std::vector<int>> ticks;
+    };
+    const Case cases[] = {
+        {10240, {{-1}, {10240}, {}}},
+        {10241, {{-1}, {10240}, {1}, {}}},
+        {25000, {{-1}, {10240}, {10240}, {4520}, {}}},
+        {0, {{-1}, {}}},
+    };
+    int expectedId = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        const std::string name = "f" + std::to_string(c.size) + ".bin";
+        dir.write("src/" + name, pattern(c.size));
+        ++expectedId;
+        EXPECT_EQ(receiver.add_file(link.receiverSide.get(), CXString("dst"), CXString("sub"), CXString(name.c_str())),
+                  expectedId);
+        // The sender reads from src: the request is served from there.
+        auto requests = Link::take(*link.senderSide);
+        ASSERT_EQ(requests.size(), 1u);
+        auto* request = static_cast<CNetFileRequestMessage*>(requests[0].get());
+        EXPECT_EQ(sender.add_file(link.senderSide.get(), request->getReceiverId(), CXString("src"), CXString(),
+                                  request->getFileName()),
+                  expectedId);
+        for (const auto& expected : c.ticks) EXPECT_EQ(tickOnce(), expected);
+        EXPECT_EQ(sender.getCount(), 0);
+        EXPECT_EQ(receiver.getCount(), 0);
+        EXPECT_EQ(dir.read("dst/sub/" + name), pattern(c.size));
+    }
+    EXPECT_EQ(platform::getCurrentDirectory(), platform::toEnginePath(dir.path()));
+}
+
+TEST_F(Transfer, ChunksCountOnceInAnyOrder) {
+    const int id = receiver.add_file(link.receiverSide.get(), CXString(), CXString(), CXString("out.bin"));
+    const std::string bytes = pattern(25000);
+    CNetFileDataMessage early(nullptr, id, 1, 0, 0, 10, bytes.data());
+    receiver.received(&early);  // before the response: ignored
+    CNetFileResponseMessage response(nullptr, id, 1, 25000, 25000);
+    receiver.received(&response);
+    std::vector<std::unique_ptr<CNetFileDataMessage>> chunks;
+    for (int offset : {20480, 10240, 0})
+        chunks.push_back(std::make_unique<CNetFileDataMessage>(nullptr, id, 1, 0, offset,
+                                                               std::min(10240, 25000 - offset), bytes.data() + offset));
+    receiver.received(chunks[0].get());
+    receiver.received(chunks[0].get());  // repeated: counts once
+    CNetFileDataMessage outside(nullptr, id, 1, 0, 24999, 2, "zz");
+    receiver.received(&outside);
+    receiver.received(chunks[1].get());
+    ASSERT_NE(receiver.getEntry(id), nullptr);
+    EXPECT_EQ(receiver.getEntry(id)->getReceived(), 25000 - 10240);
+    EXPECT_FALSE(dir.exists("out.bin"));
+    receiver.received(chunks[2].get());
+    EXPECT_EQ(receiver.getEntry(id), nullptr);
+    EXPECT_EQ(dir.read("out.bin"), bytes);
+    receiver.received(chunks[2].get());  // an id that is gone changes nothing
+    CNetFileResponseMessage unknown(nullptr, 999, 1, 5, 5);
+    receiver.received(&unknown);
+    EXPECT_EQ(receiver.getCount(), 0);
+}
+
+TEST_F(Transfer, AListenerThatKeepsTheFilePreventsTheSave) {
+    struct Keeper : CFileReceiver_Listener {
+        bool onFileReceived(CFileReceiver_Entry* entry) override {
+            got.assign(entry->getBuffer().begin(), entry->getBuffer().end());
+            return keep;
+        }
+        std::string got;
+        bool keep = true;
+    } keeper;
+    CFileReceiver_Manager keeping(&keeper);
+    for (bool keep : {true, false}) {
+        keeper.keep = keep;
+        const int id = keeping.add_file(nullptr, CXString(), CXString(), CXString("kept.txt"));
+        CNetFileResponseMessage response(nullptr, id, 1, 3, 3);
+        keeping.received(&response);
+        CNetFileDataMessage data(nullptr, id, 1, 0, 0, 3, "abc");
+        keeping.received(&data);
+        EXPECT_EQ(keeper.got, "abc");
+        EXPECT_EQ(keeping.getCount(), 0);
+        EXPECT_EQ(dir.exists("kept.txt"), !keep);
+    }
+}
+
+TEST_F(Transfer, HostileNamesAndSizesAreRefused) {
+    dir.write("x", "secret");
+    dir.write("inner/f", "ok");
+    struct Name {
+        const char* folder;
+        const char* subfolder;
+        const char* file;
+        bool served;
+    };
+    for (const Name& n : {Name{"", "", "..\\x", false}, Name{"inner", "..", "x", false}, Name{"", "", "\\x", false},
+                          Name{"C:", "", "x", false}, Name{"", "", "/x", false}, Name{"inner", "", "f", true},
+                          Name{"", "", "missing", false}}) {
+        SCOPED_TRACE(std::string(n.folder) + "|" + n.subfolder + "|" + n.file);
+        EXPECT_EQ(sender.add_file(nullptr, 1, CXString(n.folder), CXString(n.subfolder), CXString(n.file)) != 0,
+                  n.served);
+    }
+    for (int size : {-1, CFileReceiver_Manager::kMaxFileSize + 1}) {
+        const int id = receiver.add_file(nullptr, CXString(), CXString(), CXString("big"));
+        CNetFileResponseMessage response(nullptr, id, 1, size, size);
+        receiver.received(&response);
+        EXPECT_EQ(receiver.getEntry(id), nullptr);
+    }
+    EXPECT_FALSE(dir.exists("big"));
+}
+
+} // namespace
