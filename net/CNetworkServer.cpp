@@ -146,8 +146,12 @@ void CNetworkServer::tick() {
             if (player->hasEnded()) ended.push_back(player);
     }
     for (CNetMessage*& message : messages) {
-        if (message->getType() == CNetMessage::kHello)
-            if (CNetPlayerInfo* player = findBySocket(message->getHandle())) player->setGreeted();
+        // The sender is the player's name now: a hello queued with later frames
+        // names them too.
+        if (CNetPlayerInfo* player = findBySocket(message->getHandle())) {
+            message->setSender(player->getName());
+            if (message->getType() == CNetMessage::kHello) player->setGreeted();
+        }
         CNetMessageProcessor::process(message, &m_notifiers);
         delete message;
         message = nullptr;
