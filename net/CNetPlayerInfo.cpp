@@ -30,8 +30,9 @@ void CNetPlayerInfo::setName(CXString name) {
     m_name = name;
 }
 
-void CNetPlayerInfo::receiveLoop(platform::Thread& thread) {
-    while (thread.sleep(0)) {
+void CNetPlayerInfo::receiveLoop(platform::Thread&) {
+    // The loop ends with the connection: shutdown closes it before joining.
+    for (;;) {
         std::vector<CNetMessage*> received = m_socket->receive();
         const CXString name = getName();
         {

@@ -67,8 +67,9 @@ void CNetworkClient::stop_receiver() {
     m_receiver.join();
 }
 
-void CNetworkClient::receiveLoop(platform::Thread& thread, CXSocket* socket, CXString host) {
-    while (thread.sleep(0)) {
+void CNetworkClient::receiveLoop(platform::Thread&, CXSocket* socket, CXString host) {
+    // The loop ends with the connection: stop_receiver closes it before joining.
+    for (;;) {
         std::vector<CNetMessage*> received = socket->receive();
         {
             std::lock_guard<std::recursive_mutex> lock(m_mutex);

@@ -2,6 +2,7 @@
 // writers where it has one (the tools' and the libraries' otherwise):
 // make_fuzz_seeds <folder> fills <folder>/<target>/, the target's name without
 // "fuzz_" (the committed seeds of the script targets live in tests/data/fuzz/).
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +28,7 @@
 #include "platform/Png.h"
 #include "graphics/play/CAnimo.h"
 #include "graphics/text/CSimpleFont6.h"
+#include "net/CNetMessages.h"
 #include "script/CMC_Array.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_Database.h"
@@ -180,6 +182,42 @@ void netRecords() {
         value->netstore(record.data());
         writeBytes(seed("netrecord", name), record);
     }
+}
+
+// Streams of the network protocol as the fuzz target reads them: each frame cut into
+// pushes of 7 bytes (a length byte 6, then the bytes), frames back to back.
+void netFrames() {
+    auto stream = [](const std::vector<CNetMessage*>& frames) {
+        std::string bytes;
+        for (CNetMessage* m : frames) bytes.append(m->getBuffer(), static_cast<size_t>(m->getBufferLen()));
+        std::string pushes;
+        for (size_t at = 0; at < bytes.size(); at += 7) {
+            const size_t n = std::min<size_t>(7, bytes.size() - at);
+            pushes += static_cast<char>(n - 1);
+            pushes.append(bytes, at, n);
+        }
+        for (CNetMessage* m : frames) delete m;
+        return pushes;
+    };
+    CXArray arguments(2, 0.75f);
+    CXString three("3"), fast("fast");
+    arguments.add(&three);
+    arguments.add(&fast);
+    CMC_Integer n(CXString("A"));
+    n.setValue(5);
+    CMC_String s(CXString("S"));
+    s.setValue(CXString("text"));
+    const std::string file(300, 'f');
+    writeBytes(seed("netframes", "script.bin"),
+               stream({new CNetCmdMessage(nullptr, CXString("JUMP"), &arguments), new CNetVariableMessage(nullptr, &n),
+                       new CNetVariableMessage(nullptr, &s), new CNetBehaviourMessage(nullptr, CXString("{A^SET(1);}")),
+                       new CNetTextMessage(nullptr, CXString("hi")), new CNetHelloMessage(nullptr, CXString("bob")),
+                       new CNetMessage(nullptr, CNetMessage::kGoodbye), new CNetPingMessage(nullptr, 9)}));
+    writeBytes(seed("netframes", "transfer.bin"),
+               stream({new CNetFileRequestMessage(nullptr, 1, CXString("d"), CXString("s"), CXString("f")),
+                       new CNetFileResponseMessage(nullptr, 1, 1, 300, 300),
+                       new CNetFileDataMessage(nullptr, 1, 1, 0, 100, 200, file.data()),
+                       new CNetFileDataMessage(nullptr, 1, 1, 0, 0, 100, file.data())}));
 }
 
 // Statement texts and a definition file: plain text in the engine's syntax.
@@ -553,6 +591,7 @@ int main(int argc, char** argv) {
     databases();
     objectStates();
     netRecords();
+    netFrames();
     texts();
     sounds();
     pngs();
