@@ -2,15 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/CConfig.h"
 #include "graphics/core/CColor.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/screen/CRefreshScreen.h"
+#include "net/CMC_NetPeer.h"
+#include "net/CNetListener.h"
+#include "net/CNetMessages.h"
+#include "net/CNetworkServer.h"
+#include "net/CXSocket.h"
 #include "platform/Display.h"
 #include "platform/Presenter.h"
 #include "platform/Clock.h"
@@ -30,7 +37,7 @@ int runHost(std::vector<const char*> args) {
 TEST(Host, HostOptionsAndTheirValuesNeverReachTheEngine) {
     const char* argv[] = {"vondrel", "-window", "--headless", "--no-audio", "--frames", "7", "--step-ms", "5", "-path", "G",
                           "--dump-dir", "out", "--dump-every", "2", "--ini", "x.ini", "--big-file", "/b/data.big",
-                          "--input", "in/s.txt", "-debug"};
+                          "--input", "in/s.txt", "--net-port", "4700", "-debug"};
     const host::Options o = host::parseOptions(static_cast<int>(std::size(argv)), argv);
     EXPECT_EQ(o.engineArguments, (std::vector<std::string>{"vondrel", "-window", "-path", "G", "-debug"}));
     EXPECT_TRUE(o.headless);
@@ -42,6 +49,7 @@ TEST(Host, HostOptionsAndTheirValuesNeverReachTheEngine) {
     EXPECT_EQ(o.ini, "x.ini");
     EXPECT_EQ(o.bigFile, "C:\\b\\data.big");
     EXPECT_EQ(o.inputFile, "in/s.txt");
+    EXPECT_EQ(o.netPort, 4700);
     EXPECT_TRUE(o.error.empty());
 
     const char* defaults[] = {"vondrel"};
@@ -49,13 +57,16 @@ TEST(Host, HostOptionsAndTheirValuesNeverReachTheEngine) {
     EXPECT_EQ(d.ini, "vondrel.ini");
     EXPECT_EQ(d.stepMs, 16u);
     EXPECT_EQ(d.frames, -1);
+    EXPECT_EQ(d.netPort, -1);
 
-    for (const char* bad : {"--frames", "--ini", "--input"}) {
+    for (const char* bad : {"--frames", "--ini", "--input", "--net-port"}) {
         const char* missing[] = {"vondrel", bad};
         EXPECT_FALSE(host::parseOptions(2, missing).error.empty()) << bad;
     }
     const char* notNumber[] = {"vondrel", "--frames", "-3"};
     EXPECT_FALSE(host::parseOptions(3, notNumber).error.empty());
+    const char* notPort[] = {"vondrel", "--net-port", "65536"};
+    EXPECT_FALSE(host::parseOptions(3, notPort).error.empty());
 }
 
 struct HostRun : ::testing::Test {
@@ -99,6 +110,44 @@ TEST_F(HostRun, HeadlessRunStepsTheClockAndClosesAfterItsFrames) {
     EXPECT_EQ(dir.read("run.ini"), "[HOST]\r\nSTEPS=4\r\n");
     EXPECT_EQ(game.log.back(), "delete parser");
     EXPECT_FALSE(platform::takeQuitMessage());
+}
+
+// Received network messages reach their listeners in the frame step, right after the
+// application's step, on the host's thread; --net-port sets the script objects' port.
+TEST_F(HostRun, EachFrameTicksTheNetworkPeersAfterTheApplicationsStep) {
+    struct Heard : CNetListener {
+        void onMessage(CNetMessage* m) override {
+            types.push_back(m->getType());
+            threads.push_back(std::this_thread::get_id());
+        }
+        std::vector<int> types;
+        std::vector<std::thread::id> threads;
+    } heard;
+    CNetworkServer server(nullptr, false);
+    server.addNotifier(&heard);
+    ASSERT_TRUE(server.start(0));
+    CXSocket peer(nullptr);
+    ASSERT_TRUE(peer.connect(CXString("127.0.0.1"), server.getPort()));
+    ASSERT_TRUE(peer.send(new CNetHelloMessage(nullptr, CXString("p"))));
+    for (int i = 0; i < 5000 && server.queuedCount() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(server.queuedCount(), 1);
+
+    test::FakeScriptGame game;
+    std::vector<size_t> heardAtStep;
+    int port = 0;
+    game.onStep = [&](CWindow*) {
+        heardAtStep.push_back(heard.types.size());
+        port = CMC_NetPeer::getPort();
+        return false;
+    };
+    const std::string gamePath = dir.path() + "/GAME";
+    EXPECT_EQ(runHost({"--headless", "--frames", "3", "--net-port", "5123", "-path", gamePath.c_str()}), 0);
+    EXPECT_EQ(heardAtStep, (std::vector<size_t>{0, 1, 1}));
+    EXPECT_EQ(heard.types, std::vector<int>{7});
+    EXPECT_EQ(heard.threads, std::vector<std::thread::id>{std::this_thread::get_id()});
+    EXPECT_EQ(port, 5123);
+    EXPECT_EQ(runHost({"--headless", "--frames", "1", "-path", gamePath.c_str()}), 0);
+    EXPECT_EQ(port, CMC_NetPeer::kDefaultPort);
 }
 
 TEST_F(HostRun, AScriptQuitEndsTheFrames) {
