@@ -23,17 +23,19 @@ bool CNetworkServer::start(int port) {
     if (m_started) return true;
     auto* socket = new CXSocket(m_window);
     socket->setAcceptHandler([this](CXSocket* accepted, CXString address) { onConnected(accepted, address); });
+    // Started before the accept thread runs, so its first connection is kept.
+    setStarted(true);
     if (!socket->start(port, kBacklog)) {
+        setStarted(false);
         delete socket;
         return false;
     }
     m_socket = socket;
-    m_started = true;
     return true;
 }
 
 void CNetworkServer::stop(bool goodbye) {
-    if (!m_started) return;
+    if (!m_started || !m_socket) return;
     // No more players: the accept thread ends first.
     m_socket->stop();
     std::vector<CNetPlayerInfo*> players;
@@ -49,7 +51,12 @@ void CNetworkServer::stop(bool goodbye) {
     }
     retire(m_socket);
     m_socket = nullptr;
-    m_started = false;
+    setStarted(false);
+}
+
+void CNetworkServer::setStarted(bool on) {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    m_started = on;
 }
 
 int CNetworkServer::getPort() const { return m_socket ? m_socket->getPort() : 0; }

@@ -61,6 +61,7 @@ private:
     // Takes the player out of the list; false when it was not in it.
     bool takeOut(CNetPlayerInfo* player);
     void drop(CNetPlayerInfo* player, bool tell);
+    void setStarted(bool on);
 
     std::vector<CNetPlayerInfo*> m_players;
     bool m_started = false;
