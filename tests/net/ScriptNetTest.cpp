@@ -11,6 +11,7 @@
 #include "net/CNetMessages.h"
 #include "net/CNetworkClient.h"
 #include "net/CNetworkServer.h"
+#include "scene/CMC_SceneBinary.h"
 #include "support/ScriptTestSupport.h"
 #include "NetTestSupport.h"
 
@@ -135,6 +136,24 @@ TEST_F(ScriptPeers, ReceivedCodeRunsOnceAndLeavesNothing) {
     world.applicationStep();
     EXPECT_EQ(serverScene->getElementsNo(), before);
     EXPECT_EQ(serverScene->getObject("temp"), nullptr);
+}
+
+TEST_F(ScriptPeers, TheRunnersAnswerTheirQueries) {
+    ASSERT_NE(CMC_SceneBinary::getPrototype(CMC_NetServer::kType), nullptr);
+    ASSERT_NE(CMC_SceneBinary::getPrototype(CMC_NetClient::kType), nullptr);
+    test::runCode(serverScene, "SCORE^SET(NETSERVER^GETPLAYERSNO());NETSERVER^SENDCMD();");
+    EXPECT_EQ(test::intValue(serverScene, "SCORE"), 0);
+    ASSERT_TRUE(connectClient());
+    test::runCode(serverScene,
+                  "SCORE^SET(NETSERVER^GETPLAYERSNO());LOG^SET(NETSERVER^GETPLAYERNAME(0));"
+                  "LOG^ADD(NETSERVER^GETPLAYERNAME(1));LOG^ADD(NETSERVER^ISSTARTED());"
+                  "LOG^ADD(NETSERVER^GETLOGGEDPLAYERNAME());");
+    EXPECT_EQ(test::intValue(serverScene, "SCORE"), 1);
+    const std::string host = CXSocket::getHostName().c_str();
+    EXPECT_EQ(serverLog(), host + "TRUE" + host);
+    test::runCode(clientScene, "LOG^SET(NETCLIENT^ISCONNECTED());NETCLIENT^DISCONNECT();"
+                               "LOG^ADD(NETCLIENT^ISCONNECTED());LOG^ADD(NETCLIENT^GETLATESTTEXT());");
+    EXPECT_EQ(clientLog(), "TRUEFALSE");
 }
 
 TEST_F(ScriptPeers, PlayersOfOneAddressKeepTheirOwnRecords) {
