@@ -53,8 +53,7 @@ bool CFileReceiver_Entry::equals(CXObject* other) {
 
 bool CFileReceiver_Entry::received(CNetMessage* message) {
     if (!message) return true;
-    if (message->getType() == CNetMessage::kFileResponse) {
-        auto* response = static_cast<CNetFileResponseMessage*>(message);
+    if (auto* response = dynamic_cast<CNetFileResponseMessage*>(message)) {
         if (m_announced) return true;
         const int32_t size = response->getBytesToTransfer();
         if (size < 0 || size > CFileReceiver_Manager::kMaxFileSize) {
@@ -70,8 +69,7 @@ bool CFileReceiver_Entry::received(CNetMessage* message) {
         m_received = 0;
         return m_toTransfer > 0;
     }
-    if (message->getType() == CNetMessage::kFileData) {
-        auto* data = static_cast<CNetFileDataMessage*>(message);
+    if (auto* data = dynamic_cast<CNetFileDataMessage*>(message)) {
         const int64_t offset = data->getOffset();
         const int64_t n = data->getSize();
         if (!m_announced) return true;
@@ -122,11 +120,12 @@ CFileReceiver_Entry* CFileReceiver_Manager::getEntry(int id) {
 
 void CFileReceiver_Manager::received(CNetMessage* message) {
     if (!message) return;
+    // Typed messages only: a raw frame of these codes has no fields read yet.
     int id;
-    if (message->getType() == CNetMessage::kFileResponse)
-        id = static_cast<CNetFileResponseMessage*>(message)->getReceiverId();
-    else if (message->getType() == CNetMessage::kFileData)
-        id = static_cast<CNetFileDataMessage*>(message)->getReceiverId();
+    if (auto* response = dynamic_cast<CNetFileResponseMessage*>(message))
+        id = response->getReceiverId();
+    else if (auto* data = dynamic_cast<CNetFileDataMessage*>(message))
+        id = data->getReceiverId();
     else
         return;
     CFileReceiver_Entry* entry = getEntry(id);
