@@ -41,42 +41,28 @@ CMC_ObjectsContainer* CMC_NetPeer::currentScene() {
 void CMC_NetPeer::onMessage(CNetMessage* message) {
     CMC_ObjectsContainer* scene = currentScene();
     if (!message || !scene) return;
-    switch (message->getType()) {
-    case CNetMessage::kCommand: {
-        auto* command = static_cast<CNetCmdMessage*>(message);
+    // The processor hands typed messages for these codes; anything else is passed over.
+    if (auto* command = dynamic_cast<CNetCmdMessage*>(message)) {
         const CXString key = CXString("ONCOMMAND^") + command->getCommand();
         if (command->getParams())
             onSignal(key, command->getParams());
         else
             onSignal(key);
-        break;
-    }
-    case CNetMessage::kVariable: {
-        auto* variableMessage = static_cast<CNetVariableMessage*>(message);
+    } else if (auto* variableMessage = dynamic_cast<CNetVariableMessage*>(message)) {
         auto* variable = dynamic_cast<CMC_Variable*>(scene->getObject(variableMessage->getVariableName()));
-        if (!variable) break;
-        CMC_Variable* incoming = variableMessage->getVariable();
-        if (!incoming) break;
+        CMC_Variable* incoming = variable ? variableMessage->getVariable() : nullptr;
+        if (!incoming) return;
         variable->onNetChange(incoming);
         CMC_Object::flush(incoming);
-        break;
-    }
-    case CNetMessage::kBehaviour: {
-        auto* behaviour = new CMC_Behaviour(scene, CXString("temp"),
-                                            CXString(static_cast<CNetBehaviourMessage*>(message)->getCode()));
+    } else if (auto* code = dynamic_cast<CNetBehaviourMessage*>(message)) {
+        auto* behaviour = new CMC_Behaviour(scene, CXString("temp"), CXString(code->getCode()));
         behaviour->init();
         behaviour->run(this, nullptr, false);
         CMC_Object::destroy(behaviour);
-        break;
-    }
-    case CNetMessage::kText: {
-        auto* text = static_cast<CNetTextMessage*>(message);
+    } else if (auto* text = dynamic_cast<CNetTextMessage*>(message)) {
         m_latestText = CXString("Received text message: '") + text->getText() + "' from " + message->getSenderName() +
                        ".\n";
         onSignal(CXString("ONTEXT"));
-        break;
-    }
-    default: break;
     }
 }
 

@@ -80,9 +80,9 @@ void CMC_NetServer::onMessage(CNetMessage* message) {
         if (CNetPlayerInfo* player = m_server->findBySocket(message->getHandle())) m_server->removePlayer(player);
         return;
     }
-    if (message->getType() == CNetMessage::kHello) {
+    if (auto* hello = dynamic_cast<CNetHelloMessage*>(message)) {
         if (CNetPlayerInfo* player = m_server->findBySocket(message->getHandle())) {
-            player->setName(CXString(static_cast<CNetHelloMessage*>(message)->getName()));
+            player->setName(CXString(hello->getName()));
             m_server->newPlayer(player);
         }
         return;
