@@ -19,6 +19,7 @@
 #include "net/CNetListener.h"
 #include "net/CNetMessageProcessor.h"
 #include "net/CNetMessages.h"
+#include "script/CMC_Variable.h"
 
 namespace {
 
