@@ -171,7 +171,8 @@ void CStaticGraphicsFilter::installPixels(CGraphicsObject* graphic, char* pixels
 void CStaticGraphicsFilter::saveState(CGraphicsObject* graphic, CFilterUndoRecord* record) {
     CFilterUndoRecord::Entry* e = record->entry(record->getCurrent());
     if (!e) return;
-    e->compression = graphic->GetCompression();
+    // Unpacked for drawing, the graphic still holds its packed picture.
+    e->compression = graphic->isUnpacked() ? COMPRESSION_RLE : graphic->GetCompression();
     e->bpp = graphic->GetBpp();
     e->applied = true;
     // Packing again does not bring the size back.

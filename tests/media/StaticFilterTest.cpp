@@ -164,7 +164,9 @@ TEST(StaticFilterTest, UnlinkWithUndoRestoresPlainAndPackedGraphics) {
                 const CXSize changedSize = g->Size();
                 const CXPoint changedAt = g->getPosition();
                 // Jitter may happen to draw no move at all.
-                if (std::string(action) != "RANDOMJITTER") EXPECT_NE(changed, original);
+                if (std::string(action) != "RANDOMJITTER") {
+                    EXPECT_NE(changed, original);
+                }
                 filter->unlink(g.get());
                 EXPECT_EQ(filter->getTargetCount(), 0);
                 // NEGATIVE works in place: only a packed original comes back.
