@@ -122,6 +122,51 @@ TEST(StaticFilterTest, BlurMixesInnerPixelsAndKeepsTheBorder) {
     }
 }
 
+// The effect's sums square by square, for comparison with the sliding sums.
+std::vector<uint16_t> blurByTheSquare(const std::vector<uint16_t>& in, int w, int h, int size) {
+    std::vector<uint16_t> out = in;
+    const int k = size / 2;
+    const int q = size * size - 1;
+    const CPixelLayout l = CPixelLayout::ofDepth(16);
+    for (int y = k; y < h - k; ++y) {
+        for (int x = k; x < w - k; ++x) {
+            uint16_t s[3] = {0, 0, 0};
+            for (int dy = -k; dy <= k; ++dy) {
+                for (int dx = -k; dx <= k; ++dx) {
+                    if (dx == 0 && dy == 0) continue;
+                    const uint16_t v = in[static_cast<size_t>((y + dy) * w + x + dx)];
+                    s[0] = static_cast<uint16_t>(s[0] + l.red(v));
+                    s[1] = static_cast<uint16_t>(s[1] + l.green(v));
+                    s[2] = static_cast<uint16_t>(s[2] + l.blue(v));
+                }
+            }
+            const uint16_t c = in[static_cast<size_t>(y * w + x)];
+            out[static_cast<size_t>(y * w + x)] =
+                l.pack((l.red(c) + s[0] / q) / 2, (l.green(c) + s[1] / q) / 2, (l.blue(c) + s[2] / q) / 2);
+        }
+    }
+    return out;
+}
+
+TEST(StaticFilterTest, BlurAgreesWithSquareBySquareSumsIncludingWrappedOnes) {
+    // Size 41 sums 1680 green values of 63: beyond 16 bits, so the sums wrap.
+    const int w = 50, h = 45;
+    std::vector<uint16_t> in(static_cast<size_t>(w * h));
+    uint32_t seed = 12345;
+    for (uint16_t& v : in) {
+        seed = seed * 1103515245u + 12345u;
+        v = static_cast<uint16_t>(seed >> 16) | 0x07E0;
+    }
+    for (int size : {2, 3, 4, 7, 41}) {
+        SCOPED_TRACE(size);
+        CBlurFilter blur(nullptr);
+        blur.setProperty("SIZE", std::to_string(size).c_str());
+        auto g = makeGraphic(w, h, 16, in);
+        blur.applyToGraphics(g.get(), true);
+        EXPECT_EQ(pixelsOf(g.get()), blurByTheSquare(in, w, h, size));
+    }
+}
+
 // A 4 x 3 picture with an alpha plane, packed when asked.
 std::unique_ptr<CGraphicsObject> picture(bool packed) {
     auto g = makeGraphic(4, 3, 16,
