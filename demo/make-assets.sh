@@ -43,6 +43,8 @@ picture -size 800x600 gradient:'#008751-#1d2b53' \
   -fill '#83769c' -draw "rectangle 250,120 550,300" \
   -fill '#29adff' -draw "rectangle 265,135 535,285" \
   PNG32:"$WORK/room.png"
+# The curtain the title fades in over itself when it is left.
+picture -size 800x600 xc:black PNG32:"$WORK/black.png"
 picture -size 96x96 xc:none -fill '#ffec27' -draw "polygon 48,8 80,72 16,72" \
   -fill '#ffa300' -draw "circle 48,80 48,90" PNG32:"$WORK/bell.png"
 picture -size 96x96 xc:none -fill '#ff004d' -draw "rectangle 12,30 84,80" \
@@ -95,6 +97,7 @@ cp "$SRC/game/Dane/"*.def "$SRC/game/Dane/"*.cnv "$DANE/"
 cp "$SRC/game/Dane/TITLE/"*.cnv "$DANE/TITLE/"
 cp "$SRC/game/Dane/ROOM/"*.cnv "$DANE/ROOM/"
 "$TOOLS/vondrel-img" "$WORK/title.png" "$DANE/TITLE/title.img"
+"$TOOLS/vondrel-img" "$WORK/black.png" "$DANE/TITLE/black.img"
 "$TOOLS/vondrel-img" "$WORK/room.png" "$DANE/ROOM/room.img"
 "$TOOLS/vondrel-img" --code 4 --position 560,330 "$WORK/bell.png" "$DANE/ROOM/bell.img"
 "$TOOLS/vondrel-img" --code 4 --position 660,330 "$WORK/drum.png" "$DANE/ROOM/drum.img"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "graphics/core/CGraphicsObject.h"
 
@@ -94,23 +95,65 @@ void CBlurFilter::applyToGraphics(CGraphicsObject* graphic, bool freeReplaced) {
     const CPixelLayout l = CPixelLayout::ofDepth(graphic->GetBpp());
     const char* in = graphic->GetDataPtr();
     char* out = copyPixels(graphic);
+    // The square's sums slide: column sums move down a row, the row sum along the
+    // columns. Sums wrap at 16 bits as the effect's do, and wrapping sums of the same
+    // terms agree whatever the order, so the result is that of summing each square.
+    const int64_t n = pixelCount(graphic);
+    std::vector<uint16_t> storage(static_cast<size_t>(n) * 3 + static_cast<size_t>(w) * 3, 0);
+    uint16_t* planes[3] = {storage.data(), storage.data() + n, storage.data() + 2 * n};
+    uint16_t* columns[3];
+    for (int c = 0; c < 3; ++c) columns[c] = storage.data() + 3 * n + static_cast<int64_t>(c) * w;
+    for (int64_t i = 0; i < n; ++i) {
+        const uint16_t v = readPixel(in, i);
+        planes[0][i] = l.red(v);
+        planes[1][i] = l.green(v);
+        planes[2][i] = l.blue(v);
+    }
+    // Every 16-bit sum divided by q, looked up rather than divided per pixel.
+    std::vector<uint16_t> mean(65536);
+    for (uint32_t v = 0; v < mean.size(); ++v) mean[v] = static_cast<uint16_t>(v / static_cast<uint64_t>(q));
+    for (int c = 0; c < 3; ++c) {
+        uint16_t* col = columns[c];
+        for (int y = 0; y <= 2 * k; ++y) {
+            const uint16_t* row = planes[c] + static_cast<int64_t>(y) * w;
+            for (int x = 0; x < w; ++x) col[x] = static_cast<uint16_t>(col[x] + row[x]);
+        }
+    }
     for (int y = k; y < h - k; ++y) {
-        for (int x = k; x < w - k; ++x) {
-            uint16_t sr = 0, sg = 0, sb = 0;  // 16-bit sums wrap as the effect's do
-            for (int dy = -k; dy <= k; ++dy) {
-                for (int dx = -k; dx <= k; ++dx) {
-                    if (dx == 0 && dy == 0) continue;
-                    const uint16_t v = readPixel(in, static_cast<int64_t>(y + dy) * w + (x + dx));
-                    sr = static_cast<uint16_t>(sr + l.red(v));
-                    sg = static_cast<uint16_t>(sg + l.green(v));
-                    sb = static_cast<uint16_t>(sb + l.blue(v));
-                }
+        if (y > k) {
+            for (int c = 0; c < 3; ++c) {
+                uint16_t* col = columns[c];
+                const uint16_t* added = planes[c] + static_cast<int64_t>(y + k) * w;
+                const uint16_t* dropped = planes[c] + static_cast<int64_t>(y - k - 1) * w;
+                for (int x = 0; x < w; ++x) col[x] = static_cast<uint16_t>(col[x] + added[x] - dropped[x]);
             }
-            const int64_t i = static_cast<int64_t>(y) * w + x;
-            const uint16_t c = readPixel(in, i);
-            writePixel(out, i,
-                       l.pack(static_cast<unsigned>((l.red(c) + sr / q) / 2), static_cast<unsigned>((l.green(c) + sg / q) / 2),
-                              static_cast<unsigned>((l.blue(c) + sb / q) / 2)));
+        }
+        const int64_t rowStart = static_cast<int64_t>(y) * w;
+        const uint16_t* r = planes[0] + rowStart;
+        const uint16_t* g = planes[1] + rowStart;
+        const uint16_t* b = planes[2] + rowStart;
+        const uint16_t* cr = columns[0];
+        const uint16_t* cg = columns[1];
+        const uint16_t* cb = columns[2];
+        uint16_t sr = 0, sg = 0, sb = 0;
+        for (int x = 0; x <= 2 * k; ++x) {
+            sr = static_cast<uint16_t>(sr + cr[x]);
+            sg = static_cast<uint16_t>(sg + cg[x]);
+            sb = static_cast<uint16_t>(sb + cb[x]);
+        }
+        for (int x = k; x < w - k; ++x) {
+            if (x > k) {
+                sr = static_cast<uint16_t>(sr + cr[x + k] - cr[x - k - 1]);
+                sg = static_cast<uint16_t>(sg + cg[x + k] - cg[x - k - 1]);
+                sb = static_cast<uint16_t>(sb + cb[x + k] - cb[x - k - 1]);
+            }
+            // The centre excepted.
+            const uint16_t ar = static_cast<uint16_t>(sr - r[x]);
+            const uint16_t ag = static_cast<uint16_t>(sg - g[x]);
+            const uint16_t ab = static_cast<uint16_t>(sb - b[x]);
+            writePixel(out, rowStart + x,
+                       l.pack(static_cast<unsigned>((r[x] + mean[ar]) / 2), static_cast<unsigned>((g[x] + mean[ag]) / 2),
+                              static_cast<unsigned>((b[x] + mean[ab]) / 2)));
         }
     }
     installPixels(graphic, out, freeReplaced);

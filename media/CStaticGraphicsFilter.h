@@ -6,12 +6,19 @@
 // that works in place keeps nothing to give back); a graphic held packed is
 // unpacked for the effect and packed again on undo, which brings back its stored
 // picture. Graphics that do not own their buffers (views of others) are left as
-// they are. An animation counts as one plain graphic: its frames are not followed.
+// they are.
+//
+// An animation is worked on through its frames: with CURRENTFRAME (the default)
+// only the frame shown, and with CANUNDO the effect follows the animation (the
+// frame left is put back, the frame shown next gets the effect); without
+// CURRENTFRAME every frame at once.
 #pragma once
 
+#include "graphics/play/CPlayable.h"
 #include "media/CFilterParams.h"
 #include "media/CGraphicsFilter.h"
 
+class CAnimo;
 class CFilterUndoRecord;
 
 class CStaticFilterParams : public CFilterParams {
@@ -37,7 +44,7 @@ private:
     bool m_currentFrame = true;
 };
 
-class CStaticGraphicsFilter : public CGraphicsFilter {
+class CStaticGraphicsFilter : public CGraphicsFilter, public CPlayableObserver {
 public:
     CStaticGraphicsFilter(CWindow* window, CStaticFilterParams* params);
     // Detaches every record, with its undo.
@@ -48,6 +55,8 @@ public:
     // Detach: under CANUNDO puts back what the effect replaced; then the record goes.
     void unlinkTarget(CFilterTarget* target) override;
     CFilterTarget* createTarget(CGraphicsObject* graphic, CMC_Object* owner) override;
+    // The animation of a linked record shows another frame.
+    bool onPlayableTick(CPlayable* playable) override;
 
     // The pixel operation: the base unpacks a packed graphic. With freeReplaced the
     // buffers replaced are freed, else they are left to the caller.
@@ -67,6 +76,16 @@ public:
     static void installPixels(CGraphicsObject* graphic, char* pixels, bool freeReplaced);
 
 private:
+    void attachAnimation(CFilterTarget* target, CAnimo* animation);
+    void detachAnimation(CFilterTarget* target, CAnimo* animation);
+    // The effect on one frame, under the animation's clipping rectangle.
+    void applyToFrame(CAnimo* animation, CGraphicsObject* frame, bool freeReplaced);
+    // Into the record's current entry.
     void saveState(CGraphicsObject* graphic, CFilterUndoRecord* record);
+    // Puts back entry i and empties it.
+    void restoreEntry(CGraphicsObject* graphic, CFilterUndoRecord* record, int i);
+    // Puts back the current entry, then frees everything saved.
     void restore(CGraphicsObject* graphic, CFilterUndoRecord* record);
+    // Forgets saved buffers the effect kept for itself (it worked in place).
+    static void dropKeptBuffers(CGraphicsObject* graphic, CFilterUndoRecord* record, int i);
 };

@@ -8,6 +8,7 @@
 #include "foundation/CXVector.h"
 #include "foundation/Crt.h"
 #include "graphics/core/CGraphicsObject.h"
+#include "graphics/core/ImageLibrary.h"
 #include "graphics/input/CCollisionInspector.h"
 #include "graphics/play/CAnimationManager.h"
 #include "graphics/screen/CDirectDrawSurface.h"
@@ -61,6 +62,7 @@ CWindow::CWindow() {
     s_current = this;
     createCommon();
     createInput(true);
+    imagelib::start();
 }
 
 CWindow::CWindow(platform::WindowHandle window, CCommandLine6* commandLine, CLanguageOSVer* language,
@@ -84,6 +86,7 @@ CWindow::CWindow(platform::WindowHandle window, CCommandLine6* commandLine, CLan
         m_videoMemory = m_commandLine->isVMem();
     }
     if (!noInputThread) startPollerThread();
+    imagelib::start();
 }
 
 void CWindow::createCommon() {

@@ -145,6 +145,8 @@ void objectStates() {
         {14, "scroll.bin", "OBJECT=X\nX:TYPE=SCROLL\nX:VIEWPORT=10,20,110,220\nX:ONTOP=H\n"},
         {15, "font.bin", "OBJECT=X\nX:TYPE=FONT\nX:DEF_A_STANDARD_10=a.fnt\nX:DEF_A_BOLD_10=b.fnt\n"},
         {16, "text.bin", "OBJECT=X\nX:TYPE=TEXT\nX:TEXT=Hello <B>W<B>|x\nX:RECT=0,0,50,20\nX:VISIBLE=TRUE\n"},
+        {17, "filter.bin", "OBJECT=X\nX:TYPE=FILTER\nX:ACTION=FADEIN\nX:ONFINISHED=H\n"},
+        {18, "staticfilter.bin", "OBJECT=X\nX:TYPE=STATICFILTER\nX:ACTION=WAVES\nX:ONINIT=H\n"},
     };
     for (const auto& k : kinds) {
         const std::string text = std::string("OBJECT=H\nH:TYPE=BEHAVIOUR\nH:CODE={N^ADD(1);}\n") +

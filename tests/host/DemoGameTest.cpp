@@ -3,6 +3,7 @@
 // repeat.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 #include "host/Host.h"
 #include "platform/Audio.h"
 #include "platform/MessageBox.h"
+#include "platform/Png.h"
 #include "platform/Presenter.h"
 #include "shell/CBackgroundMusic.h"
 #include "shell/CSndStream.h"
@@ -144,6 +146,36 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     ASSERT_EQ(play("two"), 0);
     EXPECT_EQ(frames("one"), frames("two"));
     EXPECT_EQ(dir.read("demo.ini"), first);
+}
+
+TEST_F(DemoGame, LeavingTheTitleFadesToBlack) {
+    // The door is clicked in frame 12: the title darkens frame by frame under a black
+    // curtain fading in, and the room follows once the fade has finished.
+    const std::string session = std::string(VONDREL_SOURCE_DIR) + "/demo/session.txt";
+    const char* argv[] = {"vondrel", "--headless", "--frames", "24", "--input", session.c_str(), "--ini", "demo.ini",
+                          "--dump-dir", "fade", "--dump-every", "1", "-path", VONDREL_DEMO_GAME};
+    {
+        test::ScopedCurrentDirectory here(dir.path());
+        ASSERT_EQ(host::run(static_cast<int>(std::size(argv)), argv), 0);
+    }
+    int darker = 0;
+    int previous = 1 << 30;
+    bool room = false;
+    for (int frame = 8; frame <= 24 && !room; ++frame) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%s/fade/frame-%06d.png", dir.path().c_str(), frame);
+        platform::RgbFrame shot;
+        ASSERT_TRUE(platform::readPng(name, shot)) << name;
+        // The room's arrow stands where the title's ground is.
+        room = near(pixel(shot, 60, 520), {0xff, 0xf1, 0xe8});
+        const std::vector<int> door = pixel(shot, 650, 300);
+        const int light = door[0] + door[1] + door[2];
+        if (!room && light < previous) ++darker;
+        if (!room) previous = light;
+    }
+    EXPECT_TRUE(room);
+    EXPECT_GE(darker, 3);
+    EXPECT_LT(previous, 60);  // nearly black just before the room
 }
 
 TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {

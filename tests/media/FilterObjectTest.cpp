@@ -88,6 +88,20 @@ TEST_F(FilterObjectTest, ImageRemovedWhileFading) {
     EXPECT_EQ(test::textValue(scene, "LOG"), "sttt");
 }
 
+TEST_F(FilterObjectTest, ImageRemovedWhileWavingOrRippling) {
+    for (const char* action : {"WAVING", "WATER"}) {
+        SCOPED_TRACE(action);
+        load(action);
+        test::runCode(scene, "{F^LINK(\"IMG\");F^START(\"IMG\");}");
+        world.frames(12);  // WAVING has saved its undistorted buffers
+        ASSERT_TRUE(scene->deleteObject(scene->getObject("IMG")));
+        world.frames(3);
+        auto* filter = dynamic_cast<CMC_Filter*>(scene->getObject("F"));
+        ASSERT_NE(filter, nullptr);
+        EXPECT_EQ(filter->getFilter()->getTargetCount(), 0);
+    }
+}
+
 TEST_F(FilterObjectTest, BinaryImageKeepsOnlyTheAction) {
     load("PATH");
     auto* filter = dynamic_cast<CMC_Filter*>(scene->getObject("F"));
