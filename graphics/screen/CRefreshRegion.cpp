@@ -4,12 +4,11 @@
 #include <new>
 #include <vector>
 
-namespace {
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
-bool overlaps(const CXRect& a, const CXRect& b) {
-    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
-           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
-}
+namespace {
 
 bool covers(const CXRect& outer, const CXRect& inner) {
     return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
@@ -92,6 +91,82 @@ CRefreshRegion::~CRefreshRegion() {
 void CRefreshRegion::deleteRects() {
     for (int i = 0; i < m_count; ++i) delete static_cast<CXRect*>(at(i));
     CXArray::removeAll();
+    m_mirrored = -1;
+}
+
+void CRefreshRegion::mirrorPush(const CXRect* r) {
+    const bool proper = r && r->IsProper();
+    m_left.push_back(proper ? r->left : 0);
+    m_top.push_back(proper ? r->top : 0);
+    m_right.push_back(proper ? r->right : 0);
+    m_bottom.push_back(proper ? r->bottom : 0);
+}
+
+void CRefreshRegion::mirror() {
+    if (m_mirrored == m_count) return;
+    m_left.clear();
+    m_top.clear();
+    m_right.clear();
+    m_bottom.clear();
+    for (int i = 0; i < m_count; ++i) mirrorPush(static_cast<const CXRect*>(at(i)));
+    m_mirrored = m_count;
+}
+
+int CRefreshRegion::firstOverlap(const CXRect& n) {
+    mirror();
+    const int count = m_count;
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i nl = _mm_set1_epi32(n.left), nt = _mm_set1_epi32(n.top);
+    const __m128i nr = _mm_set1_epi32(n.right), nb = _mm_set1_epi32(n.bottom);
+    auto load = [](const std::vector<int32_t>& v, int at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(v.data() + at));
+    };
+    for (; i + 4 <= count; i += 4) {
+        // n has area, so the listed one overlaps it when each side lies before the
+        // other's opposite side; empty entries fail on their own sides.
+        const __m128i l = load(m_left, i), t = load(m_top, i), r = load(m_right, i), b = load(m_bottom, i);
+        const __m128i x = _mm_and_si128(_mm_and_si128(_mm_cmplt_epi32(l, nr), _mm_cmplt_epi32(nl, r)), _mm_cmplt_epi32(l, r));
+        const __m128i y = _mm_and_si128(_mm_and_si128(_mm_cmplt_epi32(t, nb), _mm_cmplt_epi32(nt, b)), _mm_cmplt_epi32(t, b));
+        const int mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(x, y)));
+        if (mask) return i + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#endif
+    for (; i < count; ++i)
+        if (std::max(m_left[i], n.left) < std::min(m_right[i], n.right) &&
+            std::max(m_top[i], n.top) < std::min(m_bottom[i], n.bottom))
+            return i;
+    return -1;
+}
+
+void CRefreshRegion::add(CXArray* other) {
+    CXArray::add(other);
+    m_mirrored = -1;
+}
+
+bool CRefreshRegion::replace(void* oldP, void* p) {
+    m_mirrored = -1;
+    return CXArray::replace(oldP, p);
+}
+
+void* CRefreshRegion::setAt(int i, void* p) {
+    m_mirrored = -1;
+    return CXArray::setAt(i, p);
+}
+
+void CRefreshRegion::insertAt(int i, void* p) {
+    m_mirrored = -1;
+    CXArray::insertAt(i, p);
+}
+
+void CRefreshRegion::remove(void* p) {
+    m_mirrored = -1;
+    CXArray::remove(p);
+}
+
+void CRefreshRegion::removeAt(int i) {
+    m_mirrored = -1;
+    CXArray::removeAt(i);
 }
 
 void CRefreshRegion::removeAll() {
@@ -111,7 +186,12 @@ void CRefreshRegion::append(const CXRect& n) {
         setWholeScreen();
         return;
     }
+    mirror();
     CXArray::add(static_cast<void*>(copy));
+    if (m_mirrored + 1 == m_count) {
+        mirrorPush(copy);
+        m_mirrored = m_count;
+    }
 }
 
 void CRefreshRegion::add(CXRect* r) {
@@ -135,33 +215,31 @@ void CRefreshRegion::add(CXRect* r) {
     if (!first.IsProper()) return;
 
     // Pieces are added depth first, each cut against the whole list as it stands then.
-    std::vector<CXRect> pending{first};
-    std::vector<CXRect> pieces;
-    while (!pending.empty() && !m_wholeScreen) {
-        CXRect n = pending.back();
-        pending.pop_back();
-        int hit = -1;
-        for (int i = 0; i < m_count; ++i) {
-            const CXRect* l = static_cast<CXRect*>(at(i));
-            if (l && overlaps(*l, n)) {
-                hit = i;
-                break;
-            }
-        }
+    m_pending.clear();
+    m_pending.push_back(first);
+    while (!m_pending.empty() && !m_wholeScreen) {
+        const CXRect n = m_pending.back();
+        m_pending.pop_back();
+        const int hit = firstOverlap(n);
         if (hit < 0) {
             append(n);
             continue;
         }
-        const CXRect l(*static_cast<CXRect*>(at(hit)));
+        const CXRect l(m_left[hit], m_top[hit], m_right[hit], m_bottom[hit]);
         if (covers(l, n)) continue;
         if (covers(n, l)) {
             delete static_cast<CXRect*>(at(hit));
-            removeAt(hit);
-            pending.push_back(n);
+            CXArray::removeAt(hit);
+            m_left.erase(m_left.begin() + hit);
+            m_top.erase(m_top.begin() + hit);
+            m_right.erase(m_right.begin() + hit);
+            m_bottom.erase(m_bottom.begin() + hit);
+            m_mirrored = m_count;
+            m_pending.push_back(n);
             continue;
         }
-        pieces.clear();
-        cut(n, l, pieces);
-        for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) pending.push_back(*it);
+        m_pieces.clear();
+        cut(n, l, m_pieces);
+        for (auto it = m_pieces.rbegin(); it != m_pieces.rend(); ++it) m_pending.push_back(*it);
     }
 }

@@ -3,6 +3,9 @@
 // nothing else is added.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "foundation/CXArray.h"
 #include "foundation/CXRect.h"
 #include "foundation/CXSize.h"
@@ -21,6 +24,14 @@ public:
     // The array's own add takes its element as a rectangle too.
     void add(void* p) override { add(static_cast<CXRect*>(p)); }
     using CXArray::add;
+    void add(CXArray* other) override;
+
+    // Changes of the list other than add keep the overlap search up to date.
+    bool replace(void* oldP, void* p) override;
+    void* setAt(int i, void* p) override;
+    void insertAt(int i, void* p) override;
+    void remove(void* p) override;
+    void removeAt(int i) override;
 
     // Deletes every rectangle, empties the list and clears the whole-screen flag.
     void removeAll() override;
@@ -37,7 +48,17 @@ private:
     void deleteRects();
     // Appends a copy of n (whole-screen when no memory is left for it).
     void append(const CXRect& n);
+    // The first listed rectangle that overlaps n, or -1.
+    int firstOverlap(const CXRect& n);
+    // Brings the sides below in line with the list.
+    void mirror();
+    void mirrorPush(const CXRect* r);
 
     bool m_wholeScreen;
     CXSize m_canvas;
+    // The sides of the listed rectangles in list order, searched four at a time; an entry
+    // without area (the whole-screen null among them) is kept as an empty one.
+    std::vector<int32_t> m_left, m_top, m_right, m_bottom;
+    int32_t m_mirrored = -1;  // the count the sides mirror, -1 when they are stale
+    std::vector<CXRect> m_pending, m_pieces;
 };
