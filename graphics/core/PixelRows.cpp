@@ -51,40 +51,43 @@ void alphaBlendScalar(const uint16_t* s, const uint8_t* a, uint16_t* d, int n, i
 
 #if defined(__SSE2__)
 
-// Eight pixels of one depth at a time, in 16-bit lanes. Each channel follows blendCh:
-// the low 16 bits of (s - d) x a plus d << 8, shifted down by 8, which is what the table
-// of products gives.
+// Eight pixels of one depth at a time, in 16-bit lanes. The table's channel rule
+// (s - d) x a + (d << 8), cut to 16 bits and shifted down by 8, never wraps for channels of
+// at most 6 bits and weights below 256, so it is d + floor((s - d) x a / 256): a low
+// product shifted arithmetically for red and blue at bit 0, a high product of (s - d) << 5
+// and a << 3 for green where it stands. The rules' masks after the blend keep values that
+// already fit, so they fall away.
 template <bool k16>
 struct Wide {
     static constexpr int kRShift = k16 ? 11 : 10;
-    static constexpr int kGMax = k16 ? 63 : 31;
+    static constexpr int16_t kGMask = k16 ? 0x07E0 : 0x03E0;
 
-    static __m128i channel(__m128i s, __m128i d, __m128i a) {
-        return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(s, d), a), _mm_slli_epi16(d, 8)), 8);
+    static __m128i low(__m128i s, __m128i d, __m128i a) {
+        return _mm_add_epi16(d, _mm_srai_epi16(_mm_mullo_epi16(_mm_sub_epi16(s, d), a), 8));
     }
 
-    // The three channels of S over D at the weights a; plusOne gives the alpha rule's
-    // + 1 and clamp, otherwise each channel is masked to its width.
+    // S over D at the weights a (0..255); plusOne gives the alpha rule's + 1 and clamp.
     template <bool plusOne>
     static __m128i blend(__m128i S, __m128i D, __m128i a) {
         const __m128i m5 = _mm_set1_epi16(0x1F);
-        const __m128i mg = _mm_set1_epi16(kGMax);
-        const __m128i sb = _mm_and_si128(S, m5), db = _mm_and_si128(D, m5);
-        const __m128i sg = _mm_and_si128(_mm_srli_epi16(S, 5), mg), dg = _mm_and_si128(_mm_srli_epi16(D, 5), mg);
-        const __m128i sr = _mm_and_si128(_mm_srli_epi16(S, kRShift), m5);
-        const __m128i dr = _mm_and_si128(_mm_srli_epi16(D, kRShift), m5);
-        __m128i r = channel(sr, dr, a), g = channel(sg, dg, a), b = channel(sb, db, a);
+        const __m128i mg = _mm_set1_epi16(kGMask);
+        __m128i b = low(_mm_and_si128(S, m5), _mm_and_si128(D, m5), a);
+        __m128i sr = _mm_srli_epi16(S, kRShift), dr = _mm_srli_epi16(D, kRShift);
+        if constexpr (!k16) {
+            sr = _mm_and_si128(sr, m5);
+            dr = _mm_and_si128(dr, m5);
+        }
+        __m128i r = low(sr, dr, a);
+        const __m128i dg = _mm_and_si128(D, mg);
+        const __m128i q = _mm_mulhi_epi16(_mm_sub_epi16(_mm_and_si128(S, mg), dg), _mm_slli_epi16(a, 3));
+        __m128i g = _mm_add_epi16(dg, _mm_slli_epi16(q, 5));
         if constexpr (plusOne) {
             const __m128i one = _mm_set1_epi16(1);
             r = _mm_min_epi16(_mm_add_epi16(r, one), m5);
-            g = _mm_min_epi16(_mm_add_epi16(g, one), mg);
+            g = _mm_min_epi16(_mm_add_epi16(g, _mm_set1_epi16(0x20)), mg);
             b = _mm_min_epi16(_mm_add_epi16(b, one), m5);
-        } else {
-            r = _mm_and_si128(r, m5);
-            g = _mm_and_si128(g, mg);
-            b = _mm_and_si128(b, m5);
         }
-        return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, kRShift), _mm_slli_epi16(g, 5)), b);
+        return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, kRShift), g), b);
     }
 
     static __m128i select(__m128i mask, __m128i yes, __m128i no) {
