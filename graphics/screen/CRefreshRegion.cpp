@@ -95,11 +95,12 @@ void CRefreshRegion::deleteRects() {
 }
 
 void CRefreshRegion::mirrorPush(const CXRect* r) {
+    // An entry without area gets sides that no rectangle lies between.
     const bool proper = r && r->IsProper();
-    m_left.push_back(proper ? r->left : 0);
-    m_top.push_back(proper ? r->top : 0);
-    m_right.push_back(proper ? r->right : 0);
-    m_bottom.push_back(proper ? r->bottom : 0);
+    m_left.push_back(proper ? r->left : INT32_MAX);
+    m_top.push_back(proper ? r->top : INT32_MAX);
+    m_right.push_back(proper ? r->right : INT32_MIN);
+    m_bottom.push_back(proper ? r->bottom : INT32_MIN);
 }
 
 void CRefreshRegion::mirror() {
@@ -122,13 +123,19 @@ int CRefreshRegion::firstOverlap(const CXRect& n) {
     auto load = [](const std::vector<int32_t>& v, int at) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(v.data() + at));
     };
+    auto hits4 = [&](int at) {
+        // n has area: a listed one overlaps it when each side lies before the other's
+        // opposite side.
+        const __m128i x = _mm_and_si128(_mm_cmplt_epi32(load(m_left, at), nr), _mm_cmplt_epi32(nl, load(m_right, at)));
+        const __m128i y = _mm_and_si128(_mm_cmplt_epi32(load(m_top, at), nb), _mm_cmplt_epi32(nt, load(m_bottom, at)));
+        return _mm_and_si128(x, y);
+    };
+    for (; i + 8 <= count; i += 8) {
+        const int mask = _mm_movemask_ps(_mm_castsi128_ps(hits4(i))) | _mm_movemask_ps(_mm_castsi128_ps(hits4(i + 4))) << 4;
+        if (mask) return i + __builtin_ctz(static_cast<unsigned>(mask));
+    }
     for (; i + 4 <= count; i += 4) {
-        // n has area, so the listed one overlaps it when each side lies before the
-        // other's opposite side; empty entries fail on their own sides.
-        const __m128i l = load(m_left, i), t = load(m_top, i), r = load(m_right, i), b = load(m_bottom, i);
-        const __m128i x = _mm_and_si128(_mm_and_si128(_mm_cmplt_epi32(l, nr), _mm_cmplt_epi32(nl, r)), _mm_cmplt_epi32(l, r));
-        const __m128i y = _mm_and_si128(_mm_and_si128(_mm_cmplt_epi32(t, nb), _mm_cmplt_epi32(nt, b)), _mm_cmplt_epi32(t, b));
-        const int mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(x, y)));
+        const int mask = _mm_movemask_ps(_mm_castsi128_ps(hits4(i)));
         if (mask) return i + __builtin_ctz(static_cast<unsigned>(mask));
     }
 #endif
