@@ -15,65 +15,15 @@ bool covers(const CXRect& outer, const CXRect& inner) {
            inner.bottom <= outer.bottom;
 }
 
-// The part of n outside l (the two overlap, neither contains the other), in the order and
-// shapes the region has always produced them. Pieces without area are left out.
+// The part of n outside l (the two overlap, neither contains the other) as whole-width
+// strips above and below l and the pieces beside l between them: rows stay as wide as
+// they can, so the copies of the region take few rows.
 void cut(const CXRect& n, const CXRect& l, std::vector<CXRect>& pieces) {
-    const bool L = n.left < l.left, T = n.top < l.top, R = n.right > l.right, B = n.bottom > l.bottom;
-    auto piece = [&](int a, int b, int c, int d) {
-        if (a < c && b < d) pieces.emplace_back(a, b, c, d);
-    };
-    const int mask = (L ? 1 : 0) | (T ? 2 : 0) | (R ? 4 : 0) | (B ? 8 : 0);
-    switch (mask) {
-    case 1: piece(n.left, n.top, l.left, n.bottom); break;
-    case 2: piece(n.left, n.top, n.right, l.top); break;
-    case 4: piece(l.right, n.top, n.right, n.bottom); break;
-    case 8: piece(n.left, l.bottom, n.right, n.bottom); break;
-    case 1 | 2:
-        piece(n.left, n.top, l.left, n.bottom);
-        piece(l.left, n.top, n.right, l.top);
-        break;
-    case 1 | 8:
-        piece(n.left, n.top, l.left, n.bottom);
-        piece(l.left, l.bottom, n.right, n.bottom);
-        break;
-    case 1 | 4:
-        piece(n.left, n.top, l.left, n.bottom);
-        piece(l.right, n.top, n.right, n.bottom);
-        break;
-    case 2 | 4:
-        piece(n.left, n.top, n.right, l.top);
-        piece(l.right, l.top, n.right, n.bottom);
-        break;
-    case 2 | 8:
-        piece(n.left, n.top, n.right, l.top);
-        piece(n.left, l.bottom, n.right, n.bottom);
-        break;
-    case 4 | 8:
-        piece(l.right, n.top, n.right, n.bottom);
-        piece(n.left, l.bottom, l.right, n.bottom);
-        break;
-    case 1 | 2 | 4:
-        piece(n.left, n.top, l.left, n.bottom);
-        piece(l.left, n.top, l.right, l.top);
-        piece(l.right, n.top, n.right, n.bottom);
-        break;
-    case 1 | 2 | 8:
-        piece(n.left, n.top, n.right, l.top);
-        piece(n.left, l.top, l.left, l.bottom);
-        piece(n.left, l.bottom, n.right, n.bottom);
-        break;
-    case 1 | 4 | 8:
-        piece(n.left, n.top, l.left, n.bottom);
-        piece(l.left, l.bottom, l.right, n.bottom);
-        piece(l.right, n.top, n.right, n.bottom);
-        break;
-    case 2 | 4 | 8:
-        piece(n.left, n.top, n.right, l.top);
-        piece(l.right, l.top, n.right, l.bottom);
-        piece(n.left, l.bottom, n.right, n.bottom);
-        break;
-    default: break;  // no side crossed (contained) or all four (containing): handled by the caller
-    }
+    const int top = std::max(n.top, l.top), bottom = std::min(n.bottom, l.bottom);
+    if (n.top < l.top) pieces.emplace_back(n.left, n.top, n.right, l.top);
+    if (n.left < l.left) pieces.emplace_back(n.left, top, l.left, bottom);
+    if (n.right > l.right) pieces.emplace_back(l.right, top, n.right, bottom);
+    if (n.bottom > l.bottom) pieces.emplace_back(n.left, l.bottom, n.right, n.bottom);
 }
 
 }  // namespace

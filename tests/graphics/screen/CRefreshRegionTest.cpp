@@ -29,13 +29,15 @@ struct EmptyRegion : CRefreshRegion {
 
 }  // namespace
 
-TEST(CRefreshRegion, CutsByTheTableInOrder) {
+TEST(CRefreshRegion, CutsIntoWholeWidthStripsInOrder) {
     EmptyRegion region;
     add(region, 10, 10, 50, 50);
     add(region, 0, 20, 100, 30);
     add(region, 30, 30, 70, 70);
+    // The third sticks out right and below: the piece beside the first, then the whole
+    // strip below it.
     EXPECT_EQ(rects(region), (std::vector<CXRect>{{10, 10, 50, 50}, {0, 20, 10, 30}, {50, 20, 100, 30},
-                                                  {50, 30, 70, 70}, {30, 50, 50, 70}}));
+                                                  {50, 30, 70, 50}, {30, 50, 70, 70}}));
     EXPECT_FALSE(region.isWholeScreen());
 }
 
@@ -51,7 +53,7 @@ TEST(CRefreshRegion, ContainmentTouchingAndDuplicates) {
         {"containing a listed one", {{20, 20, 30, 30}, {10, 10, 50, 50}}, {{10, 10, 50, 50}}},
         {"containing two, after a cut",
          {{0, 0, 10, 10}, {20, 20, 30, 30}, {5, 5, 40, 40}},
-         {{0, 0, 10, 10}, {10, 5, 40, 40}, {5, 10, 10, 40}}},
+         {{0, 0, 10, 10}, {10, 5, 40, 10}, {5, 10, 40, 40}}},
         {"touching on the right", {{0, 0, 10, 10}, {10, 0, 20, 10}}, {{0, 0, 10, 10}, {10, 0, 20, 10}}},
         {"touching below", {{0, 0, 10, 10}, {0, 10, 10, 20}}, {{0, 0, 10, 10}, {0, 10, 10, 20}}},
         {"shared left edge gives no empty piece", {{10, 10, 50, 50}, {10, 0, 60, 20}},
