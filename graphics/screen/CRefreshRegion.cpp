@@ -63,10 +63,10 @@ void CRefreshRegion::mirror() {
     m_mirrored = m_count;
 }
 
-int CRefreshRegion::firstOverlap(const CXRect& n) {
+int CRefreshRegion::firstOverlap(const CXRect& n, int from) {
     mirror();
     const int count = m_count;
-    int i = 0;
+    int i = from;
 #if defined(__SSE2__)
     const __m128i nl = _mm_set1_epi32(n.left), nt = _mm_set1_epi32(n.top);
     const __m128i nr = _mm_set1_epi32(n.right), nb = _mm_set1_epi32(n.bottom);
@@ -172,12 +172,15 @@ void CRefreshRegion::add(CXRect* r) {
     if (!first.IsProper()) return;
 
     // Pieces are added depth first, each cut against the whole list as it stands then.
+    // A piece lies inside the rectangle it was cut from, so the listed ones that missed
+    // that rectangle miss the piece as well: its search starts where the cut was found.
     m_pending.clear();
-    m_pending.push_back(first);
+    m_pending.push_back({first, 0});
     while (!m_pending.empty() && !m_wholeScreen) {
-        const CXRect n = m_pending.back();
+        const Pending p = m_pending.back();
         m_pending.pop_back();
-        const int hit = firstOverlap(n);
+        const CXRect& n = p.rect;
+        const int hit = firstOverlap(n, p.from);
         if (hit < 0) {
             append(n);
             continue;
@@ -192,11 +195,14 @@ void CRefreshRegion::add(CXRect* r) {
             m_right.erase(m_right.begin() + hit);
             m_bottom.erase(m_bottom.begin() + hit);
             m_mirrored = m_count;
-            m_pending.push_back(n);
+            // Positions after the removed one move down by one.
+            for (Pending& q : m_pending)
+                if (q.from > hit) --q.from;
+            m_pending.push_back({n, hit});
             continue;
         }
         m_pieces.clear();
         cut(n, l, m_pieces);
-        for (auto it = m_pieces.rbegin(); it != m_pieces.rend(); ++it) m_pending.push_back(*it);
+        for (auto it = m_pieces.rbegin(); it != m_pieces.rend(); ++it) m_pending.push_back({*it, hit + 1});
     }
 }

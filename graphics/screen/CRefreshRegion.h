@@ -48,8 +48,8 @@ private:
     void deleteRects();
     // Appends a copy of n (whole-screen when no memory is left for it).
     void append(const CXRect& n);
-    // The first listed rectangle that overlaps n, or -1.
-    int firstOverlap(const CXRect& n);
+    // The first listed rectangle from position `from` on that overlaps n, or -1.
+    int firstOverlap(const CXRect& n, int from);
     // Brings the sides below in line with the list.
     void mirror();
     void mirrorPush(const CXRect* r);
@@ -60,5 +60,11 @@ private:
     // without area (the whole-screen null among them) is kept as an empty one.
     std::vector<int32_t> m_left, m_top, m_right, m_bottom;
     int32_t m_mirrored = -1;  // the count the sides mirror, -1 when they are stale
-    std::vector<CXRect> m_pending, m_pieces;
+    // A piece waiting to be added; the listed rectangles before `from` miss it.
+    struct Pending {
+        CXRect rect;
+        int from;
+    };
+    std::vector<Pending> m_pending;
+    std::vector<CXRect> m_pieces;
 };
