@@ -36,10 +36,20 @@ CRefreshRegion::CRefreshRegion(bool wholeScreen, CXSize canvas)
 CRefreshRegion::~CRefreshRegion() {
     m_wholeScreen = false;
     deleteRects();
+    for (CXRect* r : m_spare) delete r;
+}
+
+void CRefreshRegion::release(CXRect* r) {
+    if (!r) return;
+    if (m_spare.size() < kMaxSpare) {
+        m_spare.push_back(r);
+        return;
+    }
+    delete r;
 }
 
 void CRefreshRegion::deleteRects() {
-    for (int i = 0; i < m_count; ++i) delete static_cast<CXRect*>(at(i));
+    for (int i = 0; i < m_count; ++i) release(static_cast<CXRect*>(at(i)));
     CXArray::removeAll();
     m_mirrored = -1;
 }
@@ -138,7 +148,14 @@ void CRefreshRegion::setWholeScreen() {
 }
 
 void CRefreshRegion::append(const CXRect& n) {
-    auto* copy = new (std::nothrow) CXRect(n);
+    CXRect* copy = nullptr;
+    if (!m_spare.empty()) {
+        copy = m_spare.back();
+        m_spare.pop_back();
+        *copy = n;
+    } else {
+        copy = new (std::nothrow) CXRect(n);
+    }
     if (!copy) {
         setWholeScreen();
         return;
@@ -188,7 +205,7 @@ void CRefreshRegion::add(CXRect* r) {
         const CXRect l(m_left[hit], m_top[hit], m_right[hit], m_bottom[hit]);
         if (covers(l, n)) continue;
         if (covers(n, l)) {
-            delete static_cast<CXRect*>(at(hit));
+            release(static_cast<CXRect*>(at(hit)));
             CXArray::removeAt(hit);
             m_left.erase(m_left.begin() + hit);
             m_top.erase(m_top.begin() + hit);

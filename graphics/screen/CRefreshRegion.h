@@ -46,6 +46,9 @@ public:
 private:
     void setWholeScreen();
     void deleteRects();
+    // Keeps a rectangle that left the list for the next append (or deletes it when enough
+    // are kept): a region is emptied and filled again every frame.
+    void release(CXRect* r);
     // Appends a copy of n (whole-screen when no memory is left for it).
     void append(const CXRect& n);
     // The first listed rectangle from position `from` on that overlaps n, or -1.
@@ -67,4 +70,6 @@ private:
     };
     std::vector<Pending> m_pending;
     std::vector<CXRect> m_pieces;
+    static constexpr size_t kMaxSpare = 4096;
+    std::vector<CXRect*> m_spare;
 };
