@@ -10,6 +10,11 @@
 
 namespace {
 
+bool overlaps(const CXRect& a, const CXRect& b) {
+    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
+           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+
 bool covers(const CXRect& outer, const CXRect& inner) {
     return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
@@ -55,12 +60,15 @@ void CRefreshRegion::deleteRects() {
 }
 
 void CRefreshRegion::mirrorPush(const CXRect* r) {
-    // An entry without area gets sides that no rectangle lies between.
+    if (!m_narrow) return;
+    // Sides outside 16 bits clamp without changing what they overlap on the canvas; an
+    // entry without area gets sides that no rectangle lies between.
+    auto side = [](int32_t v) { return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); };
     const bool proper = r && r->IsProper();
-    m_left.push_back(proper ? r->left : INT32_MAX);
-    m_top.push_back(proper ? r->top : INT32_MAX);
-    m_right.push_back(proper ? r->right : INT32_MIN);
-    m_bottom.push_back(proper ? r->bottom : INT32_MIN);
+    m_left.push_back(proper ? side(r->left) : INT16_MAX);
+    m_top.push_back(proper ? side(r->top) : INT16_MAX);
+    m_right.push_back(proper ? side(r->right) : INT16_MIN);
+    m_bottom.push_back(proper ? side(r->bottom) : INT16_MIN);
 }
 
 void CRefreshRegion::mirror() {
@@ -69,6 +77,9 @@ void CRefreshRegion::mirror() {
     m_top.clear();
     m_right.clear();
     m_bottom.clear();
+    // Added rectangles are cut to a canvas of known size; within 16 bits the search
+    // compares eight at a time.
+    m_narrow = m_canvas.cx > 0 && m_canvas.cy > 0 && m_canvas.cx <= INT16_MAX && m_canvas.cy <= INT16_MAX;
     for (int i = 0; i < m_count; ++i) mirrorPush(static_cast<const CXRect*>(at(i)));
     m_mirrored = m_count;
 }
@@ -77,31 +88,38 @@ int CRefreshRegion::firstOverlap(const CXRect& n, int from) {
     mirror();
     const int count = m_count;
     int i = from;
+    if (!m_narrow) {
+        for (; i < count; ++i) {
+            const CXRect* l = static_cast<const CXRect*>(at(i));
+            if (l && overlaps(*l, n)) return i;
+        }
+        return -1;
+    }
 #if defined(__SSE2__)
-    const __m128i nl = _mm_set1_epi32(n.left), nt = _mm_set1_epi32(n.top);
-    const __m128i nr = _mm_set1_epi32(n.right), nb = _mm_set1_epi32(n.bottom);
-    auto load = [](const std::vector<int32_t>& v, int at) {
+    const __m128i nl = _mm_set1_epi16(static_cast<int16_t>(n.left)), nt = _mm_set1_epi16(static_cast<int16_t>(n.top));
+    const __m128i nr = _mm_set1_epi16(static_cast<int16_t>(n.right)), nb = _mm_set1_epi16(static_cast<int16_t>(n.bottom));
+    auto load = [](const std::vector<int16_t>& v, int at) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(v.data() + at));
     };
-    auto hits4 = [&](int at) {
+    auto hits8 = [&](int at) {
         // n has area: a listed one overlaps it when each side lies before the other's
         // opposite side.
-        const __m128i x = _mm_and_si128(_mm_cmplt_epi32(load(m_left, at), nr), _mm_cmplt_epi32(nl, load(m_right, at)));
-        const __m128i y = _mm_and_si128(_mm_cmplt_epi32(load(m_top, at), nb), _mm_cmplt_epi32(nt, load(m_bottom, at)));
+        const __m128i x = _mm_and_si128(_mm_cmplt_epi16(load(m_left, at), nr), _mm_cmplt_epi16(nl, load(m_right, at)));
+        const __m128i y = _mm_and_si128(_mm_cmplt_epi16(load(m_top, at), nb), _mm_cmplt_epi16(nt, load(m_bottom, at)));
         return _mm_and_si128(x, y);
     };
-    for (; i + 8 <= count; i += 8) {
-        const int mask = _mm_movemask_ps(_mm_castsi128_ps(hits4(i))) | _mm_movemask_ps(_mm_castsi128_ps(hits4(i + 4))) << 4;
+    for (; i + 16 <= count; i += 16) {
+        const int mask = _mm_movemask_epi8(_mm_packs_epi16(hits8(i), hits8(i + 8)));
         if (mask) return i + __builtin_ctz(static_cast<unsigned>(mask));
     }
-    for (; i + 4 <= count; i += 4) {
-        const int mask = _mm_movemask_ps(_mm_castsi128_ps(hits4(i)));
+    for (; i + 8 <= count; i += 8) {
+        const int mask = _mm_movemask_epi8(_mm_packs_epi16(hits8(i), _mm_setzero_si128()));
         if (mask) return i + __builtin_ctz(static_cast<unsigned>(mask));
     }
 #endif
     for (; i < count; ++i)
-        if (std::max(m_left[i], n.left) < std::min(m_right[i], n.right) &&
-            std::max(m_top[i], n.top) < std::min(m_bottom[i], n.bottom))
+        if (std::max<int>(m_left[i], n.left) < std::min<int>(m_right[i], n.right) &&
+            std::max<int>(m_top[i], n.top) < std::min<int>(m_bottom[i], n.bottom))
             return i;
     return -1;
 }
@@ -202,15 +220,17 @@ void CRefreshRegion::add(CXRect* r) {
             append(n);
             continue;
         }
-        const CXRect l(m_left[hit], m_top[hit], m_right[hit], m_bottom[hit]);
+        const CXRect l(*static_cast<const CXRect*>(at(hit)));
         if (covers(l, n)) continue;
         if (covers(n, l)) {
             release(static_cast<CXRect*>(at(hit)));
             CXArray::removeAt(hit);
-            m_left.erase(m_left.begin() + hit);
-            m_top.erase(m_top.begin() + hit);
-            m_right.erase(m_right.begin() + hit);
-            m_bottom.erase(m_bottom.begin() + hit);
+            if (m_narrow) {
+                m_left.erase(m_left.begin() + hit);
+                m_top.erase(m_top.begin() + hit);
+                m_right.erase(m_right.begin() + hit);
+                m_bottom.erase(m_bottom.begin() + hit);
+            }
             m_mirrored = m_count;
             // Positions after the removed one move down by one.
             for (Pending& q : m_pending)

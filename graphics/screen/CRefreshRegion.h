@@ -41,7 +41,10 @@ public:
     CXRect* rectAt(int i) const { return i < m_count ? static_cast<CXRect*>(at(i)) : nullptr; }
 
     CXSize getCanvasSize() const { return m_canvas; }
-    void setCanvasSize(CXSize canvas) { m_canvas = canvas; }
+    void setCanvasSize(CXSize canvas) {
+        m_canvas = canvas;
+        m_mirrored = -1;
+    }
 
 private:
     void setWholeScreen();
@@ -59,9 +62,11 @@ private:
 
     bool m_wholeScreen;
     CXSize m_canvas;
-    // The sides of the listed rectangles in list order, searched four at a time; an entry
-    // without area (the whole-screen null among them) is kept as an empty one.
-    std::vector<int32_t> m_left, m_top, m_right, m_bottom;
+    // On a canvas of known size within 16 bits, the sides of the listed rectangles in
+    // list order, searched eight at a time; an entry without area (the whole-screen null
+    // among them) is kept as an empty one.
+    bool m_narrow = false;
+    std::vector<int16_t> m_left, m_top, m_right, m_bottom;
     int32_t m_mirrored = -1;  // the count the sides mirror, -1 when they are stale
     // A piece waiting to be added; the listed rectangles before `from` miss it.
     struct Pending {
