@@ -98,11 +98,15 @@ struct Wide {
     static void store(uint16_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
     // Eight alpha-rule pixels with their alphas widened to 16-bit lanes.
-    static void alpha8(const uint16_t* s, __m128i a, uint16_t* d) {
+    // Eight alpha-rule pixels; ends says whether some alpha is 0 or 255, which take the
+    // destination or the source as they are.
+    static void alpha8(const uint16_t* s, __m128i a, uint16_t* d, bool ends = true) {
         const __m128i S = load(s), D = load(d);
         __m128i v = blend<true>(S, D, a);
-        v = select(_mm_cmpeq_epi16(a, _mm_set1_epi16(255)), S, v);
-        v = select(_mm_cmpeq_epi16(a, _mm_setzero_si128()), D, v);
+        if (ends) {
+            v = select(_mm_cmpeq_epi16(a, _mm_set1_epi16(255)), S, v);
+            v = select(_mm_cmpeq_epi16(a, _mm_setzero_si128()), D, v);
+        }
         store(d, v);
     }
 
@@ -120,17 +124,18 @@ struct Wide {
                 store(d + x + 8, load(s + x + 8));
                 continue;
             }
-            if ((none & 0xFF) != 0xFF) {
-                if ((all & 0xFF) == 0xFF)
+            const unsigned noneLo = none & 0xFF, allLo = all & 0xFF, noneHi = none >> 8, allHi = all >> 8;
+            if (noneLo != 0xFF) {
+                if (allLo == 0xFF)
                     store(d + x, load(s + x));
                 else
-                    alpha8(s + x, _mm_unpacklo_epi8(A, zero), d + x);
+                    alpha8(s + x, _mm_unpacklo_epi8(A, zero), d + x, (noneLo | allLo) != 0);
             }
-            if ((none >> 8) != 0xFF) {
-                if ((all >> 8) == 0xFF)
+            if (noneHi != 0xFF) {
+                if (allHi == 0xFF)
                     store(d + x + 8, load(s + x + 8));
                 else
-                    alpha8(s + x + 8, _mm_unpackhi_epi8(A, zero), d + x + 8);
+                    alpha8(s + x + 8, _mm_unpackhi_epi8(A, zero), d + x + 8, (noneHi | allHi) != 0);
             }
         }
         if (x + 8 <= n) {
@@ -147,12 +152,17 @@ struct Wide {
         blendScalar<k16 ? kMask16 : kMask15>(s + x, d + x, n - x, opacity);
     }
 
-    // Eight weighted pixels; weight 0 keeps the destination as it is (bit 15 included).
+    // Eight weighted pixels; weight 0 keeps the destination as it is. The blend at weight
+    // 0 gives back every channel, which at 5-6-5 is every bit; at 5-5-5 bit 15 is kept
+    // apart.
     static void alphaBlend8(const uint16_t* s, __m128i a, __m128i o, uint16_t* d) {
         const __m128i w = _mm_srli_epi16(_mm_mullo_epi16(a, o), 8);
         const __m128i D = load(d);
         const __m128i v = blend<false>(load(s), D, w);
-        store(d, select(_mm_cmpeq_epi16(w, _mm_setzero_si128()), D, v));
+        if constexpr (k16)
+            store(d, v);
+        else
+            store(d, select(_mm_cmpeq_epi16(w, _mm_setzero_si128()), D, v));
     }
 
     static void alphaBlendRow(const uint16_t* s, const uint8_t* a, uint16_t* d, int n, int opacity) {
