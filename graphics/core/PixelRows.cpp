@@ -142,14 +142,14 @@ struct Wide {
             alpha8(s + x, _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + x)), zero), d + x);
             x += 8;
         }
-        alphaScalar<k16 ? kMask16 : kMask15>(s + x, a + x, d + x, n - x);
+        if (x < n) alphaScalar<k16 ? kMask16 : kMask15>(s + x, a + x, d + x, n - x);
     }
 
     static void blendRow(const uint16_t* s, uint16_t* d, int n, int opacity) {
         const __m128i o = _mm_set1_epi16(static_cast<int16_t>(opacity));
         int x = 0;
         for (; x + 8 <= n; x += 8) store(d + x, blend<false>(load(s + x), load(d + x), o));
-        blendScalar<k16 ? kMask16 : kMask15>(s + x, d + x, n - x, opacity);
+        if (x < n) blendScalar<k16 ? kMask16 : kMask15>(s + x, d + x, n - x, opacity);
     }
 
     // Eight weighted pixels; weight 0 keeps the destination as it is. The blend at weight
@@ -179,7 +179,7 @@ struct Wide {
             alphaBlend8(s + x, _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + x)), zero), o, d + x);
             x += 8;
         }
-        alphaBlendScalar<k16 ? kMask16 : kMask15>(s + x, a + x, d + x, n - x, opacity);
+        if (x < n) alphaBlendScalar<k16 ? kMask16 : kMask15>(s + x, a + x, d + x, n - x, opacity);
     }
 };
 
@@ -192,7 +192,7 @@ void maskWide(const uint16_t* s, const uint8_t* a, uint16_t* d, int n) {
         const __m128i D = Wide<true>::load(d + x);
         Wide<true>::store(d + x, Wide<true>::select(keep, D, Wide<true>::load(s + x)));
     }
-    maskRowScalar(s + x, a + x, d + x, n - x);
+    if (x < n) maskRowScalar(s + x, a + x, d + x, n - x);
 }
 
 #endif
