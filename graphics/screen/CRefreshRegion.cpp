@@ -62,13 +62,23 @@ void CRefreshRegion::deleteRects() {
 void CRefreshRegion::mirrorPush(const CXRect* r) {
     if (!m_narrow) return;
     // Sides outside 16 bits clamp without changing what they overlap on the canvas; an
-    // entry without area gets sides that no rectangle lies between.
+    // entry without area gets sides that no rectangle lies between, as the padding has.
+    // The new entry takes the first padding place, and the padding grows by one.
     auto side = [](int32_t v) { return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); };
     const bool proper = r && r->IsProper();
-    m_left.push_back(proper ? side(r->left) : INT16_MAX);
-    m_top.push_back(proper ? side(r->top) : INT16_MAX);
-    m_right.push_back(proper ? side(r->right) : INT16_MIN);
-    m_bottom.push_back(proper ? side(r->bottom) : INT16_MIN);
+    const size_t i = m_left.size() - kPadding;
+    m_left[i] = proper ? side(r->left) : INT16_MAX;
+    m_top[i] = proper ? side(r->top) : INT16_MAX;
+    m_right[i] = proper ? side(r->right) : INT16_MIN;
+    m_bottom[i] = proper ? side(r->bottom) : INT16_MIN;
+    padOne();
+}
+
+void CRefreshRegion::padOne() {
+    m_left.push_back(INT16_MAX);
+    m_top.push_back(INT16_MAX);
+    m_right.push_back(INT16_MIN);
+    m_bottom.push_back(INT16_MIN);
 }
 
 void CRefreshRegion::mirror() {
@@ -80,6 +90,8 @@ void CRefreshRegion::mirror() {
     // Added rectangles are cut to a canvas of known size; within 16 bits the search
     // compares eight at a time.
     m_narrow = m_canvas.cx > 0 && m_canvas.cy > 0 && m_canvas.cx <= INT16_MAX && m_canvas.cy <= INT16_MAX;
+    if (m_narrow)
+        for (size_t k = 0; k < kPadding; ++k) padOne();
     for (int i = 0; i < m_count; ++i) mirrorPush(static_cast<const CXRect*>(at(i)));
     m_mirrored = m_count;
 }
@@ -96,6 +108,7 @@ int CRefreshRegion::firstOverlap(const CXRect& n, int from) {
         return -1;
     }
 #if defined(__SSE2__)
+    // Sixteen at a time; the padding behind the list never matches.
     const __m128i nl = _mm_set1_epi16(static_cast<int16_t>(n.left)), nt = _mm_set1_epi16(static_cast<int16_t>(n.top));
     const __m128i nr = _mm_set1_epi16(static_cast<int16_t>(n.right)), nb = _mm_set1_epi16(static_cast<int16_t>(n.bottom));
     auto load = [](const std::vector<int16_t>& v, int at) {
@@ -108,20 +121,18 @@ int CRefreshRegion::firstOverlap(const CXRect& n, int from) {
         const __m128i y = _mm_and_si128(_mm_cmplt_epi16(load(m_top, at), nb), _mm_cmplt_epi16(nt, load(m_bottom, at)));
         return _mm_and_si128(x, y);
     };
-    for (; i + 16 <= count; i += 16) {
+    for (; i < count; i += 16) {
         const int mask = _mm_movemask_epi8(_mm_packs_epi16(hits8(i), hits8(i + 8)));
         if (mask) return i + __builtin_ctz(static_cast<unsigned>(mask));
     }
-    for (; i + 8 <= count; i += 8) {
-        const int mask = _mm_movemask_epi8(_mm_packs_epi16(hits8(i), _mm_setzero_si128()));
-        if (mask) return i + __builtin_ctz(static_cast<unsigned>(mask));
-    }
-#endif
+    return -1;
+#else
     for (; i < count; ++i)
         if (std::max<int>(m_left[i], n.left) < std::min<int>(m_right[i], n.right) &&
             std::max<int>(m_top[i], n.top) < std::min<int>(m_bottom[i], n.bottom))
             return i;
     return -1;
+#endif
 }
 
 void CRefreshRegion::add(CXArray* other) {

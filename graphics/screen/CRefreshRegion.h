@@ -59,13 +59,17 @@ private:
     // Brings the sides below in line with the list.
     void mirror();
     void mirrorPush(const CXRect* r);
+    void padOne();
 
     bool m_wholeScreen;
     CXSize m_canvas;
     // On a canvas of known size within 16 bits, the sides of the listed rectangles in
     // list order, searched eight at a time; an entry without area (the whole-screen null
     // among them) is kept as an empty one.
+    // The sides run kPadding entries past the list with ones that match nothing, so the
+    // search reads whole groups.
     bool m_narrow = false;
+    static constexpr size_t kPadding = 16;
     std::vector<int16_t> m_left, m_top, m_right, m_bottom;
     int32_t m_mirrored = -1;  // the count the sides mirror, -1 when they are stale
     // A piece waiting to be added; the listed rectangles before `from` miss it.
