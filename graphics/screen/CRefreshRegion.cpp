@@ -63,7 +63,7 @@ void CRefreshRegion::mirrorPush(const CXRect* r) {
     if (!m_narrow) return;
     // Sides outside 16 bits clamp without changing what they overlap on the canvas; an
     // entry without area gets sides that no rectangle lies between, as the padding has.
-    // The new entry takes the first padding place, and the padding grows by one.
+    // The new entry takes the first padding place, and one more goes behind.
     auto side = [](int32_t v) { return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); };
     const bool proper = r && r->IsProper();
     const size_t i = m_left.size() - kPadding;
@@ -88,7 +88,7 @@ void CRefreshRegion::mirror() {
     m_right.clear();
     m_bottom.clear();
     // Added rectangles are cut to a canvas of known size; within 16 bits the search
-    // compares eight at a time.
+    // compares eight sides a step.
     m_narrow = m_canvas.cx > 0 && m_canvas.cy > 0 && m_canvas.cx <= INT16_MAX && m_canvas.cy <= INT16_MAX;
     if (m_narrow)
         for (size_t k = 0; k < kPadding; ++k) padOne();

@@ -58,16 +58,17 @@ private:
     int firstOverlap(const CXRect& n, int from);
     // Brings the sides below in line with the list.
     void mirror();
+    // Puts r's sides at the end of the list's part, before the padding.
     void mirrorPush(const CXRect* r);
+    // One more padding entry at the very end.
     void padOne();
 
     bool m_wholeScreen;
     CXSize m_canvas;
     // On a canvas of known size within 16 bits, the sides of the listed rectangles in
-    // list order, searched eight at a time; an entry without area (the whole-screen null
-    // among them) is kept as an empty one.
-    // The sides run kPadding entries past the list with ones that match nothing, so the
-    // search reads whole groups.
+    // list order, searched sixteen at a time; an entry without area (the whole-screen null
+    // among them) is kept as an empty one. The sides run kPadding entries past the list
+    // with ones that match nothing, so the search reads whole groups.
     bool m_narrow = false;
     static constexpr size_t kPadding = 16;
     std::vector<int16_t> m_left, m_top, m_right, m_bottom;
