@@ -4,6 +4,7 @@
 
 #include "foundation/ByteOrder.h"
 #include "graphics/core/CGraphicsObject.h"
+#include "graphics/core/PixelRows.h"
 #include "graphics/screen/CSurface.h"
 
 int16_t* CGraphicsObject::s_mulArray = nullptr;
@@ -11,7 +12,6 @@ int16_t* CGraphicsObject::s_mulArray = nullptr;
 namespace {
 
 constexpr int kMulRows = 512;
-constexpr int kMulCols = 256;
 
 // The walk over both buffers that every copy and blend worker shares.
 struct Walk {
@@ -59,36 +59,12 @@ bool setupWalk(const _canvas* src, const _canvas* dst, int bd, Walk& k) {
     return true;
 }
 
-struct Masks {
-    uint16_t r, g, b;
-    int gShift, rShift;
-    unsigned rMax, gMax, bMax;
-};
-constexpr Masks kMask15 = {0x7C00, 0x03E0, 0x001F, 5, 10, 31, 31, 31};
-constexpr Masks kMask16 = {0xF800, 0x07E0, 0x001F, 5, 11, 31, 63, 31};
-
-// T points at the row d = 0 of the table.
-inline unsigned blendCh(const int16_t* T, int s, int d, int a) {
-    return static_cast<uint16_t>(T[(s - d) * kMulCols + a] + (d << 8)) >> 8;
-}
-
-// Alpha rule of the same-depth routines: the + 1 and the clamp included.
-inline uint16_t alphaPixel(const int16_t* T, const Masks& m, uint16_t S, uint16_t D, int a) {
-    unsigned r = blendCh(T, (S & m.r) >> m.rShift, (D & m.r) >> m.rShift, a) + 1;
-    unsigned g = blendCh(T, (S & m.g) >> m.gShift, (D & m.g) >> m.gShift, a) + 1;
-    unsigned b = blendCh(T, S & m.b, D & m.b, a) + 1;
-    if (r > m.rMax) r = m.rMax;
-    if (g > m.gMax) g = m.gMax;
-    if (b > m.bMax) b = m.bMax;
-    return static_cast<uint16_t>(r << m.rShift | g << m.gShift | b);
-}
-
-inline uint16_t blendPixel(const int16_t* T, const Masks& m, uint16_t S, uint16_t D, int a) {
-    unsigned r = blendCh(T, (S & m.r) >> m.rShift, (D & m.r) >> m.rShift, a) & m.rMax;
-    unsigned g = blendCh(T, (S & m.g) >> m.gShift, (D & m.g) >> m.gShift, a) & m.gMax;
-    unsigned b = blendCh(T, S & m.b, D & m.b, a) & m.bMax;
-    return static_cast<uint16_t>(r << m.rShift | g << m.gShift | b);
-}
+using pixelrows::alphaPixel;
+using pixelrows::blendCh;
+using pixelrows::kMask15;
+using pixelrows::kMask16;
+using pixelrows::kMulCols;
+using pixelrows::Masks;
 
 // The 32-bit blend: the destination read back as 5-bit channels, the source's green
 // losing its lowest bit, the result looked up as a depth-16 pixel.
@@ -122,6 +98,28 @@ bool walk(_canvas* src, _canvas* dst, F f) {
         s += k.srcSkip * BS;
         d += k.dstSkip * BD;
         if (a) a += k.srcSkip;
+    }
+    return true;
+}
+
+// Runs row(s, a, d, n, wide) over the walk of two same-depth buffers. A row whose source
+// and destination overlap at different starts goes through the scalar worker, which
+// reads each pixel after the ones before it were written.
+template <class F>
+bool rows(_canvas* src, _canvas* dst, F row) {
+    Walk k;
+    if (!setupWalk(src, dst, 2, k)) return false;
+    auto* s = reinterpret_cast<const uint16_t*>(k.src);
+    auto* d = reinterpret_cast<uint16_t*>(k.dst);
+    const auto* a = reinterpret_cast<const uint8_t*>(k.alpha);
+    const uintptr_t bytes = static_cast<uintptr_t>(k.w) * 2;
+    for (int y = 0; y < k.h; ++y) {
+        const auto sp = reinterpret_cast<uintptr_t>(s), dp = reinterpret_cast<uintptr_t>(d);
+        const bool apart = sp == dp || sp + bytes <= dp || dp + bytes <= sp;
+        row(s, a, d, k.w, apart);
+        s += k.w + k.srcSkip;
+        d += k.w + k.dstSkip;
+        if (a) a += k.w + k.srcSkip;
     }
     return true;
 }
@@ -225,33 +223,18 @@ bool CGraphicsObject::__copy_bpp32(_canvas* src, _canvas* dst) {
     return walk<2, 4>(src, dst, [C](char* s, char*, char* d) { byteorder::writeLE32(d, static_cast<uint32_t>(C[byteorder::readLE16(s)])); });
 }
 
-template <const Masks& M>
-static bool copyAlphaSame(_canvas* src, _canvas* dst) {
+static bool copyAlphaSame(_canvas* src, _canvas* dst, bool is16) {
     if (!src->alpha) return false;
-    Walk k;
-    if (!setupWalk(src, dst, 2, k)) return false;
-    const int16_t* T = mulRowZero();
-    auto* s = reinterpret_cast<const uint16_t*>(k.src);
-    auto* d = reinterpret_cast<uint16_t*>(k.dst);
-    const auto* a = reinterpret_cast<const uint8_t*>(k.alpha);
-    for (int y = 0; y < k.h; ++y) {
-        for (int x = 0; x < k.w; ++x) {
-            const unsigned A = a[x];
-            if (A == 0) continue;
-            if (A == 255)
-                d[x] = s[x];
-            else
-                d[x] = alphaPixel(T, M, s[x], d[x], static_cast<int>(A));
-        }
-        s += k.w + k.srcSkip;
-        d += k.w + k.dstSkip;
-        a += k.w + k.srcSkip;
-    }
-    return true;
+    return rows(src, dst, [is16](const uint16_t* s, const uint8_t* a, uint16_t* d, int n, bool wide) {
+        if (wide)
+            pixelrows::alphaRow(is16, s, a, d, n);
+        else
+            pixelrows::alphaRowScalar(is16, s, a, d, n);
+    });
 }
 
-bool CGraphicsObject::__copy_alpha15(_canvas* src, _canvas* dst) { return copyAlphaSame<kMask15>(src, dst); }
-bool CGraphicsObject::__copy_alpha16(_canvas* src, _canvas* dst) { return copyAlphaSame<kMask16>(src, dst); }
+bool CGraphicsObject::__copy_alpha15(_canvas* src, _canvas* dst) { return copyAlphaSame(src, dst, false); }
+bool CGraphicsObject::__copy_alpha16(_canvas* src, _canvas* dst) { return copyAlphaSame(src, dst, true); }
 
 bool CGraphicsObject::__copy_alpha32(_canvas* src, _canvas* dst) {
     const int32_t* C = CSurface::getBppConversionTable();
@@ -269,41 +252,44 @@ bool CGraphicsObject::__copy_alpha32(_canvas* src, _canvas* dst) {
 
 bool CGraphicsObject::__copy_alpha_as_mask(_canvas* src, _canvas* dst) {
     if (!src->alpha || !is2Byte(src->bpp)) return false;
-    return walk<2, 2>(src, dst, [](char* s, char* a, char* d) {
-        if (*a) std::memcpy(d, s, 2);
+    return rows(src, dst, [](const uint16_t* s, const uint8_t* a, uint16_t* d, int n, bool wide) {
+        if (wide)
+            pixelrows::maskRow(s, a, d, n);
+        else
+            pixelrows::maskRowScalar(s, a, d, n);
     });
 }
 
-template <const Masks& M>
-static bool copyBlendSame(_canvas* src, _canvas* dst, unsigned char opacity) {
+static bool copyBlendSame(_canvas* src, _canvas* dst, unsigned char opacity, bool is16) {
     if (opacity == 0) {
         Walk k;
         return setupWalk(src, dst, 2, k);
     }
-    const int16_t* T = mulRowZero();
-    return walk<2, 2>(src, dst, [T, opacity](char* s, char*, char* d) {
-        byteorder::writeLE16(d, blendPixel(T, M, byteorder::readLE16(s), byteorder::readLE16(d), opacity));
+    return rows(src, dst, [is16, opacity](const uint16_t* s, const uint8_t*, uint16_t* d, int n, bool wide) {
+        if (wide)
+            pixelrows::blendRow(is16, s, d, n, opacity);
+        else
+            pixelrows::blendRowScalar(is16, s, d, n, opacity);
     });
 }
 
-template <const Masks& M>
-static bool copyAlphaBlendSame(_canvas* src, _canvas* dst, unsigned char opacity) {
-    if (!src->alpha) return copyBlendSame<M>(src, dst, opacity);
-    const int16_t* T = mulRowZero();
-    return walk<2, 2>(src, dst, [T, opacity](char* s, char* a, char* d) {
-        const int w = (static_cast<uint8_t>(*a) * opacity) >> 8;
-        if (w == 0) return;
-        byteorder::writeLE16(d, blendPixel(T, M, byteorder::readLE16(s), byteorder::readLE16(d), w));
+static bool copyAlphaBlendSame(_canvas* src, _canvas* dst, unsigned char opacity, bool is16) {
+    if (!src->alpha) return copyBlendSame(src, dst, opacity, is16);
+    return rows(src, dst, [is16, opacity](const uint16_t* s, const uint8_t* a, uint16_t* d, int n, bool wide) {
+        if (wide)
+            pixelrows::alphaBlendRow(is16, s, a, d, n, opacity);
+        else
+            pixelrows::alphaBlendRowScalar(is16, s, a, d, n, opacity);
     });
 }
 
-bool CGraphicsObject::__copy_blend15(_canvas* src, _canvas* dst, unsigned char o) { return copyBlendSame<kMask15>(src, dst, o); }
-bool CGraphicsObject::__copy_blend16(_canvas* src, _canvas* dst, unsigned char o) { return copyBlendSame<kMask16>(src, dst, o); }
+bool CGraphicsObject::__copy_blend15(_canvas* src, _canvas* dst, unsigned char o) { return copyBlendSame(src, dst, o, false); }
+bool CGraphicsObject::__copy_blend16(_canvas* src, _canvas* dst, unsigned char o) { return copyBlendSame(src, dst, o, true); }
 bool CGraphicsObject::__copy_alpha_blend15(_canvas* src, _canvas* dst, unsigned char o) {
-    return copyAlphaBlendSame<kMask15>(src, dst, o);
+    return copyAlphaBlendSame(src, dst, o, false);
 }
 bool CGraphicsObject::__copy_alpha_blend16(_canvas* src, _canvas* dst, unsigned char o) {
-    return copyAlphaBlendSame<kMask16>(src, dst, o);
+    return copyAlphaBlendSame(src, dst, o, true);
 }
 
 bool CGraphicsObject::__copy_blend32(_canvas* src, _canvas* dst, unsigned char opacity) {

@@ -29,13 +29,15 @@ struct EmptyRegion : CRefreshRegion {
 
 }  // namespace
 
-TEST(CRefreshRegion, CutsByTheTableInOrder) {
+TEST(CRefreshRegion, CutsIntoWholeWidthStripsInOrder) {
     EmptyRegion region;
     add(region, 10, 10, 50, 50);
     add(region, 0, 20, 100, 30);
     add(region, 30, 30, 70, 70);
+    // The third sticks out right and below: the piece beside the first, then the whole
+    // strip below it.
     EXPECT_EQ(rects(region), (std::vector<CXRect>{{10, 10, 50, 50}, {0, 20, 10, 30}, {50, 20, 100, 30},
-                                                  {50, 30, 70, 70}, {30, 50, 50, 70}}));
+                                                  {50, 30, 70, 50}, {30, 50, 70, 70}}));
     EXPECT_FALSE(region.isWholeScreen());
 }
 
@@ -51,7 +53,7 @@ TEST(CRefreshRegion, ContainmentTouchingAndDuplicates) {
         {"containing a listed one", {{20, 20, 30, 30}, {10, 10, 50, 50}}, {{10, 10, 50, 50}}},
         {"containing two, after a cut",
          {{0, 0, 10, 10}, {20, 20, 30, 30}, {5, 5, 40, 40}},
-         {{0, 0, 10, 10}, {10, 5, 40, 40}, {5, 10, 10, 40}}},
+         {{0, 0, 10, 10}, {10, 5, 40, 10}, {5, 10, 40, 40}}},
         {"touching on the right", {{0, 0, 10, 10}, {10, 0, 20, 10}}, {{0, 0, 10, 10}, {10, 0, 20, 10}}},
         {"touching below", {{0, 0, 10, 10}, {0, 10, 10, 20}}, {{0, 0, 10, 10}, {0, 10, 10, 20}}},
         {"shared left edge gives no empty piece", {{10, 10, 50, 50}, {10, 0, 60, 20}},
@@ -107,33 +109,56 @@ TEST(CRefreshRegion, WholeScreenFollowsTheCanvas) {
 }
 
 TEST(CRefreshRegion, RandomRunStaysDisjointAndCoversTheUnion) {
-    const int W = 64, H = 48;
-    std::mt19937 rng(1234);
-    std::uniform_int_distribution<int> x(-8, W + 8), y(-8, H + 8), side(0, 24);
-    EmptyRegion region(CXSize(W, H));
-    std::vector<int> wanted(W * H, 0);
-    for (int step = 0; step < 3000; ++step) {
-        if (step % 200 == 199) {
-            region.removeAll();
-            std::fill(wanted.begin(), wanted.end(), 0);
+    // On a canvas of known size (rectangles cut to it) and on one of unknown size (kept
+    // whole, sides past the canvas included); the two keep their sides differently.
+    for (const bool known : {true, false}) {
+        SCOPED_TRACE(known ? "known canvas" : "unknown canvas");
+        const int W = 64, H = 48;
+        // The area checked: the canvas, or everything a rectangle can reach.
+        const int x0 = known ? 0 : -8, y0 = known ? 0 : -8, x1 = known ? W : W + 8 + 24, y1 = known ? H : H + 8 + 24;
+        const int AW = x1 - x0, AH = y1 - y0;
+        std::mt19937 rng(1234);
+        std::uniform_int_distribution<int> x(-8, W + 8), y(-8, H + 8), side(0, 24);
+        EmptyRegion region(known ? CXSize(W, H) : CXSize());
+        std::vector<int> wanted(AW * AH, 0);
+        for (int step = 0; step < 3000; ++step) {
+            if (step % 200 == 199) {
+                region.removeAll();
+                std::fill(wanted.begin(), wanted.end(), 0);
+            }
+            const int l = x(rng), t = y(rng);
+            CXRect r(l, t, l + side(rng), t + side(rng));
+            region.add(&r);
+            for (int py = std::max(y0, r.top); py < std::min(y1, r.bottom); ++py)
+                for (int px = std::max(x0, r.left); px < std::min(x1, r.right); ++px) wanted[(py - y0) * AW + px - x0] = 1;
+            ASSERT_FALSE(region.isWholeScreen());
+            std::vector<int> covered(AW * AH, 0);
+            for (int i = 0; i < region.getCount(); ++i) {
+                const CXRect* p = region.rectAt(i);
+                ASSERT_NE(p, nullptr);
+                ASSERT_TRUE(p->IsProper());
+                ASSERT_TRUE(p->left >= x0 && p->top >= y0 && p->right <= x1 && p->bottom <= y1);
+                for (int py = p->top; py < p->bottom; ++py)
+                    for (int px = p->left; px < p->right; ++px) ++covered[(py - y0) * AW + px - x0];
+            }
+            ASSERT_EQ(covered, wanted) << "step " << step;  // a count of 2 would be an overlap
         }
-        const int l = x(rng), t = y(rng);
-        CXRect r(l, t, l + side(rng), t + side(rng));
-        region.add(&r);
-        for (int py = std::max(0, r.top); py < std::min(H, r.bottom); ++py)
-            for (int px = std::max(0, r.left); px < std::min(W, r.right); ++px) wanted[py * W + px] = 1;
-        ASSERT_FALSE(region.isWholeScreen());
-        std::vector<int> covered(W * H, 0);
-        for (int i = 0; i < region.getCount(); ++i) {
-            const CXRect* p = region.rectAt(i);
-            ASSERT_NE(p, nullptr);
-            ASSERT_TRUE(p->IsProper());
-            ASSERT_TRUE(p->left >= 0 && p->top >= 0 && p->right <= W && p->bottom <= H);
-            for (int py = p->top; py < p->bottom; ++py)
-                for (int px = p->left; px < p->right; ++px) ++covered[py * W + px];
-        }
-        ASSERT_EQ(covered, wanted) << "step " << step;  // a count of 2 would be an overlap
     }
+}
+
+TEST(CRefreshRegion, ListChangedBesideAddIsSearchedAsItStands) {
+    // Rectangles put into the list directly, or taken out of it, are seen by the next add.
+    EmptyRegion region;
+    region.CXArray::add(new CXRect(10, 10, 50, 50));
+    add(region, 0, 20, 20, 30);
+    EXPECT_EQ(rects(region), (std::vector<CXRect>{{10, 10, 50, 50}, {0, 20, 10, 30}}));
+    delete region.rectAt(0);
+    region.removeAt(0);  // the list lets go of the rectangle without deleting it
+    add(region, 5, 5, 15, 15);
+    EXPECT_EQ(rects(region), (std::vector<CXRect>{{0, 20, 10, 30}, {5, 5, 15, 15}}));
+    region.setCanvasSize(CXSize(12, 12));
+    add(region, 0, 0, 40, 40);
+    EXPECT_TRUE(region.isWholeScreen());
 }
 
 TEST(CValidationQuene, AscendingPriorityInArrivalOrder) {
