@@ -52,7 +52,7 @@ bool CSpeakingAnimation::isTalkEvent(const CXString& name) const {
     CXString head = m_prefix;
     head += "_";
     if (name.getLength() < head.getLength() || !name.Left(head.getLength()).equals(head)) return false;
-    const CXString rest = name.Right(name.getLength() - head.getLength());
+    const CXString rest = name.Right(head.getLength());
     return !rest.equals("START") && !rest.equals("END") && !rest.equals("STOP");
 }
 

@@ -103,7 +103,7 @@ CPlayable* CSequencedPlayable::getPlaying() {
 
 CXString CSequencedPlayable::getParameter() {
     if (m_parameter.getLength() < 2) return CXString();
-    if (m_mode == kModeParameter) return m_parameter.Right(m_parameter.getLength() - 1);
+    if (m_mode == kModeParameter) return m_parameter.Right(1);
     return m_parameter;
 }
 
