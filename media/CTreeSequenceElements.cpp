@@ -194,7 +194,11 @@ void CTreeSequenceElements::setWAVFN(CXString name, CXString value) {
     CSpeakingAnimation* s = speaking(name);
     if (!s) return;
     if (_tse_entry* other = find(value)) {
-        if (other->playable != s) s->apply(other->playable);
+        // Only a sound or a simple element speaks: a sequence or another speaking
+        // animation could hold this one and start it again from its own start.
+        CPlayable* speech = other->playable;
+        if (speech && (speech->getType() == 1 || speech->getType() == CSimpleSequenceElement::kPlayableType))
+            s->apply(speech);
         return;
     }
     CMC_ObjectsContainer* scene = currentScene(m_window);

@@ -240,6 +240,23 @@ TEST_F(SequenceWorld, LinksThatLoopOrPutTheRootUnderAChildAreRefused) {
     delete root;
 }
 
+TEST_F(SequenceWorld, SpeechIsASoundOrASimpleElementNeverATreeThatHoldsTheSpeaker) {
+    CPlayable* root = load("r.seq",
+                           "NAME r\nr:TYPE=SEQUENCE\nNAME s\ns:TYPE=SPEAKING\ns:ANIMOFN=TALK.ANN\ns:WAVFN=r\ns:ADD=r\n"
+                           "NAME t\nt:TYPE=SPEAKING\nt:ANIMOFN=TALK.ANN\nt:WAVFN=w\nt:ADD=r\n"
+                           "NAME w\nw:FILENAME=HELLO.WAV\nw:TYPE=SIMPLE\n");
+    auto* r = dynamic_cast<CSequencedPlayable*>(root);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->getCount(), 2);
+    auto* s = dynamic_cast<CSpeakingAnimation*>(r->getChild(0));
+    auto* t = dynamic_cast<CSpeakingAnimation*>(r->getChild(1));
+    ASSERT_TRUE(s && t);
+    EXPECT_EQ(s->getSound(), nullptr);
+    EXPECT_NE(dynamic_cast<CSound4*>(t->getSound()), nullptr);
+    r->play();
+    delete root;
+}
+
 TEST_F(SequenceWorld, ParameterCodesRoundTrip) {
     const struct {
         int n;
