@@ -243,7 +243,7 @@ TEST_F(SequenceWorld, LinksThatLoopOrPutTheRootUnderAChildAreRefused) {
 TEST_F(SequenceWorld, SpeechIsASoundOrASimpleElementNeverATreeThatHoldsTheSpeaker) {
     CPlayable* root = load("r.seq",
                            "NAME r\nr:TYPE=SEQUENCE\nNAME s\ns:TYPE=SPEAKING\ns:ANIMOFN=TALK.ANN\ns:WAVFN=r\ns:ADD=r\n"
-                           "NAME t\nt:TYPE=SPEAKING\nt:ANIMOFN=TALK.ANN\nt:WAVFN=w\nt:ADD=r\n"
+                           "NAME t\nt:TYPE=SPEAKING\nt:ANIMOFN=TALK.ANN\nt:WAVFN=w\nt:ADD=r\nt:STARTING=true\nt:ENDING=TRUE\n"
                            "NAME w\nw:FILENAME=HELLO.WAV\nw:TYPE=SIMPLE\n");
     auto* r = dynamic_cast<CSequencedPlayable*>(root);
     ASSERT_NE(r, nullptr);
@@ -253,6 +253,8 @@ TEST_F(SequenceWorld, SpeechIsASoundOrASimpleElementNeverATreeThatHoldsTheSpeake
     ASSERT_TRUE(s && t);
     EXPECT_EQ(s->getSound(), nullptr);
     EXPECT_NE(dynamic_cast<CSound4*>(t->getSound()), nullptr);
+    EXPECT_FALSE(t->getStarting()) << "only TRUE in capitals sets it";
+    EXPECT_TRUE(t->getEnding());
     r->play();
     delete root;
 }
