@@ -107,7 +107,7 @@ CRandomPlayable::Walk::~Walk() {
     if (--m_owner->m_walking == 0) m_owner->m_removed.clear();
 }
 
-CRandomPlayable::CRandomPlayable(CWindow* window, CGraphicsUnit* unit) : m_window(window), m_unit(unit) {
+CRandomPlayable::CRandomPlayable(CWindow* window, CGraphicsUnit* unit) : m_unit(unit) {
     CScriptWindowServices* services = CScriptWindowServices::of(window);
     m_timer = services ? services->GetTimerInterface() : nullptr;
     if (m_timer) m_timer->add(reinterpret_cast<intptr_t>(this), kInterval, static_cast<CTimerNotificator*>(this));

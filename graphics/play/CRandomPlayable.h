@@ -94,7 +94,6 @@ public:
     };
 
 private:
-    CWindow* m_window;
     CGraphicsUnit* m_unit;
     CXTimer* m_timer = nullptr;
     std::vector<std::unique_ptr<CRandomPlayableEntry>> m_entries;
