@@ -82,6 +82,8 @@ tone() { sox -R -D -n -r 22050 -b 16 -c "$1" "$2" synth "${@:3}"; }
 tone 1 "$WORK/bell.wav" 0.6 sine 880 fade 0 0.6 0.5
 tone 1 "$WORK/drum.wav" 0.3 sine 110 fade 0 0.3 0.25
 tone 1 "$WORK/step.wav" 0.08 square 220 fade 0 0.08 0.06
+# The figure's greeting: a voice-like rise and fall, 0.5 s.
+tone 1 "$WORK/hello.wav" 0.5 sawtooth 180-260 tremolo 7 60 fade 0.02 0.5 0.1 vol 0.5
 notes=(523 659 784 659 587 698 880 698 523 659 784 1047)
 parts=()
 for i in "${!notes[@]}"; do
@@ -95,7 +97,7 @@ DANE="$STAGE/Dane"
 mkdir -p "$DANE/TITLE" "$DANE/ROOM"
 cp "$SRC/game/Dane/"*.def "$SRC/game/Dane/"*.cnv "$DANE/"
 cp "$SRC/game/Dane/TITLE/"*.cnv "$DANE/TITLE/"
-cp "$SRC/game/Dane/ROOM/"*.cnv "$DANE/ROOM/"
+cp "$SRC/game/Dane/ROOM/"*.cnv "$SRC/game/Dane/ROOM/"*.seq "$DANE/ROOM/"
 "$TOOLS/vondrel-img" "$WORK/title.png" "$DANE/TITLE/title.img"
 "$TOOLS/vondrel-img" "$WORK/black.png" "$DANE/TITLE/black.img"
 "$TOOLS/vondrel-img" "$WORK/room.png" "$DANE/ROOM/room.img"
@@ -108,7 +110,7 @@ cp "$SRC/figure.txt" "$WORK/figure.txt"
 # Sound effects (SOUND objects and the figure's frame sounds) and music lie in the
 # game's Wavs folder, where the engine looks for them.
 mkdir -p "$STAGE/Wavs"
-cp "$WORK/bell.wav" "$WORK/drum.wav" "$WORK/step.wav" "$WORK/music.wav" "$STAGE/Wavs/"
+cp "$WORK/bell.wav" "$WORK/drum.wav" "$WORK/step.wav" "$WORK/hello.wav" "$WORK/music.wav" "$STAGE/Wavs/"
 
 rm -rf "$OUT"
 mv "$STAGE" "$OUT"

@@ -1,5 +1,7 @@
 #include "media/CMC_Animo.h"
 
+#include <vector>
+
 #include "foundation/CResourcesManager.h"
 #include "foundation/CXArchive.h"
 #include "foundation/CXArray.h"
@@ -10,6 +12,7 @@
 #include "graphics/screen/CRefreshScreen.h"
 #include "media/CMC_Groupped.h"
 #include "scene/CMC_Mouse.h"
+#include "media/CScriptAnimoUser.h"
 #include "scene/CMC_Scene.h"
 #include "scene/CMC_SceneBinary.h"
 #include "script/CMC_Dummy_Runner.h"
@@ -175,6 +178,14 @@ CMC_Animo::CMC_Animo(CMC_ObjectsContainer* container, CMElement* element)
 }
 
 CMC_Animo::~CMC_Animo() {
+    // The sequences playing this object's animation forget it before it goes.
+    if (m_sequences) {
+        std::vector<CPlayable*> users;
+        for (int i = 0; i < m_sequences->getCount(); ++i) users.push_back(static_cast<CPlayable*>(m_sequences->at(i)));
+        m_sequences->removeAll();
+        for (CPlayable* user : users)
+            if (auto* link = dynamic_cast<CScriptAnimoUser*>(user)) link->forgetScriptAnimo(this);
+    }
     dropAnimation();
     unwatchAnimation();
     delete m_sequences;

@@ -147,6 +147,7 @@ void objectStates() {
         {16, "text.bin", "OBJECT=X\nX:TYPE=TEXT\nX:TEXT=Hello <B>W<B>|x\nX:RECT=0,0,50,20\nX:VISIBLE=TRUE\n"},
         {17, "filter.bin", "OBJECT=X\nX:TYPE=FILTER\nX:ACTION=FADEIN\nX:ONFINISHED=H\n"},
         {18, "staticfilter.bin", "OBJECT=X\nX:TYPE=STATICFILTER\nX:ACTION=WAVES\nX:ONINIT=H\n"},
+        {19, "sequence.bin", "OBJECT=X\nX:TYPE=SEQUENCE\nX:FILENAME=walk.seq\nX:ONFINISHED=H\n"},
     };
     for (const auto& k : kinds) {
         const std::string text = std::string("OBJECT=H\nH:TYPE=BEHAVIOUR\nH:CODE={N^ADD(1);}\n") +
@@ -311,6 +312,33 @@ void sounds() {
 // ---- pictures ------------------------------------------------------------------
 
 // Frames as the headless host dumps them, and RGBA pictures as the tools write them.
+// Sequence files named SEQ.SEQ by the target (root SEQ), over its TALK.ANN, HELLO.WAV,
+// the ANIMO DOOR and the SOUND VOICE.
+void sequences() {
+    const struct {
+        const char* name;
+        const char* text;
+    } files[] = {
+        {"forms.seq",
+         "# comment\nNAME SEQ\nSEQ:TYPE=SEQUENCE\nSEQ MODE SEQUENCE\nSEQ:SEQEVENT=GO:x1\n"
+         "NAME a\na=FILENAME:TALK.ANN\na EVENT 2\na:TYPE=SIMPLE\na:WAIT=FALSE\na ADD SEQ\n"
+         "NAME b\nb:FILENAME=HELLO.WAV\nb:TYPE=SIMPLE\nb:ADD=SEQ\n"
+         "NAME c\nc:FILENAME=DOOR\nc:EVENT=DOOR\nc:TYPE=SIMPLE\nc:ADD=SEQ\n"},
+        {"modes.seq",
+         "NAME SEQ\nSEQ:TYPE=SEQUENCE\nSEQ:MODE=PARAMETER\nSEQ:SEQEVENT=GO:21\n"
+         "NAME r\nr:TYPE=SEQUENCE\nr:MODE=RANDOM\nr:ADD=SEQ\nNAME p\np:TYPE=SEQUENCE\np:ADD=SEQ\n"
+         "NAME x\nx:FILENAME=TALK.ANN\nx:EVENT=1\nx:TYPE=SIMPLE\nx:ADD=r\nx:ADD=p\n"
+         "NAME y\ny:FILENAME=TALK.ANN\ny:EVENT=START\ny:TYPE=SIMPLE\ny:ADD=r\np:ADD\nr:ADD=p\n"},
+        {"speaking.seq",
+         "NAME SEQ\nSEQ:TYPE=SEQUENCE\nNAME s\ns:TYPE=SPEAKING\ns:ANIMOFN=TALK.ANN\ns:WAVFN=HELLO.WAV\n"
+         "s:STARTING=TRUE\ns:ENDING=TRUE\ns:PREFIX=A\ns:ADD=SEQ\nNAME t\nt:TYPE=SPEAKING\nt:ANIMOFN=DOOR\n"
+         "t:WAVFN=VOICE\nt:ENDING=true\nt:ADD=SEQ\nNAME u\nu:TYPE=SPEAKING\nu:ANIMOFN=PIXEL.ANN\nu:WAVFN=w\n"
+         "NAME w\nw:FILENAME=HELLO.WAV\nw:TYPE=SIMPLE\nu:ADD=SEQ\n"},
+        {"speaking-root.seq", "NAME SEQ\nSEQ:TYPE=SPEAKING\nSEQ:ANIMOFN=TALK.ANN\nSEQ:WAVFN=HELLO.WAV\n"},
+    };
+    for (const auto& f : files) writeBytes(seed("sequence", f.name), f.text);
+}
+
 void pngs() {
     for (const auto& [name, w, h] : {std::tuple{"dot.png", 1, 1}, std::tuple{"frame.png", 7, 5}}) {
         platform::RgbFrame frame;
@@ -596,6 +624,7 @@ int main(int argc, char** argv) {
     netFrames();
     texts();
     sounds();
+    sequences();
     pngs();
     images();
     jpegs();

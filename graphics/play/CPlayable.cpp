@@ -119,6 +119,8 @@ CPlayable& CPlayable::operator=(const CPlayable& other) {
 
 CPlayable::~CPlayable() {
     *m_alive = false;
+    for (const Adopted& a : m_adopted)
+        if (*a.alive) delete a.playable;
     delete m_events;
     delete m_observers;
 }
@@ -127,6 +129,7 @@ void CPlayable::addChild(CPlayable*) {}
 void CPlayable::setParent(CPlayable* parent) { m_parent = parent; }
 bool CPlayable::isParent() { return m_parent == nullptr; }
 void CPlayable::substAnimation(CAnimo*) {}
+CAnimo* CPlayable::getAnimation() { return nullptr; }
 CXArray* CPlayable::getNotifiers() { return m_observers; }
 
 void CPlayable::setNotifier(CPlayableObserver* observer) {
@@ -222,6 +225,11 @@ void CPlayable::addEvent(CXString name, CXString parameter) { m_events->add(name
 void CPlayable::addNotifier(CPlayableObserver* observer) {
     if (!observer || m_observers->contains(observer)) return;
     m_observers->add(observer);
+}
+
+void CPlayable::adopt(CPlayable* playable) {
+    if (!playable || playable == this) return;
+    m_adopted.push_back(Adopted{playable, playable->aliveFlag()});
 }
 
 void CPlayable::removeNotifier(CPlayableObserver* observer) { m_observers->remove(observer); }

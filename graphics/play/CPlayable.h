@@ -72,6 +72,8 @@ public:
     // True when no parent is set.
     virtual bool isParent();
     virtual void substAnimation(CAnimo* animation);
+    // The animation a wrapper plays (a sequence element, a speaking animation); null here.
+    virtual CAnimo* getAnimation();
     virtual CXArray* getNotifiers();
     // Empties the observer array, then adds `observer`.
     virtual void setNotifier(CPlayableObserver* observer);
@@ -130,6 +132,10 @@ public:
     void removeNotifier(CPlayableObserver* observer);
     void clearNotifiers();
     void setGenericNotifier(CPlayableObserver* observer) { m_genericObserver = observer; }
+    CPlayableObserver* getGenericNotifier() const { return m_genericObserver; }
+    // A playable that goes with this one: deleted with it (after its own parts), unless
+    // something else deleted it first. For the members of a tree that no parent holds.
+    void adopt(CPlayable* playable);
     void setMode(int mode) { m_mode = mode; }
     int getMode() const { return m_mode; }
     void setWaitMode(bool wait) { m_waitMode = wait; }
@@ -179,4 +185,11 @@ protected:
     CXArray* m_observers;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     int m_notifyDepth = 0;
+
+private:
+    struct Adopted {
+        CPlayable* playable;
+        std::shared_ptr<const bool> alive;
+    };
+    std::vector<Adopted> m_adopted;
 };
