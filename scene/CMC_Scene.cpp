@@ -275,13 +275,23 @@ void CMC_Scene::readImage(CXArchive* archive) {
         if (object != this && !isContainerType(object->getType())) object->initializeBehaviours(this, nullptr);
 }
 
+void CMC_Scene::releaseLoaded() {
+    removeAllBehaviours();
+    CMC_ObjectsContainer::unload();
+    registerScopes();
+}
+
 void CMC_Scene::serialize(CXArchive* archive) {
     const CXString folder = CFile::getCurrentDirectory();
-    CMC_Object::serialize(archive);
     if (!archive->isStoring()) {
+        CMC_Object::serialize(archive);
         *archive >> &m_path;
+        // Registered under the empty name when made; scripts find it by its own.
+        removeObject(this);
+        addObject(this);
         return;
     }
+    CMC_Object::serialize(archive);
     *archive << m_path;
     CXString fileName = getName();
     fileName += ".bin";

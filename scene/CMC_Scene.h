@@ -68,6 +68,9 @@ public:
     // conditions and builds the handlers; the objects are initialised by the scene's
     // entry (onInit). A type code that nothing builds ends the reading; what was read stays.
     void readImage(CXArchive* archive);
+    // Lets go of what loadCnv loaded into a scene that is not entered (its objects and
+    // its own handlers), where no script of it runs: the application image's writer.
+    void releaseLoaded();
 
     // ---- entering, stepping, leaving ----
     // Enters the scene; `left` is the scene left for it (null when none).
