@@ -230,4 +230,6 @@ IPrinter& printer() {
 
 void setPrinter(IPrinter* p) { g_printer.store(p); }
 
+bool isPrinterInstalled() { return g_printer.load() != nullptr; }
+
 }  // namespace platform

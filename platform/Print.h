@@ -111,6 +111,8 @@ private:
 IPrinter& printer();
 // Installs one (not owned); null restores the default.
 void setPrinter(IPrinter* printer);
+// Whether one is installed (the default is not).
+bool isPrinterInstalled();
 
 class ScopedPrinter {
 public:
