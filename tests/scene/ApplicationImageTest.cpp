@@ -1,6 +1,7 @@
 // The application's binary image: written from a game built from its structure file
 // ("2bin"), read back instead of it, and refused when it is cut short or lies about
-// its counts (the application object then reports 3000).
+// its counts (the application object then reports 3000). The APPLICATION methods,
+// on games built both ways.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,6 +11,9 @@
 #include <vector>
 
 #include "foundation/CFile.h"
+#include "foundation/CLanguageOSVer.h"
+#include "platform/Display.h"
+#include "platform/Print.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
@@ -18,6 +22,7 @@
 #include "scene/CMC_Episode.h"
 #include "shell/CApplication.h"
 #include "shell/CCommandLine6.h"
+#include "script/CMC_RunnerFactory.h"
 #include "shell/CWindow.h"
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
@@ -70,19 +75,30 @@ struct Image : ::testing::Test {
         }
         structure.insert(structure.end(), more.begin(), more.end());
         dir.write("GAME/Dane/application.def", joined(structure));
-        dir.write("GAME/Dane/APP.cnv", joined({"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=7"}));
-        dir.write("GAME/Dane/EPB.cnv", joined({"OBJECT=E", "E:TYPE=INTEGER", "E:VALUE=3"}));
-        dir.write("GAME/Dane/B3/B3.cnv", joined({"OBJECT=M", "M:TYPE=INTEGER", "M:VALUE=5"}));
+        dir.write("GAME/Dane/APP.cnv",
+                  joined({"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=7", "OBJECT=LOG", "LOG:TYPE=STRING", "OBJECT=R",
+                          "R:TYPE=INTEGER", "OBJECT=X", "X:TYPE=BOOL", "OBJECT=F", "F:TYPE=BOOL", "F:VALUE=FALSE",
+                          "OBJECT=C", "C:TYPE=CONDITION", "C:OPERAND1=F", "C:OPERAND2=TRUE", "C:OPERATOR=EQUAL",
+                          "OBJECT=B", "B:TYPE=BEHAVIOUR", "B:CODE={LOG^ADD($1);}", "B:CONDITION=C"}));
+        dir.write("GAME/Dane/EPB.cnv", joined({"OBJECT=E", "E:TYPE=INTEGER", "E:VALUE=3", "OBJECT=RE",
+                                               "RE:TYPE=BEHAVIOUR", "RE:CODE={E^ADD(1);}"}));
+        dir.write("GAME/Dane/B3/B3.cnv", joined({"OBJECT=M", "M:TYPE=INTEGER", "M:VALUE=5", "OBJECT=RM",
+                                                 "RM:TYPE=BEHAVIOUR", "RM:CODE={M^ADD(1);}"}));
     }
 
-    void startGame(const char* options = "") {
+    void startGame(const char* options = "", bool display = false) {
         application.reset();
         window.reset();
         CFile::chDir(CXString(dir.engine("GAME").c_str()));
-        window = std::make_unique<CWindow>();
-        CWindow::rootPath = CXString((dir.engine("GAME") + "\\").c_str());
         commandLine = std::make_unique<CCommandLine6>(options);
-        window->setCommandLineIfc(commandLine.get());
+        window = std::make_unique<CWindow>(nullptr, commandLine.get(), &language, CXSize(320, 200), nullptr,
+                                           CWindow::exePath, true);
+        language.setWindowIfc(window.get());
+        if (display) {
+            ASSERT_EQ(window->CreateSurface(nullptr), 0);
+            window->OnActivateApp(true);
+        }
+        CWindow::rootPath = CXString((dir.engine("GAME") + "\\").c_str());
         application = std::make_unique<CApplication>(window.get(), CXString(), CXString("game.ini"), commandLine.get());
         application->preinitializeApplication(false);
     }
@@ -104,8 +120,11 @@ struct Image : ::testing::Test {
     platform::ScopedMessageBox scopedBox;
     CXString savedRoot;
     CXString savedCd;
-    std::unique_ptr<CWindow> window;
+    platform::SoftwareDisplaySystem displays;
+    platform::ScopedDisplaySystem scopedDisplays{displays};
+    CLanguageOSVer language{CXString()};
     std::unique_ptr<CCommandLine6> commandLine;
+    std::unique_ptr<CWindow> window;
     std::unique_ptr<CApplication> application;
 };
 
@@ -224,6 +243,115 @@ TEST_F(Image, ShortOrLyingImagesGiveNoApplication) {
     dir.write("GAME/Dane/application.bin", bytes);
     startGame();
     EXPECT_NE(app(), nullptr);
+}
+
+// ---- APPLICATION methods ------------------------------------------------------------
+
+TEST_F(Image, RunCallsMethodsAndBehavioursOfNamedObjects) {
+    writeGame();
+    startGame();
+    ASSERT_NE(app(), nullptr);
+    struct Case {
+        const char* code;
+        const char* log;
+        int n;
+        int r;
+    };
+    const Case cases[] = {
+        {"APP^RUN(\"B\", \"run\", \"a\");", "a", 7, 0},
+        {"APP^RUN(\"B\", \"runC\", \"b\");", "a", 7, 0},
+        {"APP^RUN(\"B\", \"RUNC\", \"b\");", "a", 7, 0},
+        {"APP^RUN(\"B\", \"Run\", \"c\");", "ac", 7, 0},
+        {"APP^RUN(\"N\", \"ADD\", 4);", "ac", 11, 0},
+        {"R^SET(APP^RUN(\"N\", \"GET\"));", "ac", 11, 11},
+        {"R^SET(APP^RUN(\"B\", \"RUN\", \"d\"));", "acd", 11, 11},
+        {"APP^RUN(\"NONE\", \"ADD\", 4);APP^RUN(\"N\");", "acd", 11, 11},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        test::runCode(app(), c.code);
+        EXPECT_EQ(test::textValue(app(), "LOG"), c.log);
+        EXPECT_EQ(test::intValue(app(), "N"), c.n);
+        EXPECT_EQ(test::intValue(app(), "R"), c.r);
+    }
+}
+
+// Built from the structure file the application's objects are the scenes; read from
+// the image they are the episodes.
+TEST_F(Image, RunEnvAndExistsEnvFindContainersAmongTheApplicationsObjects) {
+    writeGame();
+    startGame("-2bin");
+    for (bool fromImage : {false, true}) {
+        SCOPED_TRACE(fromImage);
+        startGame(fromImage ? "" : "-forceCNV");
+        ASSERT_NE(app(), nullptr);
+        test::runCode(app(), "X^SET(APP^EXISTSENV(\"B3\", \"M\"));");
+        EXPECT_EQ(test::boolValue(app(), "X"), !fromImage);
+        test::runCode(app(), "X^SET(APP^EXISTSENV(\"EPB\", \"E\"));");
+        EXPECT_EQ(test::boolValue(app(), "X"), fromImage);
+        test::runCode(app(), "X^SET(APP^EXISTSENV(\"NONE\", \"E\"));");
+        EXPECT_FALSE(test::boolValue(app(), "X"));
+        test::runCode(app(), "APP^RUNENV(\"B3\", \"RM\");APP^RUNENV(\"EPB\", \"RE\");APP^RUNENV(\"B3\");");
+        CMC_Scene* episode = app()->getCurrentScene();
+        EXPECT_EQ(test::intValue(episode->getCurrentScene(), "M"), fromImage ? 5 : 6);
+        EXPECT_EQ(test::intValue(episode, "E"), fromImage ? 4 : 3);
+    }
+}
+
+TEST_F(Image, LanguagePlayerMusicAndDragging) {
+    writeGame();
+    startGame("-player anna");
+    ASSERT_NE(app(), nullptr);
+    test::runCode(app(), "APP^SETLANGUAGE(\"0405\");LOG^SET(APP^GETLANGUAGE());");
+    EXPECT_EQ(test::textValue(app(), "LOG"), "CZE");
+    test::runCode(app(), "LOG^SET(APP^GETPLAYER());");
+    EXPECT_EQ(test::textValue(app(), "LOG"), "anna");
+    test::runCode(app(), "APP^DISABLEMUSIC();");
+    EXPECT_FALSE(window->IsMusicOn());
+    test::runCode(app(), "APP^ENABLEMUSIC();");
+    EXPECT_TRUE(window->IsMusicOn());
+    test::runCode(app(), "APP^STOPDRAGGINGWINDOW();");
+    EXPECT_FALSE(window->isWindowDragged());
+    // Ids 13 and 14 have no name: the base runner does nothing with them.
+    CMC_Runner* runner = CMC_RunnerFactory::getRunner(CMC_Application::kType);
+    ASSERT_NE(runner, nullptr);
+    EXPECT_EQ(runner->run(13, app(), app(), nullptr), nullptr);
+    EXPECT_EQ(runner->run(14, app(), app(), nullptr), nullptr);
+    EXPECT_EQ(runner->resolveMethod(CXString("STOREBINARY")), CMC_Application_Runner::kStoreBinary);
+}
+
+TEST_F(Image, PrintTakesTheScreenARectangleOrAnObjectsBox) {
+    writeGame();
+    startGame("", true);
+    ASSERT_NE(app(), nullptr);
+    platform::RecordingPrinter printer;
+    platform::ScopedPrinter scoped(printer);
+    struct Case {
+        const char* call;
+        int pages;
+        int width, height;
+    };
+    const Case cases[] = {
+        {"APP^PRINT();", 1, 320, 200},
+        {"APP^PRINT(\"NONE\");", 0, 0, 0},
+        {"APP^PRINT(\"N\");", 0, 0, 0},
+        {"APP^PRINT(1, 2);", 1, 320, 200},
+        {"APP^PRINT(1, 2, 3);", 1, 320, 200},
+        {"APP^PRINT(10, 20, 110, 70);", 1, 100, 50},
+        {"APP^PRINT(10, 20, 110, 70, 5);", 1, 320, 200},
+        {"APP^PRINT(300, 150, 400, 250);", 1, 20, 50},
+        {"APP^PRINT(50, 50, 50, 90);", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.call);
+        printer.pages.clear();
+        test::runCode(app(), c.call);
+        ASSERT_EQ(static_cast<int>(printer.pages.size()), c.pages);
+        if (c.pages == 0) continue;
+        ASSERT_EQ(printer.pages[0].draws.size(), 1u);
+        EXPECT_EQ(printer.pages[0].draws[0].picture.width, c.width);
+        EXPECT_EQ(printer.pages[0].draws[0].picture.height, c.height);
+    }
 }
 
 }  // namespace
