@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "foundation/CFile.h"
 #include "platform/WindowPlacement.h"
 #include "scene/CMC_System.h"
 #include "script/CMC_RunnerFactory.h"
@@ -115,6 +116,18 @@ TEST_F(SystemFixture, MinimizeAndTheCommandLine) {
     EXPECT_EQ(text("GETCMDLINEPARAMETER(\"level\")"), "7");
     EXPECT_EQ(text("GETCMDLINEPARAMETER(\"other\")"), "");
     world.window()->setCommandLineIfc(nullptr);
+}
+
+TEST_F(SystemFixture, InstallReturnsToTheFolderItLeft) {
+    world.dir().mkdir("exe");
+    world.dir().mkdir("here");
+    const CXString savedExe = CWindow::exePath;
+    CWindow::exePath = CXString(world.dir().engine("exe").c_str());
+    CFile::chDir(CXString(world.dir().engine("here").c_str()));
+    const CXString before = CFile::getCurrentDirectory();
+    test::runCode(scene, "SYSTEM^INSTALL(\"game\", \"The Game\");SYSTEM^UNINSTALL(\"game\");SYSTEM^INSTALL();");
+    EXPECT_EQ(CFile::getCurrentDirectory(), before);
+    CWindow::exePath = savedExe;
 }
 
 TEST_F(SystemFixture, CommonMethodsDoNothing) {
