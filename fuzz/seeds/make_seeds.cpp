@@ -520,6 +520,7 @@ void applicationImages() {
         "OBJECT=L\r\nL:TYPE=ARRAY\r\nOBJECT=TM\r\nTM:TYPE=TIMER\r\nTM:ELAPSE=100\r\nTM:ONTICK=B\r\n"
         "OBJECT=B\r\nB:TYPE=BEHAVIOUR\r\nB:CODE={N^ADD(1);T^ADD(\"y\");}\r\n"
         "OBJECT=__INIT__\r\n__INIT__:TYPE=BEHAVIOUR\r\n__INIT__:CODE={N^SET(5);@LOOP(B,0,3,1);}\r\n";
+    fs::create_directories(game / "Dane");
     writeBytes(game / "Dane" / "application.def",
                "OBJECT=GAME\r\nGAME:TYPE=APPLICATION\r\nGAME:EPISODES=E1 E2\r\nGAME:STARTWITH=E1\r\n"
                "OBJECT=E1\r\nE1:TYPE=EPISODE\r\nE1:SCENES=A, B\r\nE1:STARTWITH=B\r\n"
