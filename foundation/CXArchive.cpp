@@ -30,13 +30,23 @@ bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || 
 
 CXArchive::CXArchive(CFile* file, bool storing) : m_file(file), m_storing(storing) {}
 
+int64_t CXArchive::bytesLeft() const {
+    if (!m_file) return 0;
+    const int64_t left = static_cast<int64_t>(m_file->Length()) - m_file->Tell();
+    return left > 0 ? left : 0;
+}
+
 void CXArchive::Close() {
     if (m_file) m_file->Close();
 }
 
 bool CXArchive::readExact(void* target, int count) {
-    if (!m_file || count <= 0) return count == 0;
-    return m_file->Read(target, count) == count;
+    if (count == 0) return true;
+    if (!m_file || count < 0 || m_file->Read(target, count) != count) {
+        m_readFailed = true;
+        return false;
+    }
+    return true;
 }
 
 void CXArchive::writeBytes(const void* data, int count) {
@@ -126,16 +136,24 @@ CXArchive& CXArchive::operator>>(bool* value) {
 }
 
 bool CXArchive::readBody(int32_t n, CXString* out) {
-    if (n <= 0 || !m_file) return n == 0;
+    if (n == 0) return true;
+    if (n < 0 || !m_file) {
+        m_readFailed = true;
+        return false;
+    }
     if (n > kUncheckedBody) {
         const int64_t left = static_cast<int64_t>(m_file->Length()) - m_file->Tell();
         if (n > left) {
             m_file->Seek(0, 2);
+            m_readFailed = true;
             return false;
         }
     }
     std::unique_ptr<char[]> body(new char[static_cast<size_t>(n)]);
-    if (m_file->Read(body.get(), n) != n) return false;
+    if (m_file->Read(body.get(), n) != n) {
+        m_readFailed = true;
+        return false;
+    }
     if (out) *out = CXString(body.get(), n);
     return true;
 }
@@ -145,6 +163,7 @@ CXArchive& CXArchive::operator>>(char** text) {
     uint8_t b[4];
     if (readExact(b, 4)) n = static_cast<int32_t>(static_cast<uint32_t>(getLE(b, 4)));
     char* result = nullptr;
+    if (n < 0 || (n > 0 && !m_file)) m_readFailed = true;
     if (n > 0 && m_file) {
         bool ok = true;
         if (n > kUncheckedBody) {
@@ -152,6 +171,7 @@ CXArchive& CXArchive::operator>>(char** text) {
             if (n > left) {
                 m_file->Seek(0, 2);
                 ok = false;
+                m_readFailed = true;
             }
         }
         if (ok) {
@@ -159,6 +179,7 @@ CXArchive& CXArchive::operator>>(char** text) {
             if (m_file->Read(result, n) == n) {
                 result[n] = '\0';
             } else {
+                m_readFailed = true;
                 delete[] result;
                 result = nullptr;
             }

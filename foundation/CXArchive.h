@@ -10,7 +10,9 @@
 //
 // Reads never trust the file: a string whose length passes the bytes left, or
 // a short read, gives the empty string; a double read short gives 0; integers
-// and bools read short keep the target's value.
+// and bools read short keep the target's value. Any binary read that comes up
+// short (or meets a negative length) sets a read-failure flag that stays, so a
+// reader checks once at the end of a whole record.
 #pragma once
 #include <cstdint>
 
@@ -67,6 +69,11 @@ public:
     CXArchive& CopyFileA(CXString name);
 
     CFile* getFile() const { return m_file; }
+    // A binary read came up short since the archive was made (or the flag cleared).
+    bool readFailed() const { return m_readFailed; }
+    void clearReadFailed() { m_readFailed = false; }
+    // Bytes between the file's position and its end; 0 without a file.
+    int64_t bytesLeft() const;
 
 private:
     bool readExact(void* target, int count);
@@ -78,4 +85,5 @@ private:
     CFile* m_file = nullptr;
     uint8_t m_separator = 0;
     bool m_storing = false;
+    bool m_readFailed = false;
 };

@@ -23,6 +23,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PeriodicTimer.h"
 #include "platform/Presenter.h"
+#include "platform/Print.h"
 #include "platform/QuitMessage.h"
 #include "platform/SdlInput.h"
 #include "shell/CApplication.h"
@@ -57,6 +58,8 @@ void printUsage(const char* program) {
         "  --ini NAME         settings file (default vondrel.ini, relative to the start folder)\n"
         "  --big-file NAME    packed big file to open\n"
         "  --net-port N       port of NETSERVER and NETCLIENT (default 4661)\n"
+        "  --print-dir D      printed pages go to D/DocPrint-N.pdf (default $XDG_DATA_HOME/vondrel/prints)\n"
+        "  --printer DEST     lp queue for printed pages (none: the file only)\n"
         "  --input FILE       replay the input events of FILE (lines \"N move X Y\", \"N down|up left|right\",\n"
         "                     \"N keydown|keyup|key NAME\"; N is the frame, from 1)\n"
         "engine options are words after \"-\" or \"/\" (-window, -path <folder>, -debug, ...)\n",
@@ -148,6 +151,10 @@ Options parseOptions(int argc, const char* const* argv) {
             options.netPort = static_cast<int>(n);
         } else if (!std::strcmp(a, "--input")) {
             if (const char* text = value(a)) options.inputFile = text;
+        } else if (!std::strcmp(a, "--print-dir")) {
+            if (const char* text = value(a)) options.printDir = text;
+        } else if (!std::strcmp(a, "--printer")) {
+            if (const char* text = value(a)) options.printer = text;
         } else if (!std::strcmp(a, "--big-file")) {
             if (const char* text = value(a)) options.bigFile = platform::toEnginePath(text);
         } else {
@@ -165,6 +172,11 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
         std::error_code failed;
         const std::filesystem::path absolute = std::filesystem::absolute(options.dumpDir, failed);
         if (!failed) options.dumpDir = absolute.string();
+    }
+    if (!options.printDir.empty()) {
+        std::error_code failed;
+        const std::filesystem::path absolute = std::filesystem::absolute(options.printDir, failed);
+        if (!failed) options.printDir = absolute.string();
     }
     const char* program = options.engineArguments[0].c_str();
     if (!options.error.empty()) {
@@ -259,6 +271,11 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
         }
     }
     platform::ScopedAudio audioRoute(*audioSystem);
+    // Printed pages become PDF files; a printer installed already (a test's) stays.
+    platform::PdfPrinter pdfPrinter(options.printDir.empty() ? platform::PdfPrinter::defaultFolder() : options.printDir,
+                                    options.printer, !options.headless);
+    std::unique_ptr<platform::ScopedPrinter> printerRoute;
+    if (!platform::isPrinterInstalled()) printerRoute = std::make_unique<platform::ScopedPrinter>(pdfPrinter);
 
     CLanguageOSVer language;
     auto window = std::make_unique<CWindow>(screen ? screen->window() : nullptr, &commandLine, &language, resolution,

@@ -28,6 +28,10 @@ struct Options {
     int netPort = -1;
     // A scripted input session (host path) replayed through the input layer.
     std::string inputFile;
+    // Printed documents: the PDF folder (host path; empty: the default) and the lp
+    // queue (empty: the default; "none": the file only). Headless never spools.
+    std::string printDir;
+    std::string printer;
     // The program name and every argument that is not the host's, in order.
     std::vector<std::string> engineArguments;
     // Set when an option is malformed.

@@ -1,7 +1,9 @@
 #include "platform/Clock.h"
 
+#include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <time.h>
 
 namespace platform {
 
@@ -29,6 +31,12 @@ int64_t SystemClock::perfCounter() { return steadyNanoseconds(); }
 int64_t SystemClock::perfFrequency() { return 1000000000; }
 
 int64_t SystemClock::wallClock() { return static_cast<int64_t>(std::time(nullptr)); }
+
+void IClock::sleep(uint32_t ms) {
+    timespec left{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}
 
 IClock& clock() {
     IClock* installed = g_clock.load();

@@ -16,6 +16,9 @@ public:
     virtual int64_t perfFrequency() = 0;
     // Calendar time in seconds since 1970-01-01 UTC.
     virtual int64_t wallClock() = 0;
+    // Blocks the calling thread for that many milliseconds (nanosleep, resumed after
+    // signals until the time has passed).
+    virtual void sleep(uint32_t ms);
 };
 
 // Monotonic system time and the real calendar.
@@ -41,6 +44,8 @@ public:
     int64_t perfCounter() override { return static_cast<int64_t>(m_ms.load()); }
     int64_t perfFrequency() override { return 1000; }
     int64_t wallClock() override { return m_wall.load(); }
+    // Returns at once with the clock advanced by the time.
+    void sleep(uint32_t ms) override { advance(ms); }
 
     void set(uint64_t ms) { m_ms.store(ms); }
     void advance(uint64_t ms) { m_ms.fetch_add(ms); }

@@ -180,6 +180,10 @@ void SdlWindowPlacement::moveWindow(WindowHandle window, int32_t x, int32_t y, i
     SDL_SetWindowPosition(sdlWindow(window), x, y);
 }
 
+void SdlWindowPlacement::minimize(WindowHandle window) {
+    if (window) SDL_MinimizeWindow(sdlWindow(window));
+}
+
 ScreenBounds SdlWindowPlacement::usableBounds() {
     const int display = m_lastWindow ? SDL_GetWindowDisplayIndex(sdlWindow(m_lastWindow)) : 0;
     SDL_Rect r{0, 0, 0, 0};

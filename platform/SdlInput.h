@@ -34,6 +34,7 @@ public:
     void clientOrigin(WindowHandle window, int32_t* x, int32_t* y) override;
     void moveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) override;
     ScreenBounds usableBounds() override;
+    void minimize(WindowHandle window) override;
 
 private:
     WindowHandle m_lastWindow = nullptr;

@@ -17,6 +17,8 @@ void WindowPlacement::moveWindow(WindowHandle, int32_t x, int32_t y, int32_t wid
 
 ScreenBounds WindowPlacement::usableBounds() { return bounds; }
 
+void WindowPlacement::minimize(WindowHandle) { ++minimizes; }
+
 namespace {
 
 WindowPlacement* g_placement = nullptr;

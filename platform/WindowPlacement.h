@@ -26,6 +26,8 @@ public:
     // Places the window's client area at (x, y) in screen coordinates with that size.
     virtual void moveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height);
     virtual ScreenBounds usableBounds();
+    // Minimises the window (counted here).
+    virtual void minimize(WindowHandle window);
 
     int32_t originX = 0;
     int32_t originY = 0;
@@ -33,6 +35,7 @@ public:
     int32_t clientHeight = 0;
     ScreenBounds bounds{0, 0, 1024, 768};
     int moves = 0;
+    int minimizes = 0;
 };
 
 // The placement in force; a process-wide WindowPlacement unless another is installed.

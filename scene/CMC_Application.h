@@ -24,6 +24,11 @@ public:
     // earlier list took, chooses the start (STARTWITH names any scene or episode the
     // structure built, else the first sub-scene) and loads the application's own objects.
     CMC_Application(CWindow* window, CMC_StructureParser* parser, CMElement* element, CCommandLine6* commandLine);
+    // Reads "application.bin" of the current folder (its episodes and their scenes),
+    // then loads the application's own objects from its image. The value pools and
+    // runners are its own: it releases them when it goes. isReadWhole tells whether
+    // the file opened and read to the end of every record it announced.
+    explicit CMC_Application(CWindow* window);
     // Leaves the current sub-scene, releases the application's objects, deletes the
     // sub-scenes and the shared default unit.
     ~CMC_Application() override;
@@ -32,8 +37,14 @@ public:
     void initialize() override { initialize(nullptr); }
     bool domodal() override;
     CXString getNextGame() override { return m_nextGame; }
-    // Writing "application.bin" comes with the application's binary image.
-    void storeBinary() override {}
+    // Writes "application.bin" into the data folder, and with it every scene's own
+    // image; the current folder is kept. An application with scenes directly under it
+    // writes nothing (they would read back as episodes) and logs.
+    void storeBinary() override;
+    // The application image: its scene record, the sub-scene count, the start index
+    // and each episode's record; reads or writes by the archive's direction.
+    void serialize(CXArchive* archive) override;
+    bool isReadWhole() const { return m_readWhole; }
     // On the current episode's current scene, or on a scene entered directly.
     void onMusicLooped() override;
 
@@ -59,13 +70,45 @@ private:
     CCommandLine6* m_commandLine = nullptr;
     std::unique_ptr<CXVersion> m_requiredVersion;
     CXString m_nextGame;
+    bool m_ownsRuntime = false;
+    bool m_readWhole = true;
 };
 
 class CMC_Application_Runner : public CMC_Runner {
 public:
-    enum : int { kExit = 1, kRestart = 2, kGoto = 3, kReload = 17 };
+    enum : int {
+        kExit = 1,
+        kRestart = 2,
+        kGoto = 3,
+        kSetLanguage = 4,
+        kGetLanguage = 5,
+        kPrint = 6,
+        kEnableMusic = 7,
+        kDisableMusic = 8,
+        kRun = 9,
+        kStoreBinary = 10,
+        kRunEnv = 11,
+        kExistsEnv = 12,
+        kStartDraggingWindow = 15,
+        kStopDraggingWindow = 16,
+        kReload = 17,
+        kGetPlayer = 18
+    };
 
     void prepareMthHashSet() override;
     using CMC_Runner::run;
     CMC_Variable* run(int id, CMC_Object* target, CMC_ObjectsContainer* container, CXVector* arguments) override;
+
+    // RUN of the application and of a scene: argument 1 names an object in `scope`,
+    // argument 2 a method of its runner, the rest are passed on. A behaviour with RUN
+    // or RUNC (any case here; exactly, for a scene) runs for `owner` with the rest as
+    // texts, RUNC testing its condition, and gives nothing. Short of two arguments, an
+    // unknown name or an object without a runner: nothing.
+    static CMC_Variable* runMethod(CMC_Runner* self, CMC_Object* owner, CMC_ObjectsContainer* scope,
+                                   CXVector* arguments, bool exactBehaviourNames);
+
+private:
+    // PRINT: no argument (or two, three, five...) the whole screen; one, the named
+    // graphics object's box (nothing when it names none); four, the rectangle.
+    void print(CMC_Application* application, CMC_ObjectsContainer* container, CXVector* arguments);
 };

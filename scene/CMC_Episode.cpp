@@ -3,6 +3,7 @@
 #include "foundation/CFile.h"
 #include "foundation/CFolder.h"
 #include "foundation/CStringTokenizer.h"
+#include "foundation/CXArchive.h"
 #include "scene/CMC_Application.h"
 #include "scene/CMC_StructureParser.h"
 #include "script/CMC_RunnerFactory.h"
@@ -72,6 +73,63 @@ void CMC_Episode::unload(CMC_Scene* next) {
         m_latestScene = m_current->getName();
     }
     m_current = nullptr;
+}
+
+void CMC_Episode::serialize(CXArchive* archive) {
+    if (!archive) return;
+    if (archive->isStoring()) {
+        CXString data = CWindow::getCDPath();
+        if (data.IsString() && !data.endsWith(CXString("\\"))) data += "\\";
+        data += CFolder::DATA_FOLDER;
+        // The episode's own objects go into its image too; they are loaded only
+        // while it is entered.
+        const bool loaded = isEntered() || getCurrentScene();
+        if (!loaded) {
+            CFile::chDir(data);
+            if (getPath().IsString()) CFile::chDir(getPath());
+            loadCnv();
+        }
+        CMC_Scene::serialize(archive);
+        if (!loaded) releaseLoaded();
+        *archive << static_cast<int>(m_subScenes.size());
+        *archive << getSubId(m_startScene);
+        for (CMC_Scene* scene : m_subScenes) {
+            // A scene being played is written as it stands: loading its file again
+            // would replace the objects its scripts are using.
+            const bool entered = scene->isEntered();
+            if (!entered) {
+                CFile::chDir(data);
+                if (scene->getPath().IsString()) CFile::chDir(scene->getPath());
+                scene->setUnit(getDefUnit());
+                scene->loadCnv();
+            }
+            CFile::chDir(data);
+            scene->serialize(archive);
+            if (!entered) scene->releaseLoaded();
+        }
+        return;
+    }
+    CMC_Scene::serialize(archive);
+    int count = 0;
+    int start = -1;
+    *archive >> &count;
+    *archive >> &start;
+    if (archive->readFailed() || count < 0 || count > archive->bytesLeft() / 4) {
+        m_readWhole = false;
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        auto* scene = new CMC_Scene(getWindow(), kScene);
+        scene->setUnit(getDefUnit());
+        scene->serialize(archive);
+        addSubScene(scene);
+        addObject(scene);
+        if (archive->readFailed()) {
+            m_readWhole = false;
+            return;
+        }
+    }
+    m_startScene = start >= 0 && start < count ? m_subScenes[static_cast<size_t>(start)] : nullptr;
 }
 
 CMC_Application* CMC_Episode::getMCApplication() { return dynamic_cast<CMC_Application*>(getParentScene()); }

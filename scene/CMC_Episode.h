@@ -30,6 +30,12 @@ public:
     // Leaves the current scene ("ONDONE" first when handled) and remembers its name.
     void unload(CMC_Scene* next) override;
     CMC_Application* getMCApplication() override;
+    // The episode's record of the application image: its scene record, the scene
+    // count, the start index and each scene's record. Storing loads each scene's
+    // objects from its definition file for its own image and lets them go again.
+    void serialize(CXArchive* archive) override;
+    // False once a read came up short or announced more scenes than bytes remain.
+    bool isReadWhole() const { return m_readWhole; }
 
     void next();
     void prev();
@@ -42,6 +48,7 @@ public:
 private:
     CMC_Scene* m_startScene = nullptr;
     CXString m_latestScene;
+    bool m_readWhole = true;
 };
 
 class CMC_Episode_Runner : public CMC_Runner {

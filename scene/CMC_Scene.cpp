@@ -18,6 +18,13 @@
 #include "scene/CMC_Application.h"
 #include "scene/CMC_Mouse.h"
 #include "scene/CMC_SceneBinary.h"
+#include "scene/CMC_SequenceHolder.h"
+#include "scene/CMC_Timer.h"
+#include "graphics/play/CPlayable.h"
+#include "script/CMC_Array.h"
+#include "script/CMC_ObjectGroup.h"
+#include "script/CMC_String.h"
+#include "script/CMC_VariableFactory.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_CNVLoader.h"
 #include "script/CMC_DLLExModuleInterface.h"
@@ -275,13 +282,23 @@ void CMC_Scene::readImage(CXArchive* archive) {
         if (object != this && !isContainerType(object->getType())) object->initializeBehaviours(this, nullptr);
 }
 
+void CMC_Scene::releaseLoaded() {
+    removeAllBehaviours();
+    CMC_ObjectsContainer::unload();
+    registerScopes();
+}
+
 void CMC_Scene::serialize(CXArchive* archive) {
     const CXString folder = CFile::getCurrentDirectory();
-    CMC_Object::serialize(archive);
     if (!archive->isStoring()) {
+        CMC_Object::serialize(archive);
         *archive >> &m_path;
+        // Registered under the empty name when made; scripts find it by its own.
+        removeObject(this);
+        addObject(this);
         return;
     }
+    CMC_Object::serialize(archive);
     *archive << m_path;
     CXString fileName = getName();
     fileName += ".bin";
@@ -295,6 +312,89 @@ void CMC_Scene::serialize(CXArchive* archive) {
         CFile::saveWhole(nullptr, fileName, file.bytes(), "scene image");
     }
     CFile::chDir(folder);
+}
+
+// ---- queries --------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kAnimoType = 2000;
+constexpr int kSequenceType = 2004;
+
+std::vector<CMC_Object*> objectsOf(const CXVector* list) {
+    std::vector<CMC_Object*> objects;
+    for (int i = 0; list && i < list->getCount(); ++i) objects.push_back(static_cast<CMC_Object*>(list->at(i)));
+    return objects;
+}
+
+CPlayable* sequencedPlayable(CMC_Object* object) {
+    if (object->getType() != kSequenceType) return nullptr;
+    auto* holder = dynamic_cast<CMC_SequenceHolder*>(object);
+    return holder ? holder->getSequencedPlayable() : nullptr;
+}
+
+void empty(CMC_ObjectGroup* group) {
+    CXVector* list = group->getList();
+    for (CMC_Object* member : objectsOf(list)) group->remove(member);
+}
+
+bool arrayHolds(CMC_Array* array, const CXString& name) {
+    for (int i = 0; i < array->getSize(); ++i)
+        if (CMC_Variable* value = array->get(i))
+            if (value->toString() == name) return true;
+    return false;
+}
+
+}  // namespace
+
+void CMC_Scene::getPlayingSeq(CMC_Array* array) {
+    if (!array) return;
+    for (CMC_Object* object : objectsOf(getObjectList())) {
+        CPlayable* playable = sequencedPlayable(object);
+        if (!playable || !playable->isPlaying()) continue;
+        CMC_String* name = CMC_VariableFactory::allocString();
+        if (!name) return;
+        name->setValue(object->getName());
+        array->add(name);
+    }
+}
+
+void CMC_Scene::resumeExcept(CMC_Array* array) {
+    if (!array) return;
+    for (CMC_Object* object : objectsOf(getObjectList())) {
+        CPlayable* playable = sequencedPlayable(object);
+        if (playable && playable->isPaused() && arrayHolds(array, object->getName())) playable->resume();
+    }
+}
+
+void CMC_Scene::getPlayingAnimo(CMC_ObjectGroup* group) {
+    if (!group) return;
+    empty(group);
+    GraphicsAccessor accessor = getGraphicsAccessor(kAnimoType);
+    for (CMC_Object* object : objectsOf(getObjectList())) {
+        if (object->getType() != kAnimoType || !accessor) continue;
+        auto* playable = dynamic_cast<CPlayable*>(accessor(object, CXString()));
+        if (playable && playable->isPlaying()) group->add(object);
+    }
+}
+
+void CMC_Scene::getRunningTimers(CMC_ObjectGroup* group) {
+    if (!group) return;
+    empty(group);
+    for (CMC_Object* object : objectsOf(getObjectList())) {
+        if (object->getType() != CMC_Timer::kType) continue;
+        auto* timer = dynamic_cast<CMC_Timer*>(object);
+        if (timer && timer->isEnabled()) group->add(object);
+    }
+}
+
+void CMC_Scene::getObjects(CXString typeWord, CMC_ObjectGroup* group) {
+    if (!group) return;
+    empty(group);
+    const int type = getTypeId(typeWord);
+    if (type < 0) return;
+    for (CMC_Object* object : objectsOf(getObjectList()))
+        if (object->getType() == type && object != group) group->add(object);
 }
 
 // ---- run-time creation ----------------------------------------------------------------

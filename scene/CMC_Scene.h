@@ -21,6 +21,8 @@ class CXArchive;
 class CMElement;
 class CMC_Application;
 class CMC_DLLExModuleInterface;
+class CMC_Array;
+class CMC_ObjectGroup;
 
 class CMC_Scene : public CMC_ObjectsContainer, public CUnitScene {
 public:
@@ -68,6 +70,9 @@ public:
     // conditions and builds the handlers; the objects are initialised by the scene's
     // entry (onInit). A type code that nothing builds ends the reading; what was read stays.
     void readImage(CXArchive* archive);
+    // Lets go of what loadCnv loaded into a scene that is not entered (its objects and
+    // its own handlers), where no script of it runs: the application image's writer.
+    void releaseLoaded();
 
     // ---- entering, stepping, leaving ----
     // Enters the scene; `left` is the scene left for it (null when none).
@@ -122,6 +127,20 @@ public:
     void monitorCollisions(CGraphicsObject* object, bool alpha, CCollisionObserver* observer);
     // Takes both out of the inspector; the object's own flag stays as it is.
     void removeMonitorCollisions(CGraphicsObject* object, CCollisionObserver* observer);
+
+    // ---- queries over the scene's objects (in the order of its table) ----
+    // Appends to the array the name of every SEQUENCE whose playable plays; the array
+    // is not emptied first.
+    void getPlayingSeq(CMC_Array* array);
+    // Resumes every paused SEQUENCE whose name the array holds.
+    void resumeExcept(CMC_Array* array);
+    // Empties the group, then adds every ANIMO whose animation plays.
+    void getPlayingAnimo(CMC_ObjectGroup* group);
+    // Empties the group, then adds every enabled TIMER.
+    void getRunningTimers(CMC_ObjectGroup* group);
+    // Empties the group, then adds every object of the type word (exact; a word of
+    // no type adds nothing) registered here, in the order they were added.
+    void getObjects(CXString typeWord, CMC_ObjectGroup* group);
 
     // ---- run-time creation ----
     // Makes the object of a kind for createObject (engine part and script object, scoped

@@ -12,11 +12,17 @@
 
 namespace {
 
-// The script side of every game: applications come from structure files. A game
-// whose only structure is its binary image does not load yet.
+// The script side of every game: applications come from structure files or from
+// their binary image.
 class ScriptApplicationFactory : public CScriptApplicationFactory {
 public:
-    CScriptApplicationIfc* createApplication(CWindow*) override { return nullptr; }
+    // An image that does not read whole gives no application.
+    CScriptApplicationIfc* createApplication(CWindow* window) override {
+        auto* application = new CMC_Application(window);
+        if (application->isReadWhole()) return application;
+        delete application;
+        return nullptr;
+    }
     CStructureParserIfc* createStructureParser(CWindow* window, CXString fileName) override {
         return new CMC_StructureParser(window, fileName);
     }

@@ -208,6 +208,12 @@ void CMC_Object::dispose(CMC_Object* object) {
     CMC_Behaviour::addToTrash(object);
 }
 
+void CMC_Object::disposeQuietly(CMC_Object* object) {
+    if (!object || object->m_disposed) return;
+    object->m_doneRaised = true;
+    dispose(object);
+}
+
 CXString CMC_Object::toString() { return m_name; }
 
 // ---- life cycle ---------------------------------------------------------------------

@@ -136,6 +136,9 @@ public:
     // (CMC_ObjectsContainer::deleteObject does both). Nothing for null or for an object
     // handed over already.
     static void dispose(CMC_Object* object);
+    // dispose without "ONDONE" (a scene's REMOVE): the object is deleted at the next
+    // application step and raises nothing, now or then.
+    static void disposeQuietly(CMC_Object* object);
     bool isDisposed() const { return m_disposed; }
 
     // Returns a pooled temporary to its pool; values that are not pooled stay alone.

@@ -114,12 +114,17 @@ bool CMC_ObjectsContainer::unregister(CMC_Object* object) {
 
 bool CMC_ObjectsContainer::removeObject(CMC_Object* object) { return unregister(object); }
 
-bool CMC_ObjectsContainer::deleteObject(CMC_Object* object) {
+bool CMC_ObjectsContainer::deleteObject(CMC_Object* object) { return deleteObject(object, true); }
+
+bool CMC_ObjectsContainer::deleteObject(CMC_Object* object, bool raiseDone) {
     // Applications, episodes and scenes belong to the game's structure, never to a
     // container that lists them.
     if (object && isContainerType(object->getType())) return false;
     if (!removeObject(object)) return false;
-    dispose(object);
+    if (raiseDone)
+        dispose(object);
+    else
+        disposeQuietly(object);
     return true;
 }
 

@@ -44,6 +44,8 @@ public:
     // False, and nothing done, when the object is not registered here or is an
     // application, episode or scene (no container deletes those).
     bool deleteObject(CMC_Object* object);
+    // The same without "ONDONE" when `raiseDone` is false.
+    bool deleteObject(CMC_Object* object, bool raiseDone);
     // Registers under the object's current name; an object of that name already
     // registered is unregistered and disposed of as deleteObject does (an application,
     // episode or scene is only unregistered). Re-adding an object that is registered

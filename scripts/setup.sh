@@ -9,7 +9,7 @@ PACKAGES=(
   zlib1g-dev liblzo2-dev libvorbis-dev libogg-dev
   libjpeg62-turbo-dev libdevil-dev libsdl2-dev
   libcurl4-openssl-dev libpng-dev libsndfile1-dev
-  liblua5.4-dev libpixman-1-dev
+  liblua5.4-dev libpixman-1-dev libcairo2-dev cups-client
   vorbis-tools sox imagemagick fonts-dejavu-core
   xvfb xauth
   clang libclang-rt-14-dev

@@ -26,6 +26,8 @@
 #include "shell/CWAVFile.h"
 #include "tools/DefinitionCoder.h"
 #include "platform/Png.h"
+#include "scene/CMC_Application.h"
+#include "scene/CMC_StructureParser.h"
 #include "graphics/play/CAnimo.h"
 #include "graphics/text/CSimpleFont6.h"
 #include "net/CNetMessages.h"
@@ -577,6 +579,56 @@ void structures() {
     }
 }
 
+// A game written by the application's storeBinary: its "application.bin" starts the
+// image target, the scenes' own images (objects of several kinds) the scene target.
+void applicationImages() {
+    const fs::path game = fs::absolute(g_root / "image-game");
+    const std::string objects =
+        "OBJECT=N\r\nN:TYPE=INTEGER\r\nN:VALUE=3\r\nOBJECT=T\r\nT:TYPE=STRING\r\nT:VALUE=x\r\n"
+        "OBJECT=L\r\nL:TYPE=ARRAY\r\nOBJECT=TM\r\nTM:TYPE=TIMER\r\nTM:ELAPSE=100\r\nTM:ONTICK=B\r\n"
+        "OBJECT=B\r\nB:TYPE=BEHAVIOUR\r\nB:CODE={N^ADD(1);T^ADD(\"y\");}\r\n"
+        "OBJECT=__INIT__\r\n__INIT__:TYPE=BEHAVIOUR\r\n__INIT__:CODE={N^SET(5);@LOOP(B,0,3,1);}\r\n";
+    fs::create_directories(game / "Dane");
+    writeBytes(game / "Dane" / "application.def",
+               "OBJECT=GAME\r\nGAME:TYPE=APPLICATION\r\nGAME:EPISODES=E1 E2\r\nGAME:STARTWITH=E1\r\n"
+               "OBJECT=E1\r\nE1:TYPE=EPISODE\r\nE1:SCENES=A, B\r\nE1:STARTWITH=B\r\n"
+               "OBJECT=E2\r\nE2:TYPE=EPISODE\r\nE2:SCENES=C\r\n"
+               "OBJECT=A\r\nA:TYPE=SCENE\r\nA:PATH=a\r\nOBJECT=B\r\nB:TYPE=SCENE\r\nB:PATH=b\r\n"
+               "OBJECT=C\r\nC:TYPE=SCENE\r\n");
+    fs::create_directories(game / "Dane" / "a");
+    fs::create_directories(game / "Dane" / "b");
+    writeBytes(game / "Dane" / "GAME.cnv", "OBJECT=G\r\nG:TYPE=INTEGER\r\nG:VALUE=1\r\n");
+    writeBytes(game / "Dane" / "a" / "A.cnv", objects);
+    writeBytes(game / "Dane" / "b" / "B.cnv", "OBJECT=B\r\nB:ONINIT={N^SET(1);}\r\n" + objects);
+    writeBytes(game / "Dane" / "C.cnv", "OBJECT=M\r\nM:TYPE=BOOL\r\nM:VALUE=TRUE\r\n");
+    const CXString savedRoot = CWindow::rootPath;
+    const CXString savedCd = CWindow::getCDPath();
+    const std::string here = platform::getCurrentDirectory();
+    CWindow::rootPath = CXString((enginePath(game) + "\\").c_str());
+    CWindow::setCDPath(CXString(enginePath(game).c_str()));
+    platform::setCurrentDirectory(enginePath(game / "Dane").c_str());
+    {
+        auto* parser = new CMC_StructureParser(fuzz::world(), CXString("application.def"));
+        CMC_Application* application = parser->getMCApplication();
+        if (application) application->storeBinary();
+        delete application;
+        delete parser;
+        CMC_Behaviour::flushTrash();
+    }
+    platform::setCurrentDirectory(here.c_str());
+    CWindow::rootPath = savedRoot;
+    CWindow::setCDPath(savedCd);
+    // The parser released the pools and runners that the script seeds use.
+    CMC_VariableFactory::initialize();
+    CMC_RunnerFactory::initialize();
+    writeBytes(seed("application_image", "application.bin"), readBytes(game / "Dane" / "application.bin"));
+    writeBytes(seed("scene_image", "A.bin"), readBytes(game / "Dane" / "a" / "A.bin"));
+    writeBytes(seed("scene_image", "B.bin"), readBytes(game / "Dane" / "b" / "B.bin"));
+    writeBytes(seed("scene_image", "C.bin"), readBytes(game / "Dane" / "C.bin"));
+    std::error_code ignored;
+    fs::remove_all(game, ignored);
+}
+
 // Font files (the two-letter one and one built from bars by create) and formatted texts.
 void fonts() {
     writeBytes(seed("font", "two-letters.fnt"), textfix::fontAL());
@@ -633,5 +685,6 @@ int main(int argc, char** argv) {
     manifests();
     structures();
     fonts();
+    applicationImages();
     return 0;
 }

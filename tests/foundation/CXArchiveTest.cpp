@@ -140,6 +140,7 @@ TEST_F(CXArchiveTest, ShortAndHostileReads) {
             CXString s("old");
             a >> &s;
             EXPECT_EQ(s, "");
+            EXPECT_TRUE(a.readFailed());
         }
         {
             auto file = readFile(c.bytes);
@@ -148,6 +149,7 @@ TEST_F(CXArchiveTest, ShortAndHostileReads) {
             a >> &text;
             ASSERT_NE(text, nullptr);
             EXPECT_STREQ(text, "");
+            EXPECT_TRUE(a.readFailed());
             delete[] text;
         }
     }
@@ -164,16 +166,27 @@ TEST_F(CXArchiveTest, ShortAndHostileReads) {
     int i = 42;
     double d = 4.2;
     bool flag = true;
+    EXPECT_EQ(b.bytesLeft(), 2);
     b >> &i >> &d >> &flag;
+    EXPECT_TRUE(b.readFailed());
+    EXPECT_EQ(b.bytesLeft(), 0);
     EXPECT_EQ(i, 42);
     EXPECT_EQ(d, 0.0);
     EXPECT_TRUE(flag);
 
-    // A zero length gives a buffer holding only the terminator.
-    file = readFile(le32(0));
+    // A zero length gives a buffer holding only the terminator; reads that find
+    // their bytes leave the flag clear, and it stays once set until cleared.
+    file = readFile(le32(0) + le32(7));
     CXArchive z(file.get(), false);
     char* text = nullptr;
     z >> &text;
+    z >> &i;
+    EXPECT_EQ(i, 7);
+    EXPECT_FALSE(z.readFailed());
+    z >> &i;
+    EXPECT_TRUE(z.readFailed());
+    z.clearReadFailed();
+    EXPECT_FALSE(z.readFailed());
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text[0], '\0');
     delete[] text;

@@ -1,0 +1,78 @@
+// The demo game written as binary images ("-2bin") plays its scripted session from
+// them: the game, its episode and both scenes come back and are entered from their
+// images. (IMAGE and TEXT objects read from an image are not drawn yet, so the frames
+// and the clicks on pictures differ from a run of the definition files.)
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "host/Host.h"
+#include "platform/MessageBox.h"
+#include "shell/CWindow.h"
+#include "support/TempDir.h"
+
+#ifdef VONDREL_DEMO_GAME
+
+namespace {
+
+struct DemoImage : ::testing::Test {
+    DemoImage() : scopedBox(box), savedExe(CWindow::exePath), savedCd(CWindow::getCDPath()),
+                  savedRoot(CWindow::rootPath) {}
+    ~DemoImage() override {
+        CWindow::exePath = savedExe;
+        CWindow::setCDPath(savedCd);
+        CWindow::rootPath = savedRoot;
+    }
+    // A copy of the demo in the folder; runs start in it, as a game started from its
+    // own folder does (its root path is then the game's, where images are written).
+    std::string copy(const std::string& name) {
+        const std::string game = dir.path() + "/" + name;
+        std::filesystem::copy(VONDREL_DEMO_GAME, game, std::filesystem::copy_options::recursive);
+        return game;
+    }
+    int run(const std::string& game, const std::string& dumps, bool toBinary) {
+        test::ScopedCurrentDirectory here(game);
+        const std::string session = std::string(VONDREL_SOURCE_DIR) + "/demo/session.txt";
+        const std::string ini = dir.path() + "/" + dumps + ".ini";
+        const std::string out = dir.path() + "/" + dumps;
+        std::vector<const char*> argv = {"vondrel", "--headless", "--ini", ini.c_str(), "--dump-dir", out.c_str(),
+                                         "--dump-every", "20", "-path", game.c_str()};
+        if (toBinary) {
+            argv.insert(argv.end(), {"--frames", "1", "-2bin"});
+        } else {
+            argv.insert(argv.end(), {"--frames", "300", "--input", session.c_str()});
+        }
+        return host::run(static_cast<int>(argv.size()), argv.data());
+    }
+
+    test::TempDir dir;
+    platform::RecordedMessageBox box;
+    platform::ScopedMessageBox scopedBox;
+    CXString savedExe;
+    CXString savedCd;
+    CXString savedRoot;
+};
+
+TEST_F(DemoImage, PlaysFromItsImagesAsFromItsDefinitions) {
+    const std::string text = copy("text");
+    ASSERT_EQ(run(text, "fromText", false), 0);
+    const std::string images = copy("images");
+    ASSERT_EQ(run(images, "writing", true), 0);
+    for (const char* file : {"Dane/application.bin", "Dane/SHOWCASE.bin", "Dane/MAIN.bin", "Dane/TITLE/TITLE.bin",
+                             "Dane/ROOM/ROOM.bin"})
+        ASSERT_TRUE(std::filesystem::exists(images + "/" + file)) << file;
+    ASSERT_EQ(run(images, "fromImages", false), 0);
+    EXPECT_TRUE(box.boxes.empty());
+    const std::string settings = dir.read("fromImages.ini");
+    EXPECT_EQ(settings.rfind("[SHOWCASE]\r\nRUNS=1\r\nVISITS=1\r\n", 0), 0u) << settings;
+    EXPECT_NE(settings.find("[TITLE]\r\nTime=1\r\nPlayed=2\r\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("[ROOM]\r\nTime=1\r\nPlayed=1\r\n"), std::string::npos) << settings;
+    // The figure, an animation, walks in as it does from the definition files.
+    EXPECT_TRUE(dir.exists("fromImages/frame-000120.png"));
+    EXPECT_FALSE(dir.exists("fromImages/frame-000140.png"));
+}
+
+}  // namespace
+
+#endif
