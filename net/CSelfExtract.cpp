@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -340,4 +341,36 @@ bool CSelfExtract::CreateArchive(CXString path) {
     if (ok) ok = platform::replaceFile(tempPath.c_str(), path.c_str());
     if (!ok) platform::removeFile(tempPath.c_str());
     return ok;
+}
+
+bool CSelfExtract::PackFolder(CXString folder, CXString archivePath, std::string* why) {
+    auto fail = [&](const std::string& text) {
+        if (why) *why = text;
+        return false;
+    };
+    while (folder.getLength() > 1 && (folder.lastChar() == '\\' || folder.lastChar() == '/'))
+        folder = folder.Left(folder.getLength() - 1);
+    if (!platform::isDirectory(folder.c_str())) return fail(std::string(folder.c_str()) + ": not a folder");
+    const int slash = std::max(folder.FindLast('\\'), folder.FindLast('/'));
+    const CXString last = folder.Right(slash + 1);
+    if (!platform::ConfinedFolder::isSafeRelativeName(last.c_str()))
+        return fail(std::string(folder.c_str()) + ": the folder has no name to pack under");
+    CSelfExtract packer;
+    packer.AddDirectory(folder, last + "\\");
+    const std::string temporary = platform::uniqueSiblingName(archivePath.c_str());
+    if (!packer.CreateArchive(CXString(temporary.c_str())))
+        return fail(std::string(archivePath.c_str()) + ": cannot write");
+    CSelfExtract check(CXString(temporary.c_str()));
+    bool same = check.ReadTOC() && check.GetCount() == packer.GetCount();
+    for (int i = 0; same && i < check.GetCount(); ++i)
+        same = check.GetEntry(i)->GetFilename().equals(packer.GetEntry(i)->GetFilename());
+    if (!same) {
+        platform::removeFile(temporary.c_str());
+        return fail(std::string(folder.c_str()) + ": some files could not be packed");
+    }
+    if (!platform::replaceFile(temporary.c_str(), archivePath.c_str())) {
+        platform::removeFile(temporary.c_str());
+        return fail(std::string(archivePath.c_str()) + ": cannot write");
+    }
+    return true;
 }

@@ -15,6 +15,7 @@
 // no symbolic link is followed below it.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "foundation/CXString.h"
@@ -51,6 +52,13 @@ public:
     // are left out and the count says what was written. Written to a temporary file
     // renamed over the path at the end; false when nothing could be written.
     bool CreateArchive(CXString path);
+
+    // Packs the folder's tree into an archive whose entry names start with the
+    // folder's last component ("game1\Dane\a.cnv"). The archive is read back and its
+    // table compared with the files before it replaces the path; false, with the
+    // reason in *why, when the folder is none, a file could not be packed or the
+    // archive cannot be written.
+    static bool PackFolder(CXString folder, CXString archivePath, std::string* why);
 
     int GetCount() const { return static_cast<int>(m_entries.size()); }
     CSelfExtractInfo* GetEntry(int index) const;

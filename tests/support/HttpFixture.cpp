@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -32,8 +31,10 @@ HttpFixture::HttpFixture() {
     posix_spawn_file_actions_addclose(&actions, in[1]);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     std::string script = std::string(VONDREL_SOURCE_DIR) + "/tests/support/http_fixture.py";
-    std::vector<char*> argv = {const_cast<char*>("python3"), script.data(), nullptr};
-    const int spawned = posix_spawnp(&m_pid, "python3", &actions, nullptr, argv.data(), environ);
+    // Debian's interpreter when present: version-manager shims on PATH take seconds to start.
+    const char* python = access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
+    std::vector<char*> argv = {const_cast<char*>(python), script.data(), nullptr};
+    const int spawned = posix_spawnp(&m_pid, python, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);
