@@ -7,6 +7,7 @@
 #include "shell/CCommandLine6.h"
 
 #include <cstdio>
+#include <thread>
 
 const char* const CInternet::kNoConnection = "Brak po\xB3\xB9" "czenia z internetem";
 const char* const CInternet::kOpenFailed = "B\xB3\xB9" "d podczas otwierania URL";
@@ -78,7 +79,7 @@ void CInternet::init(const CXString& url) {
 }
 
 void CInternet::wait() {
-    if (!m_worker) return;
+    if (!m_worker || m_workerId.load() == std::this_thread::get_id()) return;
     m_worker->join();
     m_worker.reset();
 }
@@ -116,7 +117,8 @@ void CInternet::onError(CXString message) {
 }
 
 void CInternet::GET(CXString url, CXString targetFile) {
-    if (m_running.load()) {
+    // A listener on the worker cannot start the next download: the worker joins first.
+    if (m_running.load() || m_workerId.load() == std::this_thread::get_id()) {
         onError(CXString(kOpenFailed));
         return;
     }
@@ -141,8 +143,8 @@ void CInternet::GET(CXString url, CXString targetFile) {
     m_worker = std::make_unique<platform::Thread>();
     std::string address = url.c_str();
     const bool started = m_worker->start([this, address, targetFile](platform::Thread&) {
+        m_workerId = std::this_thread::get_id();
         download(address, targetFile);
-        m_running = false;
     });
     if (!started) {
         m_running = false;
@@ -152,29 +154,29 @@ void CInternet::GET(CXString url, CXString targetFile) {
 }
 
 void CInternet::download(std::string url, CXString target) {
-    Sink sink(*this, target);
-    const platform::HttpResult result = platform::httpSystem().get(url, sink);
-    const bool created = sink.created();
-    const bool closed = sink.close();
-    using platform::HttpResult;
-    if (sink.createFailed()) {
-        onError(CXString(kCannotCreate));
-        onError(CXString(kReadFailed));
-        return;
+    std::vector<const char*> errors;
+    {
+        Sink sink(*this, target);
+        const platform::HttpResult result = platform::httpSystem().get(url, sink);
+        const bool created = sink.created();
+        const bool closed = sink.close();
+        using platform::HttpResult;
+        if (sink.createFailed()) {
+            errors = {kCannotCreate, kReadFailed};
+        } else if (result == HttpResult::BadUrl || result == HttpResult::HttpError) {
+            errors = {kOpenFailed};
+        } else if (!target.IsString()) {
+            m_running = false;
+            return;
+        } else if (!m_active.load() || result == HttpResult::Stopped) {
+            errors = {kInterrupted};
+        } else if (result != HttpResult::Ok || !closed || !created) {
+            platform::removeFile(target.c_str());
+            errors = {kReadFailed};
+        }
     }
-    if (result == HttpResult::BadUrl || result == HttpResult::HttpError) {
-        onError(CXString(kOpenFailed));
-        return;
-    }
-    if (!target.IsString()) return;
-    if (!m_active.load() || result == HttpResult::Stopped) {
-        onError(CXString(kInterrupted));
-        return;
-    }
-    if (result != HttpResult::Ok || !closed || !created) {
-        platform::removeFile(target.c_str());
-        onError(CXString(kReadFailed));
-        return;
-    }
-    onDownloadFinish();
+    // A listener may start the next GET as soon as it hears the report.
+    m_running = false;
+    if (errors.empty()) onDownloadFinish();
+    for (const char* error : errors) onError(CXString(error));
 }

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "foundation/CXString.h"
@@ -78,4 +79,5 @@ private:
     std::recursive_mutex m_listenerMutex;
     std::vector<CDownloadListener*> m_listeners;
     std::unique_ptr<platform::Thread> m_worker;
+    std::atomic<std::thread::id> m_workerId{};
 };
