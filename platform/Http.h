@@ -13,6 +13,7 @@
 // CurlHttpSystem is the real one (libcurl); ScriptedHttpSystem serves answers set up
 // by a test from memory, with the same sink calls.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -89,7 +90,7 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::string, Answer> m_answers;
     std::string m_requests;
-    bool m_connected = true;
+    std::atomic<bool> m_connected{true};
 };
 
 // The system in force: a CurlHttpSystem unless one was installed.
