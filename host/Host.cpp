@@ -13,6 +13,7 @@
 #include "foundation/CLanguageOSVer.h"
 #include "foundation/CXVersion.h"
 #include "graphics/screen/CSurface.h"
+#include "host/HostTasks.h"
 #include "host/InputScript.h"
 #include "net/CMC_NetPeer.h"
 #include "net/CXSocket.h"
@@ -211,6 +212,8 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     platform::StderrDebugOutput stderrOutput;
     std::unique_ptr<platform::ScopedDebugOutput> debugRoute;
     if (commandLine.isDebugMode()) debugRoute = std::make_unique<platform::ScopedDebugOutput>(stderrOutput);
+    recordEngineLocation();
+    if (int status = 0; runTask(commandLine, options.bigFile, program, &status)) return status;
 
     // Headless, time is the manual clock's, and the periodic callbacks (music refills)
     // run in the frame step on it, on this thread: a run repeats exactly.

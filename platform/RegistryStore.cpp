@@ -194,18 +194,20 @@ RegistryHive RegistryHive::fromText(const std::string& text) {
     RegistryHive hive;
     Key* current = nullptr;
     std::istringstream in(text);
-    std::string line;
-    // A line that does not parse is kept where it belongs: with the key whose section
-    // holds it, else outside every key.
-    auto keep = [&](const std::string& raw) { (current ? current->unparsed : hive.m_unparsed).push_back(raw); };
-    while (std::getline(in, line)) {
+    std::string raw;
+    // A line that does not parse is kept where it belongs, with the key whose section
+    // holds it, else outside every key, as it was read (its line end's "\r" too): kept
+    // without it, a line ending in another "\r" would read differently next time.
+    auto keep = [&]() { (current ? current->unparsed : hive.m_unparsed).push_back(raw); };
+    while (std::getline(in, raw)) {
+        std::string line = raw;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         if (line.front() == '[') {
             current = nullptr;
             std::string path;
             if (line.back() != ']' || line.size() < 2 || !unescape(line.substr(1, line.size() - 2), &path)) {
-                keep(line);
+                keep();
                 continue;
             }
             current = &hive.makeKey(path);
@@ -215,7 +217,7 @@ RegistryHive RegistryHive::fromText(const std::string& text) {
         std::string name, data;
         if (!current || eq == std::string::npos || !unescape(line.substr(0, eq), &name) ||
             !unescape(line.substr(eq + 1), &data)) {
-            keep(line);
+            keep();
             continue;
         }
         Value& v = current->values[fold(name)];

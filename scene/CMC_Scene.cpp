@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "foundation/CConfig.h"
 #include "foundation/CFile.h"
@@ -12,6 +13,7 @@
 #include "foundation/CPerformanceTimer.h"
 #include "foundation/CStringTokenizer.h"
 #include "foundation/CXArchive.h"
+#include "foundation/CXVector.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/input/CCollisionInspector.h"
 #include "platform/DebugOutput.h"
@@ -28,6 +30,7 @@
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_CNVLoader.h"
 #include "script/CMC_DLLExModuleInterface.h"
+#include "script/CMC_DownloadSource.h"
 #include "script/CMC_ExternObject.h"
 #include "script/CMElement.h"
 #include "script/CMElements.h"
@@ -485,7 +488,23 @@ bool CMC_Scene::domodal() {
         m_pending = nullptr;
         _goto(target, m_current);
     }
-    return m_current ? m_current->domodal() : false;
+    const bool result = m_current ? m_current->domodal() : false;
+    flushDownloads();
+    return result;
+}
+
+void CMC_Scene::flushDownloads() {
+    CXVector* list = getDownloadList();
+    if (!list || list->isEmpty()) return;
+    // A handler may add or dispose of download objects: a snapshot is walked, and an
+    // object that left the list meanwhile is passed over (disposed objects live until
+    // the next trash flush, so the pointers stay valid for the walk).
+    std::vector<CXObject*> snapshot;
+    for (int i = 0; i < list->getCount(); ++i) snapshot.push_back(list->at(i));
+    for (CXObject* object : snapshot) {
+        if (!list->contains(object)) continue;
+        if (auto* source = dynamic_cast<CMC_DownloadSource*>(object)) source->flushDownloadFinished();
+    }
 }
 
 void CMC_Scene::_goto(CMC_Scene* target, CMC_Scene* left) {

@@ -77,8 +77,11 @@ public:
     // ---- entering, stepping, leaving ----
     // Enters the scene; `left` is the scene left for it (null when none).
     virtual bool initialize(CMC_Scene* left);
-    // A pending change first, then the current sub-scene's step; its result.
+    // A pending change first, then the current sub-scene's step, then the events of
+    // this container's finished downloads; the sub-scene's result.
     virtual bool domodal();
+    // Asks every object of the download list to raise its finished downloads' events.
+    void flushDownloads();
     using CMC_ObjectsContainer::unload;
     // Leaves the scene before `next` (null when none follows). Episodes and the
     // application leave their current sub-scene instead.

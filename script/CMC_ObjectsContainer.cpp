@@ -9,6 +9,7 @@
 #include "foundation/CStringHashCode.h"
 #include "foundation/CXVector.h"
 #include "script/CMC_Behaviour.h"
+#include "script/CMC_DownloadSource.h"
 #include "script/CMC_Variable.h"
 #include "script/CMElement.h"
 
@@ -60,6 +61,10 @@ CMC_ObjectsContainer::~CMC_ObjectsContainer() {
     delete m_lookupKey;
     delete m_names;
     delete m_objects;
+    // Download objects still listed outlive the container: they forget the list.
+    for (int i = m_downloads->getCount() - 1; i >= 0; --i)
+        if (auto* source = dynamic_cast<CMC_DownloadSource*>(m_downloads->at(i)))
+            source->forgetDownloadList(m_downloads);
     delete m_downloads;
 }
 

@@ -24,7 +24,6 @@ namespace {
 
 constexpr int kBehaviourType = 13;
 constexpr int kClassType = 3004;
-constexpr int kInternetType = 2027;
 constexpr int kResultCapacity = 101;
 constexpr float kResultLoadFactor = 0.75f;
 // Longest chain of scenes a resolveEx forwarding follows.
@@ -140,9 +139,8 @@ CMC_Object* construct(CMC_ObjectsContainer* container, CMElement* element, bool 
     const int row = rowIndex(typeWord(element));
     CMC_TypeTable::Constructor make = row >= 0 ? constructors()[row] : nullptr;
     if (!make) return container->resolveEx(element);
-    CMC_Object* object = make(inScene ? sceneOf(container) : container, element);
-    if (object && kRows[row].id == kInternetType) container->getDownloadList()->add(object);
-    return object;
+    // INTERNET joins its scene's download list itself.
+    return make(inScene ? sceneOf(container) : container, element);
 }
 
 void remove(std::vector<CMElement*>& list, CMElement* element) {

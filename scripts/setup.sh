@@ -11,7 +11,7 @@ PACKAGES=(
   libcurl4-openssl-dev libpng-dev libsndfile1-dev
   liblua5.4-dev libpixman-1-dev libcairo2-dev cups-client
   vorbis-tools sox imagemagick fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth python3
   clang libclang-rt-14-dev
 )
 

@@ -18,6 +18,9 @@
 #include <sndfile.h>
 
 #include "../ScriptFuzzSupport.h"
+#include "net/CSelfExtract.h"
+#include "platform/RegistryStore.h"
+#include "scene/CVondrelWEB.h"
 #include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
 #include "foundation/CXArray.h"
@@ -662,6 +665,32 @@ void fonts() {
 
 }  // namespace
 
+// Package archives made by the packer, and a registry hive written by an install.
+void packages() {
+    const fs::path work = g_root / "package-work";
+    fs::create_directories(work / "game1" / "Dane");
+    writeBytes(work / "game1" / "Dane" / "a.cnv", "OBJECT=A\r\nA:TYPE=INTEGER\r\n");
+    writeBytes(work / "game1" / "readme.txt", std::string(300, 'r'));
+    std::string why;
+    CSelfExtract::PackFolder(CXString(enginePath(work / "game1").c_str()),
+                             CXString(enginePath(seed("package", "game1.pik")).c_str()), &why);
+    CSelfExtract empty;
+    empty.CreateArchive(CXString(enginePath(seed("package", "empty.pik")).c_str()));
+    fs::copy_file(seed("package", "game1.pik"), work / "game1.pik");
+
+    platform::FileRegistryStore store((work / "registry").string());
+    platform::ScopedRegistryStore scoped(store);
+    CVondrelWEB::set_registry(CVondrelWEB::kCurrentUser, CVondrelWEB::kEngineKey, "Path", "C:\\VW");
+    CVondrelWEB::set_registry(CVondrelWEB::kCurrentUser, CVondrelWEB::kEngineKey, "File", "vw.exe");
+    const fs::path start = fs::current_path();
+    fs::current_path(work);
+    CVondrelWEB::install(nullptr, "game1", "Gra = [pierwsza] 100%", "");
+    fs::current_path(start);
+    writeBytes(seed("registry", "user.txt"), readBytes(store.hivePath(platform::Hive::CurrentUser)));
+    writeBytes(seed("registry", "machine.txt"), readBytes(store.hivePath(platform::Hive::LocalMachine)));
+    fs::remove_all(work);
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
@@ -686,5 +715,6 @@ int main(int argc, char** argv) {
     structures();
     fonts();
     applicationImages();
+    packages();
     return 0;
 }

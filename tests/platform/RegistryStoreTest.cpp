@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "support/TempDir.h"
@@ -152,6 +155,41 @@ TEST(RegistryStore, TheDefaultFolderFollowsTheEnvironment) {
     EXPECT_EQ(platform::FileRegistryStore::defaultFolder(), "/own");
     if (own) setenv("VONDREL_REGISTRY_DIR", savedOwn.c_str(), 1); else unsetenv("VONDREL_REGISTRY_DIR");
     if (config) setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+
+namespace {
+
+std::string fuzzFixture(const std::string& name) {
+    const char* root = std::getenv("VONDREL_TEST_DATA");
+    const std::string folder = root && *root ? root : std::string(VONDREL_SOURCE_DIR) + "/tests/data";
+    std::ifstream in(folder + "/fuzz/registry/" + name, std::ios::binary);
+    EXPECT_TRUE(in.good()) << name;
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Lines that do not parse are kept as they were read, their line end's "\r" included:
+// kept without it, a line ending in a second "\r" read back as another line (or none).
+TEST(RegistryStore, HiveTextReadsBackItsOwnText) {
+    const std::string texts[] = {
+        "\r\r",
+        "junk\r\r\n[K]\r\nbad\r\r\nA=b\r\n",
+        "[K]\r\n\r\r\nx\r\n",
+        fuzzFixture("two-cr.bin"),
+        fuzzFixture("crash-lines-ending-in-cr.bin"),
+    };
+    for (const std::string& text : texts) {
+        const std::string once = platform::RegistryHive::fromText(text).toText();
+        EXPECT_EQ(platform::RegistryHive::fromText(once).toText(), once) << testing::PrintToString(text);
+    }
+    std::string value;
+    const platform::RegistryHive hive = platform::RegistryHive::fromText("junk\r\r\n[K]\r\nbad\r\r\nA=b\r\n");
+    EXPECT_EQ(hive.toText(), "junk\r\r\n[K]\nA=b\nbad\r\r\n");
+    ASSERT_TRUE(hive.getValue("k", "a", &value));
+    EXPECT_EQ(value, "b");
 }
 
 }  // namespace
