@@ -69,6 +69,8 @@ void CMoviePlayable::close() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_video.reset();
     m_haveNext = false;
+    m_streamEnded = false;
+    m_lastDecoded = -1;
     m_frameReady = false;
     m_newFrames = 0;
     m_atEnd = false;
@@ -171,27 +173,34 @@ void CMoviePlayable::decodeDueLocked() {
     if (!m_video || !m_clockRunning || m_atEnd) return;
     bool jumped = false;
     for (int taken = 0; taken < kMaxFramesPerStep;) {
-        if (!m_haveNext) {
-            if (!m_video->nextFrame(&m_next)) {
-                // The end of the stream (or a decode error).
-                if (m_end == -1 && !jumped && m_video->seek(0)) {
-                    jumped = true;
-                    setClockLocked(0);
-                    m_video->clearAudio();
-                    continue;
-                }
-                m_atEnd = true;
-                return;
+        if (!m_haveNext && !m_streamEnded) {
+            if (m_video->nextFrame(&m_next)) {
+                m_haveNext = true;
+                if (m_lastDecoded >= 0 && m_next.time > m_lastDecoded) m_frameInterval = m_next.time - m_lastDecoded;
+                m_lastDecoded = m_next.time;
+            } else {
+                // The end of the stream (or a decode error) comes when the last frame's
+                // time is over.
+                m_streamEnded = true;
             }
-            m_haveNext = true;
+        }
+        if (m_streamEnded) {
+            if (m_lastDecoded >= 0 && movieTimeLocked() < m_lastDecoded + m_frameInterval) break;
+            if (m_end == -1 && !jumped && m_lastDecoded >= 0 && m_video->seek(0)) {
+                jumped = true;
+                restartLocked(0);
+                m_video->clearAudio();
+                continue;
+            }
+            m_atEnd = true;
+            return;
         }
         if (m_next.time > movieTimeLocked()) break;
         if (m_end > 0 && m_next.time > m_end) {
             // Past the loop's end: back to its start, once a step.
-            m_haveNext = false;
             if (jumped || !m_video->seek(m_start)) break;
             jumped = true;
-            setClockLocked(m_start);
+            restartLocked(m_start);
             continue;
         }
         m_latest.time = m_next.time;
@@ -201,6 +210,13 @@ void CMoviePlayable::decodeDueLocked() {
         ++m_newFrames;
         ++taken;
     }
+}
+
+void CMoviePlayable::restartLocked(int64_t time) {
+    m_haveNext = false;
+    m_streamEnded = false;
+    m_lastDecoded = -1;
+    setClockLocked(time);
 }
 
 void CMoviePlayable::onTimer(intptr_t) {
@@ -285,12 +301,11 @@ void CMoviePlayable::play() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_video->seek(0);
-        m_haveNext = false;
         m_atEnd = false;
         m_newFrames = 0;
         m_frameReady = false;
         m_clockRunning = true;
-        setClockLocked(0);
+        restartLocked(0);
     }
     m_running = true;
     m_status = kStatusPlaying;
@@ -351,9 +366,8 @@ void CMoviePlayable::seekTime(int64_t time) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_video) return;
     if (time < 0) time = 0;
-    m_haveNext = false;
     m_atEnd = !m_video->seek(time);
-    setClockLocked(time);
+    restartLocked(time);
 }
 
 void CMoviePlayable::redraw(CGraphicsObject* target) {

@@ -108,6 +108,8 @@ private:
     void decodeDueLocked();
     int64_t movieTimeLocked() const;
     void setClockLocked(int64_t time);
+    // Decoding starts again at `time`, which the clock takes.
+    void restartLocked(int64_t time);
     bool windowActive() const;
 
     mutable std::mutex m_mutex;
@@ -120,6 +122,11 @@ private:
     int64_t m_clockBase = 0;
     platform::VideoFrame m_next;
     bool m_haveNext = false;
+    // The stream gave its last frame; it ends once that frame's time is over.
+    bool m_streamEnded = false;
+    int64_t m_lastDecoded = -1;
+    // Between the last two frames decoded: how long the last one lasts.
+    int64_t m_frameInterval = 0;
     platform::VideoFrame m_latest;
     bool m_frameReady = false;
     int m_newFrames = 0;
