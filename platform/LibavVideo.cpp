@@ -186,6 +186,11 @@ public:
         return static_cast<int32_t>(take);
     }
 
+    int32_t queuedAudio() const override {
+        std::lock_guard<std::mutex> lock(m_audioMutex);
+        return static_cast<int32_t>(m_samples.size() / static_cast<size_t>(std::max(m_audioFormat.channels, 1)));
+    }
+
     void clearAudio() override {
         std::lock_guard<std::mutex> lock(m_audioMutex);
         m_samples.clear();
@@ -334,7 +339,7 @@ private:
     int64_t m_skipBefore = INT64_MIN;
     bool m_draining = false;
     bool m_ended = false;
-    std::mutex m_audioMutex;
+    mutable std::mutex m_audioMutex;
     std::deque<int16_t> m_samples;
 };
 

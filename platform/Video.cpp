@@ -49,13 +49,17 @@ public:
         m_audioAt += take * channels;
         return static_cast<int32_t>(take);
     }
+    int32_t queuedAudio() const override {
+        std::lock_guard<std::mutex> lock(m_audioMutex);
+        return static_cast<int32_t>((m_video.audio.size() - m_audioAt) / 2);
+    }
     void clearAudio() override {}
 
 private:
     ScriptedVideo m_video;
     size_t m_next = 0;
     bool m_failed = false;
-    std::mutex m_audioMutex;
+    mutable std::mutex m_audioMutex;
     size_t m_audioAt = 0;
 };
 

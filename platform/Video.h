@@ -90,6 +90,8 @@ public:
     virtual bool hasAudio() const = 0;
     // Takes up to `frames` sample frames of the sound decoded so far; the count taken.
     virtual int32_t readAudio(int16_t* samples, int32_t frames) = 0;
+    // Sample frames of sound decoded and not taken yet.
+    virtual int32_t queuedAudio() const = 0;
     // Drops the sound decoded so far (after a seek).
     virtual void clearAudio() = 0;
 };

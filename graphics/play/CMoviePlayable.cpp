@@ -68,7 +68,7 @@ void CMoviePlayable::close() {
     m_videoForSound.store(nullptr);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_video.reset();
-    m_haveNext = false;
+    m_pending.clear();
     m_streamEnded = false;
     m_lastDecoded = -1;
     m_frameReady = false;
@@ -111,6 +111,7 @@ bool CMoviePlayable::open(CXString file) {
         std::make_unique<CFileVideoInput>(std::move(handle), std::string(file.c_str())), layout, format);
     if (!video) return false;
     if (!video->hasAudio()) sound.reset();
+    m_audioRate = sound ? format.rate : 0;
 
     SetDirectDrawSurfaceInterface(nullptr);
     m_width = m_pitch = video->width();
@@ -169,51 +170,62 @@ bool CMoviePlayable::windowActive() const {
     return !services || services->isActive();
 }
 
+bool CMoviePlayable::fetchLocked() {
+    if (m_streamEnded || m_pending.size() >= static_cast<size_t>(kMaxFramesAhead)) return false;
+    platform::VideoFrame frame;
+    if (!m_video->nextFrame(&frame)) {
+        m_streamEnded = true;
+        return false;
+    }
+    if (m_lastDecoded >= 0 && frame.time > m_lastDecoded) m_frameInterval = frame.time - m_lastDecoded;
+    m_lastDecoded = frame.time;
+    m_pending.push_back(std::move(frame));
+    return true;
+}
+
 void CMoviePlayable::decodeDueLocked() {
     if (!m_video || !m_clockRunning || m_atEnd) return;
     bool jumped = false;
     for (int taken = 0; taken < kMaxFramesPerStep;) {
-        if (!m_haveNext && !m_streamEnded) {
-            if (m_video->nextFrame(&m_next)) {
-                m_haveNext = true;
-                if (m_lastDecoded >= 0 && m_next.time > m_lastDecoded) m_frameInterval = m_next.time - m_lastDecoded;
-                m_lastDecoded = m_next.time;
-            } else {
-                // The end of the stream (or a decode error) comes when the last frame's
-                // time is over.
-                m_streamEnded = true;
-            }
-        }
-        if (m_streamEnded) {
+        if (m_pending.empty() && !fetchLocked()) {
+            if (!m_streamEnded) break;
+            // The end of the stream (or a decode error) comes when the last frame's
+            // time is over.
             if (m_lastDecoded >= 0 && movieTimeLocked() < m_lastDecoded + m_frameInterval) break;
             if (m_end == -1 && !jumped && m_lastDecoded >= 0 && m_video->seek(0)) {
                 jumped = true;
                 restartLocked(0);
-                m_video->clearAudio();
                 continue;
             }
             m_atEnd = true;
             return;
         }
-        if (m_next.time > movieTimeLocked()) break;
-        if (m_end > 0 && m_next.time > m_end) {
+        platform::VideoFrame& next = m_pending.front();
+        if (next.time > movieTimeLocked()) break;
+        if (m_end > 0 && next.time > m_end) {
             // Past the loop's end: back to its start, once a step.
             if (jumped || !m_video->seek(m_start)) break;
             jumped = true;
             restartLocked(m_start);
             continue;
         }
-        m_latest.time = m_next.time;
-        m_latest.pixels.swap(m_next.pixels);
-        m_haveNext = false;
+        m_latest.time = next.time;
+        m_latest.pixels.swap(next.pixels);
+        m_pending.pop_front();
         m_frameReady = true;
         ++m_newFrames;
         ++taken;
     }
+    // With a sound track, frames are decoded ahead until the sound that comes with them
+    // covers the next half second, so the sound output never waits for the pictures.
+    if (m_video->hasAudio() && m_audioRate > 0)
+        while (m_video->queuedAudio() < m_audioRate / 2 && fetchLocked()) {
+        }
 }
 
 void CMoviePlayable::restartLocked(int64_t time) {
-    m_haveNext = false;
+    m_pending.clear();
+    m_video->clearAudio();
     m_streamEnded = false;
     m_lastDecoded = -1;
     setClockLocked(time);

@@ -19,6 +19,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -51,6 +52,8 @@ public:
     static constexpr uint32_t kWorkerInterval = 10;
     // Frames one step takes at most, however far behind the clock left it.
     static constexpr int kMaxFramesPerStep = 64;
+    // Frames decoded ahead of the clock at most (for the sound that comes with them).
+    static constexpr int kMaxFramesAhead = 16;
 
     // Sound samples: up to `frames` sample frames into the buffer; the count given.
     using SoundPull = std::function<int32_t(int16_t* samples, int32_t frames)>;
@@ -80,6 +83,8 @@ public:
     void seekTime(int64_t time);
     // The time of the frame shown last (100 ns units), −1 before any.
     int64_t getFrameTime() const;
+    // The sound track's output; null without one.
+    CMovieSoundOutput* getSoundOutput() const { return m_sound.get(); }
     // Whether the worker thread runs.
     bool hasWorker() const;
     // The timer step: copies the newest frame in, tells the observers, stops at the end.
@@ -106,6 +111,9 @@ private:
     void removeTimer();
     // Decodes what is due on the movie clock; the lock is held.
     void decodeDueLocked();
+    // Decodes one more frame into the pending ones; false at the end of the stream or
+    // when enough are pending.
+    bool fetchLocked();
     int64_t movieTimeLocked() const;
     void setClockLocked(int64_t time);
     // Decoding starts again at `time`, which the clock takes.
@@ -120,8 +128,9 @@ private:
     bool m_clockRunning = false;
     uint32_t m_clockTick = 0;
     int64_t m_clockBase = 0;
-    platform::VideoFrame m_next;
-    bool m_haveNext = false;
+    // Decoded frames not yet due, oldest first.
+    std::deque<platform::VideoFrame> m_pending;
+    int32_t m_audioRate = 0;
     // The stream gave its last frame; it ends once that frame's time is over.
     bool m_streamEnded = false;
     int64_t m_lastDecoded = -1;

@@ -18,6 +18,7 @@
 #include "graphics/screen/CDirectDrawSurface.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "media/CMC_Movie_Runner.h"
+#include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/Thread.h"
 #include "platform/Video.h"
@@ -26,6 +27,8 @@
 #include "script/CMElement.h"
 #include "script/RunnerTestSupport.h"
 #include "shell/CApplication.h"
+#include "shell/CMovieSound.h"
+#include "shell/CSndStream.h"
 #include "shell/CWindow.h"
 #include "support/MovieFixtures.h"
 #include "support/ScriptTestSupport.h"
@@ -92,6 +95,8 @@ protected:
         return r;
     }
 
+    platform::ManualAudioSystem audio;
+    platform::ScopedAudio audioScope{audio};
     test::ScriptWorld world;
     test::ScopedCurrentDirectory here;
     std::unique_ptr<CApplication> application;
@@ -227,15 +232,50 @@ TEST_F(MovieWorld, NegativePriorityKeepsItOffScreenButPlaying) {
     EXPECT_EQ(screenAt(3, 3), 0);
 }
 
-TEST_F(MovieWorld, MpegClipPlaysAtItsSize) {
+TEST_F(MovieWorld, MpegClipPlaysAtItsSizeWithItsSoundOnTheDevice) {
     ASSERT_NE(load({"FILENAME=clip.mpg"}), nullptr);
     CMoviePlayable* movie = object()->getMovie();
     EXPECT_EQ(movie->Width(), 32);
     EXPECT_EQ(movie->Height(), 32);
+    auto* sound = dynamic_cast<CMovieSound*>(movie->getSoundOutput());
+    ASSERT_NE(sound, nullptr);
+    platform::IAudioBuffer* buffer = sound->getStream()->getBuffer();
+    ASSERT_NE(buffer, nullptr);
+    // Silent before it plays.
+    auto peak = [&] {
+        void* part1 = nullptr;
+        void* part2 = nullptr;
+        uint32_t bytes1 = 0, bytes2 = 0;
+        int top = 0;
+        if (buffer->lock(0, sound->getStream()->GetBufferSize(), &part1, &bytes1, &part2, &bytes2, 0) !=
+            platform::kAudioOk)
+            return -1;
+        const auto* samples = static_cast<const int16_t*>(part1);
+        for (uint32_t i = 0; i < bytes1 / 2; ++i) top = std::max(top, std::abs(int(samples[i])));
+        buffer->unlock(part1, bytes1, part2, bytes2);
+        return top;
+    };
+    EXPECT_EQ(peak(), 0);
     run("M^PLAY();");
-    world.frames(70, 40);
+    EXPECT_TRUE(sound->getStream()->IsPlaying());
+    // The tone is streamed into the device's buffer, never running dry while it lasts.
+    int quiet = 0;
+    for (int i = 0; i < 40; ++i) {
+        world.frame(40);
+        if (i >= 5 && peak() < 1000) ++quiet;
+    }
+    EXPECT_EQ(quiet, 0);
+    world.frames(30, 40);
     EXPECT_GE(frames(), 45);
     EXPECT_EQ(log(), "sf");
+    EXPECT_FALSE(sound->getStream()->IsPlaying());
+}
+
+TEST_F(MovieWorld, WithSoundOffAMovieMakesNoSound) {
+    world.window()->SoundOn(false);
+    ASSERT_NE(load({"FILENAME=clip.mpg"}), nullptr);
+    EXPECT_EQ(object()->getMovie()->getSoundOutput(), nullptr);
+    EXPECT_EQ(object()->getMovie()->Width(), 32);
 }
 
 TEST_F(MovieWorld, ADecodeErrorEndsTheMovieAndGarbageDoesNotOpen) {
