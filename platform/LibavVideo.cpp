@@ -179,6 +179,8 @@ public:
 
     int32_t readAudio(int16_t* samples, int32_t frames) override {
         std::lock_guard<std::mutex> lock(m_audioMutex);
+        // Opened without sound: no channels to count in.
+        if (!m_audio || m_audioFormat.channels <= 0) return 0;
         const size_t channels = static_cast<size_t>(m_audioFormat.channels);
         const size_t take = std::min(m_samples.size() / channels, static_cast<size_t>(std::max(frames, 0)));
         std::copy_n(m_samples.begin(), take * channels, samples);
@@ -188,7 +190,8 @@ public:
 
     int32_t queuedAudio() const override {
         std::lock_guard<std::mutex> lock(m_audioMutex);
-        return static_cast<int32_t>(m_samples.size() / static_cast<size_t>(std::max(m_audioFormat.channels, 1)));
+        if (!m_audio || m_audioFormat.channels <= 0) return 0;
+        return static_cast<int32_t>(m_samples.size() / static_cast<size_t>(m_audioFormat.channels));
     }
 
     void clearAudio() override {
@@ -204,22 +207,33 @@ private:
         AVStream* stream = m_format->streams[m_audioIndex];
         if (!audioCodecAllowed(stream->codecpar->codec_id)) return;
         m_audio = openDecoder(stream);
-        if (!m_audio) return;
+    }
+
+    // A resampler from the frame's own layout, rate and sample format (a stream may
+    // change them between frames); false when none can be made.
+    bool resamplerFor(const AVFrame* frame) {
+        const int channels = frame->ch_layout.nb_channels;
+        if (channels <= 0 || channels > 8 || frame->sample_rate <= 0 || frame->format < 0) return false;
+        if (m_resampler && channels == m_inChannels && frame->sample_rate == m_inRate && frame->format == m_inFormat)
+            return true;
+        swr_free(&m_resampler);
         AVChannelLayout out;
         av_channel_layout_default(&out, m_audioFormat.channels);
         AVChannelLayout in;
-        if (m_audio->ch_layout.nb_channels > 0)
-            av_channel_layout_copy(&in, &m_audio->ch_layout);
-        else
-            av_channel_layout_default(&in, 1);
+        av_channel_layout_default(&in, channels);
         const int made = swr_alloc_set_opts2(&m_resampler, &out, AV_SAMPLE_FMT_S16, m_audioFormat.rate, &in,
-                                             m_audio->sample_fmt, m_audio->sample_rate, 0, nullptr);
+                                             static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0,
+                                             nullptr);
         av_channel_layout_uninit(&in);
         av_channel_layout_uninit(&out);
-        if (made < 0 || !m_resampler || swr_init(m_resampler) < 0 || m_audio->sample_rate <= 0) {
+        if (made < 0 || !m_resampler || swr_init(m_resampler) < 0) {
             swr_free(&m_resampler);
-            avcodec_free_context(&m_audio);
+            return false;
         }
+        m_inChannels = channels;
+        m_inRate = frame->sample_rate;
+        m_inFormat = frame->format;
+        return true;
     }
 
     // Decodes one frame of the video stream and converts it; false at the end or on an error.
@@ -255,6 +269,10 @@ private:
         AVFrame* decoded = av_frame_alloc();
         if (!decoded) return;
         while (avcodec_receive_frame(m_audio, decoded) == 0) {
+            if (decoded->nb_samples <= 0 || !resamplerFor(decoded)) {
+                av_frame_unref(decoded);
+                continue;
+            }
             const int room = swr_get_out_samples(m_resampler, decoded->nb_samples);
             if (room > 0) {
                 std::vector<int16_t> out(static_cast<size_t>(room) * static_cast<size_t>(m_audioFormat.channels));
@@ -327,6 +345,9 @@ private:
     SwsContext* m_scaler = nullptr;
     AVPixelFormat m_scalerFormat = AV_PIX_FMT_NONE;
     SwrContext* m_resampler = nullptr;
+    int m_inChannels = 0;
+    int m_inRate = 0;
+    int m_inFormat = -1;
     AVFrame* m_frame = nullptr;
     AVPacket* m_packet = nullptr;
     int m_videoIndex = -1;

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -143,6 +146,36 @@ TEST(Video, ACutOrSpoiltStreamEndsEarly) {
     for (size_t i = mpeg.size() / 3; i < mpeg.size(); i += 7) mpeg[i] = char(mpeg[i] ^ 0x55);
     if (auto spoilt = openBytes(mpeg)) {
         EXPECT_LT(allFrames(*spoilt).size(), 1000u);
+    }
+}
+
+// Inputs the fuzzer found (tests/data/fuzz/movie), run as fuzz_movie runs them: the
+// first byte chooses the layout (bit 0) and whether sound is decoded (bit 1).
+TEST(Video, FuzzRegressions) {
+    const char* root = std::getenv("VONDREL_TEST_DATA");
+    const std::string folder = root && *root ? root : std::string(VONDREL_SOURCE_DIR) + "/tests/data";
+    for (const char* name : {
+             "sound-read-without-sound.bin",  // sound asked of a video opened without it divided by zero channels
+             "sound-layout-changes.bin",      // an MPEG audio frame of another channel count overran the resampler
+         }) {
+        SCOPED_TRACE(name);
+        std::ifstream in(folder + "/fuzz/movie/" + name, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty());
+        const bool sound = bytes[0] & 2;
+        auto video = openBytes(bytes.substr(1), bytes[0] & 1 ? platform::PixelLayout::Rgb555 : platform::PixelLayout::Rgb565,
+                               sound ? platform::VideoAudioFormat{22050, 2} : platform::VideoAudioFormat{0, 0});
+        if (!video) continue;
+        std::vector<int16_t> samples(2 * 4096);
+        platform::VideoFrame frame;
+        for (int i = 0; i < 40 && video->nextFrame(&frame); ++i) {
+            EXPECT_EQ(frame.pixels.size(), size_t(video->width()) * size_t(video->height()));
+            const int32_t got = video->readAudio(samples.data(), 4096);
+            EXPECT_LE(got, 4096);
+            if (!sound) {
+                EXPECT_EQ(got, 0);
+            }
+        }
     }
 }
 
