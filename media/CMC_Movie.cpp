@@ -43,6 +43,13 @@ CMC_Movie::~CMC_Movie() {
     m_movie = nullptr;
 }
 
+void CMC_Movie::onDispose() {
+    if (!m_movie) return;
+    m_movie->removeNotifier(this);
+    m_movie->stop(false);
+    if (CRefreshScreen* screen = m_movie->GetCanvas()) *screen >> m_movie;
+}
+
 CXString** CMC_Movie::getBehavioursList() {
     return makeBehavioursList({"ONINIT", "ONDONE", "ONSIGNAL", "ONSTARTED", "ONFINISHED", "ONFRAMEUPDATED"});
 }

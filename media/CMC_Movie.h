@@ -33,6 +33,11 @@ public:
     bool onPlayableTick(CPlayable* playable) override;
     bool onPlayableFinished(CPlayable* playable) override;
 
+protected:
+    // Handed to the global trash: the movie stops without a report, leaves the screen
+    // and tells this object nothing more.
+    void onDispose() override;
+
 private:
     bool raise(int index, const char* event);
 

@@ -237,7 +237,9 @@ void CMoviePlayable::onTimer(intptr_t) {
     bool copied = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_worker && windowActive()) decodeDueLocked();
+        const bool active = windowActive();
+        m_windowActive.store(active);
+        if (!m_worker && active) decodeDueLocked();
         if (m_frameReady) {
             char* pixels = GetDataPtr();
             const size_t side = static_cast<size_t>(m_width);
@@ -271,7 +273,7 @@ void CMoviePlayable::startWorker() {
     const bool started = worker->start([this](platform::Thread& thread) {
         while (thread.sleep(kWorkerInterval)) {
             if (!thread.enter()) break;
-            if (windowActive()) {
+            if (m_windowActive.load()) {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 decodeDueLocked();
             }
@@ -321,6 +323,7 @@ void CMoviePlayable::play() {
     }
     m_running = true;
     m_status = kStatusPlaying;
+    m_windowActive.store(windowActive());
     addTimer();
     startWorker();
     if (m_sound) m_sound->play();

@@ -145,6 +145,8 @@ private:
     // The video the sound output pulls from, outside m_mutex (the sound's thread must
     // not wait for a frame's decoding); set and cleared only while no sound plays.
     std::atomic<platform::IVideo*> m_videoForSound{nullptr};
+    // The window's active flag as the host thread last saw it, for the worker.
+    std::atomic<bool> m_windowActive{false};
     std::unique_ptr<platform::Thread> m_worker;
     std::unique_ptr<CMovieSoundOutput> m_sound;
     bool m_timerOn = false;

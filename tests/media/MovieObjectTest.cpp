@@ -323,16 +323,20 @@ TEST_F(MovieWorld, ReplacedFromItsOwnFinish) {
     auto* replace = new test::RecordingBehaviour(scene, "REPLACE");
     scene->addObject(replace);
     first->addBehaviour("ONFINISHED", replace, nullptr, scene);
-    replace->onRun = [this](CMC_Object*) {
+    bool oldLeftTheScreen = false;
+    replace->onRun = [&](CMC_Object*) {
         std::unique_ptr<CMElement> element(
             test::makeElement("M", {{"TYPE", "MOVIE"}, {"FILENAME", "count.avi"}, {"PRIORITY", "1"}}));
         auto* fresh = new CMC_Movie(scene, element.get());
         scene->addObject(fresh);
+        // The replaced one waits for the trash off the screen.
+        oldLeftTheScreen = first->getMovie()->GetCanvas() == nullptr && !first->getMovie()->isPlaying();
         fresh->getMovie()->play();
     };
     run("M^PLAY();M^SEEK(2800);");
     world.frames(10, 40);
     EXPECT_EQ(replace->count(), 1);
+    EXPECT_TRUE(oldLeftTheScreen);
     ASSERT_NE(object(), nullptr);
     EXPECT_NE(object(), first);
     EXPECT_TRUE(object()->getMovie()->isPlaying());
