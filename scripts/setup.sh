@@ -10,6 +10,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libdevil-dev libsdl2-dev
   libcurl4-openssl-dev libpng-dev libsndfile1-dev
   liblua5.4-dev libpixman-1-dev libcairo2-dev cups-client
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
   vorbis-tools sox imagemagick fonts-dejavu-core
   xvfb xauth python3
   clang libclang-rt-14-dev

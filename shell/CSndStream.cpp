@@ -49,13 +49,41 @@ bool CSndStream::StreamBufferSetup(CXString fileName) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_buffer = nullptr;
     m_reader.reset();
-    m_reader = std::make_unique<CStreamedWAV>(m_window, fileName, &m_buffer, &m_format);
-    if (m_reader->LastError() != 0 || !m_buffer) {
-        setErrorCode(m_reader->LastError() != 0 ? m_reader->LastError() : CStreamedWAV::kErrorBuffer);
-        m_reader.reset();
-        m_buffer = nullptr;
+    platform::IAudioBuffer* buffer = nullptr;
+    auto reader = std::make_unique<CStreamedWAV>(m_window, fileName, &buffer, &m_format);
+    if (reader->LastError() != 0) {
+        setErrorCode(reader->LastError());
         return false;
     }
+    return adoptLocked(std::move(reader), buffer);
+}
+
+bool CSndStream::Open(std::unique_ptr<CSndStreamSource> source, platform::IAudioBuffer* buffer,
+                      const platform::WaveFormat& format) {
+    killTimer();
+    if (m_playing && m_buffer) m_buffer->stop();
+    m_playing = false;
+    m_opened = false;
+    setErrorCode(0);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_buffer = nullptr;
+        m_reader.reset();
+        m_format = format;
+        if (!source || !adoptLocked(std::move(source), buffer)) return false;
+    }
+    m_opened = true;
+    m_buffer->setCurrentPosition(0);
+    return true;
+}
+
+bool CSndStream::adoptLocked(std::unique_ptr<CSndStreamSource> reader, platform::IAudioBuffer* buffer) {
+    if (!buffer) {
+        setErrorCode(CStreamedWAV::kErrorBuffer);
+        return false;
+    }
+    m_reader = std::move(reader);
+    m_buffer = buffer;
     m_bufferSize = m_reader->GetBufferSize();
     m_foundEnd = false;
     m_donePlaying = false;

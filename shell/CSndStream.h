@@ -27,6 +27,7 @@ namespace platform {
 class IPeriodicTimer;
 }
 
+class CSndStreamSource;
 class CStreamedWAV;
 class CWindow;
 
@@ -46,6 +47,10 @@ public:
     // Opens the file and fills the buffer from its start; a stream that played stops.
     bool Open(CXString fileName);
     bool StreamBufferSetup(CXString fileName);
+    // Streams from the source into its buffer of that format (both owned by the source,
+    // which the stream keeps); a stream that played stops.
+    bool Open(std::unique_ptr<CSndStreamSource> source, platform::IAudioBuffer* buffer,
+              const platform::WaveFormat& format);
     // The whole buffer from the read position; data that ends first starts again
     // (no loop is counted for it). The next write offset and the progress become 0.
     void FillDataBuffer();
@@ -124,7 +129,11 @@ private:
     platform::IPeriodicTimer* m_timer = nullptr;
     platform::IAudioBuffer* m_primaryBuffer = nullptr;
     platform::IAudioBuffer* m_buffer = nullptr;
-    std::unique_ptr<CStreamedWAV> m_reader;
+    // Sets up the stream over the reader and its buffer, with the lock held; false (the
+    // error code set) without a buffer.
+    bool adoptLocked(std::unique_ptr<CSndStreamSource> reader, platform::IAudioBuffer* buffer);
+
+    std::unique_ptr<CSndStreamSource> m_reader;
 
     // Refill state, under m_mutex.
     mutable std::mutex m_mutex;

@@ -14,12 +14,13 @@
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
 #include "platform/Audio.h"
+#include "shell/CSndStreamSource.h"
 
 class CBigFile;
 class CFile;
 class CWindow;
 
-class CStreamedWAV : public CXObject {
+class CStreamedWAV : public CXObject, public CSndStreamSource {
 public:
     // Error codes: found neither on disk nor in the big file; not a PCM RIFF/WAVE file;
     // no sound device, or the device made no buffer for the format.
@@ -38,19 +39,19 @@ public:
     // when the header was read and the buffer made.
     bool Open(CXString fileName);
     // Reading starts again at the first sample.
-    void StartRead();
+    void StartRead() override;
     // Up to `count` sample bytes into the destination from the read position; fewer
     // (0 at the end) when the data ends first.
-    int Read(int count, void* destination);
+    int Read(int count, void* destination) override;
     // The read position in bytes from the first sample (kept inside the data, on a
     // whole block).
-    void setPosition(int32_t position);
-    int32_t getPosition() const { return static_cast<int32_t>(m_readOffset); }
-    uint32_t GetBufferSize() const { return m_bufferSize; }
+    void setPosition(int32_t position) override;
+    int32_t getPosition() const override { return static_cast<int32_t>(m_readOffset); }
+    uint32_t GetBufferSize() const override { return m_bufferSize; }
     uint32_t getDataSize() const { return m_dataSize; }
     bool isInBigFile() const { return m_inBigFile; }
     // Closes a file of its own; the buffer stays.
-    void Close();
+    void Close() override;
     // Closes a file of its own and releases the buffer.
     void Flush();
 

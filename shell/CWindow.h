@@ -136,9 +136,9 @@ public:
     // the tick around the delivery of their signals.
     std::recursive_mutex* getCriticalSectionHandle() { return &m_lock; }
     // The poller thread, null when the window has none.
-    platform::Thread* getPollerThread() const { return m_pollerThread.get(); }
+    platform::Thread* getPollerThread() const override { return m_pollerThread.get(); }
 
-    bool isActive() const { return m_active; }
+    bool isActive() const override { return m_active; }
     // Sets the active flag only.
     void Activate(bool active) { m_active = active; }
     // Ends the frames at the next domodal.

@@ -27,6 +27,7 @@
 #include "graphics/core/CGraphicsObject.h"
 #include "platform/Presenter.h"
 #include "shell/CWAVFile.h"
+#include "tools/AviWriter.h"
 #include "tools/DefinitionCoder.h"
 #include "platform/Png.h"
 #include "scene/CMC_Application.h"
@@ -691,6 +692,19 @@ void packages() {
     fs::remove_all(work);
 }
 
+// Raw AVI files from the tools' writer, after the target's first byte (layout, sound).
+void movies() {
+    std::vector<std::string> frames;
+    for (int n = 0; n < 4; ++n) {
+        std::string frame;
+        for (int i = 0; i < 6 * 4; ++i)
+            frame += std::string{static_cast<char>(i * 10), static_cast<char>(n * 60), static_cast<char>(255 - i)};
+        frames.push_back(frame);
+    }
+    writeBytes(seed("movie", "raw565.avi"), std::string(1, '\0') + tools::rawAvi(6, 4, 10, frames));
+    writeBytes(seed("movie", "raw555.avi"), std::string(1, '\1') + tools::rawAvi(6, 4, 10, frames) + '\x05');
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
@@ -716,5 +730,6 @@ int main(int argc, char** argv) {
     fonts();
     applicationImages();
     packages();
+    movies();
     return 0;
 }

@@ -11,6 +11,9 @@ class CGraphicsUnit;
 class CRefreshScreen;
 class CSurface;
 class CWindow;
+namespace platform {
+class Thread;
+}
 
 class CGraphicsWindowServices {
 public:
@@ -31,6 +34,10 @@ public:
     virtual CAnimationManager* getAnimationManager() const = 0;
     // The unit of the entered scene; null outside scenes.
     virtual CGraphicsUnit* getGraphicsUnit() const = 0;
+    // The window's poller thread; null when it has none (headless runs, tests).
+    virtual platform::Thread* getPollerThread() const = 0;
+    // Whether the window is the active one.
+    virtual bool isActive() const = 0;
 
     // How a window handle gives its services.
     using Resolver = CGraphicsWindowServices* (*)(CWindow* window);
