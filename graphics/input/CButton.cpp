@@ -81,6 +81,8 @@ int CButtonHotSpot::OnLButtonDown(CXPoint p, int, void*) {
 
 int CButtonHotSpot::OnLButtonUp(CXPoint p, int, void*) {
     if (!m_owner->IsEnabled() || !unitUsable()) return 0;
+    // The pointer is still over the button: leaving it later is a focus change.
+    m_over = true;
     m_owner->setClickPoint(p);
     m_owner->Force(false);
     m_owner->onRelease(p);
@@ -401,7 +403,9 @@ int CButton::OnClick(CXPoint p, int, void*) {
             answer = unit->onStartDragging(g, p, this) ? 1 : 0;
         }
     }
-    if (m_onClickSound && !m_soundLocked) m_onClickSound->play();
+    // The press that follows plays the sound when it changes the look; only a button
+    // pressed already plays it here.
+    if (m_onClickSound && !m_soundLocked && m_forced) m_onClickSound->play();
     CControl::onClick(p);
     return answer;
 }

@@ -148,8 +148,8 @@ public:
 
     // ---- events ----
     virtual int OnMove(CXPoint p, int flags, void* context);
-    // The left button goes down: a drag starts when enabled, the click sound plays and
-    // the listeners hear the click. 1 when a drag started.
+    // The left button goes down: a drag starts when enabled and the listeners hear the
+    // click (the click sound is Force's, once per press). 1 when a drag started.
     virtual int OnClick(CXPoint p, int flags, void* context);
     void onAction(CXPoint p) override;
 
