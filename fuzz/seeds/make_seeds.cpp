@@ -143,6 +143,10 @@ void objectStates() {
         {14, "scroll.bin", "OBJECT=X\nX:TYPE=SCROLL\nX:VIEWPORT=10,20,110,220\nX:ONTOP=H\n"},
         {15, "font.bin", "OBJECT=X\nX:TYPE=FONT\nX:DEF_A_STANDARD_10=a.fnt\nX:DEF_A_BOLD_10=b.fnt\n"},
         {16, "text.bin", "OBJECT=X\nX:TYPE=TEXT\nX:TEXT=Hello <B>W<B>|x\nX:RECT=0,0,50,20\nX:VISIBLE=TRUE\n"},
+        {17, "button.bin",
+         "OBJECT=X\nX:TYPE=BUTTON\nX:GFXSTANDARD=V\nX:SNDONCLICK=N\nX:RECT=10,20,110,60\nX:ENABLE=TRUE\n"
+         "X:DRAGGABLE=TRUE\nX:PRIORITY=7\nX:ONCLICKED=H\n"},
+        {18, "editbox.bin", "OBJECT=X\nX:TYPE=EDITBOX\nX:RECT=0,0,80,20\nX:TEXT=name|x\nX:FONT=F\nX:ONENTER=H\n"},
     };
     for (const auto& k : kinds) {
         const std::string text = std::string("OBJECT=H\nH:TYPE=BEHAVIOUR\nH:CODE={N^ADD(1);}\n") +
