@@ -33,9 +33,12 @@ CUnit6::~CUnit6() {
         m_window->removeMouseListener(this);
     }
     m_currentEditBox = nullptr;
-    const std::vector<CEditBox6*> boxes = std::move(m_editBoxes);
-    m_editBoxes.clear();
-    for (CEditBox6* box : boxes) delete box;
+    // A box's text may own boxes of its own, which it takes out of the list as it goes.
+    while (!m_editBoxes.empty()) {
+        CEditBox6* box = m_editBoxes.back();
+        m_editBoxes.pop_back();
+        delete box;
+    }
 }
 
 bool CUnit6::initialize(CUnitScene* scene, CUnit6* parent) {

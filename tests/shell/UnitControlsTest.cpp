@@ -8,10 +8,12 @@
 #include "graphics/input/CButton.h"
 #include "graphics/input/CEditBox6.h"
 #include "graphics/screen/CRefreshScreen.h"
+#include "graphics/text/CFontCollection.h"
 #include "platform/Input.h"
 #include "shell/CApplication.h"
 #include "shell/CUnit6.h"
 #include "shell/CWindow.h"
+#include "tests/graphics/text/TextFixtures.h"
 
 namespace {
 
@@ -171,4 +173,14 @@ TEST_F(UnitControls, BoxesGetTheCursorAndLeaveTheListUndeleted) {
     unit.flushEditBoxes();
     EXPECT_EQ(unit.getEditBoxes().size(), 1u);
     unit.setCursor(nullptr);
+}
+
+TEST_F(UnitControls, BoxesMadeByABoxTextGoWithIt) {
+    auto fonts = std::make_shared<CFontCollection>(nullptr);
+    fonts->addFont(textfix::loadFont(textfix::blockFont(textfix::textLetters(), 5, 8)));
+    auto other = std::make_unique<CUnit6>(&window, CXString("O"));
+    CEditBox6* outer = other->addEditBox(fonts, CXRect(0, 0, 200, 40), 0, CXString("a<E,20,n,x>b"));
+    ASSERT_EQ(other->getEditBoxes().size(), 2u) << "the text's own box joins the list";
+    EXPECT_EQ(other->getEditBoxes().back(), outer);
+    other.reset();  // each box is deleted once
 }
