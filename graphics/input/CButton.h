@@ -71,7 +71,7 @@ public:
     // A button of the same window, id and script button with the same rectangle,
     // graphics, sounds and settings; its hot spot is its own (shape, priority, unit and
     // enabled flag copied) and it has no listeners. It deletes nothing it shares.
-    CButton* clone();
+    CButton* clone() override;
     static void _release(CButton* button) { delete button; }
 
     // ---- graphics and sounds ----
