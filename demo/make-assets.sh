@@ -49,6 +49,17 @@ picture -size 96x96 xc:none -fill '#ffec27' -draw "polygon 48,8 80,72 16,72" \
   -fill '#ffa300' -draw "circle 48,80 48,90" PNG32:"$WORK/bell.png"
 picture -size 96x96 xc:none -fill '#ff004d' -draw "rectangle 12,30 84,80" \
   -fill '#fff1e8' -draw "ellipse 48,30 36,12 0,360" PNG32:"$WORK/drum.png"
+# The door of the title and the arrow of the room as buttons: standard, under the
+# pointer, pressed. The name box's text cursor.
+for look in "door #5f3a1e" "door-over #8f5a2e" "door-pressed #3b2414"; do
+  set -- $look
+  picture -size 141x281 xc:"$2" -fill '#ffec27' -draw "circle 120,140 128,140" PNG32:"$WORK/$1.png"
+done
+for look in "arrow #fff1e8" "arrow-over #ffccaa" "arrow-pressed #c2c3c7"; do
+  set -- $look
+  picture -size 81x101 xc:none -fill "$2" -draw "polygon 0,50 80,0 80,100" PNG32:"$WORK/$1.png"
+done
+picture -size 3x24 xc:'#1d2b53' PNG32:"$WORK/cursor.png"
 # Four frames of a walking figure: the legs and arms swing.
 legs=("40,60 46,94" "44,60 44,94" "48,60 38,94" "44,60 44,94")
 other=("24,60 18,94" "20,60 20,94" "16,60 26,94" "20,60 20,94")
@@ -103,6 +114,13 @@ cp "$SRC/game/Dane/ROOM/"*.cnv "$SRC/game/Dane/ROOM/"*.seq "$DANE/ROOM/"
 "$TOOLS/vondrel-img" "$WORK/room.png" "$DANE/ROOM/room.img"
 "$TOOLS/vondrel-img" --code 4 --position 560,330 "$WORK/bell.png" "$DANE/ROOM/bell.img"
 "$TOOLS/vondrel-img" --code 4 --position 660,330 "$WORK/drum.png" "$DANE/ROOM/drum.img"
+for name in door door-over door-pressed; do
+  "$TOOLS/vondrel-img" --code 4 --position 580,220 "$WORK/$name.png" "$DANE/TITLE/$name.img"
+done
+for name in arrow arrow-over arrow-pressed; do
+  "$TOOLS/vondrel-img" --code 4 --position 30,470 "$WORK/$name.png" "$DANE/ROOM/$name.img"
+done
+"$TOOLS/vondrel-img" --code 4 --position 250,540 "$WORK/cursor.png" "$DANE/TITLE/cursor.img"
 "$TOOLS/vondrel-anim" "$WORK/font.txt" "$WORK/font.ann"
 "$TOOLS/vondrel-font" "$WORK/font.ann" "$DANE/counter.fnt"
 cp "$SRC/figure.txt" "$WORK/figure.txt"

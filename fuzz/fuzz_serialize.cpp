@@ -12,13 +12,14 @@
 #include "ScriptFuzzSupport.h"
 #include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
+#include "scene/CMC_Scene.h"
 
 namespace {
 
 const char* const kKinds[] = {"INTEGER", "STRING",           "BOOL",   "DOUBLE", "ARRAY",      "BEHAVIOUR",
                               "CONDITION", "COMPLEXCONDITION", "VECTOR", "PATH",   "EXPRESSION", "STRUCT",
                               "CANVAS",    "PATTERN",          "SCROLL", "FONT",   "TEXT",       "FILTER",
-                              "STATICFILTER", "SEQUENCE"};
+                              "STATICFILTER", "SEQUENCE", "BUTTON", "EDITBOX"};
 constexpr size_t kKindCount = sizeof kKinds / sizeof kKinds[0];
 
 // The object X of a kind, with a few objects its fields may name.
@@ -46,6 +47,9 @@ std::string stored(CMC_Object* object, fuzz::ScratchFile& file) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     fuzz::world();
+    // The default unit that EDITBOX fields live in (the first scene makes it).
+    static CMC_Scene* unitMaker = new CMC_Scene(fuzz::world(), CMC_Scene::kType);
+    (void)unitMaker;
     CMC_StepBudget::set(fuzz::kStepBudget);
     const char* kind = kKinds[data[0] % kKindCount];
     CMC_ObjectsContainer* scene = sceneWith(kind);

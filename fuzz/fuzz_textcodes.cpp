@@ -7,6 +7,7 @@
 #include <string>
 
 #include "graphics/core/CGraphicsUnit.h"
+#include "graphics/input/CEditBox6.h"
 #include "graphics/text/CFontCollection.h"
 #include "graphics/text/CMultilineText6.h"
 #include "tests/graphics/text/TextFixtures.h"
@@ -19,11 +20,15 @@ struct RecordingUnit : CGraphicsUnit {
     void onTimer(intptr_t) override {}
     bool onInitialUpdate() override { return true; }
     void onCanvasRefreshed() override {}
-    CEditBox6* addEditBox(CSimpleFont6*, CXRect, int, CXString) override {
+    CEditBox6* addEditBox(std::shared_ptr<CSimpleFont6> font, CXRect rect, int priority, CXString text) override {
         ++live;
-        return reinterpret_cast<CEditBox6*>(static_cast<intptr_t>(live));
+        return new CEditBox6(nullptr, this, font, rect, priority, text);
     }
     void removeEditBox(CEditBox6*) override { --live; }
+    void activateEditBox(CEditBox6*) override {}
+    bool onStartDragging(CGraphicsObject*, CXPoint, CControl*) override { return false; }
+    bool isDragging() override { return false; }
+    void setRetCode(int) override {}
     int live = 0;
 };
 

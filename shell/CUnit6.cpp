@@ -2,8 +2,10 @@
 
 #include "foundation/CResourcesManager.h"
 #include "graphics/core/CColor.h"
+#include "graphics/input/CEditBox6.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "shell/CApplication.h"
+#include "shell/CKeyboard.h"
 #include "shell/CWindow.h"
 
 namespace {
@@ -26,6 +28,17 @@ CUnit6::~CUnit6() {
     if (m_window && m_window->GetApplicationInterface() == m_application)
         if (CResourcesManager* general = generalResources(m_application)) general->remove(m_resources);
     delete m_resources;
+    if (m_listening && m_window) {
+        m_window->removeKeyListener(this);
+        m_window->removeMouseListener(this);
+    }
+    m_currentEditBox = nullptr;
+    // A box's text may own boxes of its own, which it takes out of the list as it goes.
+    while (!m_editBoxes.empty()) {
+        CEditBox6* box = m_editBoxes.back();
+        m_editBoxes.pop_back();
+        delete box;
+    }
 }
 
 bool CUnit6::initialize(CUnitScene* scene, CUnit6* parent) {
@@ -34,6 +47,11 @@ bool CUnit6::initialize(CUnitScene* scene, CUnit6* parent) {
     m_scene = scene;
     m_musicFileName = parent ? parent->getMusicFileName() : CXString();
     setBackground();
+    if (m_window && !m_listening) {
+        m_window->registerKeyListener(this);
+        m_window->registerMouseListener(this, kMousePriority);
+        m_listening = true;
+    }
     return true;
 }
 
@@ -48,6 +66,14 @@ bool CUnit6::wasInitiallyUpdated() { return m_initiallyUpdated; }
 bool CUnit6::domodal() { return m_retCode != 0; }
 
 bool CUnit6::done(CUnitScene*, CUnit6*) {
+    m_dragging = false;
+    m_draggedControl = nullptr;
+    m_draggedObject = nullptr;
+    if (m_listening && m_window) {
+        m_window->removeKeyListener(this);
+        m_window->removeMouseListener(this);
+    }
+    m_listening = false;
     if (CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr)
         canvas->SetBackground(static_cast<CColor*>(nullptr));
     m_scene = nullptr;
@@ -88,6 +114,133 @@ void CUnit6::onTimer(intptr_t) {}
 CMElements* CUnit6::resolveObjects(CUnitScene*, CMElements* elements) { return elements; }
 
 void CUnit6::flushEditBoxes() {}
+
+// ---- edit boxes ------------------------------------------------------------------------
+
+CEditBox6* CUnit6::addEditBox(std::shared_ptr<CSimpleFont6> font, CXRect rect, int priority, CXString text) {
+    auto* box = new CEditBox6(m_window, this, std::move(font), rect, priority, text);
+    if (m_cursor) box->setCursor(m_cursor);
+    m_editBoxes.push_back(box);
+    return box;
+}
+
+void CUnit6::removeEditBox(CEditBox6* box) {
+    if (m_currentEditBox == box) m_currentEditBox = nullptr;
+    std::erase(m_editBoxes, box);
+}
+
+void CUnit6::activateEditBox(CEditBox6* box) {
+    if (m_currentEditBox) m_currentEditBox->activate(false);
+    m_currentEditBox = box;
+    if (box) box->activate(true);
+}
+
+int CUnit6::getCurrentEditBoxIndex() {
+    if (!m_currentEditBox) return -1;
+    for (size_t i = 0; i < m_editBoxes.size(); ++i)
+        if (m_editBoxes[i] == m_currentEditBox) return static_cast<int>(i);
+    return -1;
+}
+
+void CUnit6::nextEditBox() {
+    const int current = getCurrentEditBoxIndex();
+    if (current < 0) return;
+    const int count = static_cast<int>(m_editBoxes.size());
+    for (int step = 1; step < count; ++step) {
+        CEditBox6* box = m_editBoxes[static_cast<size_t>((current + step) % count)];
+        if (box->isEnabled()) {
+            activateEditBox(box);
+            return;
+        }
+    }
+}
+
+void CUnit6::prevEditBox() {
+    const int current = getCurrentEditBoxIndex();
+    if (current < 0) return;
+    const int count = static_cast<int>(m_editBoxes.size());
+    for (int step = 1; step < count; ++step) {
+        CEditBox6* box = m_editBoxes[static_cast<size_t>((current - step + count) % count)];
+        if (box->isEnabled()) {
+            activateEditBox(box);
+            return;
+        }
+    }
+}
+
+// ---- dragging ----------------------------------------------------------------------------
+
+bool CUnit6::onStartDragging(CGraphicsObject* object, CXPoint point, CControl* control) {
+    m_dragging = true;
+    m_draggedControl = control;
+    m_draggedObject = object;
+    if (CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr) {
+        m_savedPriority = object ? canvas->GetPriority(object) : 0;
+        if (object && m_savedPriority != -1) canvas->SetPriority(object, kDraggingPriority);
+    }
+    m_startPosition = object ? object->GetPosition() : CXPoint();
+    m_lastPoint = point;
+    if (control) control->onStartDragging(point);
+    return true;
+}
+
+bool CUnit6::onDragging(CXPoint point) {
+    if (m_dragging && m_draggedObject) {
+        m_draggedObject->Move(point - m_lastPoint);
+        m_lastPoint = point;
+        if (m_draggedControl) m_draggedControl->onDragging(point);
+    }
+    return m_dragging;
+}
+
+bool CUnit6::onEndDragging(CXPoint) {
+    if (!m_dragging) return true;
+    CControl* control = m_draggedControl;
+    CGraphicsObject* object = m_draggedObject;
+    if (object && m_savedPriority != -1)
+        if (CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr)
+            canvas->SetPriority(object, m_savedPriority);
+    m_dragging = false;
+    m_draggedControl = nullptr;
+    m_draggedObject = nullptr;
+    if (control) {
+        control->Enable(true);
+        control->onEndDragging(object ? object->GetPosition() : CXPoint());
+    }
+    return true;
+}
+
+void CUnit6::bringBackDraggingObjectPosition(CXPoint) {
+    if (!m_draggedObject) return;
+    m_draggedObject->Invalidate();
+    m_draggedObject->setPosition(m_startPosition);
+    m_draggedObject->Invalidate();
+}
+
+// ---- input -------------------------------------------------------------------------------
+
+void CUnit6::onKeyDown(int key) {
+    if (key != kKeyTab) return;
+    CKeyboard* keyboard = m_window ? m_window->getKeyboardInterface() : nullptr;
+    const bool shift =
+        keyboard && (keyboard->isKeyPressed(CXString("lshift")) || keyboard->isKeyPressed(CXString("rshift")));
+    if (shift)
+        prevEditBox();
+    else
+        nextEditBox();
+}
+
+bool CUnit6::onMouseMove(CXPoint point) { return m_dragging && onDragging(point); }
+
+bool CUnit6::onClick(CXPoint point) {
+    if (m_dragging && m_draggingMode) onEndDragging(point);
+    return false;
+}
+
+bool CUnit6::onRelease(CXPoint point) {
+    if (m_dragging && !m_draggingMode) onEndDragging(point);
+    return false;
+}
 
 void CUnit6::setTimer(intptr_t id, unsigned int interval, bool askUnit) {
     if (m_window) m_window->SetTimer(id, interval, this, askUnit);

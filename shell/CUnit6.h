@@ -2,13 +2,18 @@
 // while it runs. It names itself after the scene entered, keeps the background file
 // name, the scene's resources (a manager nested in the application's general one)
 // and the music it plays, carries the activity and first-update flags, and makes
-// timer calls on the window's timer list on its own behalf.
+// timer calls on the window's timer list on its own behalf. While a scene runs it
+// listens to the keys (Tab steps through its edit boxes) and to the mouse (a drag of a
+// graphic by a control goes on and ends), and hears the controls of the scene.
 #pragma once
 #include <cstdint>
 #include <vector>
 
 #include "graphics/core/CGraphicsUnit.h"
+#include "graphics/input/CControl.h"
+#include "graphics/input/CMouseListener.h"
 #include "foundation/CXObject.h"
+#include "foundation/CXPoint.h"
 #include "foundation/CXString.h"
 
 class CApplication;
@@ -30,32 +35,58 @@ protected:
     ~CUnitScene() = default;
 };
 
-class CUnit6 : public CXObject, public CGraphicsUnit {
+class CUnit6 : public CXObject, public CGraphicsUnit, public CControlNotifier, public CKeyListener, public CMouseListener {
 public:
+    // The unit's place among the window's mouse listeners.
+    static constexpr int kMousePriority = 100000;
+    static constexpr int kKeyTab = 15;
+    // The drag's graphic is drawn at this priority while it moves.
+    static constexpr int kDraggingPriority = 10000;
+
     // Creates the unit's resources manager and nests it in the application's general
     // one when the window has an application.
     CUnit6(CWindow* window, CXString name);
+    // Deletes the edit boxes it still holds.
     ~CUnit6() override;
     CUnit6(const CUnit6&) = delete;
     CUnit6& operator=(const CUnit6&) = delete;
 
-    // A scene is entered with this unit; `parent` hands on its music name. Returns true.
+    // A scene is entered with this unit; `parent` hands on its music name. The unit
+    // listens to keys and to the mouse (once, however often it is entered). Returns true.
     virtual bool initialize(CUnitScene* scene, CUnit6* parent);
     // The first redraw after entering: the scene's music starts (unforced).
     bool onInitialUpdate() override;
     // Every later redraw of the screen; does nothing here.
     void onCanvasRefreshed() override {}
-    // Edit boxes come with the controls; until then the unit makes none.
-    CEditBox6* addEditBox(CSimpleFont6*, CXRect, int, CXString) override { return nullptr; }
-    void removeEditBox(CEditBox6*) override {}
+    // ---- edit boxes ----
+    // A new box of this unit, given the unit's cursor when one is set.
+    CEditBox6* addEditBox(std::shared_ptr<CSimpleFont6> font, CXRect rect, int priority, CXString text) override;
+    // Out of the list (not deleted); the current box when it is this one goes too.
+    void removeEditBox(CEditBox6* box) override;
+    // The current box loses the focus; the box (when not null) becomes current and gets it.
+    void activateEditBox(CEditBox6* box) override;
+    // The text cursor handed to boxes made from now on.
+    virtual void setCursor(CGraphicsObject* cursor) { m_cursor = cursor; }
+    CGraphicsObject* getCursor() const { return m_cursor; }
+    // The current box's place in the list; -1 without one.
+    virtual int getCurrentEditBoxIndex();
+    // The next (previous) enabled box after (before) the current one, cyclically, gets
+    // the focus; nothing without a current box or when the search comes back to it.
+    virtual void nextEditBox();
+    virtual void prevEditBox();
+    CEditBox6* getCurrentEditBox() const { return m_currentEditBox; }
+    const std::vector<CEditBox6*>& getEditBoxes() const { return m_editBoxes; }
     bool wasInitiallyUpdated() override;
     // True once a return code is set.
     virtual bool domodal();
-    // The scene is left: the unit lets go of the scene and flushes its resources. The
-    // music keeps playing; the scene decides whether it stops.
+    // The scene is left: a drag ends without notice, the unit stops listening, lets go
+    // of the scene and flushes its resources. The music keeps playing; the scene
+    // decides whether it stops.
     virtual bool done(CUnitScene* scene, CUnit6* parent);
     virtual CWindow* getWindow() { return m_window; }
     bool isActive() override;
+    // Ends the unit's frames with return code 1.
+    void exit() { m_retCode = 1; }
     // Starts `name` (the scene's music when null), looping, unless the scene asked
     // for no start and `force` is off. An empty name starts nothing, and a name that
     // plays already (the same name, letter case included) goes on.
@@ -71,8 +102,40 @@ public:
     // Sees the definition elements of the scene before its objects are built;
     // returns them unchanged.
     virtual CMElements* resolveObjects(CUnitScene* scene, CMElements* elements);
-    // Deletes the unit's edit boxes; the unit holds none yet.
+    // Does nothing: the boxes belong to the texts and objects that made them until the
+    // unit itself goes.
     virtual void flushEditBoxes();
+
+    // ---- dragging ----
+    // The graphic moves with the pointer for the control: drawn at kDraggingPriority,
+    // its priority and position kept to be restored; the control hears the start.
+    using CControlNotifier::onStartDragging;
+    bool onStartDragging(CGraphicsObject* object, CXPoint point, CControl* control) override;
+    // A step of the drag: the graphic moves by the pointer's way since the last step;
+    // the control hears it. The dragging flag.
+    using CControlNotifier::onDragging;
+    virtual bool onDragging(CXPoint point);
+    // The drag ends: the graphic's priority comes back, the control is enabled and hears
+    // the end with the graphic's position.
+    using CControlNotifier::onEndDragging;
+    virtual bool onEndDragging(CXPoint point);
+    // The dragged graphic goes back where the drag began.
+    void bringBackDraggingObjectPosition(CXPoint point);
+    // True: a click ends a drag; false (the default): a release does.
+    void setDraggingMode(bool clickEnds) { m_draggingMode = clickEnds; }
+    bool getDraggingMode() const { return m_draggingMode; }
+    bool isDragging() override { return m_dragging; }
+    CGraphicsObject* getDraggedObject() const { return m_draggedObject; }
+
+    // ---- input ----
+    // Tab: the next edit box (with either Shift key, the previous one).
+    void onKeyDown(int key) override;
+    bool onMouseMove(CXPoint point) override;
+    using CMouseListener::onClick;
+    bool onClick(CXPoint point) override;
+    using CMouseListener::onRelease;
+    bool onRelease(CXPoint point) override;
+    bool isListening() const { return m_listening; }
     // The unit's random player: a playable registered with a probability, a period
     // and the event to play. The unit keeps the registrations in order; nothing
     // plays them yet.
@@ -92,7 +155,7 @@ public:
     void setUnitName(CXString name) { m_unitName = name; }
     CXString getUnitName() { return m_unitName; }
     void setBackgroundFileName(CXString name) { m_backgroundFileName = name; }
-    void setRetCode(int code) { m_retCode = code; }
+    void setRetCode(int code) override { m_retCode = code; }
     int getRetCode() const { return m_retCode; }
     CUnitScene* getScene() const { return m_scene; }
 
@@ -113,4 +176,17 @@ protected:
     CResourcesManager* m_resources = nullptr;
     CXString m_musicFileName;
     std::vector<RandomPlayable> m_randomPlayables;
+    bool m_listening = false;
+    // The drag in progress.
+    bool m_dragging = false;
+    bool m_draggingMode = false;
+    int32_t m_savedPriority = 0;
+    CXPoint m_lastPoint;
+    CXPoint m_startPosition;
+    CControl* m_draggedControl = nullptr;
+    CGraphicsObject* m_draggedObject = nullptr;
+    // The edit boxes (owned) and the one with the focus.
+    CGraphicsObject* m_cursor = nullptr;
+    std::vector<CEditBox6*> m_editBoxes;
+    CEditBox6* m_currentEditBox = nullptr;
 };

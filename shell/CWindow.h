@@ -228,13 +228,13 @@ public:
 
     // Mouse listeners are asked from the highest priority down, among equal ones the
     // latest registered first. A listener is registered once (it keeps its priority).
-    void registerMouseListener(CMouseListener* listener, int priority);
-    void removeMouseListener(CMouseListener* listener);
+    void registerMouseListener(CMouseListener* listener, int priority) override;
+    void removeMouseListener(CMouseListener* listener) override;
     // Gives the listener the first turn at every mouse event (priority 1000000).
     void setMouseCaption(CMouseListener* listener);
     // Key listeners hear every key event in the order registered (twice when added twice).
-    void registerKeyListener(CKeyListener* listener);
-    void removeKeyListener(CKeyListener* listener);
+    void registerKeyListener(CKeyListener* listener) override;
+    void removeKeyListener(CKeyListener* listener) override;
     static constexpr int kCapturePriority = 1000000;
 
     // Mouse handlers: a point in client coordinates and a flag that must be 0. Each
@@ -282,6 +282,9 @@ public:
 
     // The character of a scan code (letters, digits, space); 0 for the others.
     static char tranlateToChar(int scan);
+    char keyToChar(int scan) const override { return tranlateToChar(scan); }
+    // The mouse device's last position; false without the device.
+    bool getMousePosition(CXPoint* position) const override;
     // The engine's negative key codes of the host's virtual keys; others unchanged.
     static int __get_virtualkey_code(int virtualKey, int flags);
 

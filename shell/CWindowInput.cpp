@@ -257,6 +257,12 @@ int CWindow::OnRButtonUp(CXPoint point, int flags) {
                       nullptr);
 }
 
+bool CWindow::getMousePosition(CXPoint* position) const {
+    if (!m_dxMouse) return false;
+    if (position) *position = m_dxMouse->getPosition();
+    return true;
+}
+
 void CWindow::enableMouse(bool enabled) {
     m_mouseEnabled = enabled;
     if (enabled)

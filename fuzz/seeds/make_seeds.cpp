@@ -154,6 +154,10 @@ void objectStates() {
         {17, "filter.bin", "OBJECT=X\nX:TYPE=FILTER\nX:ACTION=FADEIN\nX:ONFINISHED=H\n"},
         {18, "staticfilter.bin", "OBJECT=X\nX:TYPE=STATICFILTER\nX:ACTION=WAVES\nX:ONINIT=H\n"},
         {19, "sequence.bin", "OBJECT=X\nX:TYPE=SEQUENCE\nX:FILENAME=walk.seq\nX:ONFINISHED=H\n"},
+        {20, "button.bin",
+         "OBJECT=X\nX:TYPE=BUTTON\nX:GFXSTANDARD=V\nX:SNDONCLICK=N\nX:RECT=10,20,110,60\nX:ENABLE=TRUE\n"
+         "X:DRAGGABLE=TRUE\nX:PRIORITY=7\nX:ONCLICKED=H\n"},
+        {21, "editbox.bin", "OBJECT=X\nX:TYPE=EDITBOX\nX:RECT=0,0,80,20\nX:TEXT=name|x\nX:FONT=F\nX:ONENTER=H\n"},
     };
     for (const auto& k : kinds) {
         const std::string text = std::string("OBJECT=H\nH:TYPE=BEHAVIOUR\nH:CODE={N^ADD(1);}\n") +

@@ -2,12 +2,15 @@
 // it; graphics holds windows as CWindow* handles and reaches their services through
 // CGraphicsWindowServices::of, whose mapping the window's own code registers.
 #pragma once
+#include "foundation/CXPoint.h"
 #include "foundation/CXString.h"
 #include "foundation/CXSize.h"
 
 class CAnimationManager;
 class CCollisionInspector;
 class CGraphicsUnit;
+class CKeyListener;
+class CMouseListener;
 class CRefreshScreen;
 class CSurface;
 class CWindow;
@@ -38,6 +41,16 @@ public:
     virtual platform::Thread* getPollerThread() const = 0;
     // Whether the window is the active one.
     virtual bool isActive() const = 0;
+    // The window's input listeners (controls and edit boxes register themselves).
+    virtual void registerKeyListener(CKeyListener* listener) = 0;
+    virtual void removeKeyListener(CKeyListener* listener) = 0;
+    virtual void registerMouseListener(CMouseListener* listener, int priority) = 0;
+    virtual void removeMouseListener(CMouseListener* listener) = 0;
+    // The character of a key's scan code (letters, digits, space); 0 for the others.
+    virtual char keyToChar(int scan) const = 0;
+    // The pointer's position as the window's mouse device last read it; false when the
+    // window has no mouse device.
+    virtual bool getMousePosition(CXPoint* position) const = 0;
 
     // How a window handle gives its services.
     using Resolver = CGraphicsWindowServices* (*)(CWindow* window);

@@ -6,6 +6,7 @@
 #include "foundation/CFile.h"
 #include "foundation/CStringTokenizer.h"
 #include "graphics/core/CGraphicsUnit.h"
+#include "graphics/input/CEditBox6.h"
 #include "graphics/text/CFontCollection.h"
 #include "graphics/text/CSimpleFont6.h"
 
@@ -41,8 +42,10 @@ CMultilineText6::~CMultilineText6() { flush(); }
 void CMultilineText6::flush() {
     flush_ht_info();
     m_lines.clear();
-    for (CEditBox6* box : m_editBoxes)
+    for (CEditBox6* box : m_editBoxes) {
         if (m_unit) m_unit->removeEditBox(box);
+        delete box;
+    }
     m_editBoxes.clear();
     CGraphicsObject::Flush();
 }
@@ -53,7 +56,7 @@ CText6* CMultilineText6::getLine(int i) const {
 
 void CMultilineText6::addEditBox(CXRect r, const CTextFormatCode& code) {
     if (!m_unit) return;
-    if (CEditBox6* box = m_unit->addEditBox(m_font.get(), r, 0, code.getText())) m_editBoxes.push_back(box);
+    if (CEditBox6* box = m_unit->addEditBox(m_font, r, 0, code.getText())) m_editBoxes.push_back(box);
 }
 
 // ---- splitting ----------------------------------------------------------------------

@@ -35,7 +35,7 @@ public:
     void setWordColor(int i, int color) override;
     int getLength() override;
     using CText6::getLength;
-    // Destroys the lines and the edit boxes (taken out of the unit first).
+    // Destroys the lines and deletes the edit boxes (taken out of the unit first).
     virtual void flush();
 
     int getNumWords() const;

@@ -99,13 +99,15 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     // Relative dump folders lie in the start folder, whichever folder the game is in.
     ASSERT_EQ(play("one"), 0);
     EXPECT_TRUE(box.boxes.empty());
-    // Escape in frame 130 ends the game before the dump of frame 140.
-    EXPECT_TRUE(dir.exists("one/frame-000120.png"));
-    EXPECT_FALSE(dir.exists("one/frame-000140.png"));
+    // Escape in frame 151 ends the game before the dump of frame 160.
+    EXPECT_TRUE(dir.exists("one/frame-000140.png"));
+    EXPECT_FALSE(dir.exists("one/frame-000160.png"));
     // The bell rang twice and the drum once; the room was entered twice. Each sound's
-    // ONFINISHED ran once: the second ring started the bell again before it ended.
+    // ONFINISHED ran once: the second ring started the bell again before it ended. The
+    // name typed into the title's box is kept.
     EXPECT_EQ(dir.read("demo.ini"),
-              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=1\r\nBELLFINISHED=1\r\nDRUMFINISHED=1\r\n\r\n"
+              "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=1\r\nBELLFINISHED=1\r\nDRUMFINISHED=1\r\n"
+              "PLAYER=ada\r\n\r\n"
               "[TITLE]\r\nTime=1\r\nPlayed=3\r\n\r\n[ROOM]\r\nTime=1\r\nPlayed=2\r\n");
 
     // Frame 40 shows the room with its arrow, the bell, the drum and the figure; the
@@ -122,6 +124,15 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     EXPECT_TRUE(near(pixel(room, 150, 400), {0x29, 0xad, 0xff}));
     EXPECT_TRUE(near(pixel(title, 650, 300), {0x5f, 0x3a, 0x1e}));
     EXPECT_TRUE(near(pixel(title, 400, 380), {0xff, 0xa3, 0x00}));
+
+    // Frame 140 shows the door lit under the resting pointer, and the typed name.
+    platform::RgbFrame resting;
+    ASSERT_TRUE(platform::readPng(dir.path() + "/one/frame-000140.png", resting));
+    EXPECT_TRUE(near(pixel(resting, 650, 300), {0x8f, 0x5a, 0x2e}));
+    bool written = false;
+    for (int y = 542; y < 568; ++y)
+        for (int x = 252; x < 290; ++x) written = written || !near(pixel(resting, x, y), {0xc2, 0xc3, 0xc7});
+    EXPECT_TRUE(written);
 
     // The figure walks again after Space: frame 80 shows it in another step.
     EXPECT_NE(dir.read("one/frame-000040.png"), dir.read("one/frame-000080.png"));

@@ -6,6 +6,7 @@
 
 #include "graphics/core/CGraphicsUnit.h"
 #include "graphics/text/CFontCollection.h"
+#include "graphics/input/CEditBox6.h"
 #include "graphics/text/CMultilineText6.h"
 #include "graphics/text/CText6.h"
 #include "graphics/text/CTextFormatCode.h"
@@ -59,15 +60,21 @@ struct RecordingUnit : CGraphicsUnit {
     void onTimer(intptr_t) override {}
     bool onInitialUpdate() override { return true; }
     void onCanvasRefreshed() override {}
-    CEditBox6* addEditBox(CSimpleFont6* font, CXRect rect, int, CXString text) override {
-        added.push_back({font, rect, text.c_str()});
-        return reinterpret_cast<CEditBox6*>(static_cast<intptr_t>(added.size()));
+    CEditBox6* addEditBox(std::shared_ptr<CSimpleFont6> font, CXRect rect, int priority, CXString text) override {
+        auto* box = new CEditBox6(nullptr, this, font, rect, priority, text);
+        added.push_back({font.get(), rect, text.c_str(), box});
+        return box;
     }
     void removeEditBox(CEditBox6* box) override { removed.push_back(box); }
+    void activateEditBox(CEditBox6*) override {}
+    bool onStartDragging(CGraphicsObject*, CXPoint, CControl*) override { return false; }
+    bool isDragging() override { return false; }
+    void setRetCode(int) override {}
     struct Added {
         CSimpleFont6* font;
         CXRect rect;
         std::string text;
+        CEditBox6* box;
     };
     std::vector<Added> added;
     std::vector<CEditBox6*> removed;
@@ -317,7 +324,7 @@ TEST(CMultilineText6, EditBoxesGoThroughTheUnit) {
         EXPECT_EQ(text.getEditBoxes().size(), 1u);
     }
     ASSERT_EQ(unit.removed.size(), 1u);
-    EXPECT_EQ(unit.removed[0], reinterpret_cast<CEditBox6*>(intptr_t{1}));
+    EXPECT_EQ(unit.removed[0], unit.added[0].box);
     // A box wider than any screen is held to the cap, and its placeholder with it.
     {
         CMultilineText6 wide(nullptr, false, &unit);

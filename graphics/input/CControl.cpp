@@ -1,0 +1,76 @@
+#include "graphics/input/CControl.h"
+
+#include <algorithm>
+
+CControl::CControl(CWindow* window) : m_window(window) {}
+
+CControl::CControl(const CControl& other)
+    : CXObject(other), CKeyListener(other), m_window(other.m_window), m_id(other.m_id), m_enabled(other.m_enabled),
+      m_flags(other.m_flags), m_notifiers(other.m_notifiers) {}
+
+CControl& CControl::operator=(const CControl& other) {
+    if (this == &other) return *this;
+    m_window = other.m_window;
+    m_id = other.m_id;
+    m_enabled = other.m_enabled;
+    m_flags = other.m_flags;
+    m_notifiers = other.m_notifiers;
+    return *this;
+}
+
+CControl::~CControl() = default;
+
+void CControl::addNotifier(CControlNotifier* notifier) {
+    if (notifier) m_notifiers.push_back(notifier);
+}
+
+void CControl::removeNotifier(CControlNotifier* notifier) {
+    auto found = std::find(m_notifiers.begin(), m_notifiers.end(), notifier);
+    if (found != m_notifiers.end()) m_notifiers.erase(found);
+}
+
+void CControl::tell(Event event, CXPoint p) {
+    // A listener taken out by an earlier one during the walk (and perhaps deleted) is
+    // not called.
+    const std::vector<CControlNotifier*> copy = m_notifiers;
+    for (CControlNotifier* n : copy)
+        if (n && std::find(m_notifiers.begin(), m_notifiers.end(), n) != m_notifiers.end()) (n->*event)(this, p);
+}
+
+int CControl::onMouseMove(CXPoint p) {
+    tell(&CControlNotifier::onControlOnMove, p);
+    return 0;
+}
+
+int CControl::onFocusOn(CXPoint p) {
+    tell(&CControlNotifier::onControlFocusOn, p);
+    return 0;
+}
+
+int CControl::onFocusOff(CXPoint p) {
+    tell(&CControlNotifier::onControlFocusOff, p);
+    return 0;
+}
+
+int CControl::onClick(CXPoint p) {
+    tell(&CControlNotifier::onControlClicked, p);
+    return 0;
+}
+
+int CControl::onRelease(CXPoint p) {
+    tell(&CControlNotifier::onControlReleased, p);
+    return 0;
+}
+
+int CControl::onRClick(CXPoint p) {
+    tell(&CControlNotifier::onControlPopup, p);
+    return 0;
+}
+
+void CControl::onAction(CXPoint p) { tell(&CControlNotifier::onControlAction, p); }
+
+void CControl::onStartDragging(CXPoint p) { tell(&CControlNotifier::onStartDragging, p); }
+
+void CControl::onDragging(CXPoint p) { tell(&CControlNotifier::onDragging, p); }
+
+void CControl::onEndDragging(CXPoint p) { tell(&CControlNotifier::onEndDragging, p); }

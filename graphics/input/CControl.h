@@ -1,0 +1,77 @@
+// The base of interactive screen controls: an id, an enabled flag, a word of flags and
+// a list of listeners. Each mouse or drag event a subclass reports becomes one call on
+// every listener; the calls go over a copy of the list, so a listener may add or remove
+// listeners (itself included) while it is called. One removed during the walk is not
+// called any more; one added hears the next event.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "foundation/CXObject.h"
+#include "foundation/CXPoint.h"
+#include "graphics/input/CMouseListener.h"
+
+class CControl;
+class CWindow;
+
+// Hears a control's events; every default does nothing.
+class CControlNotifier {
+public:
+    virtual ~CControlNotifier() = default;
+    virtual void onControlOnMove(CControl*, CXPoint) {}
+    virtual void onControlFocusOn(CControl*, CXPoint) {}
+    virtual void onControlFocusOff(CControl*, CXPoint) {}
+    virtual void onControlClicked(CControl*, CXPoint) {}
+    virtual void onControlReleased(CControl*, CXPoint) {}
+    virtual void onControlAction(CControl*, CXPoint) {}
+    virtual void onControlPopup(CControl*, CXPoint) {}
+    virtual void onStartDragging(CControl*, CXPoint) {}
+    virtual void onDragging(CControl*, CXPoint) {}
+    virtual void onEndDragging(CControl*, CXPoint) {}
+};
+
+class CControl : public CXObject, public CKeyListener {
+public:
+    explicit CControl(CWindow* window);
+    // Copies hold a list of their own with the same listeners.
+    CControl(const CControl& other);
+    CControl& operator=(const CControl& other);
+    ~CControl() override;
+
+    virtual void SetID(int id) { m_id = id; }
+    virtual int getId() { return m_id; }
+    // Stores the flag only; subclasses add the visible effect.
+    virtual void Enable(bool enabled) { m_enabled = enabled; }
+    virtual bool IsEnabled() { return m_enabled; }
+    // Appends the listener (null is ignored; a second registration hears twice).
+    virtual void addNotifier(CControlNotifier* notifier);
+    // Removes the first registration of the listener.
+    virtual void removeNotifier(CControlNotifier* notifier);
+
+    // The events, told to every listener in the order registered; the mouse ones answer 0.
+    virtual int onMouseMove(CXPoint p);
+    virtual int onFocusOn(CXPoint p);
+    virtual int onFocusOff(CXPoint p);
+    virtual int onClick(CXPoint p);
+    virtual int onRelease(CXPoint p);
+    virtual int onRClick(CXPoint p);
+    virtual void onAction(CXPoint p);
+    virtual void onStartDragging(CXPoint p);
+    virtual void onDragging(CXPoint p);
+    virtual void onEndDragging(CXPoint p);
+
+    void SetFlags(int flags) { m_flags = flags; }
+    int GetFlags() const { return m_flags; }
+    CWindow* getWindow() const { return m_window; }
+    const std::vector<CControlNotifier*>& getNotifiers() const { return m_notifiers; }
+
+protected:
+    using Event = void (CControlNotifier::*)(CControl*, CXPoint);
+    void tell(Event event, CXPoint p);
+
+    CWindow* m_window = nullptr;
+    int32_t m_id = -1;
+    bool m_enabled = true;
+    int32_t m_flags = 0;
+    std::vector<CControlNotifier*> m_notifiers;
+};
