@@ -62,12 +62,14 @@ CMC_Image::CMC_Image(CMC_ObjectsContainer* container, CMElement* element)
     const bool visible = element && element->getPropertyBoolValue(CXString("VISIBLE"));
     const bool flush = element && element->getPropertyBoolValue(CXString("FLUSHAFTERPLAYED"));
     const CXString preload = element ? element->getPropertyValue(CXString("PRELOAD")) : CXString();
-    m_preload = element && element->getPropertyBoolValue(CXString("PRELOAD"));
+    // Kept as the load-at-once choice, so an image read back from a stored scene loads
+    // as the definition did (an absent PRELOAD loads at once).
+    m_preload = !preload.IsString() || (element && element->getPropertyBoolValue(CXString("PRELOAD")));
     m_monitorCollision = element && element->getPropertyBoolValue(CXString("MONITORCOLLISION"));
     m_monitorCollisionAlpha = element && element->getPropertyBoolValue(CXString("MONITORCOLLISIONALPHA"));
     m_priority = element ? element->getPropertyIntValue(CXString("PRIORITY")) : 0;
 
-    load(fileName, !preload.IsString() || m_preload);
+    load(fileName, m_preload);
     if (m_image) {
         m_image->toRelease(flush);
         m_image->Visible(visible);

@@ -684,4 +684,28 @@ TEST(ImageSerialised, ButtonOnTheListVisiblePriorityFiveReadsBack) {
     EXPECT_EQ(test::archiveBytes([&](CXArchive& a) { second->serialize(&a); }), off);
 }
 
+
+TEST(ImageSerialised, WithoutPreloadKeyLoadsWhenReadBackAsItDidFromItsDefinition) {
+    // No PRELOAD key loads at once; the stored flag says so, so the copy loads too.
+    test::ScriptWorld world;
+    test::ScopedCurrentDirectory here(world.dir().path());
+    ASSERT_TRUE(world.enableDisplay());
+    writeSquare("a.img", 4, 2, 3, 0x1111);
+    auto* scene = world.loadScene("s.cnv", {"OBJECT=I", "I:TYPE=IMAGE", "I:FILENAME=a.img", "I:TOCANVAS=TRUE",
+                                            "OBJECT=J", "J:TYPE=IMAGE", "J:FILENAME=a.img", "J:PRELOAD=FALSE"});
+    ASSERT_NE(scene, nullptr);
+    for (const char* name : {"I", "J"}) {
+        CMC_Image* image = imageNamed(scene, name);
+        ASSERT_NE(image, nullptr);
+        const bool atOnce = std::string(name) == "I";
+        EXPECT_EQ(image->getPreload(), atOnce) << name;
+        const std::string bytes = test::archiveBytes([&](CXArchive& a) { image->serialize(&a); });
+        auto copy = std::make_unique<CMC_Image>(scene);
+        copy->setScene(scene);
+        test::readArchive(bytes, [&](CXArchive& a) { copy->serialize(&a); });
+        ASSERT_NE(copy->getImage(), nullptr);
+        EXPECT_EQ(copy->getImage()->isLoaded(), atOnce) << name;
+    }
+}
+
 }  // namespace
