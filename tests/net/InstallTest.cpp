@@ -10,7 +10,10 @@
 #include "net/CDownloadManagerIfc.h"
 #include "platform/Clock.h"
 #include "platform/RegistryStore.h"
+#include "scene/CMC_System.h"
 #include "scene/CVondrelWEB.h"
+#include "shell/CWindow.h"
+#include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -184,6 +187,37 @@ TEST_F(Install, InstallThenUninstallAgreeOnTheFolder) {
     EXPECT_EQ(CVondrelWEB::uninstall("game1"), 0);
     EXPECT_FALSE(dir.exists("game1"));
     EXPECT_FALSE(store.keyExists(Hive::CurrentUser, kGameKey));
+}
+
+
+TEST(SystemInstall, InstallsFromTheEngineFolderAndUninstalls) {
+    // SYSTEM INSTALL takes the package beside the engine, whatever the current folder is.
+    test::ScriptWorld world;
+    platform::MemoryRegistryStore store;
+    platform::ScopedRegistryStore scopedStore(store);
+    world.dir().mkdir("exe");
+    world.dir().mkdir("here");
+    store.setValue(Hive::CurrentUser, CVondrelWEB::kEngineKey, "Path", world.dir().engine("exe"));
+    store.setValue(Hive::CurrentUser, CVondrelWEB::kEngineKey, "File", "vw");
+    world.dir().write("exe/game1.pik", package({{"game1\\Dane\\a.cnv", "A"}}));
+    auto* scene = world.loadScene("system.cnv", test::object("S", "STRING"));
+    ASSERT_NE(scene, nullptr);
+    scene->addObject(new CMC_System(scene));
+    const CXString savedExe = CWindow::exePath;
+    CWindow::exePath = CXString(world.dir().engine("exe").c_str());
+    test::ScopedCurrentDirectory here(world.dir().path() + "/here");
+
+    test::runCode(scene, "SYSTEM^INSTALL(\"game1\", \"Gra\");");
+    EXPECT_EQ(world.dir().read("exe/game1/Dane/a.cnv"), "A");
+    EXPECT_FALSE(world.dir().exists("exe/game1.pik"));
+    std::string fullName;
+    EXPECT_TRUE(store.getValue(Hive::CurrentUser, kGameKey, "FullName", &fullName));
+    EXPECT_EQ(fullName, "Gra");
+
+    test::runCode(scene, "SYSTEM^UNINSTALL(\"game1\");");
+    EXPECT_FALSE(world.dir().exists("exe/game1"));
+    EXPECT_FALSE(store.keyExists(Hive::CurrentUser, kGameKey));
+    CWindow::exePath = savedExe;
 }
 
 }  // namespace
