@@ -52,9 +52,10 @@ CXSocket::~CXSocket() {
 
 bool CXSocket::start(int port, int backlog) {
     if (m_listening || m_closed || port < 0 || port > 65535) return false;
-    if (!platform::socketSystem().listen(m_handle, static_cast<uint16_t>(port), backlog)) return false;
+    platform::ISocketSystem& sockets = platform::socketSystem();
+    if (!sockets.listen(m_handle, static_cast<uint16_t>(port), backlog)) return false;
     m_listening = true;
-    if (!m_acceptThread.start([this](platform::Thread& thread) { acceptLoop(thread); })) {
+    if (!m_acceptThread.start([this, &sockets](platform::Thread& thread) { acceptLoop(thread, sockets); })) {
         m_listening = false;
         return false;
     }
@@ -69,8 +70,7 @@ void CXSocket::stop() {
     m_listening = false;
 }
 
-void CXSocket::acceptLoop(platform::Thread& thread) {
-    platform::ISocketSystem& sockets = platform::socketSystem();
+void CXSocket::acceptLoop(platform::Thread& thread, platform::ISocketSystem& sockets) {
     while (thread.sleep(0)) {
         std::string address;
         const platform::SocketHandle accepted = sockets.accept(m_handle, &address);

@@ -89,7 +89,9 @@ public:
     static uint32_t now();
 
 private:
-    void acceptLoop(platform::Thread& thread);
+    // Accepts on the socket system that made the listening socket, captured on the
+    // starting thread: the loop never reads the installed system itself.
+    void acceptLoop(platform::Thread& thread, platform::ISocketSystem& sockets);
 
     CWindow* m_window = nullptr;
     platform::SocketHandle m_handle = platform::kInvalidSocket;
