@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the demo game folder: draws its pictures (ImageMagick), synthesises its sounds
-# and music (sox), turns them into the engine's formats with the data tools, copies
-# the hand-written definition files beside them and packs the folder into a big file.
+# and music (sox), encodes the intro movie (ffmpeg), turns them into the engine's
+# formats with the data tools, copies the hand-written definition files beside them
+# and packs the folder into a big file.
 #
 #   make-assets.sh SOURCE_DIR TOOLS_DIR OUTPUT_DIR
 #
@@ -17,7 +18,7 @@ fi
 SRC=$(cd "$1" && pwd)
 TOOLS=$(cd "$2" && pwd)
 OUT=$3
-for program in convert sox; do
+for program in convert sox ffmpeg; do
   if ! command -v "$program" >/dev/null; then
     echo "$0: $program is missing; run scripts/setup.sh" >&2
     exit 1
@@ -103,14 +104,38 @@ for i in "${!notes[@]}"; do
 done
 sox -R -D "${parts[@]}" "$WORK/music.wav"
 
+# ---- the intro movie (MPEG-1, 320 x 240, 25 frames a second, 2 s, MP2 sound) -------
+# Four pictures of half a second each over a jingle of four rising notes; one thread
+# and bit-exact flags, so the same bytes on every run.
+shades=('#1d2b53' '#7e2553' '#ab5236' '#ffa300')
+for i in 0 1 2 3; do
+  picture -size 320x240 gradient:"${shades[$i]}-#000000" \
+    -fill '#ffec27' -draw "circle 160,100 $((160 + 20 + 15 * i)),100" \
+    -font "$FONTFILE" -pointsize 32 -fill '#fff1e8' -gravity south -annotate +0+30 "VONDREL" \
+    PNG24:"$WORK/intro$i.png"
+done
+jingle=()
+for i in 0 1 2 3; do
+  tone 1 "$WORK/jingle$i.wav" 0.5 sine "${notes[$((i * 2))]}" fade 0.02 0.5 0.15 vol 0.5
+  jingle+=("$WORK/jingle$i.wav")
+done
+sox -R -D "${jingle[@]}" "$WORK/jingle.wav"
+ffmpeg -nostdin -hide_banner -loglevel error -y -threads 1 \
+  -framerate 2 -i "$WORK/intro%d.png" -i "$WORK/jingle.wav" \
+  -r 25 -pix_fmt yuv420p -c:v mpeg1video -q:v 4 -c:a mp2 -b:a 64k -shortest \
+  -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -map_metadata -1 \
+  -f mpeg "$WORK/intro.mpg"
+
 # ---- the game folder ---------------------------------------------------------------
 DANE="$STAGE/Dane"
-mkdir -p "$DANE/TITLE" "$DANE/ROOM"
+mkdir -p "$DANE/INTRO" "$DANE/TITLE" "$DANE/ROOM"
 cp "$SRC/game/Dane/"*.def "$SRC/game/Dane/"*.cnv "$DANE/"
+cp "$SRC/game/Dane/INTRO/"*.cnv "$WORK/intro.mpg" "$DANE/INTRO/"
 cp "$SRC/game/Dane/TITLE/"*.cnv "$DANE/TITLE/"
 cp "$SRC/game/Dane/ROOM/"*.cnv "$SRC/game/Dane/ROOM/"*.seq "$DANE/ROOM/"
 "$TOOLS/vondrel-img" "$WORK/title.png" "$DANE/TITLE/title.img"
 "$TOOLS/vondrel-img" "$WORK/black.png" "$DANE/TITLE/black.img"
+cp "$DANE/TITLE/black.img" "$DANE/INTRO/black.img"
 "$TOOLS/vondrel-img" "$WORK/room.png" "$DANE/ROOM/room.img"
 "$TOOLS/vondrel-img" --code 4 --position 560,330 "$WORK/bell.png" "$DANE/ROOM/bell.img"
 "$TOOLS/vondrel-img" --code 4 --position 660,330 "$WORK/drum.png" "$DANE/ROOM/drum.img"

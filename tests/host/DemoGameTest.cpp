@@ -108,6 +108,7 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     EXPECT_EQ(dir.read("demo.ini"),
               "[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\nCOUNTER=1\r\nBELLFINISHED=1\r\nDRUMFINISHED=1\r\n"
               "PLAYER=ada\r\n\r\n"
+              "[INTRO]\r\nTime=0\r\nPlayed=1\r\n\r\n"
               "[TITLE]\r\nTime=1\r\nPlayed=3\r\n\r\n[ROOM]\r\nTime=1\r\nPlayed=2\r\n");
 
     // Frame 40 shows the room with its arrow, the bell, the drum and the figure; the
@@ -189,6 +190,44 @@ TEST_F(DemoGame, LeavingTheTitleFadesToBlack) {
     EXPECT_LT(previous, 80);  // nearly black just before the room (the lit door is the brightest)
 }
 
+TEST_F(DemoGame, TheIntroMovieLeadsToTheTitleWhenOverOrOnEscape) {
+    // Without input the intro plays to its end (2 s) and its ONFINISHED leads to the
+    // title; Esc in the intro leads there too and does not end the game.
+    struct Case {
+        const char* name;
+        const char* input;
+        int frames;
+        const char* kept;  // the intro's statistics in the settings
+    };
+    for (const Case& run : {Case{"over", "", 160, "[INTRO]\r\nTime=2\r\nPlayed=1\r\n"},
+                            Case{"escape", "70 key ESC\n", 100, "[INTRO]\r\nTime=1\r\nPlayed=1\r\n"}}) {
+        SCOPED_TRACE(run.name);
+        const std::string input = std::string(run.name) + ".txt";
+        const std::string frames = std::to_string(run.frames);
+        char lastName[64];
+        std::snprintf(lastName, sizeof lastName, "/%s/frame-%06d.png", run.name, run.frames);
+        dir.write(input, run.input);
+        const char* argv[] = {"vondrel",    "--headless", "--frames",  frames.c_str(), "--input",      input.c_str(),
+                              "--ini",      "demo.ini",   "--dump-dir", run.name,      "--dump-every", "20",
+                              "-path",      VONDREL_DEMO_GAME};
+        {
+            test::ScopedCurrentDirectory here(dir.path());
+            ASSERT_EQ(host::run(static_cast<int>(std::size(argv)), argv), 0);
+        }
+        EXPECT_TRUE(box.boxes.empty());
+        // Frame 60 shows the movie (its yellow disc) centred on the black background.
+        platform::RgbFrame intro, last;
+        ASSERT_TRUE(platform::readPng(dir.path() + "/" + run.name + "/frame-000060.png", intro));
+        EXPECT_TRUE(near(pixel(intro, 400, 280), {0xff, 0xec, 0x27}));
+        EXPECT_TRUE(near(pixel(intro, 100, 100), {0, 0, 0}));
+        // The last frame is the title's, with its door: the game ran to the end.
+        ASSERT_TRUE(platform::readPng(dir.path() + lastName, last));
+        EXPECT_TRUE(near(pixel(last, 650, 300), {0x5f, 0x3a, 0x1e}));
+        EXPECT_NE(dir.read("demo.ini").find(run.kept), std::string::npos) << dir.read("demo.ini");
+        dir.remove("demo.ini");
+    }
+}
+
 TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {
     // The music's refills run in the frame step on the headless clock, so neither the
     // frames nor what the audio device was asked differ between runs.
@@ -211,7 +250,8 @@ TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {
 
     // The sound effects found their files: buffers of the bell (0.6 s), the drum (0.3 s),
     // the figure's step (0.08 s) and its greeting (0.5 s, 16-bit mono at 22050 Hz) played. Buffers are
-    // numbered from 1 in the order the run made them, the music's first.
+    // numbered from 1 in the order the run made them: the intro movie's sound first, before
+    // the recording starts, then the music's.
     std::vector<uint32_t> sizes;
     std::set<uint32_t> played;
     for (const std::string& line : one) {
@@ -219,7 +259,7 @@ TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {
         const size_t end = line.find(" play once");
         if (line.rfind("buffer ", 0) == 0 && end != std::string::npos) {
             const size_t id = std::stoul(line.substr(7, end - 7));
-            if (id >= 1 && id <= sizes.size()) played.insert(sizes[id - 1]);
+            if (id >= 2 && id <= sizes.size() + 1) played.insert(sizes[id - 2]);
         }
     }
     EXPECT_EQ(played, (std::set<uint32_t>{26460, 13230, 3528, 22050}));
