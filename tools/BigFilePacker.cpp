@@ -14,17 +14,6 @@ namespace tools {
 
 namespace {
 
-std::string realFolder(const std::string& path) {
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
-}
-
-std::string parentOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string baseName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -34,12 +23,7 @@ std::string baseName(const std::string& path) {
 
 bool packFolder(const std::string& folder, const std::string& output, const std::string& name, std::string* error) {
     const std::string source = platform::toEnginePath(folder);
-    if (!platform::isDirectory(source.c_str())) return report(error, folder + ": not a folder");
-    // The file being written must not become part of what it packs.
-    const std::string root = realFolder(folder), target = realFolder(parentOf(output));
-    if (target.empty()) return report(error, output + ": its folder does not exist");
-    if (target == root || target.rfind(root + "/", 0) == 0)
-        return report(error, output + ": lies inside the folder it would pack");
+    if (!checkPackableFolder(folder, output, error)) return false;
 
     const std::string temporary = temporaryFor(output);
     if (temporary.empty()) return report(error, output + ": cannot write (" + std::strerror(errno) + ")");

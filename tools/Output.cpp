@@ -4,9 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <random>
+
+#include "platform/FileSystem.h"
 
 namespace tools {
 
@@ -45,6 +49,22 @@ bool finishOutput(const std::string& temporary, const std::string& output, bool 
         std::remove(temporary.c_str());
         return report(error, output + ": " + why);
     }
+    return true;
+}
+
+std::string realFolder(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+bool checkPackableFolder(const std::string& folder, const std::string& output, std::string* error) {
+    if (!platform::isDirectory(platform::toEnginePath(folder).c_str())) return report(error, folder + ": not a folder");
+    const size_t slash = output.find_last_of('/');
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : output.substr(0, slash);
+    const std::string root = realFolder(folder), target = realFolder(parent);
+    if (target.empty()) return report(error, output + ": its folder does not exist");
+    if (target == root || target.rfind(root + "/", 0) == 0)
+        return report(error, output + ": lies inside the folder it would pack");
     return true;
 }
 

@@ -19,4 +19,12 @@ std::string temporaryFor(const std::string& output);
 bool finishOutput(const std::string& temporary, const std::string& output, bool written, const std::string& failure,
                   std::string* error);
 
+// The folder's absolute path with links resolved; empty when it does not exist.
+std::string realFolder(const std::string& path);
+
+// Checks a folder to be packed into output: the folder exists, and the output's
+// folder exists outside it, so the file being written never becomes part of what
+// it packs.
+bool checkPackableFolder(const std::string& folder, const std::string& output, std::string* error);
+
 }  // namespace tools
