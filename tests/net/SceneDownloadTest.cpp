@@ -20,6 +20,8 @@ struct SceneDownloads : ::testing::Test {
         answer.body = "x";
         http.setAnswer("http://h/f", answer);
     }
+    // The shared default unit, made by the first scene, holds this world's window.
+    ~SceneDownloads() override { CMC_Scene::doneDefUnit(); }
     platform::ScriptedHttpSystem http;
     platform::ScopedHttpSystem scoped;
     test::ScriptWorld world;
