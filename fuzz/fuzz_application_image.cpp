@@ -5,37 +5,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 
-#include "fuzz/FuzzScratch.h"
-#include "platform/FileSystem.h"
-#include "platform/RegistryStore.h"
+#include "fuzz/FuzzGame.h"
 #include "script/CMC_Behaviour.h"
 #include "script/CMC_StepBudget.h"
 #include "shell/CScriptApplicationIfc.h"
 #include "shell/CWindow.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static platform::MemoryRegistryStore registry;
+    static fuzz::ScratchGame game("application-image");
     static CWindow* window = nullptr;
-    static std::string game;
-    static std::string start;
     if (!window) {
-        start = platform::getCurrentDirectory();
-        platform::setRegistryStore(&registry);
-        game = fuzz::scratchFolder("application-image");
-        std::filesystem::create_directories(game + "/Dane");
-        CWindow::setCDPath(CXString(platform::toEnginePath(game).c_str()));
         window = new CWindow();
-        CWindow::rootPath = CXString((platform::toEnginePath(game) + "\\").c_str());
+        game.rootAtGame();
     }
-    {
-        std::ofstream out(game + "/Dane/application.bin", std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    if (platform::setCurrentDirectory(platform::toEnginePath(game + "/Dane").c_str()) != 0) std::abort();
+    game.writeData("application.bin", data, size);
+    game.enterData();
     CMC_StepBudget::set(2000);
     CScriptApplicationFactory* factory = CScriptApplicationFactory::get();
     if (!factory) std::abort();
@@ -45,6 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         delete application;
     }
     CMC_StepBudget::set(CMC_StepBudget::kUnlimited);
-    platform::setCurrentDirectory(start.c_str());
+    game.leave();
     return 0;
 }

@@ -5,14 +5,8 @@
 // and goes back to the folder it started in after each input.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 
-#include "fuzz/FuzzScratch.h"
-#include "platform/FileSystem.h"
-#include "platform/RegistryStore.h"
+#include "fuzz/FuzzGame.h"
 #include "scene/CMC_Application.h"
 #include "scene/CMC_StructureParser.h"
 #include "script/CMC_Behaviour.h"
@@ -20,30 +14,16 @@
 #include "shell/CWindow.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static platform::MemoryRegistryStore registry;
-    static CWindow* window = nullptr;
-    static std::string game;
-    static std::string start;
-    if (!window) {
-        start = platform::getCurrentDirectory();
-        platform::setRegistryStore(&registry);
-        game = fuzz::scratchFolder("structure");
-        std::filesystem::create_directories(game + "/Dane");
-        CWindow::setCDPath(CXString(platform::toEnginePath(game).c_str()));
-        window = new CWindow();
-    }
-    {
-        std::ofstream out(game + "/Dane/application.def", std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    // The application moves into the folder its PATH names; every input starts in the game's.
-    if (platform::setCurrentDirectory(platform::toEnginePath(game + "/Dane").c_str()) != 0) std::abort();
+    static fuzz::ScratchGame game("structure");
+    static CWindow* window = new CWindow();
+    game.writeData("application.def", data, size);
+    game.enterData();
     CMC_StepBudget::set(2000);
     auto* parser = new CMC_StructureParser(window, CXString("application.def"));
     delete parser->getMCApplication();
     delete parser;
     CMC_Behaviour::flushTrash();
     CMC_StepBudget::set(CMC_StepBudget::kUnlimited);
-    platform::setCurrentDirectory(start.c_str());
+    game.leave();
     return 0;
 }

@@ -62,6 +62,7 @@ public:
     virtual void draw(int index, bool invalidate);
     // Puts the saved pixels back; a stamp no longer inside the destiny is left.
     virtual void undo(int index, bool invalidate);
+    using CMC_Object::flush;
     // Forgets one stamp, or every stamp (index -1, from the highest slot down).
     virtual void flush(int index, bool undoFirst, bool invalidate);
     // The highest slot whose stamp covers the point; -1 when none.

@@ -27,8 +27,6 @@ struct MixState {
 
 namespace {
 
-constexpr WaveFormat kDefaultMix{kWaveFormatPcm, 2, 22050, 88200, 4, 16, 0};
-
 bool sameFormat(const WaveFormat& a, const WaveFormat& b) {
     return a.channels == b.channels && a.bitsPerSample == b.bitsPerSample &&
            a.samplesPerSec == b.samplesPerSec;

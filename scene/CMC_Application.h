@@ -67,7 +67,7 @@ public:
 
 private:
     CMC_Scene* m_startScene = nullptr;
-    CCommandLine6* m_commandLine = nullptr;
+    [[maybe_unused]] CCommandLine6* m_commandLine = nullptr;  // kept as the host hands it; not read yet
     std::unique_ptr<CXVersion> m_requiredVersion;
     CXString m_nextGame;
     bool m_ownsRuntime = false;
