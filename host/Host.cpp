@@ -12,6 +12,7 @@
 
 #include "foundation/CLanguageOSVer.h"
 #include "foundation/CXVersion.h"
+#include "graphics/screen/CSecondaryDisplay.h"
 #include "graphics/screen/CSurface.h"
 #include "host/HostTasks.h"
 #include "host/InputScript.h"
@@ -36,6 +37,7 @@ namespace host {
 namespace {
 
 constexpr const char* kCaption = "Vondrel";
+constexpr const char* kSecondCaption = "Vondrel (2)";
 constexpr int kFrameRate = 60;
 // The headless clock's calendar starts at a fixed date so that runs repeat exactly.
 constexpr int64_t kHeadlessEpoch = 946684800;  // 2000-01-01 00:00:00 UTC
@@ -63,7 +65,8 @@ void printUsage(const char* program) {
         "  --printer DEST     lp queue for printed pages (none: the file only)\n"
         "  --input FILE       replay the input events of FILE (lines \"N move X Y\", \"N down|up left|right\",\n"
         "                     \"N keydown|keyup|key NAME\"; N is the frame, from 1)\n"
-        "engine options are words after \"-\" or \"/\" (-window, -path <folder>, -debug, ...)\n",
+        "engine options are words after \"-\" or \"/\" (-window, -path <folder>, -debug, ...);\n"
+        "-window -delay MS mirrors the screen MS milliseconds later on a second window\n",
         program);
 }
 
@@ -78,11 +81,15 @@ bool parseCount(const char* text, long long low, long long high, long long& valu
 
 constexpr int kDisplayDepth = 16;
 
-// The window's display: windowed with "window", else full screen in the resolution at
-// 16 bits. The window's error code, non-zero when that failed.
-int createDisplay(CWindow& window, const CCommandLine6& commandLine) {
+// Headless, the mirror's window is this placeholder: its screen is kept for the dump.
+char g_headlessSecondWindow = 0;
+
+// The window's display: windowed with "window" (mirrored on the second window when there
+// is one), else full screen in the resolution at 16 bits. The window's error code,
+// non-zero when that failed.
+int createDisplay(CWindow& window, const CCommandLine6& commandLine, platform::WindowHandle secondWindow) {
     if (window.LastError() != 0) return window.LastError();
-    if (commandLine.isWindowMode()) return window.CreateSurface(nullptr);
+    if (commandLine.isWindowMode()) return window.CreateSurface(secondWindow);
     return window.SetDisplayMode(commandLine.getResolution(), kDisplayDepth);
 }
 
@@ -91,16 +98,31 @@ platform::IDisplaySurface* primaryOf(CWindow& window) {
     return surface ? surface->GetPrimaryBufferInterface() : nullptr;
 }
 
-// Writes the screen's frame into the dump folder under the name.
-void dumpFrame(CWindow& window, const Options& options, const char* name) {
+// The mirror's screen; null without a mirror.
+platform::IDisplaySurface* secondPrimaryOf(CWindow& window) {
+    CSecondaryDisplay* mirror = window.getSecondaryDisplay();
+    CSurface* surface = mirror ? mirror->getSurface() : nullptr;
+    return surface ? surface->GetPrimaryBufferInterface() : nullptr;
+}
+
+// Writes a screen's frame into the dump folder under the name.
+void dumpFrame(platform::IDisplaySurface* primary, const Options& options, const char* name) {
     const std::string path = options.dumpDir + "/" + name;
-    if (!platform::HeadlessPresenter::dump(primaryOf(window), path))
+    if (!platform::HeadlessPresenter::dump(primary, path))
         std::fprintf(stderr, "vondrel: cannot write %s\n", path.c_str());
 }
 
-// Shows the frame just made; every --dump-every th frame (1-based) also goes to a file.
-void present(CWindow& window, const Options& options, platform::IPresenter& presenter, int frame) {
+void dumpFrame(CWindow& window, const Options& options, const char* name) {
+    dumpFrame(primaryOf(window), options, name);
+}
+
+// Shows the frame just made (and the mirror's, on its window); every --dump-every th
+// frame (1-based) also goes to a file.
+void present(CWindow& window, const Options& options, platform::IPresenter& presenter,
+             platform::IPresenter* secondPresenter, int frame) {
     presenter.present(primaryOf(window));
+    if (secondPresenter)
+        if (platform::IDisplaySurface* second = secondPrimaryOf(window)) secondPresenter->present(second);
     if (options.dumpDir.empty() || options.dumpEvery <= 0 || (frame + 1) % options.dumpEvery != 0) return;
     char name[32];
     std::snprintf(name, sizeof name, "frame-%06d.png", frame + 1);
@@ -244,6 +266,25 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
         }
     }
     platform::IPresenter& presenter = screen ? static_cast<platform::IPresenter&>(*screen) : headlessPresenter;
+    // With "window" and a "delay" the screen is mirrored, that much later, on a second
+    // window beside the first; headless on a placeholder whose last frame is dumped.
+    std::unique_ptr<platform::SdlPresenter> secondScreen;
+    platform::WindowHandle secondWindow = nullptr;
+    if (commandLine.isWindowMode() && commandLine.isSecondaryDisplayEnabled()) {
+        if (options.headless) {
+            secondWindow = &g_headlessSecondWindow;
+        } else if (!screenFailed) {
+            secondScreen = std::make_unique<platform::SdlPresenter>();
+            if (secondScreen->open(kSecondCaption, resolution.cx, resolution.cy, false, commandLine.isNoFrame())) {
+                secondScreen->placeBeside(*screen);
+                screen->raise();
+                secondWindow = secondScreen->window();
+            } else {
+                std::fprintf(stderr, "%s: no second display: %s\n", program, secondScreen->error().c_str());
+                secondScreen.reset();
+            }
+        }
+    }
     // On screen, the devices read what the window's events bring; headless nothing comes.
     std::unique_ptr<platform::SdlInputSystem> screenInput;
     std::unique_ptr<platform::ScopedInput> inputRoute;
@@ -287,7 +328,7 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     if (screenFailed) window->setErrorCode(CWindow::kErrorGraphics);
 
     // 3. The display.
-    if (createDisplay(*window, commandLine) != 0) {
+    if (createDisplay(*window, commandLine, secondWindow) != 0) {
         window->ShowError(CXString(kCaption));
         window.reset();
         return 1;
@@ -350,7 +391,7 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
         if (window->domodal()) break;
         // Network events run here, on the host thread, after the application's step.
         CMC_NetPeer::tickPeers();
-        present(*window, options, presenter, frame);
+        present(*window, options, presenter, secondScreen.get(), frame);
         if (observer.frameDone) observer.frameDone(frame, *window);
         if (!options.headless) {
             nextFrame += framePeriod;
@@ -363,7 +404,10 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     std::signal(SIGTERM, SIG_DFL);
     platform::takeQuitMessage();
 
-    if (!options.dumpDir.empty()) dumpFrame(*window, options, "last.png");
+    if (!options.dumpDir.empty()) {
+        dumpFrame(*window, options, "last.png");
+        if (platform::IDisplaySurface* second = secondPrimaryOf(*window)) dumpFrame(second, options, "second-last.png");
+    }
 
     // 7. The application, then the window.
     application.reset();

@@ -72,7 +72,14 @@ public:
     WindowHandle window() const { return m_window; }
 
     bool present(IDisplaySurface* primary) override;
+    // Takes every pending event of the process: those of this window (and those of no
+    // window) go to the input layer and into `out`; another window's are dropped, and a
+    // close asked of another window hides it.
     void pumpEvents(PresenterEvents& out);
+    // Places this window to the right of the other one, tops aligned.
+    void placeBeside(const SdlPresenter& other);
+    // Brings the window to the front with the input focus.
+    void raise();
 
 private:
     void close();

@@ -12,6 +12,22 @@ SDL_Window* sdlWindow(void* p) { return static_cast<SDL_Window*>(p); }
 SDL_Renderer* sdlRenderer(void* p) { return static_cast<SDL_Renderer*>(p); }
 SDL_Texture* sdlTexture(void* p) { return static_cast<SDL_Texture*>(p); }
 
+// The window an event belongs to; 0 for events of no window.
+Uint32 windowOfEvent(const SDL_Event& e) {
+    switch (e.type) {
+    case SDL_WINDOWEVENT: return e.window.windowID;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return e.key.windowID;
+    case SDL_TEXTINPUT: return e.text.windowID;
+    case SDL_TEXTEDITING: return e.edit.windowID;
+    case SDL_MOUSEMOTION: return e.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: return e.button.windowID;
+    case SDL_MOUSEWHEEL: return e.wheel.windowID;
+    default: return 0;
+    }
+}
+
 }  // namespace
 
 SdlPresenter::~SdlPresenter() { close(); }
@@ -85,12 +101,20 @@ bool SdlPresenter::present(IDisplaySurface* primary) {
 
 void SdlPresenter::pumpEvents(PresenterEvents& out) {
     if (!m_videoStarted) return;
+    const Uint32 own = m_window ? SDL_GetWindowID(sdlWindow(m_window)) : 0;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
+        const Uint32 of = windowOfEvent(e);
+        if (of != 0 && of != own) {
+            // Another window of ours (a mirror) takes no input and only hides on close.
+            if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)
+                if (SDL_Window* other = SDL_GetWindowFromID(of)) SDL_HideWindow(other);
+            continue;
+        }
         sdlInputEvent(&e);
         if (e.type == SDL_QUIT) {
             out.close = true;
-        } else if (e.type == SDL_WINDOWEVENT && m_window && e.window.windowID == SDL_GetWindowID(sdlWindow(m_window))) {
+        } else if (e.type == SDL_WINDOWEVENT && m_window && e.window.windowID == own) {
             switch (e.window.event) {
             case SDL_WINDOWEVENT_CLOSE: out.close = true; break;
             case SDL_WINDOWEVENT_FOCUS_GAINED: out.focus.push_back(true); break;
@@ -100,6 +124,18 @@ void SdlPresenter::pumpEvents(PresenterEvents& out) {
             }
         }
     }
+}
+
+void SdlPresenter::placeBeside(const SdlPresenter& other) {
+    if (!m_window || !other.m_window) return;
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(sdlWindow(other.m_window), &x, &y);
+    SDL_GetWindowSize(sdlWindow(other.m_window), &width, &height);
+    SDL_SetWindowPosition(sdlWindow(m_window), x + width, y);
+}
+
+void SdlPresenter::raise() {
+    if (m_window) SDL_RaiseWindow(sdlWindow(m_window));
 }
 
 }  // namespace platform

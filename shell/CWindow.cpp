@@ -14,6 +14,7 @@
 #include "graphics/screen/CDirectDrawSurface.h"
 #include "graphics/screen/CRefreshRegion.h"
 #include "graphics/screen/CRefreshScreen.h"
+#include "graphics/screen/CSecondaryDisplay.h"
 #include "graphics/screen/CSurface.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -171,6 +172,7 @@ bool CWindow::domodal() {
 
 int CWindow::Tick() {
     Redraw(false);
+    if (m_secondaryDisplay) m_secondaryDisplay->redraw();
     if (!m_pollerThread) tickPollers();
     if (m_timers) m_timers->domodal();
     // Playables step after the redraw and the timers; what they change is drawn next frame.
@@ -303,7 +305,7 @@ void CWindow::createBackBufferAndScreen() {
     m_refreshScreen = new CRefreshScreen(this, false);
 }
 
-int CWindow::CreateSurface(platform::WindowHandle) {
+int CWindow::CreateSurface(platform::WindowHandle secondary) {
     releaseDisplay();
     m_ownsDisplay = true;
     m_surface = new CSurface(m_hwnd, m_screenSize);
@@ -312,6 +314,10 @@ int CWindow::CreateSurface(platform::WindowHandle) {
     createBackBufferAndScreen();
     // The software screen is the client area itself, so the canvas sits at its origin.
     m_refreshScreen->SetPosition(0, 0);
+    if (secondary) {
+        m_secondaryDisplay = new CSecondaryDisplay(secondary, this, m_commandLine ? m_commandLine->getDelay() : 0);
+        m_surface->setSecondaryDisplay(m_secondaryDisplay);
+    }
     return LastError();
 }
 
@@ -337,9 +343,12 @@ void CWindow::releaseDisplay() {
     if (m_ownsDisplay) {
         // The canvas first: its objects let go of the back buffer they last drew into.
         delete m_refreshScreen;
+        if (m_surface) m_surface->setSecondaryDisplay(nullptr);
+        delete m_secondaryDisplay;
         delete m_backBuffer;
         delete m_surface;
     }
+    m_secondaryDisplay = nullptr;
     m_refreshScreen = nullptr;
     m_backBuffer = nullptr;
     m_surface = nullptr;

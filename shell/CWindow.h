@@ -42,6 +42,7 @@ class CLanguageOSVer;
 class CMC_Object;
 class CPublicTrash;
 class CRefreshScreen;
+class CSecondaryDisplay;
 class CSurface;
 class CUnit6;
 class CXArray;
@@ -196,8 +197,11 @@ public:
     CRefreshScreen* GetRefreshScreenInterface() const override { return m_refreshScreen; }
     CDirectDrawSurface* GetBackBuffer() const { return m_backBuffer; }
     // A windowed display in the host window's client area, of the constructor's size.
-    // The argument is a mirror display's window; none is made yet. Returns the error code.
+    // With a second window (not null) the screen is mirrored there after the "delay"
+    // option's milliseconds. Returns the error code.
     int CreateSurface(platform::WindowHandle secondary);
+    // The mirror on the second window; null unless CreateSurface made one.
+    CSecondaryDisplay* getSecondaryDisplay() const { return m_secondaryDisplay; }
     // A full-screen display in the mode (a zero side takes the constructor's); the
     // display it replaces goes first. With the "pf" option the frames flip. Returns the
     // error code.
@@ -355,6 +359,7 @@ protected:
     // Display: the back buffer, and whether the window made the display fields itself.
     CDirectDrawSurface* m_backBuffer = nullptr;
     bool m_ownsDisplay = false;
+    CSecondaryDisplay* m_secondaryDisplay = nullptr;
 
 private:
     // Steps shared by both constructors: timers, lists, collector.

@@ -234,6 +234,49 @@ TEST_F(HostRun, HeadlessDumpsRepeatExactly) {
     EXPECT_EQ(pixel(11, 8), (std::vector<int>{0, 0, 255}));
 }
 
+// With "window" and a "delay" the screen is mirrored that much later; headless the
+// mirror's last frame is dumped beside the main one.
+TEST_F(HostRun, HeadlessMirrorDumpsItsLastFrameTheDelayBehind) {
+    PaintingGame game;
+    const std::string gamePath = dir.path() + "/GAME";
+    const std::string dumps = dir.path() + "/out";
+    EXPECT_EQ(runHost({"--headless", "--frames", "5", "--dump-dir", dumps.c_str(), "-window", "-delay", "20", "-res",
+                       "64", "48", "-path", gamePath.c_str()}),
+              0);
+    platform::RgbFrame last, second;
+    ASSERT_TRUE(platform::readPng(dumps + "/last.png", last));
+    ASSERT_TRUE(platform::readPng(dumps + "/second-last.png", second));
+    ASSERT_EQ(second.width, 64);
+    ASSERT_EQ(second.height, 48);
+    auto pixel = [](const platform::RgbFrame& f, int x, int y) {
+        const uint8_t* p = &f.rgb[(static_cast<size_t>(y) * f.width + x) * 3];
+        return std::vector<int>{p[0], p[1], p[2]};
+    };
+    const std::vector<int> white{255, 255, 255}, blue{0, 0, 255};
+    // Frame 5 (80 ms) shows the square at (12, 8); the mirror shows frame 3 (48 ms), the
+    // newest older than 20 ms, with the square at (6, 4).
+    EXPECT_EQ(pixel(last, 19, 15), white);
+    EXPECT_EQ(pixel(last, 6, 4), blue);
+    EXPECT_EQ(pixel(second, 6, 4), white);
+    EXPECT_EQ(pixel(second, 19, 15), blue);
+
+    // Without a delay, or full screen, there is no mirror.
+    struct Case {
+        const char* folder;
+        const char* mode;
+        const char* delay;
+    };
+    for (const Case& c : {Case{"windowed", "-window", "0"}, Case{"full", "-pf", "20"}}) {
+        PaintingGame plain;
+        const std::string other = dir.path() + "/" + c.folder;
+        EXPECT_EQ(runHost({"--headless", "--frames", "2", "--dump-dir", other.c_str(), c.mode, "-delay", c.delay,
+                           "-path", gamePath.c_str()}),
+                  0);
+        EXPECT_TRUE(dir.exists(std::string(c.folder) + "/last.png")) << c.folder;
+        EXPECT_FALSE(dir.exists(std::string(c.folder) + "/second-last.png")) << c.folder;
+    }
+}
+
 // Sets environment variables for its lifetime.
 struct ScopedEnvironment {
     explicit ScopedEnvironment(std::vector<std::pair<const char*, const char*>> values) {
@@ -266,6 +309,18 @@ TEST_F(HostRun, SmokeRunOnSdlsOffscreenDriver) {
         EXPECT_TRUE(box.boxes.empty()) << mode;
         EXPECT_EQ(game.log.back(), "delete parser") << mode;
     }
+
+    // Two windows: the game's and its mirror's.
+    PaintingGame game;
+    const std::string dumps = dir.path() + "/two";
+    EXPECT_EQ(runHost({"--frames", "4", "--dump-dir", dumps.c_str(), "-window", "-delay", "10", "-res", "64", "48",
+                       "-path", gamePath.c_str()}),
+              0);
+    EXPECT_TRUE(box.boxes.empty());
+    platform::RgbFrame second;
+    ASSERT_TRUE(platform::readPng(dumps + "/second-last.png", second));
+    EXPECT_EQ(second.width, 64);
+    EXPECT_EQ(second.height, 48);
 }
 
 }  // namespace
