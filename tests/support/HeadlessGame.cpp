@@ -28,6 +28,8 @@ void HeadlessGame::startGame(const std::string& game, CXSize displaySize) {
     if (displaySize.cx > 0 && displaySize.cy > 0) {
         if (!m_scopedDisplay) m_scopedDisplay = std::make_unique<platform::ScopedDisplaySystem>(display);
         window->SetDisplayMode(displaySize.cx, displaySize.cy, 16);
+        // An inactive window draws nothing.
+        window->OnActivateApp(true);
     }
     commandLine = std::make_unique<CCommandLine6>(("-path " + dir.engine(game)).c_str());
     window->setCommandLineIfc(commandLine.get());

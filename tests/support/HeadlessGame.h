@@ -37,7 +37,7 @@ public:
 
     // Plays the game in the folder's sub-folder `game`, started from the temporary
     // folder. With a display size the window gets a 16-bit software display of that
-    // size first, so that frames draw.
+    // size first and is active, so that frames draw.
     void startGame(const std::string& game = "GAME", CXSize display = CXSize());
     // The application, then the window.
     void stopGame();
