@@ -60,8 +60,19 @@ int64_t bytesLeft(CXArchive* archive) {
 
 // ---- construction -------------------------------------------------------------------
 
+class CMC_Scene::MonitoredWatch : public CInvalidateObserver {
+public:
+    explicit MonitoredWatch(std::vector<CGraphicsObject*>& monitored) : m_monitored(monitored) {}
+    void onInvalidate(CGraphicsObject*, CXRect*) override {}
+    void onDestroy(CGraphicsObject* object) override { std::erase(m_monitored, object); }
+
+private:
+    std::vector<CGraphicsObject*>& m_monitored;
+};
+
 CMC_Scene::CMC_Scene(CWindow* window, CMC_Scene* parent, CMElement* element, int type)
-    : CMC_ObjectsContainer(window, nullptr, element, type) {
+    : CMC_ObjectsContainer(window, nullptr, element, type),
+      m_monitoredWatch(std::make_unique<MonitoredWatch>(m_monitored)) {
     createDefUnit(window);
     if (element) {
         m_modulesText = element->getPropertyValue(CXString("DLLS"));
@@ -80,7 +91,9 @@ CMC_Scene::CMC_Scene(CWindow* window, CMC_Scene* parent, CMElement* element, int
     addObject(this);
 }
 
-CMC_Scene::CMC_Scene(CWindow* window, int type) : CMC_ObjectsContainer(window, nullptr, CXString(), type) {
+CMC_Scene::CMC_Scene(CWindow* window, int type)
+    : CMC_ObjectsContainer(window, nullptr, CXString(), type),
+      m_monitoredWatch(std::make_unique<MonitoredWatch>(m_monitored)) {
     m_binary = true;
     createDefUnit(window);
     setScene(this);
@@ -96,8 +109,11 @@ CMC_Scene::~CMC_Scene() {
         CMC_ObjectsContainer::unload();
     }
     doneDLLs();
-    if (CCollisionInspector* inspector = collisionInspector())
-        for (CGraphicsObject* object : m_monitored) inspector->removeMonitoredObject(object);
+    CCollisionInspector* inspector = collisionInspector();
+    for (CGraphicsObject* object : m_monitored) {
+        if (inspector) inspector->removeMonitoredObject(object);
+        object->removeInvalidateObserver(m_monitoredWatch.get());
+    }
     m_monitored.clear();
     CMC_CNVLoader::forgetContainer(this);
     if (getWindow() && m_unit && getWindow()->getCurrentUnit() == m_unit && m_entered) getWindow()->setCurrentUnit(nullptr);
@@ -635,7 +651,9 @@ void CMC_Scene::monitorCollisions(CGraphicsObject* object, bool alpha, CCollisio
         inspector->addMonitoredObject(object, alpha);
     }
     object->setMonitorCollisions(alpha);
+    if (std::find(m_monitored.begin(), m_monitored.end(), object) != m_monitored.end()) return;
     m_monitored.push_back(object);
+    object->addInvalidateObserver(m_monitoredWatch.get());
 }
 
 void CMC_Scene::removeMonitorCollisions(CGraphicsObject* object, CCollisionObserver* observer) {
@@ -643,5 +661,6 @@ void CMC_Scene::removeMonitorCollisions(CGraphicsObject* object, CCollisionObser
         if (observer) inspector->removeNotifier(observer);
         if (object) inspector->removeMonitoredObject(object);
     }
-    m_monitored.erase(std::remove(m_monitored.begin(), m_monitored.end(), object), m_monitored.end());
+    // Only a listed object is known to be alive (a destroyed one left the list).
+    if (std::erase(m_monitored, object) > 0) object->removeInvalidateObserver(m_monitoredWatch.get());
 }

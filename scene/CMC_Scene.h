@@ -8,6 +8,7 @@
 // settings when it is left.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "foundation/CXString.h"
@@ -127,9 +128,12 @@ public:
     // ---- collision monitoring ----
     // Flags the object as monitored and keeps it; an object monitored already is left.
     // Registers the object and its observer with the window's collision inspector, once.
+    // A kept object that is destroyed leaves the list at once.
     void monitorCollisions(CGraphicsObject* object, bool alpha, CCollisionObserver* observer);
-    // Takes both out of the inspector; the object's own flag stays as it is.
+    // Takes both out of the inspector and the object out of the list; the object's own
+    // flag stays as it is.
     void removeMonitorCollisions(CGraphicsObject* object, CCollisionObserver* observer);
+    const std::vector<CGraphicsObject*>& getMonitoredObjects() const { return m_monitored; }
 
     // ---- queries over the scene's objects (in the order of its table) ----
     // Appends to the array the name of every SEQUENCE whose playable plays; the array
@@ -202,6 +206,9 @@ private:
     CXString m_music;
     CUnit6* m_unit = nullptr;
     std::vector<CGraphicsObject*> m_monitored;
+    // Watches the monitored objects' destruction.
+    class MonitoredWatch;
+    std::unique_ptr<MonitoredWatch> m_monitoredWatch;
     CCollisionInspector* collisionInspector() const;
     std::vector<CMC_DLLExModuleInterface*>* m_modules = nullptr;
     CXString m_draggedName;

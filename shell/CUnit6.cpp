@@ -1,9 +1,13 @@
 #include "shell/CUnit6.h"
 
 #include "foundation/CResourcesManager.h"
+#include "foundation/CXArray.h"
 #include "graphics/core/CColor.h"
 #include "graphics/input/CEditBox6.h"
+#include "graphics/play/CAnimo6.h"
+#include "graphics/play/CRandomPlayable.h"
 #include "graphics/screen/CRefreshScreen.h"
+#include "script/CMElement.h"
 #include "shell/CApplication.h"
 #include "shell/CKeyboard.h"
 #include "shell/CWindow.h"
@@ -20,9 +24,12 @@ CUnit6::CUnit6(CWindow* window, CXString name)
     : m_unitName(name), m_window(window), m_application(window ? window->GetApplicationInterface() : nullptr) {
     m_resources = new CResourcesManager(window);
     if (CResourcesManager* general = generalResources(m_application)) general->add(m_resources);
+    m_retPath = new CXArray(CXArray::kDefaultCapacity, CXArray::kDefaultLoadFactor);
 }
 
 CUnit6::~CUnit6() {
+    CRandomPlayable::dispose(m_randomPlayable);
+    m_randomPlayable = nullptr;
     // The application may have gone first; its manager is asked for only while the
     // window still holds the same application.
     if (m_window && m_window->GetApplicationInterface() == m_application)
@@ -32,6 +39,7 @@ CUnit6::~CUnit6() {
         m_window->removeKeyListener(this);
         m_window->removeMouseListener(this);
     }
+    delete m_retPath;
     m_currentEditBox = nullptr;
     // A box's text may own boxes of its own, which it takes out of the list as it goes.
     while (!m_editBoxes.empty()) {
@@ -46,6 +54,10 @@ bool CUnit6::initialize(CUnitScene* scene, CUnit6* parent) {
     m_active = true;
     m_scene = scene;
     m_musicFileName = parent ? parent->getMusicFileName() : CXString();
+    // Entered again without leaving: the old registrations do not outlive the entry.
+    CRandomPlayable::dispose(m_randomPlayable);
+    m_randomPlayable = new CRandomPlayable(m_window, this);
+    m_randomPlayable->addNotifier(this);
     setBackground();
     if (m_window && !m_listening) {
         m_window->registerKeyListener(this);
@@ -69,19 +81,29 @@ bool CUnit6::done(CUnitScene*, CUnit6*) {
     m_dragging = false;
     m_draggedControl = nullptr;
     m_draggedObject = nullptr;
+    // The screen deletes the background picture it kept; the graphics registered on it
+    // (those of the application and the episodes among them) stay.
+    if (CRefreshScreen* canvas = getCanvas()) {
+        canvas->flush();
+        canvas->SetBackground(static_cast<CColor*>(nullptr));
+    }
+    m_scene = nullptr;
+    m_active = false;
+    m_initiallyUpdated = false;
+    // A script that a random start raised may be leaving the scene: the player goes
+    // once its step is over.
+    CRandomPlayable::dispose(m_randomPlayable);
+    m_randomPlayable = nullptr;
     if (m_listening && m_window) {
         m_window->removeKeyListener(this);
         m_window->removeMouseListener(this);
     }
     m_listening = false;
-    if (CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr)
-        canvas->SetBackground(static_cast<CColor*>(nullptr));
-    m_scene = nullptr;
-    m_active = false;
-    m_initiallyUpdated = false;
     if (m_resources) m_resources->flush();
     return true;
 }
+
+CRefreshScreen* CUnit6::getCanvas() { return m_window ? m_window->GetRefreshScreenInterface() : nullptr; }
 
 bool CUnit6::isActive() { return m_active; }
 
@@ -101,7 +123,7 @@ void CUnit6::stopMusic() {
 
 // The canvas shows the named image file behind everything, or no background.
 void CUnit6::setBackground() {
-    CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr;
+    CRefreshScreen* canvas = getCanvas();
     if (!canvas) return;
     if (m_backgroundFileName.IsString())
         canvas->SetBackground(m_backgroundFileName);
@@ -174,7 +196,7 @@ bool CUnit6::onStartDragging(CGraphicsObject* object, CXPoint point, CControl* c
     m_dragging = true;
     m_draggedControl = control;
     m_draggedObject = object;
-    if (CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr) {
+    if (CRefreshScreen* canvas = getCanvas()) {
         m_savedPriority = object ? canvas->GetPriority(object) : 0;
         if (object && m_savedPriority != -1) canvas->SetPriority(object, kDraggingPriority);
     }
@@ -198,8 +220,7 @@ bool CUnit6::onEndDragging(CXPoint) {
     CControl* control = m_draggedControl;
     CGraphicsObject* object = m_draggedObject;
     if (object && m_savedPriority != -1)
-        if (CRefreshScreen* canvas = m_window ? m_window->GetRefreshScreenInterface() : nullptr)
-            canvas->SetPriority(object, m_savedPriority);
+        if (CRefreshScreen* canvas = getCanvas()) canvas->SetPriority(object, m_savedPriority);
     m_dragging = false;
     m_draggedControl = nullptr;
     m_draggedObject = nullptr;
@@ -251,9 +272,18 @@ void CUnit6::killTimer(intptr_t id) {
 }
 
 void CUnit6::addRandomPlayable(CPlayable* playable, double probability, int period, CXString event) {
-    if (playable) m_randomPlayables.push_back({playable, probability, period, event});
+    if (m_randomPlayable) m_randomPlayable->add(playable, probability, period, event);
 }
 
 void CUnit6::removeRandomPlayable(CPlayable* playable) {
-    std::erase_if(m_randomPlayables, [playable](const RandomPlayable& entry) { return entry.playable == playable; });
+    if (m_randomPlayable) m_randomPlayable->remove(playable);
+}
+
+void CUnit6::putOnCanvas(CAnimo6* animation, CMElement* element) {
+    if (!animation || !element) return;
+    const int priority = element->getPropertyBoolValue(CXString("ALWAYSONTOP"))
+                             ? kAlwaysOnTopPriority
+                             : element->getPropertyIntValue(CXString("PRIORITY"));
+    if (!element->getPropertyBoolValue(CXString("TOCANVAS"))) return;
+    if (CRefreshScreen* canvas = getCanvas()) canvas->put(animation, priority);
 }

@@ -4,7 +4,9 @@
 // and the music it plays, carries the activity and first-update flags, and makes
 // timer calls on the window's timer list on its own behalf. While a scene runs it
 // listens to the keys (Tab steps through its edit boxes) and to the mouse (a drag of a
-// graphic by a control goes on and ends), and hears the controls of the scene.
+// graphic by a control goes on and ends), and hears the controls of the scene. Its
+// random player (made on entry, deleted on leaving) starts the animations scripts
+// register at random moments.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -12,15 +14,21 @@
 #include "graphics/core/CGraphicsUnit.h"
 #include "graphics/input/CControl.h"
 #include "graphics/input/CMouseListener.h"
+#include "graphics/play/CPlayable.h"
+#include "graphics/play/CRandomPlayableNotifier.h"
 #include "foundation/CXObject.h"
 #include "foundation/CXPoint.h"
 #include "foundation/CXString.h"
 
+class CAnimo6;
 class CApplication;
+class CMElement;
 class CMElements;
-class CPlayable;
+class CRandomPlayable;
+class CRefreshScreen;
 class CResourcesManager;
 class CWindow;
+class CXArray;
 
 // What a unit asks of the scene it runs.
 class CUnitScene {
@@ -35,24 +43,33 @@ protected:
     ~CUnitScene() = default;
 };
 
-class CUnit6 : public CXObject, public CGraphicsUnit, public CControlNotifier, public CKeyListener, public CMouseListener {
+class CUnit6 : public CXObject,
+               public CGraphicsUnit,
+               public CControlNotifier,
+               public CPlayableObserver,
+               public CKeyListener,
+               public CMouseListener,
+               public CRandomPlayableNotifier {
 public:
     // The unit's place among the window's mouse listeners.
     static constexpr int kMousePriority = 100000;
     static constexpr int kKeyTab = 15;
     // The drag's graphic is drawn at this priority while it moves.
     static constexpr int kDraggingPriority = 10000;
+    // The canvas priority of an element that asks to be always on top.
+    static constexpr int kAlwaysOnTopPriority = 1000;
 
     // Creates the unit's resources manager and nests it in the application's general
     // one when the window has an application.
     CUnit6(CWindow* window, CXString name);
-    // Deletes the edit boxes it still holds.
+    // Deletes the edit boxes it still holds (and the random player of a scene never left).
     ~CUnit6() override;
     CUnit6(const CUnit6&) = delete;
     CUnit6& operator=(const CUnit6&) = delete;
 
     // A scene is entered with this unit; `parent` hands on its music name. The unit
-    // listens to keys and to the mouse (once, however often it is entered). Returns true.
+    // makes its random player, sets the background and listens to keys and to the
+    // mouse (once, however often it is entered). Returns true.
     virtual bool initialize(CUnitScene* scene, CUnit6* parent);
     // The first redraw after entering: the scene's music starts (unforced).
     bool onInitialUpdate() override;
@@ -79,11 +96,16 @@ public:
     bool wasInitiallyUpdated() override;
     // True once a return code is set.
     virtual bool domodal();
-    // The scene is left: a drag ends without notice, the unit stops listening, lets go
-    // of the scene and flushes its resources. The music keeps playing; the scene
-    // decides whether it stops.
+    // The scene is left: a drag ends without notice, the screen lets go of the
+    // background picture it kept and shows none, the random player goes with its
+    // registrations, the unit stops listening, lets go of the scene and flushes its
+    // resources. What else is on the screen stays (the application's graphics). The
+    // music keeps playing; the scene decides whether it stops.
     virtual bool done(CUnitScene* scene, CUnit6* parent);
     virtual CWindow* getWindow() { return m_window; }
+    // The window's refresh screen as it is now (a display mode change makes a new one).
+    virtual CRefreshScreen* getCanvas();
+    virtual CRefreshScreen* getRefreshScreenInterface() { return getCanvas(); }
     bool isActive() override;
     // Ends the unit's frames with return code 1.
     void exit() { m_retCode = 1; }
@@ -136,20 +158,14 @@ public:
     using CMouseListener::onRelease;
     bool onRelease(CXPoint point) override;
     bool isListening() const { return m_listening; }
-    // The unit's random player: a playable registered with a probability, a period
-    // and the event to play. The unit keeps the registrations in order; nothing
-    // plays them yet.
+    // Registers the playable with the random player: `probability` starts a minute on
+    // average, bursts bounded by `period`, the event to play (empty: any event of an
+    // animation). Nothing outside a scene.
     virtual void addRandomPlayable(CPlayable* playable, double probability, int period, CXString event);
-    // Drops every registration of the playable.
+    // Drops the playable's first registration; nothing outside a scene.
     virtual void removeRandomPlayable(CPlayable* playable);
-
-    struct RandomPlayable {
-        CPlayable* playable;
-        double probability;
-        int32_t period;
-        CXString event;
-    };
-    const std::vector<RandomPlayable>& getRandomPlayables() const { return m_randomPlayables; }
+    // The random player of the scene running; null outside one.
+    CRandomPlayable* getRandomPlayable() const { return m_randomPlayable; }
 
     void setActivity(bool active) { m_active = active; }
     void setUnitName(CXString name) { m_unitName = name; }
@@ -157,6 +173,8 @@ public:
     void setBackgroundFileName(CXString name) { m_backgroundFileName = name; }
     void setRetCode(int code) override { m_retCode = code; }
     int getRetCode() const { return m_retCode; }
+    // The return path, kept for the unit's users (the unit itself puts nothing in it).
+    CXArray* getRetPath() { return m_retPath; }
     CUnitScene* getScene() const { return m_scene; }
 
     // Adds a timer of the window's list that calls this unit (asking isActive and
@@ -165,6 +183,10 @@ public:
     void killTimer(intptr_t id);
 
 protected:
+    // Puts the animation on the canvas when the element's TOCANVAS is true, at priority
+    // 1000 with ALWAYSONTOP true, else at the element's PRIORITY.
+    void putOnCanvas(CAnimo6* animation, CMElement* element);
+
     CXString m_unitName;
     bool m_initiallyUpdated = false;
     CWindow* m_window = nullptr;
@@ -175,7 +197,8 @@ protected:
     int m_retCode = 0;
     CResourcesManager* m_resources = nullptr;
     CXString m_musicFileName;
-    std::vector<RandomPlayable> m_randomPlayables;
+    CXArray* m_retPath = nullptr;
+    CRandomPlayable* m_randomPlayable = nullptr;
     bool m_listening = false;
     // The drag in progress.
     bool m_dragging = false;

@@ -104,13 +104,26 @@ bool CRandomPlayableEntry::onPlayableFinished(CPlayable* playable) {
 // ---- player ------------------------------------------------------------------------------
 
 CRandomPlayable::Walk::~Walk() {
-    if (--m_owner->m_walking == 0) m_owner->m_removed.clear();
+    if (--m_owner->m_walking != 0) return;
+    m_owner->m_removed.clear();
+    if (m_owner->m_disposed) delete m_owner;
 }
 
 CRandomPlayable::CRandomPlayable(CWindow* window, CGraphicsUnit* unit) : m_unit(unit) {
     CScriptWindowServices* services = CScriptWindowServices::of(window);
     m_timer = services ? services->GetTimerInterface() : nullptr;
     if (m_timer) m_timer->add(reinterpret_cast<intptr_t>(this), kInterval, static_cast<CTimerNotificator*>(this));
+}
+
+void CRandomPlayable::dispose(CRandomPlayable* player) {
+    if (!player) return;
+    if (player->m_timer) player->m_timer->remove(reinterpret_cast<intptr_t>(player));
+    player->m_timer = nullptr;
+    player->m_notifiers.clear();
+    if (player->m_walking > 0)
+        player->m_disposed = true;
+    else
+        delete player;
 }
 
 CRandomPlayable::~CRandomPlayable() {
@@ -164,6 +177,7 @@ void CRandomPlayable::onTimer(intptr_t) {
     std::vector<CRandomPlayableEntry*> copy;
     for (const auto& e : m_entries) copy.push_back(e.get());
     for (CRandomPlayableEntry* entry : copy) {
+        if (m_disposed) break;
         // One removed by an earlier step waits in the removed list, alive; it is skipped.
         bool listed = false;
         for (const auto& e : m_entries) listed = listed || e.get() == entry;

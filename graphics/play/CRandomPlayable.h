@@ -39,6 +39,8 @@ public:
     int getCountdown() const { return m_countdown; }
     int getBurst() const { return m_burst; }
     double getRate() const { return m_rate; }
+    int getPeriod() const { return m_period; }
+    const CXString& getEvent() const { return m_event; }
 
 private:
     // A new countdown (1 to 60 / rate seconds; none for a rate of 0 or below), a new
@@ -75,13 +77,18 @@ public:
     bool notify(CRandomPlayableEntry* entry, bool started);
     // Ticks every entry.
     void onTimer(intptr_t id) override;
+    // Stops the timer and the notifiers at once and deletes the player now, or at the
+    // end of its step when one runs (a script raised by a start may leave the scene
+    // and so dispose of the player whose step raised it).
+    static void dispose(CRandomPlayable* player);
 
     int getCount() const { return static_cast<int>(m_entries.size()); }
     CRandomPlayableEntry* getEntry(int index) const;
     CGraphicsUnit* getUnit() const { return m_unit; }
 
     // Keeps entries removed while it lives until the outermost one ends, so an entry
-    // whose notifier removes it finishes its own step first.
+    // whose notifier removes it finishes its own step first; a player disposed of
+    // meanwhile is deleted then too.
     class Walk {
     public:
         explicit Walk(CRandomPlayable* owner) : m_owner(owner) { ++owner->m_walking; }
@@ -100,4 +107,5 @@ private:
     std::vector<std::unique_ptr<CRandomPlayableEntry>> m_removed;
     std::vector<CRandomPlayableNotifier*> m_notifiers;
     int m_walking = 0;
+    bool m_disposed = false;
 };

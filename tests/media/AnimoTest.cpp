@@ -15,6 +15,7 @@
 #include "graphics/play/CAnimationManager.h"
 #include "graphics/play/CAnimo6.h"
 #include "graphics/play/CFrame.h"
+#include "graphics/play/CRandomPlayable.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "media/CMC_Animo_Runner.h"
 #include "media/CMC_Groupped.h"
@@ -359,10 +360,11 @@ TEST_F(AnimoWorld, MethodTableThroughTheInterpreter) {
     test::runCode(scene, "A^SETPOSITION(1);");
     test::runCode(scene, "A^MOVE(1);");
     test::runCode(scene, "A^SETASBUTTON(TRUE);");
+    CMC_Scene::getDefUnit()->initialize(nullptr, nullptr);
     test::runCode(scene, "A^PLAYRAND(\"walk\", 2);");
     EXPECT_EQ(anim->getPosition(), CXPoint(10, 20));
     EXPECT_FALSE(a->isAsButton());
-    EXPECT_TRUE(CMC_Scene::getDefUnit()->getRandomPlayables().empty());
+    EXPECT_EQ(CMC_Scene::getDefUnit()->getRandomPlayable()->getCount(), 0);
 
     // Clipping by numbers, by another object's box, or none for a name that finds nothing.
     test::runCode(scene, "A^SETCLIPPING(0, 0, 5, 5);");
@@ -691,13 +693,15 @@ TEST_F(AnimoWorld, ObjectsOutsideScenesOwnTheirAnimations) {
 TEST_F(AnimoWorld, PlayRandAndSequencesGetTheObjectsValues) {
     CMC_Scene* scene = sceneOf(animoLines("A"));
     CMC_Animo* a = animo(scene, "A");
+    CMC_Scene::getDefUnit()->initialize(nullptr, nullptr);
     test::runCode(scene, "A^PLAYRAND(\"walk\", 3, 5);");
-    const auto& entries = CMC_Scene::getDefUnit()->getRandomPlayables();
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].playable, static_cast<CPlayable*>(a->getAnimo()));
-    EXPECT_EQ(entries[0].probability, 3.0);
-    EXPECT_EQ(entries[0].period, 5);
-    EXPECT_EQ(entries[0].event, "walk");
+    CRandomPlayable* player = CMC_Scene::getDefUnit()->getRandomPlayable();
+    ASSERT_EQ(player->getCount(), 1);
+    CRandomPlayableEntry* entry = player->getEntry(0);
+    EXPECT_EQ(entry->getPlayable(), static_cast<CPlayable*>(a->getAnimo()));
+    EXPECT_EQ(entry->getRate(), 3.0);
+    EXPECT_EQ(entry->getPeriod(), 5);
+    EXPECT_EQ(entry->getEvent(), "walk");
 
     struct Sequence : CPlayable {
         Sequence() : CPlayable(nullptr) {}
@@ -717,7 +721,7 @@ TEST_F(AnimoWorld, PlayRandAndSequencesGetTheObjectsValues) {
     a->done(true);
     EXPECT_EQ(sequence.given, (std::vector<CAnimo*>{loaded, nullptr}));
     // The last reference gone, the random player lets go of it.
-    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(player->getCount(), 0);
     a->removeSeq(&sequence);
     EXPECT_EQ(a->getSequenceCount(), 0);
 }

@@ -8,21 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/CFile.h"
 #include "net/CInternet.h"
 #include "net/CMC_Internet.h"
-#include "platform/Audio.h"
-#include "platform/Clock.h"
 #include "platform/Http.h"
-#include "platform/MessageBox.h"
-#include "platform/PeriodicTimer.h"
-#include "platform/RegistryStore.h"
 #include "scene/CMC_Application.h"
-#include "shell/CApplication.h"
-#include "shell/CCommandLine6.h"
-#include "shell/CWindow.h"
+#include "support/HeadlessGame.h"
 #include "support/ScriptTestSupport.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -36,42 +27,15 @@ void put32(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out += static_cast<char>(value >> (8 * i));
 }
 
-struct HeadlessGame : ::testing::Test {
-    HeadlessGame() : start(dir.path()), savedExe(CWindow::exePath), savedCd(CWindow::getCDPath()),
-                     savedRoot(CWindow::rootPath) {
-        CWindow::exePath = CXString(dir.engine().c_str());
-    }
-    ~HeadlessGame() override {
-        application.reset();
-        window.reset();
-        CWindow::exePath = savedExe;
-        CWindow::rootPath = savedRoot;
-        CWindow::setCDPath(savedCd);
-    }
+struct HeadlessGameDownload : ::testing::Test, test::HeadlessGame {
+    // The game goes before the HTTP layer it may still use.
+    ~HeadlessGameDownload() override { stopGame(); }
 
-    test::TempDir dir;
-    test::ScopedCurrentDirectory start;
-    platform::ManualClock clock{1000};
-    platform::ScopedClock scopedClock{clock};
-    platform::MemoryRegistryStore registry;
-    platform::ScopedRegistryStore scopedRegistry{registry};
-    platform::RecordedMessageBox box;
-    platform::ScopedMessageBox scopedBox{box};
-    platform::ManualAudioSystem audio;
-    platform::ScopedAudio scopedAudio{audio};
-    platform::ManualPeriodicTimer timer;
-    platform::ScopedPeriodicTimer scopedTimer{timer};
     platform::ScriptedHttpSystem http;
     platform::ScopedHttpSystem scopedHttp{http};
-    CXString savedExe;
-    CXString savedCd;
-    CXString savedRoot;
-    std::unique_ptr<CWindow> window;
-    std::unique_ptr<CCommandLine6> commandLine;
-    std::unique_ptr<CApplication> application;
 };
 
-TEST_F(HeadlessGame, GetsAndExtractsAPackage) {
+TEST_F(HeadlessGameDownload, GetsAndExtractsAPackage) {
     std::string pik = "SFX01";
     put32(pik, 1);
     pik += '\x02';
@@ -96,26 +60,17 @@ TEST_F(HeadlessGame, GetsAndExtractsAPackage) {
     // A scene runs in its own folder: relative downloads and packages go below it.
     dir.mkdir("GAME/Dane/S1/temp");
 
-    CFile::chDir(CXString(dir.engine().c_str()));
-    window = std::make_unique<CWindow>();
-    commandLine = std::make_unique<CCommandLine6>(("-path " + dir.engine("GAME")).c_str());
-    window->setCommandLineIfc(commandLine.get());
-    application = std::make_unique<CApplication>(window.get(), CXString(), CXString(), commandLine.get());
-    application->preinitializeApplication(false);
-    auto* app = dynamic_cast<CMC_Application*>(application->getScriptApplication());
-    ASSERT_NE(app, nullptr);
-    for (int frame = 0; frame < 500 && test::textValue(app, "T").empty(); ++frame) {
-        clock.advance(20);
-        timer.runDue();
-        window->domodal();
+    startGame();
+    ASSERT_NE(app(), nullptr);
+    for (int i = 0; i < 500 && test::textValue(app(), "T").empty(); ++i) {
+        frame(20);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    CMC_Scene* episode = app->getCurrentScene();
-    CMC_Scene* scene = episode ? episode->getCurrentScene() : nullptr;
+    CMC_Scene* scene = playing();
     ASSERT_NE(scene, nullptr);
     auto* internet = dynamic_cast<CMC_Internet*>(scene->getObject("I"));
     ASSERT_NE(internet, nullptr);
-    EXPECT_EQ(test::textValue(app, "T"), "d");
+    EXPECT_EQ(test::textValue(app(), "T"), "d");
     EXPECT_EQ(internet->getProgress(), 100);
     EXPECT_EQ(http.requests(), "http://h/g.pik\n");
     EXPECT_EQ(dir.read("GAME/Dane/S1/temp/g.pik"), pik);

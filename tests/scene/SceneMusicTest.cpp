@@ -7,19 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "foundation/CFile.h"
-#include "platform/Audio.h"
-#include "platform/Clock.h"
-#include "platform/MessageBox.h"
-#include "platform/PeriodicTimer.h"
-#include "platform/RegistryStore.h"
 #include "scene/CMC_Application.h"
 #include "shell/CApplication.h"
-#include "shell/CCommandLine6.h"
 #include "shell/CUnit6.h"
 #include "shell/CWindow.h"
+#include "support/HeadlessGame.h"
 #include "support/ScriptTestSupport.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -46,15 +39,7 @@ std::string wav(uint32_t ms) {
     return s + std::string(ms, '\x20');
 }
 
-struct SceneMusic : ::testing::Test {
-    SceneMusic() : start(dir.path()), savedRoot(CWindow::rootPath), savedCd(CWindow::getCDPath()) {}
-    ~SceneMusic() override {
-        application.reset();
-        window.reset();
-        CWindow::rootPath = savedRoot;
-        CWindow::setCDPath(savedCd);
-    }
-
+struct SceneMusic : ::testing::Test, test::HeadlessGame {
     // S1 and S2 name "loop.wav", S3 "LOOP.WAV"; each scene's loop handler adds its digit.
     void startGame() {
         dir.write("GAME/Dane/application.def",
@@ -69,44 +54,15 @@ struct SceneMusic : ::testing::Test {
                       joined({"OBJECT=" + name, name + ":ONMUSICLOOPED={T^ADD(\"" + s + "\");}"}));
         }
         dir.write("loop.wav", wav(500));
-        window = std::make_unique<CWindow>();
-        commandLine = std::make_unique<CCommandLine6>(("-path " + dir.engine("GAME")).c_str());
-        window->setCommandLineIfc(commandLine.get());
-        application = std::make_unique<CApplication>(window.get(), CXString(), CXString(), commandLine.get());
-        application->preinitializeApplication(false);
+        HeadlessGame::startGame();
         firstUpdate();
     }
     // The refresh screen's first redraw of an entered scene.
     void firstUpdate() { window->getCurrentUnit()->onInitialUpdate(); }
-    CMC_Application* app() { return dynamic_cast<CMC_Application*>(application->getScriptApplication()); }
     std::string trace() { return test::textValue(app(), "T"); }
     void run(const std::string& code) { test::runCode(app()->getCurrentScene()->getCurrentScene(), code.c_str()); }
-    // A frame of 50 ms: the refills due run, then the window's frame.
-    void frame() {
-        clock.advance(50);
-        timer.runDue();
-        window->domodal();
-    }
     // Every start of music makes a new streaming buffer.
     size_t musicStarts() { return audio.callsStartingWith("device createBuffer").size(); }
-
-    test::TempDir dir;
-    test::ScopedCurrentDirectory start;
-    platform::ManualClock clock{1000};
-    platform::ScopedClock scopedClock{clock};
-    platform::MemoryRegistryStore registry;
-    platform::ScopedRegistryStore scopedRegistry{registry};
-    platform::RecordedMessageBox box;
-    platform::ScopedMessageBox scopedBox{box};
-    platform::ManualAudioSystem audio;
-    platform::ScopedAudio scopedAudio{audio};
-    platform::ManualPeriodicTimer timer;
-    platform::ScopedPeriodicTimer scopedTimer{timer};
-    CXString savedRoot;
-    CXString savedCd;
-    std::unique_ptr<CWindow> window;
-    std::unique_ptr<CCommandLine6> commandLine;
-    std::unique_ptr<CApplication> application;
 };
 
 TEST_F(SceneMusic, LoopsReachTheSceneBeingPlayedAndTheSameMusicGoesOn) {
@@ -176,8 +132,6 @@ TEST_F(SceneMusic, ALoopOfTheMusicOrSceneLeftIsDropped) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
-        // The window takes the folder it is made in as the music's.
-        CFile::chDir(CXString(dir.engine().c_str()));
         startGame();
         ASSERT_NE(app(), nullptr);
         for (int i = 0; i < 6; ++i) frame();
@@ -196,8 +150,7 @@ TEST_F(SceneMusic, ALoopOfTheMusicOrSceneLeftIsDropped) {
         EXPECT_EQ(trace(), "");
         for (int i = 0; i < 30; ++i) frame();
         EXPECT_EQ(trace(), c.later);
-        application.reset();
-        window.reset();
+        stopGame();
     }
 }
 

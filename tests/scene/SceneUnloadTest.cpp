@@ -10,22 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "foundation/CFile.h"
 #include "platform/Audio.h"
-#include "platform/Clock.h"
-#include "platform/MessageBox.h"
-#include "platform/PeriodicTimer.h"
-#include "platform/RegistryStore.h"
+#include "platform/Png.h"
 #include "scene/CMC_Application.h"
 #include "script/CMC_Behaviour.h"
 #include "shell/CApplication.h"
-#include "shell/CCommandLine6.h"
 #include "shell/CWAVFile.h"
 #include "shell/CWindow.h"
+#include "support/HeadlessGame.h"
 #include "support/ScriptTestSupport.h"
-#include "support/TempDir.h"
 #include "tools/AnimationBuilder.h"
-#include "platform/Png.h"
 
 namespace {
 
@@ -39,19 +33,7 @@ std::string joined(const Lines& lines) {
 
 // The game: APP with a STRING T, episodes EP (S1) and EP2 (S2); the game starts in
 // EP and a frame later plays S2, whose lines the case gives. OTHER is a second game.
-struct SceneUnload : ::testing::Test {
-    SceneUnload() : start(dir.path()), savedExe(CWindow::exePath), savedCd(CWindow::getCDPath()),
-                    savedRoot(CWindow::rootPath) {
-        CWindow::exePath = CXString(dir.engine().c_str());
-    }
-    ~SceneUnload() override {
-        application.reset();
-        window.reset();
-        CWindow::exePath = savedExe;
-        CWindow::rootPath = savedRoot;
-        CWindow::setCDPath(savedCd);
-    }
-
+struct SceneUnload : ::testing::Test, test::HeadlessGame {
     void writeGame(const Lines& s2) {
         dir.write("GAME/Dane/application.def",
                   joined({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP, EP2", "OBJECT=EP",
@@ -82,45 +64,6 @@ struct SceneUnload : ::testing::Test {
         ASSERT_EQ(wav.write(4410, samples.data(), &written), CWAVFile::kOk);
         ASSERT_EQ(wav.close(), CWAVFile::kOk);
     }
-
-    void startGame() {
-        CFile::chDir(CXString(dir.engine().c_str()));
-        window = std::make_unique<CWindow>();
-        commandLine = std::make_unique<CCommandLine6>(("-path " + dir.engine("GAME")).c_str());
-        window->setCommandLineIfc(commandLine.get());
-        application = std::make_unique<CApplication>(window.get(), CXString(), CXString(), commandLine.get());
-        application->preinitializeApplication(false);
-    }
-
-    CMC_Application* app() { return dynamic_cast<CMC_Application*>(application->getScriptApplication()); }
-    CMC_Scene* playing() {
-        CMC_Scene* episode = app() ? app()->getCurrentScene() : nullptr;
-        return episode ? episode->getCurrentScene() : nullptr;
-    }
-    void frame(uint32_t ms = 50) {
-        clock.advance(ms);
-        timer.runDue();
-        window->domodal();
-    }
-
-    test::TempDir dir;
-    test::ScopedCurrentDirectory start;
-    platform::ManualClock clock{1000};
-    platform::ScopedClock scopedClock{clock};
-    platform::MemoryRegistryStore registry;
-    platform::ScopedRegistryStore scopedRegistry{registry};
-    platform::RecordedMessageBox box;
-    platform::ScopedMessageBox scopedBox{box};
-    platform::ManualAudioSystem audio;
-    platform::ScopedAudio scopedAudio{audio};
-    platform::ManualPeriodicTimer timer;
-    platform::ScopedPeriodicTimer scopedTimer{timer};
-    CXString savedExe;
-    CXString savedCd;
-    CXString savedRoot;
-    std::unique_ptr<CWindow> window;
-    std::unique_ptr<CCommandLine6> commandLine;
-    std::unique_ptr<CApplication> application;
 };
 
 TEST_F(SceneUnload, ScriptsGoOnAfterAnUnloadTheyStarted) {
@@ -197,8 +140,7 @@ TEST_F(SceneUnload, ScriptsGoOnAfterAnUnloadTheyStarted) {
                 EXPECT_EQ(test::textValue(app(), "T").substr(before.size()), call.trace);
             }
             EXPECT_EQ(CMC_Behaviour::trashCount(), 0);
-            application.reset();
-            window.reset();
+            stopGame();
         }
     }
 }
