@@ -28,6 +28,7 @@
 #include "platform/Print.h"
 #include "platform/QuitMessage.h"
 #include "platform/SdlInput.h"
+#include "platform/SdlJoystick.h"
 #include "shell/CApplication.h"
 #include "shell/CCommandLine6.h"
 #include "shell/CWindow.h"
@@ -295,6 +296,14 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
         inputRoute = std::make_unique<platform::ScopedInput>(*screenInput);
         placementRoute = std::make_unique<platform::ScopedWindowPlacement>(screenPlacement);
     }
+    // On screen, SDL's joysticks, read on this thread each frame; headless, the installed
+    // system (none unless a test installed one).
+    std::unique_ptr<platform::SdlJoystickSystem> screenJoysticks;
+    std::unique_ptr<platform::ScopedJoystickSystem> joystickRoute;
+    if (screen && !screenFailed) {
+        screenJoysticks = std::make_unique<platform::SdlJoystickSystem>();
+        joystickRoute = std::make_unique<platform::ScopedJoystickSystem>(*screenJoysticks);
+    }
     // The audio, before the window that makes its device: headless, the manual system on
     // the headless clock; on screen, SDL's output, or silence on the real clock when none
     // opens, so that scripts waiting for a sound's end go on.
@@ -380,6 +389,7 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
         if (platform::takeQuitMessage()) break;
         platform::PresenterEvents events;
         if (screen) screen->pumpEvents(events);
+        platform::joystickSystem().update();
         if (g_closeRequested.exchange(false)) events.close = true;
         for (bool focus : events.focus) window->OnActivateApp(focus);
         for (const auto& [x, y] : events.moves) window->OnMove(x, y);

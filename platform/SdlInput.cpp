@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/Joystick.h"
+
 namespace platform {
 
 namespace {
@@ -127,10 +129,12 @@ bool sdlInputEvent(const void* event) {
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
             in.setFocus(true);
+            joystickSystem().setFocus(true);
             return true;
         }
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
             in.setFocus(false);
+            joystickSystem().setFocus(false);
             return true;
         }
         return false;

@@ -4,9 +4,10 @@
 // The host's event pump hands every event to sdlInputEvent. Keys go through a table
 // from SDL scancodes to the engine's scan codes (keys without one are dropped);
 // motion becomes X and Y axis records, merged while they follow each other; the left,
-// right and middle buttons become records at offsets 12, 13 and 14. The pointer's
-// position and the states of the buttons, Shift and Alt follow the events. While the
-// mouse device is off, mouse events go to the receiver as messages instead.
+// right and middle buttons become records at offsets 12, 13 and 14; focus changes reach
+// the input layer and the joystick layer. The pointer's position and the states of the
+// buttons, Shift and Alt follow the events. While the mouse device is off, mouse events
+// go to the receiver as messages instead.
 #pragma once
 #include <cstdint>
 

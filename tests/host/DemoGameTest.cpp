@@ -11,6 +11,7 @@
 
 #include "host/Host.h"
 #include "platform/Audio.h"
+#include "platform/Joystick.h"
 #include "platform/MessageBox.h"
 #include "platform/Png.h"
 #include "platform/Presenter.h"
@@ -263,6 +264,33 @@ TEST_F(DemoGame, TwoRunsGiveTheSameFramesAndTheSameSound) {
         }
     }
     EXPECT_EQ(played, (std::set<uint32_t>{26460, 13230, 3528, 22050}));
+}
+
+TEST_F(DemoGame, TheRoomsJoystickMovesTheFigureWithTheStick) {
+    // Headless, the host reads the installed joystick system: one scripted controller,
+    // its stick pushed right once the room is shown. The figure (blue, at x 150 in the
+    // room) follows it 120 pixels to the right.
+    platform::ScriptedJoystickSystem pads;
+    platform::ScopedJoystickSystem route(pads);
+    const int32_t pad = pads.attach(4);
+    host::RunObserver observer;
+    observer.frameDone = [&](int frame, CWindow&) {
+        if (frame != 42) return;
+        platform::JoystickState state;
+        state.x = 1000;
+        pads.setState(pad, state);
+    };
+    const std::string session = std::string(VONDREL_SOURCE_DIR) + "/demo/session.txt";
+    const char* argv[] = {"vondrel", "--headless", "--frames", "48", "--input", session.c_str(), "--ini", "demo.ini",
+                          "--dump-dir", "pad", "-path", VONDREL_DEMO_GAME};
+    {
+        test::ScopedCurrentDirectory here(dir.path());
+        ASSERT_EQ(host::run(static_cast<int>(std::size(argv)), argv, observer), 0);
+    }
+    platform::RgbFrame shot;
+    ASSERT_TRUE(platform::readPng(dir.path() + "/pad/last.png", shot));
+    EXPECT_FALSE(near(pixel(shot, 150, 400), {0x29, 0xad, 0xff}));
+    EXPECT_TRUE(near(pixel(shot, 270, 400), {0x29, 0xad, 0xff}));
 }
 
 }  // namespace
