@@ -61,6 +61,14 @@ for look in "arrow #fff1e8" "arrow-over #ffccaa" "arrow-pressed #c2c3c7"; do
   picture -size 81x101 xc:none -fill "$2" -draw "polygon 0,50 80,0 80,100" PNG32:"$WORK/$1.png"
 done
 picture -size 3x24 xc:'#1d2b53' PNG32:"$WORK/cursor.png"
+# The room's note panel (a DIALOG): its background with the strip it is dragged by,
+# and its close button's three looks.
+picture -size 180x110 xc:'#1d2b53' -fill '#83769c' -draw "rectangle 0,0 179,29" PNG32:"$WORK/panel.png"
+for look in "close #ff004d" "close-over #ff77a8" "close-pressed #7e2553"; do
+  set -- $look
+  picture -size 40x24 xc:"$2" -stroke '#fff1e8' -strokewidth 3 -draw "line 13,5 27,19" -draw "line 27,5 13,19" \
+    PNG32:"$WORK/$1.png"
+done
 # Four frames of a walking figure: the legs and arms swing.
 legs=("40,60 46,94" "44,60 44,94" "48,60 38,94" "44,60 44,94")
 other=("24,60 18,94" "20,60 20,94" "16,60 26,94" "20,60 20,94")
@@ -144,6 +152,10 @@ for name in door door-over door-pressed; do
 done
 for name in arrow arrow-over arrow-pressed; do
   "$TOOLS/vondrel-img" --code 4 --position 30,470 "$WORK/$name.png" "$DANE/ROOM/$name.img"
+done
+"$TOOLS/vondrel-img" --position 590,20 "$WORK/panel.png" "$DANE/ROOM/panel.img"
+for name in close close-over close-pressed; do
+  "$TOOLS/vondrel-img" --position 720,96 "$WORK/$name.png" "$DANE/ROOM/$name.img"
 done
 "$TOOLS/vondrel-img" --code 4 --position 250,540 "$WORK/cursor.png" "$DANE/TITLE/cursor.img"
 "$TOOLS/vondrel-anim" "$WORK/font.txt" "$WORK/font.ann"

@@ -19,7 +19,7 @@ namespace {
 const char* const kKinds[] = {"INTEGER", "STRING",           "BOOL",   "DOUBLE", "ARRAY",      "BEHAVIOUR",
                               "CONDITION", "COMPLEXCONDITION", "VECTOR", "PATH",   "EXPRESSION", "STRUCT",
                               "CANVAS",    "PATTERN",          "SCROLL", "FONT",   "TEXT",       "FILTER",
-                              "STATICFILTER", "SEQUENCE", "BUTTON", "EDITBOX"};
+                              "STATICFILTER", "SEQUENCE", "BUTTON", "EDITBOX", "DIALOG"};
 constexpr size_t kKindCount = sizeof kKinds / sizeof kKinds[0];
 
 // The object X of a kind, with a few objects its fields may name.

@@ -10,13 +10,14 @@
 
 #include "foundation/CXString.h"
 #include "graphics/input/CControl.h"
+#include "scene/CMC_ButtonHolder.h"
 #include "script/CMC_Object.h"
 
 class CButton;
 class CMElement;
 class CMC_Scene;
 
-class CMC_Button : public CMC_Object, public CControlNotifier {
+class CMC_Button : public CMC_Object, public CControlNotifier, public CMC_ButtonHolder {
 public:
     static constexpr int kType = 2001;
     // Positions in the event list.
@@ -48,7 +49,7 @@ public:
     CXString** getBehavioursList() override;
     void serialize(CXArchive* archive) override;
 
-    CButton* getButton() const { return m_button; }
+    CButton* getButton() const override { return m_button; }
     CXString getAccentName() const { return m_accentName; }
     CXString getStandardName() const { return m_standardName; }
     CXString getOnMoveName() const { return m_onMoveName; }

@@ -158,6 +158,7 @@ void objectStates() {
          "OBJECT=X\nX:TYPE=BUTTON\nX:GFXSTANDARD=V\nX:SNDONCLICK=N\nX:RECT=10,20,110,60\nX:ENABLE=TRUE\n"
          "X:DRAGGABLE=TRUE\nX:PRIORITY=7\nX:ONCLICKED=H\n"},
         {21, "editbox.bin", "OBJECT=X\nX:TYPE=EDITBOX\nX:RECT=0,0,80,20\nX:TEXT=name|x\nX:FONT=F\nX:ONENTER=H\n"},
+        {22, "dialog.bin", "OBJECT=X\nX:TYPE=DIALOG\nX:ONINIT=H\n"},
     };
     for (const auto& k : kinds) {
         const std::string text = std::string("OBJECT=H\nH:TYPE=BEHAVIOUR\nH:CODE={N^ADD(1);}\n") +

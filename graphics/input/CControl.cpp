@@ -18,7 +18,12 @@ CControl& CControl::operator=(const CControl& other) {
     return *this;
 }
 
-CControl::~CControl() = default;
+CControl::~CControl() {
+    // Over a copy: a listener may remove itself (or another) while it hears this.
+    const std::vector<CControlNotifier*> copy = m_notifiers;
+    for (CControlNotifier* n : copy)
+        if (n && std::find(m_notifiers.begin(), m_notifiers.end(), n) != m_notifiers.end()) n->onControlDestroyed(this);
+}
 
 void CControl::addNotifier(CControlNotifier* notifier) {
     if (notifier) m_notifiers.push_back(notifier);

@@ -28,6 +28,9 @@ public:
     virtual void onStartDragging(CControl*, CXPoint) {}
     virtual void onDragging(CControl*, CXPoint) {}
     virtual void onEndDragging(CControl*, CXPoint) {}
+    // The control is being destroyed (told from CControl's destructor, so only its
+    // address may be used); holders forget it.
+    virtual void onControlDestroyed(CControl*) {}
 };
 
 class CControl : public CXObject, public CKeyListener {
@@ -36,6 +39,7 @@ public:
     // Copies hold a list of their own with the same listeners.
     CControl(const CControl& other);
     CControl& operator=(const CControl& other);
+    // Tells every listener onControlDestroyed.
     ~CControl() override;
 
     virtual void SetID(int id) { m_id = id; }

@@ -124,6 +124,13 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     EXPECT_TRUE(near(pixel(room, 600, 370), {0xff, 0xec, 0x27}));
     EXPECT_TRUE(near(pixel(room, 700, 400), {0xff, 0x00, 0x4d}));
     EXPECT_TRUE(near(pixel(room, 150, 400), {0x29, 0xad, 0xff}));
+    // The note panel (a DIALOG) lies at the top right until the session drags it down
+    // and to the left and closes it with its button, which the drag took along.
+    EXPECT_TRUE(near(pixel(room, 690, 100), {0x1d, 0x2b, 0x53}));
+    platform::RgbFrame closed;
+    ASSERT_TRUE(platform::readPng(dir.path() + "/one/frame-000060.png", closed));
+    EXPECT_FALSE(near(pixel(closed, 690, 100), {0x1d, 0x2b, 0x53}));
+    EXPECT_FALSE(near(pixel(closed, 560, 140), {0x1d, 0x2b, 0x53}));
     EXPECT_TRUE(near(pixel(title, 650, 300), {0x5f, 0x3a, 0x1e}));
     EXPECT_TRUE(near(pixel(title, 400, 380), {0xff, 0xa3, 0x00}));
 

@@ -50,7 +50,15 @@ struct Listener : CControlNotifier {
     void onControlAction(CControl*, CXPoint) override { log.push_back("action"); }
     void onStartDragging(CControl*, CXPoint) override { log.push_back("start"); }
     void onEndDragging(CControl*, CXPoint) override { log.push_back("end"); }
+    void onControlDestroyed(CControl* c) override {
+        if (!logEnd) return;
+        log.push_back("destroyed");
+        if (other) c->removeNotifier(other);
+    }
     Log& log;
+    bool logEnd = false;
+    // Taken out of the control's list when this one hears of its end.
+    CControlNotifier* other = nullptr;
     bool leaveOnClick = false;
 };
 
@@ -96,13 +104,14 @@ int mouse(int event, int x, int y) { return CHotSpot::OnMouseEvent(event, CXPoin
 // ---- controls -----------------------------------------------------------------------------
 
 TEST(CControl, ListenersHearEachEventInOrderAndMayLeaveDuringIt) {
+    // The listeners outlive the controls, which tell them of their end.
+    Log log;
+    Listener leaving(log), twice(log);
     CControl control(nullptr);
     EXPECT_EQ(control.getId(), -1);
     EXPECT_TRUE(control.IsEnabled());
     EXPECT_EQ(control.GetFlags(), 0);
 
-    Log log;
-    Listener leaving(log), twice(log);
     leaving.leaveOnClick = true;
     control.addNotifier(&leaving);
     control.addNotifier(&twice);
@@ -119,6 +128,20 @@ TEST(CControl, ListenersHearEachEventInOrderAndMayLeaveDuringIt) {
     copy.removeNotifier(&twice);
     EXPECT_EQ(control.getNotifiers().size(), 2u);
     EXPECT_EQ(copy.getNotifiers().size(), 1u);
+}
+
+TEST(CControl, ListenersHearItsDestructionOnceEachUnlessTakenOutDuringIt) {
+    Log log;
+    Listener first(log), second(log), third(log);
+    for (Listener* l : {&first, &second, &third}) l->logEnd = true;
+    first.other = &second;
+    {
+        CControl control(nullptr);
+        control.addNotifier(&first);
+        control.addNotifier(&second);
+        control.addNotifier(&third);
+    }
+    EXPECT_EQ(joined(log), "destroyed destroyed") << "the one taken out hears nothing";
 }
 
 // ---- buttons ------------------------------------------------------------------------------
