@@ -1,5 +1,7 @@
 #include "shell/CWindow.h"
 
+#include <vector>
+
 #include "foundation/CEngineEnv.h"
 #include "foundation/CFile.h"
 #include "foundation/CPerformanceTimer.h"
@@ -155,13 +157,26 @@ void CWindow::tickPollers() {
         if (auto* poller = static_cast<CInputPoller*>(m_pollers->at(i))) poller->tick();
 }
 
+namespace {
+
+std::vector<void*> snapshot(CXArray* list) {
+    std::vector<void*> entries;
+    for (int i = 0; list && i < list->getCount(); ++i)
+        if (void* entry = list->at(i)) entries.push_back(entry);
+    return entries;
+}
+
+}  // namespace
+
 void CWindow::deliverSignals() {
     std::unique_lock<std::recursive_mutex> lock(m_lock, std::defer_lock);
     if (m_pollerThread) lock.lock();
-    for (int i = 0; m_pollers && i < m_pollers->getCount(); ++i)
-        if (auto* poller = static_cast<CInputPoller*>(m_pollers->at(i))) poller->flushSignals(true);
-    for (int i = 0; m_scriptListeners && i < m_scriptListeners->getCount(); ++i)
-        if (auto* listener = static_cast<CMC_Object*>(m_scriptListeners->CXArray::at(i))) listener->flush();
+    // Handlers run here may add or remove entries (a JOYSTICK deleted by its own event):
+    // each list is walked from a copy, asking whether an entry is still there before its turn.
+    for (void* entry : snapshot(m_pollers))
+        if (m_pollers && m_pollers->contains(entry)) static_cast<CInputPoller*>(entry)->flushSignals(true);
+    for (void* entry : snapshot(m_scriptListeners))
+        if (m_scriptListeners && m_scriptListeners->CXArray::contains(entry)) static_cast<CMC_Object*>(entry)->flush();
 }
 
 bool CWindow::domodal() {

@@ -77,6 +77,34 @@ TEST(CWindow, TickWithoutThreadPollsEachPollerOnceThenFiresTimersThenFlushesUnlo
     EXPECT_EQ(log, (std::vector<std::string>{"tick B", "flush B"}));
 }
 
+// Removes itself from the window while its signals are delivered, as a script object
+// deleted by its own handler does.
+struct LeavingPoller : LoggingPoller {
+    using LoggingPoller::LoggingPoller;
+    void flushSignals(bool deliver) override {
+        LoggingPoller::flushSignals(deliver);
+        window.removeIPoller(this);
+    }
+};
+
+TEST(CWindow, APollerLeavingDuringItsDeliveryDoesNotCostTheNextOneItsTurn) {
+    platform::ManualClock clock(1000);
+    platform::ScopedClock scoped(clock);
+    std::vector<std::string> log;
+    LoggingWindow window(log);
+    LeavingPoller a("A", window, log);
+    LoggingPoller b("B", window, log), c("C", window, log);
+    window.addIPoller(&a);
+    window.addIPoller(&b);
+    window.addIPoller(&c);
+    window.Tick();
+    EXPECT_EQ(log, (std::vector<std::string>{"tick A", "tick B", "tick C", "flush A", "flush B", "flush C"}));
+
+    log.clear();
+    window.Tick();
+    EXPECT_EQ(log, (std::vector<std::string>{"tick B", "tick C", "flush B", "flush C"}));
+}
+
 // Counts the ticks it gets on the poller thread; a gate can hold a tick inside.
 struct ThreadPoller : CInputPoller {
     void tick() override {
