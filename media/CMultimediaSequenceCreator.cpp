@@ -77,17 +77,20 @@ void applyKey(CTreeSequenceElements& tree, const CXString& name, const Tokens& t
     // "SEQUENCE" and unknown keys: nothing.
 }
 
-CPlayable* createAt(CWindow* window, CMElements* elements, const CXString& name, int depth) {
-    if (!elements || depth > CMultimediaSequenceCreator::kMaxCreateDepth) return nullptr;
+// `left` counts the playables still allowed: a child listed many times at many levels
+// would otherwise make exponentially many within the depth cap.
+CPlayable* createAt(CWindow* window, CMElements* elements, const CXString& name, int depth, int& left) {
+    if (!elements || depth > CMultimediaSequenceCreator::kMaxCreateDepth || left <= 0) return nullptr;
     CMElement* element = elements->get(name);
     if (!element) return nullptr;
     CPlayable* playable = CMElementCreator::createPlayable(window, element);
     if (!playable) return nullptr;
+    --left;
     if (CMElements* children = element->getChildren()) {
         for (int i = 0; i < children->getCount(); ++i) {
             CMElement* child = children->getAt(i);
             if (!child) continue;
-            CPlayable* made = createAt(window, elements, child->getName(), depth + 1);
+            CPlayable* made = createAt(window, elements, child->getName(), depth + 1, left);
             if (!made) continue;
             made->addParent();
             playable->addChild(made);
@@ -174,7 +177,8 @@ CPlayable* CMultimediaSequenceCreator::load(CWindow* window, CXString fileName, 
 }
 
 CPlayable* CMultimediaSequenceCreator::create(CWindow* window, CMElements* elements, CXString name) {
-    return createAt(window, elements, name, 0);
+    int left = kMaxCreated;
+    return createAt(window, elements, name, 0, left);
 }
 
 bool CMultimediaSequenceCreator::save(CPlayable*, CXString) { return false; }

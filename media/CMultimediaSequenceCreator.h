@@ -44,6 +44,8 @@ public:
     static CPlayable* create(CWindow* window, CMElements* elements, CXString name);
     // Levels of elements create follows at most.
     static constexpr int kMaxCreateDepth = 32;
+    // Playables one create makes at most; the children past it are left out.
+    static constexpr int kMaxCreated = 4096;
     // There is no sequence writer: false.
     static bool save(CPlayable* playable, CXString fileName);
     // The parameter character of a child index: 0-8 '1'-'9', 9-33 'A'-'Y', 34 on 'a'

@@ -259,6 +259,36 @@ TEST_F(SequenceWorld, SpeechIsASoundOrASimpleElementNeverATreeThatHoldsTheSpeake
     delete root;
 }
 
+namespace {
+
+int countTree(CPlayable* playable) {
+    int count = 1;
+    if (auto* sequence = dynamic_cast<CSequencedPlayable*>(playable))
+        for (int i = 0; i < sequence->getCount(); ++i) count += countTree(sequence->getChild(i));
+    return count;
+}
+
+}  // namespace
+
+TEST_F(SequenceWorld, ElementsListingAChildManyTimesOnManyLevelsMakeABoundedTree) {
+    // Each of 30 levels lists the next one twice: 2^30 playables within the depth cap.
+    CMElements elements(true);
+    std::vector<CMElement*> levels;
+    for (int i = 0; i < 30; ++i) {
+        auto* element = new CMElement(CXString(("N" + std::to_string(i)).c_str()));
+        element->addProperty(CXString("TYPE"), CXString("SEQUENCE"));
+        elements.add(element);
+        levels.push_back(element);
+    }
+    for (int i = 0; i + 1 < 30; ++i) {
+        levels[i]->addChild(levels[i + 1]);
+        levels[i]->addChild(levels[i + 1]);
+    }
+    std::unique_ptr<CPlayable> root(CMultimediaSequenceCreator::create(world.window(), &elements, CXString("N0")));
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(countTree(root.get()), CMultimediaSequenceCreator::kMaxCreated);
+}
+
 TEST_F(SequenceWorld, ParameterCodesRoundTrip) {
     const struct {
         int n;
