@@ -242,6 +242,7 @@ void CMC_Scene::writeImage(CXArchive* archive) {
         *archive << object->getType();
         object->serialize(archive);
     }
+    CMC_SceneBinary::writeSupplements(archive, objects);
 }
 
 void CMC_Scene::readImage(CXArchive* archive) {
@@ -250,6 +251,7 @@ void CMC_Scene::readImage(CXArchive* archive) {
     *archive >> &m_background;
     *archive >> &m_music;
     if (bytesLeft(archive) >= 4) *archive >> &count;
+    const std::map<int, std::vector<CXString>> supplements = CMC_SceneBinary::readSupplements(archive);
     for (int i = 0; i < count && bytesLeft(archive) >= 4; ++i) {
         int code = 0;
         *archive >> &code;
@@ -259,6 +261,8 @@ void CMC_Scene::readImage(CXArchive* archive) {
             if (object) {
                 object->setScene(this);
                 object->serialize(archive);
+                if (auto texts = supplements.find(i); texts != supplements.end())
+                    CMC_SceneBinary::applySupplement(object, texts->second);
             }
         } else {
             object = serializeEx(archive, code);
