@@ -190,9 +190,15 @@ CMC_Object* CMC_TypeTable::mergeTarget(CMC_ObjectsContainer* container, int type
 
 std::vector<CMC_Object*> CMC_TypeTable::mergedOutside(CMC_ObjectsContainer* container) {
     std::vector<CMC_Object*> found;
-    for (const char* name : {"MOUSE", "KEYBOARD", "CANVASOBSERVER"}) {
+    const std::pair<const char*, int> kinds[] = {
+        {"MOUSE", kMouseType}, {"KEYBOARD", kKeyboardType}, {"CANVASOBSERVER", kCanvasObserverType}};
+    for (const auto& [name, type] : kinds) {
         CMC_Object* object = container ? container->getObject(name) : nullptr;
-        if (object && object->getScene() != container && object->hasHandlersOf(container)) found.push_back(object);
+        // Only the kind itself: its record is the common part alone (an object of
+        // another kind under that name would need its own part).
+        if (object && object->getType() == type && object->getScene() != container &&
+            object->hasHandlersOf(container))
+            found.push_back(object);
     }
     return found;
 }
