@@ -25,12 +25,32 @@ const bool g_prototype = CMC_SceneBinary::registerPrototype(CMC_Font::kType,
 
 CWindow* windowOf(CMC_ObjectsContainer* container) { return container ? container->getWindow() : nullptr; }
 
+// The record keeps only the fonts' labels; the font files go beside it, so a FONT read
+// back loads its letters as its definition did.
+std::vector<CXString> fontFilesOf(CMC_Object* object) {
+    auto* font = dynamic_cast<CMC_Font*>(object);
+    std::vector<CXString> files;
+    bool any = false;
+    for (const auto& f : font ? font->getFontsList() : std::vector<std::shared_ptr<CSimpleFont6>>()) {
+        files.push_back(f->getFileName());
+        any = any || f->getFileName().IsString();
+    }
+    return any ? files : std::vector<CXString>();
+}
+
+void loadFontFiles(CMC_Object* object, const std::vector<CXString>& files) {
+    if (auto* font = dynamic_cast<CMC_Font*>(object)) font->loadFontFiles(files);
+}
+
+const bool g_supplement = CMC_SceneBinary::registerSupplement(CMC_Font::kType, &fontFilesOf, &loadFontFiles);
+
 }  // namespace
 
 CMC_Font::CMC_Font(CMC_ObjectsContainer* container) : CMC_Object(CXString(""), kType) {
     (void)g_registered;
     (void)g_creator;
     (void)g_prototype;
+    (void)g_supplement;
     setScene(container);
 }
 
@@ -60,6 +80,11 @@ void CMC_Font::addFont(std::shared_ptr<CSimpleFont6> font) {
     if (!m_font) m_font = std::make_shared<CFontCollection>(windowOf(getScene()));
     m_font->addFont(font);
     m_fonts.push_back(std::move(font));
+}
+
+void CMC_Font::loadFontFiles(const std::vector<CXString>& files) {
+    for (size_t i = 0; i < files.size() && i < m_fonts.size(); ++i)
+        if (files[i].IsString()) m_fonts[i]->Load(files[i]);
 }
 
 CXString** CMC_Font::getBehavioursList() { return makeBehavioursList({"ONINIT", "ONDONE", "ONSIGNAL"}); }

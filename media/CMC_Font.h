@@ -3,7 +3,8 @@
 // names and labels it with that family, style and size; all of them join one font
 // collection, the first being its base font. The fonts and the collection are shared
 // with the texts that draw with them, so a text outlives its FONT object safely.
-// A scene binary keeps the labels only: fonts read back have no letters.
+// A scene binary keeps the labels in the FONT's record and the font files beside the
+// records (CMC_SceneBinary's supplements), so fonts read back load their letters.
 #pragma once
 #include <memory>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     const std::vector<std::shared_ptr<CSimpleFont6>>& getFontsList() const { return m_fonts; }
     // Adds a labelled font to the collection and the list.
     void addFont(std::shared_ptr<CSimpleFont6> font);
+    // Loads the font files into the fonts of the list, in order; an empty name loads
+    // nothing. The fonts keep their labels.
+    void loadFontFiles(const std::vector<CXString>& files);
 
 private:
     std::shared_ptr<CFontCollection> m_font;

@@ -250,14 +250,23 @@ void CMC_Scene::writeImage(CXArchive* archive) {
         }
         objects.push_back(object);
     }
+    // Handlers that the scene's MOUSE, KEYBOARD and CANVAS_OBSERVER elements gave to
+    // such an object outside it follow as records of their own, which the reader merges
+    // back.
+    const std::vector<CMC_Object*> merged = CMC_TypeTable::mergedOutside(this);
     *archive << m_modulesText;
     *archive << m_background;
     *archive << m_music;
-    *archive << static_cast<int>(objects.size());
+    *archive << static_cast<int>(objects.size() + merged.size());
     for (CMC_Object* object : objects) {
         *archive << object->getType();
         object->serialize(archive);
     }
+    for (CMC_Object* object : merged) {
+        *archive << object->getType();
+        object->storeHandlersOf(archive, this);
+    }
+    CMC_SceneBinary::writeSupplements(archive, objects);
 }
 
 void CMC_Scene::readImage(CXArchive* archive) {
@@ -266,6 +275,9 @@ void CMC_Scene::readImage(CXArchive* archive) {
     *archive >> &m_background;
     *archive >> &m_music;
     if (bytesLeft(archive) >= 4) *archive >> &count;
+    const std::map<int, std::vector<CXString>> supplements = CMC_SceneBinary::readSupplements(archive);
+    // Records whose handlers go to an object met before them, as a definition's merge.
+    std::vector<std::pair<CMC_Object*, CMC_Object*>> merged;
     for (int i = 0; i < count && bytesLeft(archive) >= 4; ++i) {
         int code = 0;
         *archive >> &code;
@@ -275,6 +287,8 @@ void CMC_Scene::readImage(CXArchive* archive) {
             if (object) {
                 object->setScene(this);
                 object->serialize(archive);
+                if (auto texts = supplements.find(i); texts != supplements.end())
+                    CMC_SceneBinary::applySupplement(object, texts->second);
             }
         } else {
             object = serializeEx(archive, code);
@@ -286,6 +300,10 @@ void CMC_Scene::readImage(CXArchive* archive) {
             line.Format("Scene %s: type code %d in its binary image is unknown; reading stops.", getName(), code);
             platform::outputDebugString(line.c_str());
             break;
+        }
+        if (CMC_Object* into = CMC_TypeTable::mergeTarget(this, object->getType(), object->getName())) {
+            merged.emplace_back(object, into);
+            continue;
         }
         addObject(object);
     }
@@ -299,6 +317,10 @@ void CMC_Scene::readImage(CXArchive* archive) {
     initializeBehaviours(this, nullptr);
     for (CMC_Object* object : objects)
         if (object != this && !isContainerType(object->getType())) object->initializeBehaviours(this, nullptr);
+    for (auto& [object, into] : merged) {
+        object->mergeHandlersInto(into, this);
+        CMC_Object::disposeQuietly(object);
+    }
 }
 
 void CMC_Scene::releaseLoaded() {

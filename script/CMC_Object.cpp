@@ -544,6 +544,36 @@ void CMC_Object::onSceneDone(CMC_ObjectsContainer* scope) {
     }
 }
 
+bool CMC_Object::hasHandlersOf(CMC_ObjectsContainer* scope) {
+    for (const CXString& key : keysOf(m_handlers)) {
+        CXVector* list = findList(key);
+        for (int i = 0; list && i < list->getCount(); ++i)
+            if (entryScope(static_cast<CXTriple*>(list->at(i))) == scope) return true;
+    }
+    return false;
+}
+
+void CMC_Object::storeHandlersOf(CXArchive* archive, CMC_ObjectsContainer* scope) {
+    if (archive && archive->isStoring()) storeHandlers(archive, true, scope);
+}
+
+void CMC_Object::mergeHandlersInto(CMC_Object* target, CMC_ObjectsContainer* scope) {
+    if (!target || !scope || target == this) return;
+    if (!target->prepareEventList()) return;
+    for (const CXString& key : keysOf(m_handlers)) {
+        CXVector* list = findList(key);
+        for (int i = 0; list && i < list->getCount(); ++i) {
+            CXTriple* entry = static_cast<CXTriple*>(list->at(i));
+            if (!dynamic_cast<PlaceholderEntry*>(entry)) continue;
+            CMC_Object* found = scope->getObject(entryTarget(entry)->getName());
+            const int index = target->getBehaviourIndex(key);
+            if (!found || index == -1) continue;
+            target->addEntry(key, found, copyArguments(entryArguments(entry)), scope);
+            target->setEventFlag(index);
+        }
+    }
+}
+
 // ---- attaching from a definition ----------------------------------------------------
 
 void CMC_Object::initializeBehaviours(CMC_ObjectsContainer* container, CMElement* element) {
@@ -676,7 +706,7 @@ void CMC_Object::serialize(CXArchive* archive) {
         loadHandlers(archive);
 }
 
-void CMC_Object::storeHandlers(CXArchive* archive) {
+void CMC_Object::storeHandlers(CXArchive* archive, bool onlyScope, CMC_ObjectsContainer* scope) {
     *archive << m_name;
     // Entries without a target have no behaviour name to store and are left out.
     std::vector<std::pair<CXString, CXTriple*>> records;
@@ -684,6 +714,7 @@ void CMC_Object::storeHandlers(CXArchive* archive) {
         CXVector* list = findList(key);
         for (int i = 0; list && i < list->getCount(); ++i) {
             CXTriple* entry = static_cast<CXTriple*>(list->at(i));
+            if (onlyScope && entryScope(entry) != scope) continue;
             if (currentTarget(entry)) records.emplace_back(key, entry);
         }
     }

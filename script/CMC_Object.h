@@ -99,6 +99,16 @@ public:
     virtual void serialize(CXArchive* archive);
     // Drops every entry whose scope is `scope`; emptied lists leave the table.
     virtual void onSceneDone(CMC_ObjectsContainer* scope);
+    // Whether an entry was attached by `scope` (a scene whose elements merged into this
+    // object).
+    bool hasHandlersOf(CMC_ObjectsContainer* scope);
+    // Writes the common part as serialize does, with only the entries that `scope`
+    // attached: the record of a scene whose elements merged into this object.
+    void storeHandlersOf(CXArchive* archive, CMC_ObjectsContainer* scope);
+    // Attaches the entries that a scene image left on this object (placeholders) to
+    // `target`, with the behaviours `scope` finds by name and `scope` as the entries'
+    // scope, as the definition's merge into `target` did.
+    void mergeHandlersInto(CMC_Object* target, CMC_ObjectsContainer* scope);
 
     CXString getName() const { return m_name; }
     // The name without a copy, for look-ups.
@@ -200,7 +210,8 @@ private:
     CXVector* findList(const CXString& key);
     // Runs the behaviours of `key` with `arguments` or, when useOwn, each entry's own.
     bool raise(const CXString& key, CXArray* arguments, bool useOwn);
-    void storeHandlers(CXArchive* archive);
+    // Every entry, or only those of `scope` when `onlyScope`.
+    void storeHandlers(CXArchive* archive, bool onlyScope = false, CMC_ObjectsContainer* scope = nullptr);
     void loadHandlers(CXArchive* archive);
 
     CXString m_name;

@@ -122,15 +122,14 @@ CMC_ObjectsContainer* sceneOf(CMC_ObjectsContainer* container) {
     return scene ? scene : container;
 }
 
+constexpr int kMouseType = 100;
+constexpr int kKeyboardType = 101;
+constexpr int kCanvasObserverType = 103;
+
 // The object that an element of MOUSE, KEYBOARD or CANVAS_OBSERVER merges into, or null.
 CMC_Object* mergeTarget(CMC_ObjectsContainer* container, CMElement* element, const CXString& word) {
-    if (word == "MOUSE") {
-        CMC_Object* mouse = container->getObject("MOUSE");
-        return (mouse && element->getName() == "MOUSE") ? mouse : nullptr;
-    }
-    if (word == "KEYBOARD") return container->getObject("KEYBOARD");
-    if (word == "CANVAS_OBSERVER") return container->getObject("CANVASOBSERVER");
-    return nullptr;
+    const CMC_TypeTable::Row* row = CMC_TypeTable::findRow(word);
+    return row ? CMC_TypeTable::mergeTarget(container, row->id, element->getName()) : nullptr;
 }
 
 // Builds the element's object with its row's constructor (scene or container), or
@@ -177,6 +176,32 @@ void runPass(CMC_ObjectsContainer* container, std::vector<CMElement*>& remaining
 }
 
 }  // namespace
+
+CMC_Object* CMC_TypeTable::mergeTarget(CMC_ObjectsContainer* container, int type, const CXString& name) {
+    if (!container) return nullptr;
+    if (type == kMouseType) {
+        CMC_Object* mouse = container->getObject("MOUSE");
+        return (mouse && name == "MOUSE") ? mouse : nullptr;
+    }
+    if (type == kKeyboardType) return container->getObject("KEYBOARD");
+    if (type == kCanvasObserverType) return container->getObject("CANVASOBSERVER");
+    return nullptr;
+}
+
+std::vector<CMC_Object*> CMC_TypeTable::mergedOutside(CMC_ObjectsContainer* container) {
+    std::vector<CMC_Object*> found;
+    const std::pair<const char*, int> kinds[] = {
+        {"MOUSE", kMouseType}, {"KEYBOARD", kKeyboardType}, {"CANVASOBSERVER", kCanvasObserverType}};
+    for (const auto& [name, type] : kinds) {
+        CMC_Object* object = container ? container->getObject(name) : nullptr;
+        // Only the kind itself: its record is the common part alone (an object of
+        // another kind under that name would need its own part).
+        if (object && object->getType() == type && object->getScene() != container &&
+            object->hasHandlersOf(container))
+            found.push_back(object);
+    }
+    return found;
+}
 
 const CMC_TypeTable::Row* CMC_TypeTable::rows() { return kRows; }
 

@@ -23,6 +23,7 @@
 // A type's runner registers with CMC_RunnerFactory (see there).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "foundation/CXString.h"
 
@@ -67,6 +68,15 @@ public:
     // Adds `item` to `collection` with the adder of the collection's type. False (and
     // nothing done) when either is null or the type has no adder.
     static bool addTo(CMC_Object* collection, CMC_Object* item);
+
+    // The object that a MOUSE (named "MOUSE"), KEYBOARD or CANVAS_OBSERVER of the type
+    // id and name, met in the container, gives its handlers to instead of standing
+    // alone (resolveObjects' merge, also for objects read from a scene image); null
+    // when it stands alone.
+    static CMC_Object* mergeTarget(CMC_ObjectsContainer* container, int type, const CXString& name);
+    // The objects outside the container that hold handlers its elements merged into
+    // them, for the container's image. Their kinds have no part beyond the common one.
+    static std::vector<CMC_Object*> mergedOutside(CMC_ObjectsContainer* container);
 
     // CMC_ObjectsContainer::resolveObjects and resolve; see there.
     static CMElements* resolveObjects(CMC_ObjectsContainer* container, CMElements* elements);

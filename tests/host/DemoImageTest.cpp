@@ -1,15 +1,17 @@
 // The demo game written as binary images ("-2bin") plays its scripted session from
 // them: the game, its episode and every scene come back and are entered from their
 // images. The intro's MOVIE has no stored form, so there the session's click leads on.
-// (IMAGE and TEXT objects read from an image are not drawn yet, so the frames and the
-// clicks on pictures differ from a run of the definition files.)
+// The scenes' keys, counters and texts are those of a run of the definition files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "host/Host.h"
 #include "platform/MessageBox.h"
+#include "platform/Presenter.h"
 #include "shell/CWindow.h"
 #include "support/TempDir.h"
 
@@ -65,14 +67,43 @@ TEST_F(DemoImage, PlaysFromItsImagesAsFromItsDefinitions) {
         ASSERT_TRUE(std::filesystem::exists(images + "/" + file)) << file;
     ASSERT_EQ(run(images, "fromImages", false), 0);
     EXPECT_TRUE(box.boxes.empty());
+    // The door (a BUTTON over a stored IMAGE) and Enter on the title, and Left in the
+    // room (handlers of the scenes' KEYBOARDs, merged into the application's) lead as
+    // they do from the definitions: the room is entered twice.
     const std::string settings = dir.read("fromImages.ini");
-    EXPECT_EQ(settings.rfind("[SHOWCASE]\r\nRUNS=1\r\nVISITS=1\r\n", 0), 0u) << settings;
-    EXPECT_NE(settings.find("[TITLE]\r\nTime=1\r\nPlayed=2\r\n"), std::string::npos) << settings;
-    EXPECT_NE(settings.find("[ROOM]\r\nTime=1\r\nPlayed=1\r\n"), std::string::npos) << settings;
-    // The door, a BUTTON over a stored IMAGE, takes the clicks (VISITS above): the image
-    // loads when read back. The session ends at the same frame.
+    EXPECT_EQ(settings.rfind("[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\n", 0), 0u) << settings;
+    EXPECT_NE(settings.find("[TITLE]\r\nTime=1\r\nPlayed=3\r\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("[ROOM]\r\nTime=1\r\nPlayed=2\r\n"), std::string::npos) << settings;
+    EXPECT_EQ(settings, dir.read("fromText.ini"));
+    // The session ends at the same frame.
     EXPECT_TRUE(dir.exists("fromImages/frame-000140.png"));
     EXPECT_FALSE(dir.exists("fromImages/frame-000160.png"));
+    // The room's counter (a TEXT) and the name typed into the title's EDITBOX show as
+    // they do from the definitions: their FONT, read back from the application's image,
+    // has its letters.
+    struct Area {
+        int frame, left, top, right, bottom;
+    };
+    for (const Area& a : {Area{20, 300, 150, 500, 250}, Area{40, 300, 150, 500, 250}, Area{60, 300, 150, 500, 250},
+                          Area{140, 250, 540, 550, 570}}) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%06d.png", a.frame);
+        platform::RgbFrame text, images;
+        ASSERT_TRUE(platform::readPng(dir.path() + "/fromText" + name, text));
+        ASSERT_TRUE(platform::readPng(dir.path() + "/fromImages" + name, images));
+        ASSERT_EQ(images.width, text.width);
+        ASSERT_EQ(images.height, text.height);
+        int differing = 0, inked = 0;
+        for (int y = a.top; y < a.bottom; ++y)
+            for (int x = a.left; x < a.right; ++x) {
+                const size_t i = (static_cast<size_t>(y) * text.width + x) * 3;
+                const size_t corner = (static_cast<size_t>(a.top) * text.width + a.left) * 3;
+                differing += !std::equal(&text.rgb[i], &text.rgb[i] + 3, &images.rgb[i]);
+                inked += !std::equal(&images.rgb[i], &images.rgb[i] + 3, &images.rgb[corner]);
+            }
+        EXPECT_EQ(differing, 0) << name;
+        EXPECT_GT(inked, 0) << name;
+    }
 }
 
 }  // namespace

@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 
+#include "foundation/CXArchive.h"
 #include "foundation/CXVector.h"
 #include "platform/Input.h"
 #include "scene/CMC_Keyboard.h"
 #include "scene/CMC_Mouse.h"
+#include "scene/CMC_Scene.h"
 #include "script/CMC_Array.h"
 #include "script/CMC_Runner.h"
 #include "script/CMC_RunnerFactory.h"
 #include "script/CMC_String.h"
 #include "script/CMC_VariableFactory.h"
+#include "script/CMElement.h"
 #include "shell/CApplication.h"
 #include "support/ScriptTestSupport.h"
 
@@ -206,6 +210,59 @@ TEST_F(InputObjects, AutoRepeatOncePerFrameFromTheScript) {
     key(0x39, false);
     world.frames(2, 16);
     EXPECT_EQ(test::intValue(scene, "N"), 3);
+}
+
+// A scene's KEYBOARD gives its handlers to the application's KEYBOARD, for as long as
+// the scene is loaded; its binary image keeps them, and reading it gives them to the
+// application's keyboard again, so the scene plays from its image as from its
+// definition.
+TEST_F(InputObjects, AKeyboardMergedIntoTheApplicationsKeepsItsHandlersInTheSceneImage) {
+    CApplication application(world.window(), CXString(), CXString(), nullptr);
+    world.writeDefinition("APP.cnv", {"OBJECT=LOG", "LOG:TYPE=STRING", "LOG:VALUE=", "OBJECT=KEYBOARD",
+                                      "KEYBOARD:TYPE=KEYBOARD", "KEYBOARD:ONKEYDOWN^ESC={LOG^ADD(e);}"});
+    world.writeDefinition("ROOM.cnv", {"OBJECT=ROOMKEYS", "ROOMKEYS:TYPE=KEYBOARD",
+                                       "ROOMKEYS:ONKEYDOWN^LEFT={LOG^ADD(l);}", "ROOMKEYS:ONKEYDOWN^SPACE=GO",
+                                       "OBJECT=GO", "GO:TYPE=BEHAVIOUR", "GO:CODE={LOG^ADD(s);}"});
+    test::ScopedCurrentDirectory here(world.dir().path());
+    std::unique_ptr<CMElement> appElement(test::makeElement("APP", {{"TYPE", "SCENE"}}));
+    std::unique_ptr<CMElement> roomElement(test::makeElement("ROOM", {{"TYPE", "SCENE"}}));
+    auto app = std::make_unique<CMC_Scene>(world.window(), nullptr, appElement.get(), CMC_Scene::kType);
+    app->loadCnv();
+    auto room = std::make_unique<CMC_Scene>(world.window(), app.get(), roomElement.get(), CMC_Scene::kType);
+    room->loadCnv();
+    CMC_Object* keyboard = app->getObject(CXString("KEYBOARD"));
+    ASSERT_NE(keyboard, nullptr);
+    auto press = [&](uint32_t scan) {
+        key(scan, true);
+        key(scan, false);
+        return test::textValue(app.get(), "LOG");
+    };
+    ASSERT_EQ(room->getObject(CXString("KEYBOARD")), keyboard);
+    ASSERT_EQ(press(0xCB), "l");
+    const std::string bytes = test::archiveBytes([&](CXArchive& a) { room->writeImage(&a); });
+    app->onSubSceneDone(room.get());
+    room.reset();
+    EXPECT_EQ(press(0xCB), "l") << "the room's handlers went with it";
+
+    auto copy = std::make_unique<CMC_Scene>(world.window(), app.get(), roomElement.get(), CMC_Scene::kType);
+    test::readArchive(bytes, [&](CXArchive& a) { copy->readImage(&a); });
+    copy->onInit();
+    world.applicationStep();
+    EXPECT_EQ(copy->getObject(CXString("KEYBOARD")), keyboard) << "no keyboard of its own";
+    EXPECT_EQ(press(0xCB), "ll");
+    EXPECT_EQ(press(0x39), "lls");
+    EXPECT_EQ(press(0x01), "llse");
+    EXPECT_EQ(test::archiveBytes([&](CXArchive& a) { copy->writeImage(&a); }), bytes);
+    test::runCode(copy.get(), "KEYBOARD^DISABLE();");
+    EXPECT_EQ(call(app.get(), "KEYBOARD", "ISENABLED"), "FALSE");
+    test::runCode(copy.get(), "KEYBOARD^ENABLE();");
+    app->onSubSceneDone(copy.get());
+    copy.reset();
+    EXPECT_EQ(press(0xCB), "llse");
+    EXPECT_EQ(press(0x01), "llsee");
+    app.reset();
+    world.applicationStep();
+    CMC_Scene::doneDefUnit();
 }
 
 } // namespace
