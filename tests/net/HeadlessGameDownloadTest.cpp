@@ -17,12 +17,6 @@
 
 namespace {
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& line : lines) out += line + "\r\n";
-    return out;
-}
-
 void put32(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out += static_cast<char>(value >> (8 * i));
 }
@@ -50,11 +44,11 @@ TEST_F(HeadlessGameDownload, GetsAndExtractsAPackage) {
     http.setAnswer("http://h/g.pik", answer);
 
     dir.write("GAME/Dane/application.def",
-              joined({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP", "OBJECT=EP", "EP:TYPE=EPISODE",
+              test::definitionText({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP", "OBJECT=EP", "EP:TYPE=EPISODE",
                       "EP:SCENES=S1", "OBJECT=S1", "S1:TYPE=SCENE", "S1:PATH=S1"}));
-    dir.write("GAME/Dane/APP.cnv", joined({"OBJECT=T", "T:TYPE=STRING"}));
+    dir.write("GAME/Dane/APP.cnv", test::definitionText({"OBJECT=T", "T:TYPE=STRING"}));
     dir.write("GAME/Dane/S1/S1.cnv",
-              joined({"OBJECT=I", "I:TYPE=INTERNET", "I:SERVER=h",
+              test::definitionText({"OBJECT=I", "I:TYPE=INTERNET", "I:SERVER=h",
                       "I:ONDOWNLOADED={I^EXTRACT(\"g.pik\", \"out\");T^ADD(\"d\");}", "I:ONERROR={T^ADD(\"e\");}",
                       "OBJECT=S1", "S1:ONINIT={I^GET(\"h&slashg.pik\", \"temp&slashg.pik\");}"}));
     // A scene runs in its own folder: relative downloads and packages go below it.

@@ -16,44 +16,21 @@
 
 namespace {
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& line : lines) out += line + "\r\n";
-    return out;
-}
-
-void put32(std::string& s, uint32_t v) { for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF); }
-
-// 8-bit mono at 1000 Hz: a byte a millisecond, so the data lasts `ms` milliseconds.
-std::string wav(uint32_t ms) {
-    std::string s = "RIFF";
-    put32(s, 36 + ms);
-    s += "WAVEfmt ";
-    put32(s, 16);
-    s += std::string("\x01\x00\x01\x00", 4);
-    put32(s, 1000);
-    put32(s, 1000);
-    s += std::string("\x01\x00\x08\x00", 4);
-    s += "data";
-    put32(s, ms);
-    return s + std::string(ms, '\x20');
-}
-
 struct SceneMusic : ::testing::Test, test::HeadlessGame {
     // S1 and S2 name "loop.wav", S3 "LOOP.WAV"; each scene's loop handler adds its digit.
     void startGame() {
         dir.write("GAME/Dane/application.def",
-                  joined({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP", "OBJECT=EP", "EP:TYPE=EPISODE",
+                  test::definitionText({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP", "OBJECT=EP", "EP:TYPE=EPISODE",
                           "EP:SCENES=S1,S2,S3", "OBJECT=S1", "S1:TYPE=SCENE", "S1:PATH=S1", "S1:MUSIC=loop.wav",
                           "OBJECT=S2", "S2:TYPE=SCENE", "S2:PATH=S2", "S2:MUSIC=loop.wav", "OBJECT=S3",
                           "S3:TYPE=SCENE", "S3:PATH=S3", "S3:MUSIC=LOOP.WAV"}));
-        dir.write("GAME/Dane/APP.cnv", joined({"OBJECT=T", "T:TYPE=STRING"}));
+        dir.write("GAME/Dane/APP.cnv", test::definitionText({"OBJECT=T", "T:TYPE=STRING"}));
         for (const char* s : {"1", "2", "3"}) {
             const std::string name = std::string("S") + s;
             dir.write("GAME/Dane/" + name + "/" + name + ".cnv",
-                      joined({"OBJECT=" + name, name + ":ONMUSICLOOPED={T^ADD(\"" + s + "\");}"}));
+                      test::definitionText({"OBJECT=" + name, name + ":ONMUSICLOOPED={T^ADD(\"" + s + "\");}"}));
         }
-        dir.write("loop.wav", wav(500));
+        dir.write("loop.wav", test::millisecondWav(500));
         HeadlessGame::startGame();
         firstUpdate();
     }

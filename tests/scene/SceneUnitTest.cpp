@@ -22,46 +22,21 @@
 
 namespace {
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& line : lines) out += line + "\r\n";
-    return out;
-}
-
-void put32(std::string& s, uint32_t v) {
-    for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-// 8-bit mono at 1000 Hz, `ms` milliseconds long.
-std::string wav(uint32_t ms) {
-    std::string s = "RIFF";
-    put32(s, 36 + ms);
-    s += "WAVEfmt ";
-    put32(s, 16);
-    s += std::string("\x01\x00\x01\x00", 4);
-    put32(s, 1000);
-    put32(s, 1000);
-    s += std::string("\x01\x00\x08\x00", 4);
-    s += "data";
-    put32(s, ms);
-    return s + std::string(ms, '\x20');
-}
-
 // APP shows a red 8 x 8 IMAGE at (0, 0); EP plays S1 (a blue background) and S2
 // (none), both to the music "loop.wav".
 struct SceneUnit : ::testing::Test, test::HeadlessGame {
     SceneUnit() {
         dir.write("GAME/Dane/application.def",
-                  joined({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP", "OBJECT=EP", "EP:TYPE=EPISODE",
+                  test::definitionText({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP", "OBJECT=EP", "EP:TYPE=EPISODE",
                           "EP:SCENES=S1,S2", "OBJECT=S1", "S1:TYPE=SCENE", "S1:PATH=S1", "S1:BACKGROUND=bg.img",
                           "S1:MUSIC=loop.wav", "OBJECT=S2", "S2:TYPE=SCENE", "S2:PATH=S2", "S2:MUSIC=loop.wav"}));
-        dir.write("GAME/Dane/APP.cnv", joined({"OBJECT=AI", "AI:TYPE=IMAGE", "AI:FILENAME=red.img", "AI:TOCANVAS=TRUE",
+        dir.write("GAME/Dane/APP.cnv", test::definitionText({"OBJECT=AI", "AI:TYPE=IMAGE", "AI:FILENAME=red.img", "AI:TOCANVAS=TRUE",
                                                "AI:VISIBLE=TRUE", "AI:PRIORITY=1"}));
-        dir.write("GAME/Dane/S1/S1.cnv", joined({"OBJECT=N", "N:TYPE=INTEGER"}));
-        dir.write("GAME/Dane/S2/S2.cnv", joined({"OBJECT=N", "N:TYPE=INTEGER"}));
+        dir.write("GAME/Dane/S1/S1.cnv", test::definitionText({"OBJECT=N", "N:TYPE=INTEGER"}));
+        dir.write("GAME/Dane/S2/S2.cnv", test::definitionText({"OBJECT=N", "N:TYPE=INTEGER"}));
         picture("GAME/Dane/red.img", CXSize(8, 8), CColor(255, 0, 0));
         picture("GAME/Dane/S1/bg.img", CXSize(64, 48), CColor(0, 0, 255));
-        dir.write("loop.wav", wav(500));
+        dir.write("loop.wav", test::millisecondWav(500));
     }
     void picture(const std::string& name, CXSize size, CColor colour) {
         CGraphicsObject g(nullptr, size, 16);

@@ -25,24 +25,18 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string joined(const Lines& lines) {
-    std::string out;
-    for (const std::string& line : lines) out += line + "\r\n";
-    return out;
-}
-
 // The game: APP with a STRING T, episodes EP (S1) and EP2 (S2); the game starts in
 // EP and a frame later plays S2, whose lines the case gives. OTHER is a second game.
 struct SceneUnload : ::testing::Test, test::HeadlessGame {
     void writeGame(const Lines& s2) {
         dir.write("GAME/Dane/application.def",
-                  joined({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP, EP2", "OBJECT=EP",
+                  test::definitionText({"OBJECT=APP", "APP:TYPE=APPLICATION", "APP:EPISODES=EP, EP2", "OBJECT=EP",
                           "EP:TYPE=EPISODE", "EP:SCENES=S1", "OBJECT=EP2", "EP2:TYPE=EPISODE", "EP2:SCENES=S2",
                           "OBJECT=S1", "S1:TYPE=SCENE", "S1:PATH=S1", "OBJECT=S2", "S2:TYPE=SCENE", "S2:PATH=S2"}));
-        dir.write("GAME/Dane/APP.cnv", joined({"OBJECT=T", "T:TYPE=STRING"}));
-        dir.write("GAME/Dane/S1/S1.cnv", joined({"OBJECT=S1", "S1:ONINIT={T^ADD(\"1\");}"}));
-        dir.write("GAME/Dane/S2/S2.cnv", joined(s2));
-        dir.write("OTHER/Dane/application.def", joined({"OBJECT=NEXTAPP", "NEXTAPP:TYPE=APPLICATION"}));
+        dir.write("GAME/Dane/APP.cnv", test::definitionText({"OBJECT=T", "T:TYPE=STRING"}));
+        dir.write("GAME/Dane/S1/S1.cnv", test::definitionText({"OBJECT=S1", "S1:ONINIT={T^ADD(\"1\");}"}));
+        dir.write("GAME/Dane/S2/S2.cnv", test::definitionText(s2));
+        dir.write("OTHER/Dane/application.def", test::definitionText({"OBJECT=NEXTAPP", "NEXTAPP:TYPE=APPLICATION"}));
 
         // An animation of two frames with the event "E"; a sound of 100 ms.
         platform::PngPicture frame;

@@ -8,6 +8,29 @@
 
 namespace test {
 
+std::string definitionText(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& line : lines) out += line + "\r\n";
+    return out;
+}
+
+std::string millisecondWav(uint32_t ms) {
+    auto put32 = [](std::string& s, uint32_t v) {
+        for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    std::string s = "RIFF";
+    put32(s, 36 + ms);
+    s += "WAVEfmt ";
+    put32(s, 16);
+    s += std::string("\x01\x00\x01\x00", 4);
+    put32(s, 1000);
+    put32(s, 1000);
+    s += std::string("\x01\x00\x08\x00", 4);
+    s += "data";
+    put32(s, ms);
+    return s + std::string(ms, '\x20');
+}
+
 HeadlessGame::HeadlessGame()
     : start(dir.path()), m_savedExe(CWindow::exePath), m_savedCd(CWindow::getCDPath()),
       m_savedRoot(CWindow::rootPath) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/CXSize.h"
 #include "foundation/CXString.h"
@@ -25,6 +26,11 @@ class CMC_Scene;
 class CWindow;
 
 namespace test {
+
+// A definition file's text: the lines, each closed by CR LF.
+std::string definitionText(const std::vector<std::string>& lines);
+// An 8-bit mono WAV at 1000 Hz: a byte a millisecond, so its data lasts `ms` milliseconds.
+std::string millisecondWav(uint32_t ms);
 
 class HeadlessGame {
 public:
