@@ -25,6 +25,7 @@
 #include "shell/CApplication.h"
 #include "shell/CUnit6.h"
 #include "shell/CWAVFile.h"
+#include "support/DefaultUnitStage.h"
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
 #include "tests/graphics/text/TextFixtures.h"
@@ -55,18 +56,7 @@ protected:
         EXPECT_EQ(wav.write(4410, samples.data(), &written), CWAVFile::kOk);
         EXPECT_EQ(wav.close(), CWAVFile::kOk);
         world.window()->SetSoundFXPath(CXString(world.dir().engine("wavs").c_str()));
-        application = std::make_unique<CApplication>(world.window(), CXString(), CXString(), nullptr);
-        unitMaker = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
-        CMC_Scene::getDefUnit()->initialize(nullptr, nullptr);
-        CMC_Scene::getDefUnit()->onInitialUpdate();
-    }
-    ~ControlObjects() override {
-        for (CMC_ObjectsContainer* s : scenes) s->unload();
-        CMC_Scene::getDefUnit()->done(nullptr, nullptr);
-        world.applicationStep();
-        unitMaker.reset();
-        CMC_Scene::doneDefUnit();
-        application.reset();
+        stage = std::make_unique<test::DefaultUnitStage>(world);
     }
 
     CMC_ObjectsContainer* load(test::Lines lines) {
@@ -82,24 +72,15 @@ protected:
             "F:DEF_A_STANDARD_10=std.fnt"};
         test::Lines all = common;
         test::append(all, lines);
-        CMC_ObjectsContainer* s = world.loadScene("controls.cnv", all);
-        if (s) scenes.push_back(s);
-        return s;
+        return stage->keep(world.loadScene("controls.cnv", all));
     }
     static test::Lines logging(const std::string& name, std::initializer_list<const char*> events) {
         test::Lines lines;
         for (const char* e : events) lines.push_back(name + ":" + e + "={LOG^ADD(\"" + e + "\");}");
         return lines;
     }
-    void pointer(int x, int y) {
-        world.input().setPointerPosition(x, y);
-        world.input().mouse().pushMotion(platform::kMouseX, 1);
-        world.frames(2, 16);  // the second frame draws what the first delivered
-    }
-    void left(bool down) {
-        world.input().mouse().push(platform::kMouseLeft, down ? platform::kPressed : 0);
-        world.frames(2, 16);
-    }
+    void pointer(int x, int y) { stage->pointer(x, y); }
+    void left(bool down) { stage->left(down); }
     void key(uint32_t scan) {
         world.input().keyboard().push(scan, platform::kPressed);
         world.frame(16);
@@ -132,9 +113,7 @@ protected:
     platform::ScopedAudio audioScope{audio};
     test::ScriptWorld world;
     test::ScopedCurrentDirectory here{world.dir().path()};
-    std::unique_ptr<CApplication> application;
-    std::unique_ptr<CMC_Scene> unitMaker;
-    std::vector<CMC_ObjectsContainer*> scenes;
+    std::unique_ptr<test::DefaultUnitStage> stage;
 };
 
 }  // namespace
@@ -192,8 +171,7 @@ TEST_F(ControlObjects, ButtonDefinitionsReadTheirRectanglesGraphicsAndSounds) {
         EXPECT_EQ(b->GetActiveRect(), CXRect(10, 20, 110, 60)) << rect;
         EXPECT_EQ(b->getPriority(), 9);
         EXPECT_FALSE(b->IsEnabled()) << "no ENABLE: disabled";
-        s->unload();
-        scenes.clear();
+        stage->unloadKept();
     }
     CMC_ObjectsContainer* s = load({"OBJECT=B", "B:TYPE=BUTTON", "B:RECT=STD", "B:PRIORITY=9", "B:SNDONMOVE=S",
                                     "B:GFXSTANDARD=STD", "OBJECT=C", "C:TYPE=BUTTON", "C:RECT=OFF", "C:PRIORITY=9"});
@@ -379,11 +357,11 @@ TEST_F(ControlObjects, ClonesBinaryImagesAndRunTimeButtons) {
     }
 
     // Run-time creation: "BUTTON" exactly.
-    unitMaker->setName(CXString("RUN"));
-    unitMaker->createObject(CXString("button"), CXString("L"));
-    EXPECT_EQ(unitMaker->getObject(CXString("L")), nullptr);
-    unitMaker->createObject(CXString("BUTTON"), CXString("RB"));
-    auto* made = dynamic_cast<CMC_Button*>(unitMaker->getObject(CXString("RB")));
+    stage->unitMaker->setName(CXString("RUN"));
+    stage->unitMaker->createObject(CXString("button"), CXString("L"));
+    EXPECT_EQ(stage->unitMaker->getObject(CXString("L")), nullptr);
+    stage->unitMaker->createObject(CXString("BUTTON"), CXString("RB"));
+    auto* made = dynamic_cast<CMC_Button*>(stage->unitMaker->getObject(CXString("RB")));
     ASSERT_NE(made, nullptr);
     EXPECT_TRUE(made->getButton()->IsEnabled());
     EXPECT_EQ(made->getButton()->getUnit(), CMC_Scene::getDefUnit());

@@ -16,6 +16,7 @@
 #include "script/CMElement.h"
 #include "shell/CApplication.h"
 #include "shell/CUnit6.h"
+#include "support/DefaultUnitStage.h"
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
 #include "tests/graphics/text/TextFixtures.h"
@@ -27,17 +28,7 @@ protected:
     SceneImageText() {
         EXPECT_TRUE(world.enableDisplay());
         world.dir().write("std.fnt", textfix::blockFont(textfix::textLetters(), 5, 8));
-        application = std::make_unique<CApplication>(world.window(), CXString(), CXString(), nullptr);
-        unitMaker = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
-        CMC_Scene::getDefUnit()->initialize(nullptr, nullptr);
-        CMC_Scene::getDefUnit()->onInitialUpdate();
-    }
-    ~SceneImageText() override {
-        CMC_Scene::getDefUnit()->done(nullptr, nullptr);
-        world.applicationStep();
-        unitMaker.reset();
-        CMC_Scene::doneDefUnit();
-        application.reset();
+        stage = std::make_unique<test::DefaultUnitStage>(world);
     }
 
     // Pixels of the front buffer inside the rectangle that differ from the one at (0, 0).
@@ -56,8 +47,7 @@ protected:
 
     test::ScriptWorld world;
     test::ScopedCurrentDirectory here{world.dir().path()};
-    std::unique_ptr<CApplication> application;
-    std::unique_ptr<CMC_Scene> unitMaker;
+    std::unique_ptr<test::DefaultUnitStage> stage;
 };
 
 TEST_F(SceneImageText, TextAndEditBoxReadBackDrawTheirTexts) {

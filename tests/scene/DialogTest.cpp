@@ -35,6 +35,7 @@
 #include "script/CMC_VariableFactory.h"
 #include "shell/CApplication.h"
 #include "shell/CUnit6.h"
+#include "support/DefaultUnitStage.h"
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
 #include "tools/AnimationBuilder.h"
@@ -71,18 +72,6 @@ protected:
         EXPECT_TRUE(tools::buildAnimation(world.dir().native("anim.txt"), world.dir().native("anim.ann"),
                                           tools::AnimationOptions(), &error))
             << error;
-        application = std::make_unique<CApplication>(world.window(), CXString(), CXString(), nullptr);
-        unitMaker = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
-        CMC_Scene::getDefUnit()->initialize(nullptr, nullptr);
-        CMC_Scene::getDefUnit()->onInitialUpdate();
-    }
-    ~Dialogs() override {
-        for (CMC_ObjectsContainer* s : scenes) s->unload();
-        CMC_Scene::getDefUnit()->done(nullptr, nullptr);
-        world.applicationStep();
-        unitMaker.reset();
-        CMC_Scene::doneDefUnit();
-        application.reset();
     }
 
     CMC_ObjectsContainer* load(test::Lines more = {}) {
@@ -99,9 +88,7 @@ protected:
                              "T:PRIORITY=4",     "OBJECT=N",           "N:TYPE=INTEGER",      "N:VALUE=7",
                              "OBJECT=D",         "D:TYPE=DIALOG"};
         test::append(lines, more);
-        CMC_ObjectsContainer* s = world.loadScene("dialog.cnv", lines);
-        if (s) scenes.push_back(s);
-        return s;
+        return stage.keep(world.loadScene("dialog.cnv", lines));
     }
     static CXDialog* dialogOf(CMC_ObjectsContainer* s) {
         auto* d = dynamic_cast<CMC_Dialog*>(s->getObject(CXString("D")));
@@ -122,22 +109,13 @@ protected:
         CMC_RunnerFactory::getRunner(target->getType())->run(CXString(method), target, s, argument ? &list : nullptr);
     }
     int priority(CGraphicsObject* g) { return world.screen()->GetPriority(g); }
-    void pointer(int x, int y) {
-        world.input().setPointerPosition(x, y);
-        world.input().mouse().pushMotion(platform::kMouseX, 1);
-        world.frames(2, 16);
-    }
-    void left(bool down) {
-        world.input().mouse().push(platform::kMouseLeft, down ? platform::kPressed : 0);
-        world.frames(2, 16);
-    }
+    void pointer(int x, int y) { stage.pointer(x, y); }
+    void left(bool down) { stage.left(down); }
     static size_t hotSpots() { return CHotSpot::getList() ? static_cast<size_t>(CHotSpot::getList()->getCount()) : 0; }
 
     test::ScriptWorld world;
     test::ScopedCurrentDirectory here{world.dir().path()};
-    std::unique_ptr<CApplication> application;
-    std::unique_ptr<CMC_Scene> unitMaker;
-    std::vector<CMC_ObjectsContainer*> scenes;
+    test::DefaultUnitStage stage{world};
 };
 
 }  // namespace
@@ -207,8 +185,7 @@ TEST_F(Dialogs, DraggingTheStripThroughTheDefaultUnitMovesTheGroupOnce) {
         EXPECT_EQ(priority(bg), bgPriority);
         EXPECT_TRUE(bg->isVisible());
         EXPECT_TRUE(d->getDragButton()->IsEnabled());
-        s->unload();
-        scenes.clear();
+        stage.unloadKept();
         world.applicationStep();
     }
 }
@@ -303,8 +280,7 @@ TEST_F(Dialogs, SetBackgroundAndAddTakeWhatEachTypeOffers) {
         }
         call(s, "ADD");  // no argument: nothing
         EXPECT_EQ(d->getGraphics().size() + d->getButtons().size(), c.added == kNothing ? 0u : 1u);
-        s->unload();
-        scenes.clear();
+        stage.unloadKept();
         world.applicationStep();
     }
 }
