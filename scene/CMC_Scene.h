@@ -24,6 +24,7 @@ class CMC_Application;
 class CMC_DLLExModuleInterface;
 class CMC_Array;
 class CMC_ObjectGroup;
+class CVersionizer;
 
 class CMC_Scene : public CMC_ObjectsContainer, public CUnitScene {
 public:
@@ -163,6 +164,8 @@ public:
     bool isDeamon() const { return m_daemon; }
     bool isEntered() const { return m_entered; }
     CXString getDesc() const { return m_description; }
+    // A scene sets no version of its own: always null.
+    CVersionizer* getVersion() const { return m_version; }
     CXString getPath() const { return m_path; }
     void setPath(CXString path) { m_path = path; }
     CXString getBackground() const { return m_background; }
@@ -197,6 +200,7 @@ private:
 
     CXString m_modulesText;
     CXString m_description;
+    CVersionizer* m_version = nullptr;
     CXString m_creationTime;
     CXString m_lastModifyTime;
     CXString m_author;
