@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "graphics/core/CGraphicsObject.h"
-#include "media/CFilterTarget.h"
-#include "media/CStaticFilters.h"
-#include "media/CWaterFilter.h"
-#include "media/CWavingFilter.h"
+#include "media/filters/CFilterTarget.h"
+#include "media/filters/CStaticFilters.h"
+#include "media/filters/CWaterFilter.h"
+#include "media/filters/CWavingFilter.h"
 
 namespace {
 

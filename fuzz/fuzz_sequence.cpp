@@ -17,7 +17,7 @@
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/play/CAnimo.h"
 #include "graphics/play/CSequencedPlayable.h"
-#include "media/CMultimediaSequenceCreator.h"
+#include "media/sequence/CMultimediaSequenceCreator.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "shell/CSound4.h"

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "foundation/CXString.h"
-#include "media/CFilterObserver.h"
+#include "media/filters/CFilterObserver.h"
 #include "script/CMC_Object.h"
 
 class CAnimatedFilter;

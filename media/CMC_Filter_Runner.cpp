@@ -1,6 +1,6 @@
 #include "media/CMC_Filter_Runner.h"
 
-#include "media/CAnimatedFilter.h"
+#include "media/filters/CAnimatedFilter.h"
 #include "media/CMC_Filter.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_ObjectsContainer.h"

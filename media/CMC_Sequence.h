@@ -9,7 +9,7 @@
 
 #include "foundation/CXString.h"
 #include "graphics/play/CPlayable.h"
-#include "media/CMultimediaSequenceCreator.h"
+#include "media/sequence/CMultimediaSequenceCreator.h"
 #include "scene/CMC_SequenceHolder.h"
 #include "script/CMC_Object.h"
 

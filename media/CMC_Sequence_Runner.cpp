@@ -6,7 +6,7 @@
 #include "graphics/play/CSequencedPlayable.h"
 #include "media/CMC_Sequence.h"
 #include "media/CMC_Sound.h"
-#include "media/CMultimediaSequenceCreator.h"
+#include "media/sequence/CMultimediaSequenceCreator.h"
 #include "script/CMC_Array.h"
 #include "script/CMC_Bool.h"
 #include "script/CMC_Integer.h"

@@ -2,7 +2,7 @@
 
 #include "graphics/core/CGraphicsObject.h"
 #include "media/CMC_StaticFilter.h"
-#include "media/CStaticGraphicsFilter.h"
+#include "media/filters/CStaticGraphicsFilter.h"
 #include "script/CMC_ObjectsContainer.h"
 #include "script/CMC_RunnerFactory.h"
 

@@ -8,7 +8,7 @@
 
 #include "foundation/CXArchive.h"
 #include "graphics/core/CGraphicsObject.h"
-#include "media/CAnimatedFilter.h"
+#include "media/filters/CAnimatedFilter.h"
 #include "media/CMC_Filter.h"
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"

@@ -19,7 +19,7 @@
 #include "media/CMC_GrBuffer.h"
 #include "media/CMC_Image.h"
 #include "media/CMC_StaticFilter.h"
-#include "media/CStaticGraphicsFilter.h"
+#include "media/filters/CStaticGraphicsFilter.h"
 #include "scene/CMC_Scene.h"
 #include "script/CMElements.h"
 #include "shell/CApplication.h"
