@@ -13,14 +13,19 @@
 
 namespace tools {
 
-
 bool convertPngToImage(const std::string& pngPath, const std::string& outputPath, const ImageOptions& options,
                        std::string* error) {
     if (options.depth != 15 && options.depth != 16) return report(error, "the depth must be 15 or 16");
     if (options.code != 0 && options.code != 4) return report(error, "the code must be 0 or 4");
     platform::PngPicture png;
     std::string why;
-    if (!platform::readPng(pngPath, 4, &png, &why, CImage::kMaxSide)) return report(error, why);
+    if (!checkInputFile(pngPath, error)) return false;
+    if (!platform::readPng(pngPath, 4, &png, &why, CImage::kMaxSide)) {
+        // The PNG library says only "Read Error" when the data stops before the picture does.
+        if (why.find("Read Error") != std::string::npos)
+            return report(error, pngPath + ": the PNG data ends early or is damaged (the picture cannot be read whole)");
+        return report(error, why);
+    }
     if (png.width > CImage::kMaxSide || png.height > CImage::kMaxSide)
         return report(error, pngPath + ": larger than " + std::to_string(CImage::kMaxSide) + " pixels a side");
 
