@@ -128,6 +128,7 @@ TEST(ToolMessages, FailuresNameTheFileAndTheReason) {
     ASSERT_TRUE(platform::writePng(dir.native("one.png"), pixel, &error)) << error;
     dir.write("cut.png", dir.read("one.png").substr(0, 40));
     dir.write("fake.png", "GIF89a not a png");
+    dir.write("short.png", "GIF89a");
     dir.mkdir("folder/empty");
     // A control byte that codes into a line end, wherever the coding cycle stands.
     dir.write("binary.cnv", "OBJECT=A\r\nTYPE=\x0B\x0B\x0B\x0B\x0B\x0B\r\n");
@@ -141,6 +142,8 @@ TEST(ToolMessages, FailuresNameTheFileAndTheReason) {
          dir.native("folder") + ": is a folder"},
         {[&](std::string* e) { return tools::convertPngToImage(dir.native("cut.png"), out, {}, e); },
          dir.native("cut.png") + ": the PNG data ends early or is damaged (the picture cannot be read whole)"},
+        {[&](std::string* e) { return tools::convertPngToImage(dir.native("short.png"), out, {}, e); },
+         dir.native("short.png") + ": not a PNG file"},
         {[&](std::string* e) { return tools::buildFont(dir.native("missing.ani"), out, e); },
          dir.native("missing.ani") + ": does not exist"},
         {[&](std::string* e) { return tools::buildFont(dir.native("fake.png"), out, e); },
