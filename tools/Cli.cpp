@@ -27,6 +27,14 @@ void Cli::choice(const char* name, const char* value, const char* help, std::vec
     });
 }
 
+void Cli::flag(const char* name, const char* help, bool* target) {
+    m_options.push_back(Option{name, "", help, [=](const std::string&) {
+                                   *target = true;
+                                   return true;
+                               },
+                               false});
+}
+
 int Cli::parse(int argc, const char* const* argv, size_t minFiles, size_t maxFiles, std::vector<std::string>* files) {
     files->clear();
     for (int i = 1; i < argc; ++i) {
@@ -41,6 +49,10 @@ int Cli::parse(int argc, const char* const* argv, size_t minFiles, size_t maxFil
                 std::fprintf(stderr, "%s: unknown option \"%s\"\n", m_program.c_str(), arg.c_str());
                 usage(stderr);
                 return 2;
+            }
+            if (!option->hasValue) {
+                option->take(std::string());
+                continue;
             }
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "%s: %s needs a value (%s)\n", m_program.c_str(), arg.c_str(), option->value.c_str());
@@ -73,7 +85,7 @@ void Cli::usage(FILE* out) const {
     std::fprintf(out, "usage: %s [options] %s\n\n%s\n", m_program.c_str(), m_synopsis.c_str(), m_about.c_str());
     std::fprintf(out, "  %-18s %s\n", "--help", "this text");
     for (const Option& o : m_options) {
-        const std::string left = o.name + " " + o.value;
+        const std::string left = o.hasValue ? o.name + " " + o.value : o.name;
         std::fprintf(out, "  %-18s %s\n", left.c_str(), o.help.c_str());
     }
     if (!m_notes.empty()) std::fprintf(out, "\n%s", m_notes.c_str());
@@ -82,6 +94,12 @@ void Cli::usage(FILE* out) const {
 int Cli::fail(const std::string& message) const {
     std::fprintf(stderr, "%s: %s\n", m_program.c_str(), message.c_str());
     return 1;
+}
+
+int Cli::misuse(const std::string& message) const {
+    std::fprintf(stderr, "%s: %s\n", m_program.c_str(), message.c_str());
+    usage(stderr);
+    return 2;
 }
 
 bool Cli::toInteger(const std::string& text, long low, long high, int* value) {

@@ -21,6 +21,8 @@ public:
     void integer(const char* name, const char* value, const char* help, long low, long high, int* target);
     // An integer option that accepts only the listed values.
     void choice(const char* name, const char* value, const char* help, std::vector<int> allowed, int* target);
+    // An option without a value: present sets *target.
+    void flag(const char* name, const char* help, bool* target);
 
     // Reads the arguments: between minFiles and maxFiles file arguments. Returns -1
     // to go on (files filled), else the status to exit with.
@@ -29,6 +31,9 @@ public:
     void usage(FILE* out) const;
     // "program: message" on stderr; returns 1.
     int fail(const std::string& message) const;
+    // A command line that parsed but does not fit together: "program: message" and
+    // the usage on stderr; returns 2.
+    int misuse(const std::string& message) const;
 
     static bool toInteger(const std::string& text, long low, long high, int* value);
 
@@ -38,6 +43,7 @@ private:
         std::string value;
         std::string help;
         std::function<bool(const std::string&)> take;
+        bool hasValue = true;
     };
     std::string m_program;
     std::string m_synopsis;

@@ -37,6 +37,7 @@ std::vector<std::string> linesOf(CTextCoder& coder) {
 
 bool codeDefinition(const std::string& source, const std::string& output, int cycle, std::string* error) {
     if (cycle < 1) return report(error, "the cycle must be 1 or more");
+    if (!checkInputFile(source, error)) return false;
     const CXString from(platform::toEnginePath(source).c_str());
     std::vector<std::string> plain;
     {
@@ -46,15 +47,29 @@ bool codeDefinition(const std::string& source, const std::string& output, int cy
         plain = linesOf(*reader);
     }
     const std::string temporary = temporaryFor(output);
-    if (temporary.empty()) return report(error, output + ": cannot write (" + std::strerror(errno) + ")");
+    if (temporary.empty()) return report(error, output + ": cannot be written (" + writeFailure(errno) + ")");
     const CXString to(platform::toEnginePath(temporary).c_str());
+    errno = 0;
     CTextCoder::code(nullptr, from, to, cycle);
-    bool same = false;
+    const int written = errno;
+    std::vector<std::string> back;
+    bool coded = false;
     {
         auto reader = std::make_unique<CTextCoder>(nullptr, to, true);
-        same = reader->LastError() == 0 && reader->isCoded() && linesOf(*reader) == plain;
+        coded = reader->LastError() == 0 && reader->isCoded();
+        if (coded) back = linesOf(*reader);
     }
-    return finishOutput(temporary, output, same, "cannot write the coded file", error);
+    if (coded && back != plain) {
+        // The coded file was written but reads back otherwise: the source holds what
+        // the coded form cannot carry (control bytes, or letters that code into its
+        // line marker), so the source is at fault, not the output.
+        size_t line = 0;
+        while (line < back.size() && line < plain.size() && back[line] == plain[line]) ++line;
+        std::remove(temporary.c_str());
+        return report(error, source + ": cannot be coded: line " + std::to_string(line + 1) +
+                                 " does not survive the coding (control bytes, or letters that code into the line marker)");
+    }
+    return finishOutput(temporary, output, coded, "cannot be written (" + writeFailure(written) + ")", error);
 }
 
 }  // namespace tools

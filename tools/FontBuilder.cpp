@@ -1,5 +1,7 @@
 #include "tools/FontBuilder.h"
 
+#include <cerrno>
+
 #include "graphics/play/CAnimo.h"
 #include "graphics/play/CFrame.h"
 #include "graphics/text/CSimpleFont6.h"
@@ -8,8 +10,10 @@
 namespace tools {
 
 bool buildFont(const std::string& animationPath, const std::string& outputPath, std::string* error) {
+    if (!checkInputFile(animationPath, error)) return false;
     CAnimo animation(nullptr, CXString(animationPath.c_str()));
-    if (animation.LastError() != 0) return report(error, animationPath + ": the animation does not load");
+    if (animation.LastError() != 0)
+        return report(error, animationPath + ": not an animation file, or a damaged one (it does not load)");
     const int frames = animation.GetNOF();
     if (frames <= 0) return report(error, animationPath + ": no frames");
     if (frames > 256) return report(error, animationPath + ": more than 256 frames");
@@ -25,6 +29,7 @@ bool buildFont(const std::string& animationPath, const std::string& outputPath, 
             return report(error, animationPath + ": frame " + std::to_string(i) + " has no letter name");
 
     const std::string temporary = temporaryFor(outputPath);
+    if (temporary.empty()) return report(error, outputPath + ": cannot be written (" + writeFailure(errno) + ")");
     CSimpleFont6 font(nullptr);
     bool written = font.create(&animation, CXString(temporary.c_str()));
     if (written) {

@@ -13,14 +13,28 @@
 
 namespace tools {
 
-
 bool convertPngToImage(const std::string& pngPath, const std::string& outputPath, const ImageOptions& options,
                        std::string* error) {
     if (options.depth != 15 && options.depth != 16) return report(error, "the depth must be 15 or 16");
     if (options.code != 0 && options.code != 4) return report(error, "the code must be 0 or 4");
     platform::PngPicture png;
     std::string why;
-    if (!platform::readPng(pngPath, 4, &png, &why, CImage::kMaxSide)) return report(error, why);
+    if (!checkInputFile(pngPath, error)) return false;
+    if (!platform::readPng(pngPath, 4, &png, &why, CImage::kMaxSide)) {
+        // The PNG library says only "Read Error" when the data stops short, before the
+        // signature or before the picture's end.
+        if (why.find("Read Error") != std::string::npos) {
+            static const char kSignature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+            char head[8] = {};
+            FILE* file = std::fopen(pngPath.c_str(), "rb");
+            const size_t got = file ? std::fread(head, 1, sizeof head, file) : 0;
+            if (file) std::fclose(file);
+            if (got < sizeof head || std::memcmp(head, kSignature, sizeof head) != 0)
+                return report(error, pngPath + ": not a PNG file");
+            return report(error, pngPath + ": the PNG data ends early or is damaged (the picture cannot be read whole)");
+        }
+        return report(error, why);
+    }
     if (png.width > CImage::kMaxSide || png.height > CImage::kMaxSide)
         return report(error, pngPath + ": larger than " + std::to_string(CImage::kMaxSide) + " pixels a side");
 

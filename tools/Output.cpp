@@ -1,6 +1,7 @@
 #include "tools/Output.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -66,6 +67,26 @@ bool checkPackableFolder(const std::string& folder, const std::string& output, s
     if (target == root || target.rfind(root + "/", 0) == 0)
         return report(error, output + ": lies inside the folder it would pack");
     return true;
+}
+
+bool checkInputFile(const std::string& path, std::string* error) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return report(error, path + ": does not exist");
+        return report(error, path + ": cannot be read (" + std::strerror(errno) + ")");
+    }
+    if (S_ISDIR(info.st_mode)) return report(error, path + ": is a folder");
+    return true;
+}
+
+std::string writeFailure(int error) {
+    if (error == ENOSPC || error == EDQUOT) return "the disk is full";
+    return error ? std::strerror(error) : "the write failed";
+}
+
+void printListing(const std::vector<ListedFile>& files) {
+    for (const ListedFile& f : files) std::printf("%10lld  %s\n", static_cast<long long>(f.size), f.path.c_str());
+    std::fflush(stdout);
 }
 
 }  // namespace tools

@@ -1,7 +1,9 @@
 // What the data tools share when they write: a failure message handed back, and
 // a result written under a temporary name that only a complete file leaves.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tools {
 
@@ -26,5 +28,22 @@ std::string realFolder(const std::string& path);
 // folder exists outside it, so the file being written never becomes part of what
 // it packs.
 bool checkPackableFolder(const std::string& folder, const std::string& output, std::string* error);
+
+// Checks a file a tool reads: it exists and is not a folder ("path: does not
+// exist", "path: is a folder").
+bool checkInputFile(const std::string& path, std::string* error);
+
+// The reason a write failed, for errno: "the disk is full" for a full disk or an
+// exhausted quota, else the system's text.
+std::string writeFailure(int error);
+
+// One file of a packed file's listing: its path ("/" between folders) and size.
+struct ListedFile {
+    std::string path;
+    int64_t size = 0;
+};
+
+// Prints the listing on stdout, a file a line: the size, two blanks, the path.
+void printListing(const std::vector<ListedFile>& files);
 
 }  // namespace tools

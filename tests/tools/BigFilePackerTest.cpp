@@ -73,4 +73,65 @@ TEST_F(BigFilePacker, BadFoldersAndTargetsLeaveNoFile) {
     }
 }
 
+// A hand-made big file: one folder below the root holding one file, each name as
+// given, the file's data "evil".
+std::string bigFileWith(const std::string& folderName, const std::string& fileName) {
+    std::string out;
+    auto int32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i) & 0xFF);
+    };
+    auto text = [&](const std::string& t) {
+        int32(static_cast<uint32_t>(t.size()));
+        out += t;
+    };
+    text("x");
+    text("\\");
+    int32(4);
+    out += std::string(16, '\0');
+    int32(1);
+    int32(1);
+    text("root");
+    int32(0);
+    int32(1);
+    text(folderName);
+    int32(1);
+    int32(0);
+    text(fileName);
+    const size_t offsetAt = out.size();
+    int32(0);
+    out += std::string(8, '\0');
+    int32(4);
+    const uint32_t offset = static_cast<uint32_t>(out.size());
+    for (int i = 0; i < 4; ++i) out[offsetAt + i] = static_cast<char>(offset >> (8 * i) & 0xFF);
+    return out + "evil";
+}
+
+// Extraction writes what the table names below the folder, and a name that would
+// leave it refuses the whole file before anything is written.
+TEST_F(BigFilePacker, ExtractionStaysInsideItsFolder) {
+    const struct {
+        const char* folder;
+        const char* file;
+        const char* written;
+    } cases[] = {
+        {"sub", "a.txt", "out/sub/a.txt"},
+        {"..", "evil.txt", nullptr},
+        {"sub", "..\\..\\evil.txt", nullptr},
+        {"", "evil.txt", nullptr},
+        {"sub", "/evil.txt", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.folder) + " " + c.file);
+        dir.write("in/hostile.big", bigFileWith(c.folder, c.file));
+        std::string error;
+        const bool done = tools::extractBigFile(dir.native("in/hostile.big"), dir.native("in/out"), &error);
+        EXPECT_EQ(done, c.written != nullptr) << error;
+        if (c.written) EXPECT_EQ(dir.read(std::string("in/") + c.written), "evil");
+        else EXPECT_NE(error.find("would leave the folder; nothing extracted"), std::string::npos) << error;
+        EXPECT_FALSE(dir.exists("evil.txt"));
+        EXPECT_FALSE(dir.exists("in/evil.txt"));
+        dir.remove("in");
+    }
+}
+
 }  // namespace

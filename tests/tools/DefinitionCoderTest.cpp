@@ -54,9 +54,9 @@ TEST(DefinitionCoder, BadSourcesLeaveNoFile) {
         int cycle;
         const char* message;
     } cases[] = {
-        {"missing.cnv", "out.cnv", 6, "missing.cnv: cannot be read"},
+        {"missing.cnv", "out.cnv", 6, "missing.cnv: does not exist"},
         {"coded.cnv", "out.cnv", 6, "coded.cnv: is coded already"},
-        {"plain.cnv", "no/such/out.cnv", 6, "out.cnv: cannot write"},
+        {"plain.cnv", "no/such/out.cnv", 6, "out.cnv: cannot be written"},
         {"plain.cnv", "out.cnv", 0, "the cycle must be 1 or more"},
     };
     for (const auto& c : cases) {

@@ -91,8 +91,8 @@ TEST_F(FontBuilderTest, BadAnimationsWriteNothing) {
         const char* input;
         const char* message;
     } cases[] = {
-        {"missing.ann", "does not load"},
-        {"junk.ann", "does not load"},
+        {"missing.ann", "missing.ann: does not exist"},
+        {"junk.ann", "junk.ann: not an animation file, or a damaged one"},
         {"mixed.ann", "several sizes"},
         {"unnamed.ann", "frame 1 has no letter name"},
     };
