@@ -128,6 +128,16 @@ bool PosixSocketSystem::sendAll(SocketHandle socket, const void* data, size_t si
     return true;
 }
 
+int64_t PosixSocketSystem::sendSome(SocketHandle socket, const void* data, size_t size) {
+    if (socket < 0) return -1;
+    for (;;) {
+        const ssize_t n = ::send(socket, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0) return n;
+        if (errno == EINTR) continue;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    }
+}
+
 int64_t PosixSocketSystem::receive(SocketHandle socket, void* data, size_t size) {
     if (socket < 0) return -1;
     for (;;) {
@@ -204,6 +214,20 @@ bool FaultySocketSystem::sendAll(SocketHandle socket, const void* data, size_t s
         return false;
     }
     return PosixSocketSystem::sendAll(socket, data, size);
+}
+
+int64_t FaultySocketSystem::sendSome(SocketHandle socket, const void* data, size_t size) {
+    ++m_sends;
+    int fails = m_failSends.load();
+    while (fails > 0 && !m_failSends.compare_exchange_weak(fails, fails - 1)) {
+    }
+    if (fails > 0) return -1;
+    if (m_shortSend.exchange(false)) {
+        const size_t part = m_shortBytes.load() < size ? m_shortBytes.load() : size;
+        if (part > 0) PosixSocketSystem::sendAll(socket, data, part);
+        return -1;
+    }
+    return PosixSocketSystem::sendSome(socket, data, size);
 }
 
 int64_t FaultySocketSystem::receive(SocketHandle socket, void* data, size_t size) {

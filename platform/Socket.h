@@ -33,6 +33,9 @@ public:
     virtual bool connect(SocketHandle socket, const std::string& address, uint16_t port, int timeoutMs) = 0;
     // Sends all bytes or fails; false on failure (some bytes may have gone).
     virtual bool sendAll(SocketHandle socket, const void* data, size_t size) = 0;
+    // Sends what the socket takes without waiting: the count (0 when its buffer is
+    // full), -1 on failure.
+    virtual int64_t sendSome(SocketHandle socket, const void* data, size_t size) = 0;
     // Waits for bytes and reads up to size of them: the count, 0 once the peer closed
     // or the socket was shut down, -1 on an error.
     virtual int64_t receive(SocketHandle socket, void* data, size_t size) = 0;
@@ -54,6 +57,7 @@ public:
     SocketHandle accept(SocketHandle socket, std::string* peerAddress) override;
     bool connect(SocketHandle socket, const std::string& address, uint16_t port, int timeoutMs) override;
     bool sendAll(SocketHandle socket, const void* data, size_t size) override;
+    int64_t sendSome(SocketHandle socket, const void* data, size_t size) override;
     int64_t receive(SocketHandle socket, void* data, size_t size) override;
     void shutdown(SocketHandle socket) override;
     void close(SocketHandle socket) override;
@@ -67,7 +71,8 @@ class FaultySocketSystem : public PosixSocketSystem {
 public:
     // The next n sends fail without sending anything.
     void failSends(int n) { m_failSends = n; }
-    // The next send sends only its first `bytes` bytes, then fails.
+    // The next send sends only its first `bytes` bytes, then fails. Sends without
+    // waiting (sendSome) fail and fall short alike.
     void shortSend(size_t bytes) {
         m_shortBytes = bytes;
         m_shortSend = true;
@@ -81,6 +86,7 @@ public:
     void setHostName(const std::string& name);
 
     bool sendAll(SocketHandle socket, const void* data, size_t size) override;
+    int64_t sendSome(SocketHandle socket, const void* data, size_t size) override;
     int64_t receive(SocketHandle socket, void* data, size_t size) override;
     std::string hostName() override;
 
