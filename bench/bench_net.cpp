@@ -8,10 +8,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -19,6 +22,7 @@
 #include "net/CNetListener.h"
 #include "net/CNetMessages.h"
 #include "net/CNetworkClient.h"
+#include "net/CNetPlayerInfo.h"
 #include "net/CNetworkServer.h"
 #include "net/CXSocket.h"
 
@@ -65,6 +69,52 @@ void BM_PingRoundTripPeers(benchmark::State& state) {
     client.disconnect(false);
 }
 BENCHMARK(BM_PingRoundTripPeers)->UseRealTime();
+
+// Counts the texts that reach the server.
+struct Texts : CNetListener {
+    void onMessage(CNetMessage* m) override {
+        if (m->getType() != CNetMessage::kText) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            ++count;
+        }
+        changed.notify_one();
+    }
+    void waitFor(long n) {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return count >= n; });
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    long count = 0;
+};
+
+// The send path: a client sends 100-byte texts in bursts of 64, the server (immediate
+// dispatch) counts them; time per frame includes the wait for the burst's last one.
+void BM_SendBurstPeers(benchmark::State& state) {
+    CNetworkServer server(nullptr, true);
+    Texts texts;
+    server.addNotifier(&texts);
+    if (!server.start(0)) {
+        state.SkipWithError("no server");
+        return;
+    }
+    CNetworkClient client(nullptr, false, false);
+    if (!client.connect(CXString("127.0.0.1"), server.getPort())) {
+        state.SkipWithError("no connection");
+        return;
+    }
+    const CXString text(std::string(99, 'x').c_str());
+    long sent = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 64; ++i) client.send(new CNetTextMessage(client.getHandle(), text));
+        sent += 64;
+        texts.waitFor(sent);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 64);
+    client.disconnect(false);
+}
+BENCHMARK(BM_SendBurstPeers)->UseRealTime();
 
 bool readAll(int fd, char* p, size_t n) {
     while (n > 0) {
@@ -122,6 +172,69 @@ void BM_PingRoundTripPosixEcho(benchmark::State& state) {
     ::close(listener);
 }
 BENCHMARK(BM_PingRoundTripPosixEcho)->UseRealTime();
+
+// Resident memory of this process, in bytes.
+long residentBytes() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * ::sysconf(_SC_PAGESIZE);
+}
+
+// Eight players flood a server that does not tick with 1000-byte texts until their
+// connections close at the bound; the resident growth per connection at that point.
+void BM_FloodEightPlayers(benchmark::State& state) {
+    constexpr int kPlayers = 8;
+    std::vector<char> burst;
+    for (int i = 0; i < 100; ++i) {
+        std::vector<char> frame(1000, 'f');
+        CNetMessage::putInt32(frame.data(), CNetMessage::kText);
+        CNetMessage::putInt32(frame.data() + 4, 1000);
+        frame.back() = 0;
+        burst.insert(burst.end(), frame.begin(), frame.end());
+    }
+    double growth = 0;
+    for (auto _ : state) {
+        CNetworkServer server(nullptr, false);
+        if (!server.start(0)) {
+            state.SkipWithError("no server");
+            return;
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(server.getPort()));
+        const long before = residentBytes();
+        std::vector<std::thread> flooders;
+        for (int i = 0; i < kPlayers; ++i)
+            flooders.emplace_back([&] {
+                const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+                if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+                    // At most 64 MiB each: without a bound the server keeps all of it.
+                    for (size_t sent = 0; sent < (64u << 20) && writeAll(fd, burst.data(), burst.size());)
+                        sent += burst.size();
+                }
+                ::close(fd);
+            });
+        // The peak: every connection closed at its bound, nothing dispatched yet.
+        auto allClosed = [&] {
+            if (server.getPlayersNo() < kPlayers) return false;
+            for (CNetPlayerInfo* player : server.getClients())
+                if (!player->getHandle()->isClosed()) return false;
+            return true;
+        };
+        while (!allClosed()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        growth = static_cast<double>(residentBytes() - before) / kPlayers;
+        // The records leave at the tick; the flooders' writes then fail.
+        while (server.getPlayersNo() > 0) server.tick();
+        for (std::thread& t : flooders) t.join();
+        server.stop(false);
+    }
+    state.counters["rss_growth_per_connection_MiB"] = growth / (1 << 20);
+}
+BENCHMARK(BM_FloodEightPlayers)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // A stream of frames of the given size, pushed 1024 bytes at a time.
 std::vector<char> framesOf(int32_t frameSize, size_t total) {

@@ -4,13 +4,22 @@
 // malformed or impossible frame ends the stream as it closes the connection) and then
 // dispatched to a listener that reads every field of the typed message and feeds a
 // file receiver holding one open transfer.
+//
+// The same input then reaches a listening server's tick as the streams of up to four
+// connections (a selector byte and a length byte before each piece), each with or
+// without a hello of its own, through the real receive path and its bounds; the
+// connections end with the input and the server ticks until every player has left.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "ScriptFuzzSupport.h"
 #include "foundation/CXArray.h"
@@ -19,6 +28,9 @@
 #include "net/CNetListener.h"
 #include "net/CNetMessageProcessor.h"
 #include "net/CNetMessages.h"
+#include "net/CNetworkServer.h"
+#include "net/CXSocket.h"
+#include "platform/Socket.h"
 #include "script/CMC_Variable.h"
 
 namespace {
@@ -65,6 +77,59 @@ struct Reader : CNetListener {
     size_t total = 0;
 };
 
+// One listening server for the whole run; its listener reads every message.
+CNetworkServer& server() {
+    static Keeper keeper;
+    static CFileReceiver_Manager files(&keeper);
+    static Reader reader(&files);
+    static CNetworkServer* made = [] {
+        auto* s = new CNetworkServer(nullptr, false);
+        s->addNotifier(&reader);
+        if (!s->start(0)) std::abort();
+        return s;
+    }();
+    return *made;
+}
+
+void driveServer(const uint8_t* data, size_t size) {
+    if (size == 0) return;
+    CNetworkServer& s = server();
+    const size_t count = data[0] % 4 + 1;
+    const bool greet = (data[0] & 4) != 0;
+    std::vector<std::string> streams(count);
+    if (greet) {
+        for (size_t i = 0; i < count; i += 2) {
+            std::unique_ptr<CNetMessage> hello(new CNetHelloMessage(nullptr, CXString("p")));
+            streams[i].assign(hello->getBuffer(), static_cast<size_t>(hello->getBufferLen()));
+        }
+    }
+    for (size_t at = 1; at + 2 <= size;) {
+        const size_t which = data[at] % count;
+        const size_t n = std::min<size_t>(data[at + 1], size - at - 2);
+        streams[which].append(reinterpret_cast<const char*>(data + at + 2), n);
+        at += 2 + n;
+    }
+    std::vector<int> ends;
+    for (size_t i = 0; i < count; ++i) {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) break;
+        s.onConnected(new CXSocket(nullptr, fds[0]), CXString("10.0.0.1"));
+        ends.push_back(fds[1]);
+    }
+    for (size_t i = 0; i < ends.size(); ++i) {
+        platform::socketSystem().sendAll(ends[i], streams[i].data(), streams[i].size());
+        ::shutdown(ends[i], SHUT_WR);
+    }
+    // Every connection ends with its stream (the peer's half close); the players leave
+    // at the ticks after their last frames.
+    for (int spins = 0; s.getPlayersNo() > 0 && spins < 100000; ++spins) {
+        s.tick();
+        if (s.getPlayersNo() > 0) ::usleep(100);
+    }
+    if (s.getPlayersNo() > 0) std::abort();
+    for (int fd : ends) ::close(fd);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -92,6 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (stack.isBroken()) open = false;
     }
+    driveServer(data, size);
     fuzz::applicationStep();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "net/CFileReceiver.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "net/CNetMessages.h"
@@ -44,7 +45,12 @@ CXString fileTransferPath(const CXString& folder, const CXString& subfolder, con
 
 CFileReceiver_Entry::CFileReceiver_Entry(CXSocket* socket, int id, CXString folder, CXString subfolder,
                                          CXString file)
-    : m_socket(socket), m_id(id), m_folder(folder), m_subfolder(subfolder), m_file(file) {}
+    : m_socket(socket), m_account(socket ? socket->account() : nullptr), m_id(id), m_folder(folder),
+      m_subfolder(subfolder), m_file(file) {}
+
+CFileReceiver_Entry::~CFileReceiver_Entry() {
+    if (m_account) m_account->release(m_charged);
+}
 
 bool CFileReceiver_Entry::equals(CXObject* other) {
     auto* entry = dynamic_cast<CFileReceiver_Entry*>(other);
@@ -64,8 +70,6 @@ bool CFileReceiver_Entry::received(CNetMessage* message) {
         m_senderId = response->getSenderId();
         m_fileSize = response->getFileSize();
         m_toTransfer = size;
-        m_buffer.assign(static_cast<size_t>(size), 0);
-        m_have.assign(static_cast<size_t>(size), false);
         m_received = 0;
         return m_toTransfer > 0;
     }
@@ -74,6 +78,26 @@ bool CFileReceiver_Entry::received(CNetMessage* message) {
         const int64_t n = data->getSize();
         if (!m_announced) return true;
         if (offset < 0 || n < 0 || offset + n > m_toTransfer) return m_received < m_toTransfer;
+        const auto end = static_cast<size_t>(offset + n);
+        if (end > m_buffer.capacity()) {
+            // The buffer and its bitmap (a bit a byte) grow, doubling, towards the
+            // chunk's end; what they take is counted against the connection.
+            const size_t capacity =
+                std::min(std::max(end, 2 * m_buffer.capacity()), static_cast<size_t>(m_toTransfer));
+            const auto growth = static_cast<int64_t>(capacity - m_buffer.capacity());
+            const int64_t cost = growth + (growth + 7) / 8;
+            if (m_account && (isAbandoned() || !m_socket->hold(cost))) {
+                m_refused = true;
+                return true;
+            }
+            if (m_account) m_charged += cost;
+            m_buffer.reserve(capacity);
+            m_have.reserve(capacity);
+        }
+        if (end > m_buffer.size()) {
+            m_buffer.resize(end, 0);
+            m_have.resize(end, false);
+        }
         for (int64_t i = 0; i < n; ++i) {
             const auto at = static_cast<size_t>(offset + i);
             m_buffer[at] = data->getData()[i];
@@ -107,6 +131,13 @@ CFileReceiver_Manager::CFileReceiver_Manager(CFileReceiver_Listener* listener) :
 CFileReceiver_Manager::~CFileReceiver_Manager() = default;
 
 int CFileReceiver_Manager::add_file(CXSocket* socket, CXString folder, CXString subfolder, CXString file) {
+    dropClosed();
+    if (socket) {
+        int open = 0;
+        for (const auto& [id, entry] : m_table)
+            if (entry->getSocket() == socket) ++open;
+        if (open >= kMaxTransfers) return 0;
+    }
     const int id = ++unique_id;
     m_table[id] = std::make_unique<CFileReceiver_Entry>(socket, id, folder, subfolder, file);
     if (socket) socket->send(new CNetFileRequestMessage(socket, id, folder, subfolder, file));
@@ -120,6 +151,7 @@ CFileReceiver_Entry* CFileReceiver_Manager::getEntry(int id) {
 
 void CFileReceiver_Manager::received(CNetMessage* message) {
     if (!message) return;
+    dropClosed();
     // Typed messages only: a raw frame of these codes has no fields read yet.
     int id;
     if (auto* response = dynamic_cast<CNetFileResponseMessage*>(message))
@@ -139,3 +171,12 @@ void CFileReceiver_Manager::received(CNetMessage* message) {
 }
 
 void CFileReceiver_Manager::remove_file(int id) { m_table.erase(id); }
+
+void CFileReceiver_Manager::dropClosed() {
+    for (auto at = m_table.begin(); at != m_table.end();) {
+        if (at->second->isAbandoned())
+            at = m_table.erase(at);
+        else
+            ++at;
+    }
+}

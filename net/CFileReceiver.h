@@ -5,7 +5,11 @@
 //
 // Received fields are not trusted: sizes outside 0 .. kMaxFileSize end the
 // transfer, chunks before the response or outside the announced size are ignored,
-// and a byte that comes twice counts once.
+// and a byte that comes twice counts once. A transfer's buffer grows with the
+// chunks to the farthest byte received, counted against its connection's bound
+// (CXSocket::hold): past it the connection closes. Transfers go with their
+// connection: the manager drops those whose connection closed at its next call.
+// A connection has at most kMaxTransfers at once.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -14,9 +18,9 @@
 
 #include "foundation/CXObject.h"
 #include "foundation/CXString.h"
+#include "net/CXSocket.h"
 
 class CNetMessage;
-class CXSocket;
 class CFileReceiver_Entry;
 
 class CFileReceiver_Listener {
@@ -29,14 +33,21 @@ public:
 class CFileReceiver_Entry : public CXObject {
 public:
     CFileReceiver_Entry(CXSocket* socket, int id, CXString folder, CXString subfolder, CXString file);
+    // Gives back what its buffer held to the connection's bound.
+    ~CFileReceiver_Entry() override;
+    CFileReceiver_Entry(const CFileReceiver_Entry&) = delete;
+    CFileReceiver_Entry& operator=(const CFileReceiver_Entry&) = delete;
 
     int getHashcode() override { return m_id; }
     bool equals(CXObject* other) override;
 
     // Takes a response or a data message; true while the transfer is incomplete.
     bool received(CNetMessage* message);
-    // Whether the response refused the transfer (a size out of range).
+    // Whether the transfer ended unfinished: a size out of range, or a buffer past
+    // its connection's bound.
     bool isRefused() const { return m_refused; }
+    // Whether its connection closed.
+    bool isAbandoned() const { return m_account && m_account->isClosed(); }
     // Writes the file as folder\subfolder\name, making the folders; the current
     // folder stays.
     bool save_file();
@@ -54,6 +65,9 @@ public:
 
 private:
     CXSocket* m_socket;
+    std::shared_ptr<CXSocket::Account> m_account;
+    // Bytes of the buffers counted against the connection.
+    int64_t m_charged = 0;
     int32_t m_id;
     int32_t m_senderId = -1;
     CXString m_folder;
@@ -71,16 +85,21 @@ private:
 class CFileReceiver_Manager {
 public:
     static constexpr int32_t kMaxFileSize = 64 * 1024 * 1024;
+    // Transfers one connection may have at once.
+    static constexpr int kMaxTransfers = 4;
 
     explicit CFileReceiver_Manager(CFileReceiver_Listener* listener = nullptr);
     ~CFileReceiver_Manager();
     CFileReceiver_Manager(const CFileReceiver_Manager&) = delete;
     CFileReceiver_Manager& operator=(const CFileReceiver_Manager&) = delete;
 
-    // Starts a transfer: sends its request on the socket; its id.
+    // Starts a transfer: sends its request on the socket; its id, or 0 (nothing
+    // sent) when the socket has kMaxTransfers already.
     int add_file(CXSocket* socket, CXString folder, CXString subfolder, CXString file);
     // Feeds a typed file response or data message to the transfer of its receiver id.
     void received(CNetMessage* message);
+    // Drops the transfers whose connection closed.
+    void dropClosed();
     void remove_file(int id);
     CFileReceiver_Entry* getEntry(int id);
     int getCount() const { return static_cast<int>(m_table.size()); }

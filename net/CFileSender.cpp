@@ -9,7 +9,7 @@ int CFileSender_Manager::unique_id = 0;
 
 CFileSender_Entry::CFileSender_Entry(CXSocket* socket, int receiverId, int id, CXString folder, CXString subfolder,
                                      CXString file)
-    : m_socket(socket), m_receiverId(receiverId), m_id(id), m_folder(folder), m_subfolder(subfolder), m_name(file) {
+    : m_socket(socket), m_account(socket ? socket->account() : nullptr), m_receiverId(receiverId), m_id(id), m_folder(folder), m_subfolder(subfolder), m_name(file) {
     const CXString path = fileTransferPath(folder, subfolder, file);
     if (path.IsString() && !platform::isDirectory(path.c_str())) m_file = platform::fopen(path.c_str(), "rb");
 }
@@ -59,6 +59,12 @@ CFileSender_Manager::~CFileSender_Manager() = default;
 
 int CFileSender_Manager::add_file(CXSocket* socket, int receiverId, CXString folder, CXString subfolder,
                                   CXString file) {
+    if (socket) {
+        int open = 0;
+        for (const auto& [id, entry] : m_table)
+            if (entry->getSocket() == socket && !entry->isAbandoned()) ++open;
+        if (open >= CFileReceiver_Manager::kMaxTransfers) return 0;
+    }
     const int id = unique_id + 1;
     auto entry = std::make_unique<CFileSender_Entry>(socket, receiverId, id, folder, subfolder, file);
     if (!entry->isOpen()) return 0;
@@ -70,7 +76,7 @@ int CFileSender_Manager::add_file(CXSocket* socket, int receiverId, CXString fol
 void CFileSender_Manager::tick() {
     std::vector<int> finished;
     for (auto& [id, entry] : m_table)
-        if (!entry->send()) finished.push_back(id);
+        if (entry->isAbandoned() || !entry->send()) finished.push_back(id);
     for (int id : finished) m_table.erase(id);
 }
 

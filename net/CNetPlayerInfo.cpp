@@ -37,10 +37,7 @@ void CNetPlayerInfo::receiveLoop(platform::Thread&) {
         const CXString name = getName();
         {
             std::lock_guard<std::recursive_mutex> lock(m_server->m_mutex);
-            for (CNetMessage* message : received) {
-                message->setSender(name);
-                m_server->m_queue.push_back(message);
-            }
+            m_server->queueReceived(m_socket, received, name);
             if (m_socket->isClosed()) m_ended = true;
         }
         if (m_server->m_immediate && !received.empty()) m_server->CNetworkPeer::tick();

@@ -1,5 +1,7 @@
 #include "net/CNetworkClient.h"
 
+#include <chrono>
+
 #include "foundation/CConfig.h"
 #include "net/CNetListener.h"
 #include "net/CNetMessages.h"
@@ -42,7 +44,8 @@ bool CNetworkClient::connect(CXString host, int port) {
 
 void CNetworkClient::disconnect(bool goodbye) {
     if (!m_connected) return;
-    if (goodbye) m_socket->send(new CNetMessage(m_socket, CNetMessage::kGoodbye));
+    if (goodbye && m_socket->send(new CNetMessage(m_socket, CNetMessage::kGoodbye)))
+        m_socket->flush(std::chrono::steady_clock::now() + std::chrono::milliseconds(CXSocket::kGoodbyeMs));
     stop_receiver();
     purgeQueue(m_socket);
     retire(m_socket);
@@ -73,10 +76,7 @@ void CNetworkClient::receiveLoop(platform::Thread&, CXSocket* socket, CXString h
         std::vector<CNetMessage*> received = socket->receive();
         {
             std::lock_guard<std::recursive_mutex> lock(m_mutex);
-            for (CNetMessage* message : received) {
-                message->setSender(host);
-                m_queue.push_back(message);
-            }
+            queueReceived(socket, received, host);
             if (socket->isClosed()) m_receiverEnded = true;
         }
         if (m_immediate && !received.empty()) CNetworkPeer::tick();
@@ -91,7 +91,7 @@ void CNetworkClient::tick() {
     CXSocket* socket;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        messages.swap(m_queue);
+        messages = takeQueue();
         ended = m_receiverEnded;
         socket = m_socket;
     }
@@ -99,6 +99,8 @@ void CNetworkClient::tick() {
     if (ended && m_connected && socket == m_socket) {
         disconnect(false);
         for (size_t i = 0; i < m_notifiers.size(); ++i) m_notifiers[i]->onConnectionClosed();
+    } else if (m_connected && m_socket) {
+        m_socket->keepAlive();
     }
     endTick();
 }

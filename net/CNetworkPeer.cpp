@@ -38,11 +38,34 @@ int CNetworkPeer::queuedCount() {
     return static_cast<int>(m_queue.size());
 }
 
+namespace {
+
+// The frame's bytes no longer wait for the tick.
+void released(CNetMessage* message) {
+    if (message->getHandle()) message->getHandle()->release(message->getBufferLen());
+}
+
+} // namespace
+
 std::vector<CNetMessage*> CNetworkPeer::takeQueue() {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     std::vector<CNetMessage*> taken;
     taken.swap(m_queue);
+    for (CNetMessage* message : taken) released(message);
     return taken;
+}
+
+void CNetworkPeer::queueReceived(CXSocket* socket, const std::vector<CNetMessage*>& received, const CXString& sender) {
+    bool full = false;
+    for (CNetMessage* message : received) {
+        if (full || !socket->hold(message->getBufferLen())) {
+            full = true;
+            delete message;
+            continue;
+        }
+        message->setSender(sender);
+        m_queue.push_back(message);
+    }
 }
 
 void CNetworkPeer::dispatch(std::vector<CNetMessage*>& messages) {
@@ -73,8 +96,10 @@ void CNetworkPeer::purgeQueue(CXSocket* socket) {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     auto kept = m_queue.begin();
     for (CNetMessage* message : m_queue) {
-        if (message->getHandle() == socket)
+        if (message->getHandle() == socket) {
+            released(message);
             delete message;
+        }
         else
             *kept++ = message;
     }

@@ -6,6 +6,10 @@
 //
 // Sockets and player records that die while tick dispatches are kept until its end,
 // since messages being dispatched still name their socket.
+//
+// Queued frames count against their connection's bound (CXSocket::hold) from the
+// receive until tick takes them out; a connection past it is closed and its later
+// frames dropped.
 #pragma once
 #include <memory>
 #include <mutex>
@@ -48,6 +52,9 @@ public:
 protected:
     // Takes the queue out under the lock.
     std::vector<CNetMessage*> takeQueue();
+    // Receiving thread: names and queues the frames of the connection while its bound
+    // holds; the rest are destroyed.
+    void queueReceived(CXSocket* socket, const std::vector<CNetMessage*>& received, const CXString& sender);
     // Processes and destroys each message.
     void dispatch(std::vector<CNetMessage*>& messages);
     // Destroys the object now, or at the end of the tick in progress.

@@ -1,6 +1,7 @@
 #include "net/CNetworkServer.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "net/CNetListener.h"
 #include "net/CNetMessageProcessor.h"
@@ -9,6 +10,18 @@
 #include "net/CXSocket.h"
 
 CNetworkServer* CNetworkServer::pInstance = nullptr;
+
+bool CNetworkServer::requiresHello(int type) {
+    switch (type) {
+    case CNetMessage::kCommand:
+    case CNetMessage::kVariable:
+    case CNetMessage::kBehaviour:
+    case CNetMessage::kFileRequest:
+    case CNetMessage::kFileResponse:
+    case CNetMessage::kFileData: return true;
+    default: return false;
+    }
+}
 
 CNetworkServer::CNetworkServer(CWindow* window, bool immediate) : CNetworkPeer(window, immediate) {
     pInstance = this;
@@ -43,8 +56,14 @@ void CNetworkServer::stop(bool goodbye) {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         players.swap(m_players);
     }
+    if (goodbye) {
+        // Every goodbye is queued first; together they get one bounded wait to leave.
+        for (CNetPlayerInfo* player : players)
+            player->getHandle()->send(new CNetMessage(player->getHandle(), CNetMessage::kGoodbye));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(CXSocket::kGoodbyeMs);
+        for (CNetPlayerInfo* player : players) player->getHandle()->flush(deadline);
+    }
     for (CNetPlayerInfo* player : players) {
-        if (goodbye) player->getHandle()->send(new CNetMessage(player->getHandle(), CNetMessage::kGoodbye));
         player->shutdown();
         purgeQueue(player->getHandle());
         retire(player);
@@ -148,14 +167,26 @@ void CNetworkServer::tick() {
     std::vector<CNetPlayerInfo*> ended;
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        messages.swap(m_queue);
+        messages = takeQueue();
         for (CNetPlayerInfo* player : m_players)
             if (player->hasEnded()) ended.push_back(player);
     }
+    std::vector<CXSocket*> refused;
     for (CNetMessage*& message : messages) {
         // The sender is the player's name now: a hello queued with later frames
         // names them too.
         if (CNetPlayerInfo* player = findBySocket(message->getHandle())) {
+            // Before its hello a connection may not have code run, commands, variables
+            // or files taken: such a frame ends it, and nothing more of it is dispatched.
+            CXSocket* socket = player->getHandle();
+            const bool refusedBefore = std::find(refused.begin(), refused.end(), socket) != refused.end();
+            if (refusedBefore || (!player->hasGreeted() && requiresHello(message->getType()))) {
+                if (!refusedBefore) refused.push_back(socket);
+                socket->close();
+                delete message;
+                message = nullptr;
+                continue;
+            }
             message->setSender(player->getName());
             if (message->getType() == CNetMessage::kHello) player->setGreeted();
         }
@@ -166,15 +197,19 @@ void CNetworkServer::tick() {
     // Records whose connection ended leave once their last frames were dispatched.
     for (CNetPlayerInfo* player : ended)
         if (findBySocket(player->getHandle()) == player) drop(player, player->hasGreeted());
-    // Connections that stay silent or keep half a frame are closed; their records
-    // leave at a later tick like any other that ended.
+    // Connections that stay without hello or keep half a frame are closed, greeted
+    // ones kept alive; records closed here leave at a later tick like any other
+    // that ended.
     const uint32_t now = CXSocket::now();
     for (CNetPlayerInfo* player : getClients()) {
         CXSocket* socket = player->getHandle();
         const int64_t partial = socket->partialSince();
         const bool silent = !player->hasGreeted() && now - player->getAcceptedAt() >= kIdleLimitMs;
         const bool stuck = partial >= 0 && now - static_cast<uint32_t>(partial) >= kIdleLimitMs;
-        if (silent || stuck) socket->close();
+        if (silent || stuck)
+            socket->close();
+        else if (player->hasGreeted())
+            socket->keepAlive();
     }
     endTick();
 }

@@ -3,9 +3,12 @@
 // once), each record receiving on its own thread into the server's queue.
 //
 // tick (host thread) dispatches the queue, then removes the records whose
-// connection ended, calling onDestroyPlayer for those that had said hello, and
-// closes connections that stay without hello, or hold an incomplete frame, for
-// kIdleLimitMs of net-clock time.
+// connection ended, calling onDestroyPlayer for those that had said hello, closes
+// connections that stay without hello, or hold an incomplete frame, for
+// kIdleLimitMs of net-clock time, and keeps greeted ones alive (CXSocket::keepAlive).
+// A connection that sends code, a command, a variable or a file frame before its
+// hello is closed and that frame, and any after it, dropped: a server runs what its
+// players send.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -55,6 +58,8 @@ public:
     // The port the server listens at; 0 while stopped.
     int getPort() const;
     static CNetworkServer* getInstance() { return pInstance; }
+    // Whether frames of the type are refused from a connection without hello.
+    static bool requiresHello(int type);
 
 private:
     friend class CNetPlayerInfo;

@@ -5,6 +5,7 @@
 #include "foundation/CStringTokenizer.h"
 #include "foundation/Crt.h"
 #include "net/CNetMessage.h"
+#include "net/CNetMessages.h"
 #include "net/CNetworkServer.h"
 #include "platform/Clock.h"
 
@@ -34,19 +35,22 @@ uint32_t CXSocket::now() {
     return clock ? clock->tickCount() : g_systemClock.tickCount();
 }
 
-CXSocket::CXSocket(CWindow* window) : m_window(window), m_stack(this) {
+CXSocket::CXSocket(CWindow* window) : m_window(window), m_stack(this), m_lastHeard(now()) {
     initialize();
     m_handle = platform::socketSystem().open();
     if (m_handle == platform::kInvalidSocket) m_closed = true;
 }
 
-CXSocket::CXSocket(CWindow* window, platform::SocketHandle handle) : m_window(window), m_handle(handle), m_stack(this) {
+CXSocket::CXSocket(CWindow* window, platform::SocketHandle handle)
+    : m_window(window), m_handle(handle), m_stack(this), m_lastHeard(now()) {
     initialize();
     if (m_handle == platform::kInvalidSocket) m_closed = true;
 }
 
 CXSocket::~CXSocket() {
     stop();
+    close();
+    if (m_writer.isStarted()) m_writer.join();
     platform::socketSystem().close(m_handle);
 }
 
@@ -104,17 +108,97 @@ bool CXSocket::connect(CXString host, int port) {
 }
 
 bool CXSocket::send(CNetMessage* message) {
-    if (!message) return false;
-    const int32_t length = message->getBufferLen();
-    bool ok = false;
-    if (length >= CNetMessage::kHeaderSize && length <= CNetMessage::kMaxFrame && message->getBuffer() &&
-        !m_closed) {
-        std::lock_guard<std::mutex> lock(m_sendMutex);
-        ok = platform::socketSystem().sendAll(m_handle, message->getBuffer(), static_cast<size_t>(length));
-        if (!ok) close();
+    std::unique_ptr<CNetMessage> frame(message);
+    if (!frame) return false;
+    const int32_t length = frame->getBufferLen();
+    if (length < CNetMessage::kHeaderSize || length > CNetMessage::kMaxFrame || !frame->getBuffer()) return false;
+    bool failed = false;
+    {
+        std::lock_guard<std::mutex> lock(m_outMutex);
+        if (m_closed) return false;
+        int64_t sent = 0;
+        if (m_outgoing.empty()) {
+            // Nothing waits before it: what the socket takes now goes at once.
+            sent = platform::socketSystem().sendSome(m_handle, frame->getBuffer(), static_cast<size_t>(length));
+            if (sent == length) return true;
+        }
+        if (sent < 0 || m_unsent + (length - sent) > kMaxUnsent) {
+            failed = true;
+        } else {
+            if (m_outgoing.empty()) m_frontSent = static_cast<size_t>(sent);
+            m_outgoing.push_back(std::move(frame));
+            m_unsent += length - sent;
+            if (!m_writer.isStarted() && !m_writer.start([this](platform::Thread&) { writeLoop(); })) failed = true;
+        }
     }
-    delete message;
-    return ok;
+    if (failed) {
+        close();
+        return false;
+    }
+    m_outChanged.notify_all();
+    return true;
+}
+
+void CXSocket::writeLoop() {
+    std::unique_lock<std::mutex> lock(m_outMutex);
+    for (;;) {
+        m_outChanged.wait(lock, [this] { return m_closed.load() || !m_outgoing.empty(); });
+        if (m_closed) break;
+        // Only this thread takes frames out, so the front stays while it is written.
+        CNetMessage* front = m_outgoing.front().get();
+        const size_t from = m_frontSent;
+        const size_t size = static_cast<size_t>(front->getBufferLen()) - from;
+        lock.unlock();
+        const bool ok = platform::socketSystem().sendAll(m_handle, front->getBuffer() + from, size);
+        if (!ok) {
+            close();
+            lock.lock();
+            break;
+        }
+        lock.lock();
+        m_outgoing.pop_front();
+        m_frontSent = 0;
+        m_unsent -= static_cast<int64_t>(size);
+        m_outChanged.notify_all();
+    }
+    m_outgoing.clear();
+    m_unsent = 0;
+    m_outChanged.notify_all();
+}
+
+bool CXSocket::flush(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock<std::mutex> lock(m_outMutex);
+    m_outChanged.wait_until(lock, deadline, [this] { return m_closed.load() || m_outgoing.empty(); });
+    return !m_closed && m_outgoing.empty();
+}
+
+int64_t CXSocket::unsentBytes() {
+    std::lock_guard<std::mutex> lock(m_outMutex);
+    return m_unsent;
+}
+
+bool CXSocket::hold(int64_t bytes) {
+    if (m_account->m_held.fetch_add(bytes) + bytes > kMaxHeld) {
+        m_account->m_held.fetch_sub(bytes);
+        close();
+        return false;
+    }
+    return true;
+}
+
+void CXSocket::keepAlive() {
+    if (m_closed) return;
+    const uint32_t time = now();
+    const uint32_t heard = m_lastHeard.load();
+    if (m_pinged && m_pingedHeard == heard) {
+        if (time - m_pingedAt >= kQuietLimitMs) close();
+        return;
+    }
+    if (time - heard < kQuietLimitMs) return;
+    m_pinged = true;
+    m_pingedHeard = heard;
+    m_pingedAt = time;
+    send(new CNetPingMessage(this, static_cast<int32_t>(time)));
 }
 
 std::vector<CNetMessage*> CXSocket::receive() {
@@ -126,6 +210,8 @@ std::vector<CNetMessage*> CXSocket::receive() {
         close();
         return received;
     }
+    m_lastHeard = now();
+    const bool wasEmpty = m_stack.getCount() == 0;
     m_stack.push(buffer, static_cast<int>(n));
     while (CNetMessage* message = m_stack.get()) {
         if (!CNetMessage::isWellFormed(message->getBuffer(), message->getBufferLen())) {
@@ -139,16 +225,22 @@ std::vector<CNetMessage*> CXSocket::receive() {
         close();
         return received;
     }
+    // What is left is the start of one frame; it began in this receive when the
+    // stack was empty or a frame completed before it.
     if (m_stack.getCount() == 0)
         m_partialSince = -1;
-    else if (m_partialSince.load() < 0)
+    else if (wasEmpty || !received.empty() || m_partialSince.load() < 0)
         m_partialSince = now();
     return received;
 }
 
 void CXSocket::close() {
     if (m_closed.exchange(true)) return;
+    m_account->m_closed = true;
     platform::socketSystem().shutdown(m_handle);
+    // Taking the lock orders the flag before the writer's next look at it.
+    { std::lock_guard<std::mutex> lock(m_outMutex); }
+    m_outChanged.notify_all();
 }
 
 bool CXSocket::is_ipaddr(CXString text) {

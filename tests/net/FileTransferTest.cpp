@@ -1,6 +1,7 @@
 // File transfer between a receiving and a sending manager over a local stream: ids,
 // the chunking over ticks, order and repetition of chunks, listeners, empty files,
-// names that climb out of the folder and hostile sizes.
+// names that climb out of the folder, hostile sizes, and transfers bound to their
+// connection.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -193,6 +194,46 @@ TEST_F(Transfer, HostileNamesAndSizesAreRefused) {
         EXPECT_EQ(receiver.getEntry(id), nullptr);
     }
     EXPECT_FALSE(dir.exists("big"));
+}
+
+TEST_F(Transfer, TransfersGoWithTheirConnectionAndAreBounded) {
+    CXSocket* side = link.receiverSide.get();
+    const auto account = side->account();
+    // The buffer grows with what came, not with what was announced.
+    const int id = receiver.add_file(side, CXString(), CXString(), CXString("big"));
+    CNetFileResponseMessage response(nullptr, id, 1, CFileReceiver_Manager::kMaxFileSize,
+                                     CFileReceiver_Manager::kMaxFileSize);
+    receiver.received(&response);
+    const std::string bytes = pattern(10240);
+    CNetFileDataMessage first(nullptr, id, 1, 0, 0, 10240, bytes.data());
+    receiver.received(&first);
+    ASSERT_NE(receiver.getEntry(id), nullptr);
+    EXPECT_GT(account->held(), 0);
+    EXPECT_LT(account->held(), 2 * 10240 * 9 / 8 + 16);
+
+    // Four at once per connection; a fifth is refused on both sides, and nothing
+    // is requested for it.
+    for (int i = 0; i < 3; ++i) EXPECT_NE(receiver.add_file(side, CXString(), CXString(), CXString("more")), 0);
+    EXPECT_EQ(receiver.add_file(side, CXString(), CXString(), CXString("fifth")), 0);
+    EXPECT_EQ(Link::take(*link.senderSide).size(), 4u);
+    dir.write("s", "x");
+    for (int i = 0; i < CFileReceiver_Manager::kMaxTransfers; ++i)
+        EXPECT_NE(sender.add_file(link.senderSide.get(), 1, CXString(), CXString(), CXString("s")), 0);
+    EXPECT_EQ(sender.add_file(link.senderSide.get(), 1, CXString(), CXString(), CXString("s")), 0);
+
+    // A chunk far out closes the connection instead of reserving its distance.
+    CNetFileDataMessage far(nullptr, id, 1, 0, CFileReceiver_Manager::kMaxFileSize - 10, 10, bytes.data());
+    receiver.received(&far);
+    EXPECT_EQ(receiver.getEntry(id), nullptr);
+    EXPECT_TRUE(side->isClosed());
+
+    // What the closed connection's transfers held is given back; the sender drops its own.
+    receiver.dropClosed();
+    EXPECT_EQ(receiver.getCount(), 0);
+    EXPECT_EQ(account->held(), 0);
+    link.senderSide->close();
+    sender.tick();
+    EXPECT_EQ(sender.getCount(), 0);
 }
 
 } // namespace

@@ -49,7 +49,13 @@ struct Bare {
     bool sendBytes(const std::vector<unsigned char>& bytes) {
         return platform::socketSystem().sendAll(socket->getHandle(), bytes.data(), bytes.size());
     }
-    bool send(CNetMessage* m) { return socket->send(m); }
+    // Writes the frame at once, past the socket's outgoing queue, so it keeps its
+    // place among sendBytes.
+    bool send(CNetMessage* m) {
+        std::unique_ptr<CNetMessage> owned(m);
+        return platform::socketSystem().sendAll(socket->getHandle(), m->getBuffer(),
+                                                static_cast<size_t>(m->getBufferLen()));
+    }
     // Frames received within the time (their types); stops at `count` frames or when
     // the connection closes.
     std::vector<int> receive(size_t count, int ms = 5000) {

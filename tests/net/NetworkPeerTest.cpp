@@ -1,7 +1,10 @@
 // Client and server over real sockets on loopback: connecting, the hello, queues
-// until tick, goodbyes, lost and hostile connections, limits and failing sends.
+// until tick, goodbyes, lost and hostile connections, limits and failing sends, and
+// peers that do not read, flood, stall, fall silent or send code unannounced.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -312,6 +315,219 @@ TEST_F(Peers, AResetOrAStallIsHandled) {
     client->disconnect(true);
     faults.stallReceives(false);
     EXPECT_FALSE(client->isConnected());
+}
+
+// ---- hostile peers ----------------------------------------------------------------------
+
+// A raw frame of the type with a text body.
+std::vector<unsigned char> textFrame(int type, const std::string& text) {
+    const auto length = static_cast<int32_t>(CNetMessage::kHeaderSize + text.size() + 1);
+    std::vector<unsigned char> bytes(static_cast<size_t>(length), 0);
+    CNetMessage::putInt32(reinterpret_cast<char*>(bytes.data()), type);
+    CNetMessage::putInt32(reinterpret_cast<char*>(bytes.data()) + 4, length);
+    std::copy(text.begin(), text.end(), bytes.begin() + CNetMessage::kHeaderSize);
+    return bytes;
+}
+
+std::vector<unsigned char> bytesOf(CNetMessage* message) {
+    std::unique_ptr<CNetMessage> owned(message);
+    return std::vector<unsigned char>(message->getBuffer(), message->getBuffer() + message->getBufferLen());
+}
+
+TEST_F(Peers, APeerThatNeverReadsIsClosedWhileTheTicksGoOn) {
+    Bare deaf;
+    const int small = 4096;
+    ::setsockopt(deaf.socket->getHandle(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    ASSERT_TRUE(deaf.connect(port));
+    ASSERT_TRUE(deaf.send(new CNetHelloMessage(nullptr, CXString("deaf"))));
+    ASSERT_TRUE(serverHears(1));
+    CXSocket* served = server->getPlayer(0)->getHandle();
+    std::vector<unsigned char> pings;
+    for (int i = 0; i < 64; ++i) {
+        const auto one = bytesOf(new CNetPingMessage(nullptr, i));
+        pings.insert(pings.end(), one.begin(), one.end());
+    }
+    // Every pass sends what the server takes of 64 pings, without waiting, and ticks
+    // once; each tick answers them. Without the outgoing queue the first answer that
+    // does not fit blocks the tick for good.
+    size_t at = 0;
+    int backloggedTicks = 0;
+    int64_t mostUnsent = 0;
+    ASSERT_TRUE(until(
+        [&] {
+            const int64_t n = platform::socketSystem().sendSome(deaf.socket->getHandle(), pings.data() + at,
+                                                                pings.size() - at);
+            if (n > 0) at = (at + static_cast<size_t>(n)) % pings.size();
+            const int64_t unsent = served->isClosed() ? 0 : served->unsentBytes();
+            server->tick();
+            if (unsent > 0) ++backloggedTicks;
+            mostUnsent = std::max(mostUnsent, unsent);
+            return server->getPlayersNo() == 0;
+        },
+        20000));
+    EXPECT_GT(backloggedTicks, 0);
+    EXPECT_LE(mostUnsent, CXSocket::kMaxUnsent);
+    ASSERT_FALSE(serverLog.log.empty());
+    EXPECT_EQ(serverLog.log.back(), "destroy 127.0.0.1");
+}
+
+TEST_F(Peers, AFloodPastTheBoundClosesTheFlooderAlone) {
+    Bare flooder, quiet;
+    ASSERT_TRUE(flooder.connect(port));
+    ASSERT_TRUE(flooder.send(new CNetHelloMessage(nullptr, CXString("flood"))));
+    ASSERT_TRUE(serverHears(1));
+    ASSERT_TRUE(quiet.connect(port));
+    ASSERT_TRUE(quiet.send(new CNetHelloMessage(nullptr, CXString("quiet"))));
+    ASSERT_TRUE(serverHears(2));
+    CXSocket* flooded = server->getPlayer(0)->getHandle();
+    CNetPlayerInfo* kept = server->getPlayer(1);
+    // No tick while the flood comes: 6 MiB of 1000-byte texts, in bursts of 100.
+    std::vector<unsigned char> burst;
+    for (int i = 0; i < 100; ++i) {
+        const auto one = textFrame(CNetMessage::kText, std::string(991, 'f'));
+        burst.insert(burst.end(), one.begin(), one.end());
+    }
+    for (int sent = 0; sent < 6 << 20 && flooder.sendBytes(burst); sent += static_cast<int>(burst.size())) {
+    }
+    ASSERT_TRUE(until([&] { return flooded->isClosed(); }));
+    EXPECT_LE(static_cast<int64_t>(server->queuedCount()) * 1000, CXSocket::kMaxHeld);
+    ASSERT_TRUE(quiet.sendBytes(textFrame(CNetMessage::kText, "still here")));
+    ASSERT_TRUE(until([&] {
+        server->tick();
+        return server->getPlayersNo() == 1 && !serverLog.log.empty() && serverLog.log.back() == "type 5 still here";
+    }));
+    EXPECT_EQ(server->getPlayer(0), kept);
+    EXPECT_NE(std::find(serverLog.log.begin(), serverLog.log.end(), "destroy 127.0.0.1"), serverLog.log.end());
+    EXPECT_TRUE(flooder.closedByPeer());
+    EXPECT_FALSE(quiet.closedByPeer(50));
+}
+
+TEST_F(Peers, OnlyOneFrameHeldThirtySecondsIsCut) {
+    platform::ManualClock clock(1000);
+    CXSocket::setClock(&clock);
+    Bare steady;
+    ASSERT_TRUE(steady.connect(port));
+    ASSERT_TRUE(steady.send(new CNetHelloMessage(nullptr, CXString("steady"))));
+    ASSERT_TRUE(serverHears(1));
+    CXSocket* served = server->getPlayer(0)->getHandle();
+    // Each step completes a text and sends half of the next, 10 s apart: 80 s in all,
+    // never one frame incomplete for 30 s.
+    const auto frame = textFrame(CNetMessage::kText, "tick");
+    const size_t half = frame.size() / 2;
+    ASSERT_TRUE(steady.sendBytes({frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(half)}));
+    for (size_t step = 1; step <= 8; ++step) {
+        ASSERT_TRUE(until([&] { return served->partialSince() == static_cast<int64_t>(clock.tickCount()); }));
+        clock.advance(10000);
+        std::vector<unsigned char> piece(frame.begin() + static_cast<std::ptrdiff_t>(half), frame.end());
+        piece.insert(piece.end(), frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(half));
+        ASSERT_TRUE(steady.sendBytes(piece));
+        ASSERT_TRUE(serverHears(1 + step));
+        EXPECT_EQ(server->getPlayersNo(), 1);
+    }
+    // The last half stays: cut at 30 s, not before.
+    ASSERT_TRUE(until([&] { return served->partialSince() == static_cast<int64_t>(clock.tickCount()); }));
+    clock.advance(CNetworkServer::kIdleLimitMs - 1);
+    server->tick();
+    EXPECT_FALSE(served->isClosed());
+    clock.advance(1);
+    server->tick();
+    EXPECT_TRUE(served->isClosed());
+    EXPECT_TRUE(steady.closedByPeer());
+    CXSocket::setClock(nullptr);
+}
+
+TEST_F(Peers, SilentPeersArePingedAtThirtySecondsAndClosedAtSixty) {
+    platform::ManualClock clock(1000);
+    CXSocket::setClock(&clock);
+    Bare silent;
+    ASSERT_TRUE(silent.connect(port));
+    ASSERT_TRUE(silent.send(new CNetHelloMessage(nullptr, CXString("mute"))));
+    ASSERT_TRUE(serverHears(1));
+    CNetPlayerInfo* mute = server->getPlayer(0);
+    auto client = makeClient();
+    ASSERT_TRUE(client->connect(CXString("127.0.0.1"), port));
+    ASSERT_TRUE(serverHears(2));
+
+    clock.advance(CXSocket::kQuietLimitMs - 1);
+    server->tick();
+    EXPECT_EQ(silent.receive(1, 100), std::vector<int>{});
+    clock.advance(1);
+    server->tick();
+    EXPECT_EQ(silent.receive(1), std::vector<int>{CNetMessage::kPing});
+    // The client answers in its tick; the server hears the answer.
+    ASSERT_TRUE(until([&] {
+        client->tick();
+        server->tick();
+        return serverLog.log.size() >= 3;
+    }));
+    EXPECT_EQ(serverLog.log.back(), "type 6");
+
+    clock.advance(CXSocket::kQuietLimitMs - 1);
+    server->tick();
+    EXPECT_EQ(server->getPlayersNo(), 2);
+    clock.advance(1);
+    ASSERT_TRUE(until([&] {
+        server->tick();
+        return server->getPlayersNo() == 1;
+    }));
+    EXPECT_NE(server->getPlayer(0), mute);
+    EXPECT_EQ(serverLog.log.back(), "destroy 127.0.0.1");
+    EXPECT_TRUE(silent.closedByPeer());
+
+    // The client does the same towards a server that stops answering (it no longer ticks).
+    clientLog.log.clear();
+    clock.advance(CXSocket::kQuietLimitMs);
+    client->tick();
+    clock.advance(CXSocket::kQuietLimitMs);
+    ASSERT_TRUE(until([&] {
+        client->tick();
+        return !client->isConnected();
+    }));
+    EXPECT_EQ(clientLog.log.back(), "closed");
+    CXSocket::setClock(nullptr);
+}
+
+TEST_F(Peers, CodeCommandsAndFilesBeforeTheHelloCloseTheConnectionUnheard) {
+    struct Case {
+        const char* what;
+        std::vector<unsigned char> frame;
+    };
+    const Case cases[] = {
+        {"code", textFrame(CNetMessage::kBehaviour, "SYSTEM^COPYFILE(\"a\",\"b\");")},
+        {"command", bytesOf(new CNetCmdMessage(nullptr, CXString("GO"), nullptr))},
+        {"file request", bytesOf(new CNetFileRequestMessage(nullptr, 1, CXString(), CXString(), CXString("x")))},
+        {"file data", bytesOf(new CNetFileDataMessage(nullptr, 1, 1, 0, 0, 2, "ab"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        serverLog.log.clear();
+        Bare stranger;
+        ASSERT_TRUE(stranger.connect(port));
+        // A text is no harm; the frame after it ends the connection, and the hello
+        // behind it does not greet.
+        std::vector<unsigned char> bytes = textFrame(CNetMessage::kText, "hi");
+        bytes.insert(bytes.end(), c.frame.begin(), c.frame.end());
+        const auto hello = bytesOf(new CNetHelloMessage(nullptr, CXString("late")));
+        bytes.insert(bytes.end(), hello.begin(), hello.end());
+        ASSERT_TRUE(stranger.sendBytes(bytes));
+        ASSERT_TRUE(until([&] { return server->getPlayersNo() == 1; }));
+        ASSERT_TRUE(until([&] {
+            server->tick();
+            return server->getPlayersNo() == 0;
+        }));
+        EXPECT_EQ(serverLog.log, Log{"type 5 hi"});
+        EXPECT_TRUE(stranger.closedByPeer());
+    }
+    // After the hello the same frames are heard.
+    Bare greeted;
+    ASSERT_TRUE(greeted.connect(port));
+    std::vector<unsigned char> bytes = bytesOf(new CNetHelloMessage(nullptr, CXString("known")));
+    for (const Case& c : cases) bytes.insert(bytes.end(), c.frame.begin(), c.frame.end());
+    ASSERT_TRUE(greeted.sendBytes(bytes));
+    serverLog.log.clear();
+    ASSERT_TRUE(serverHears(5));
+    EXPECT_EQ(serverLog.log, (Log{"type 7 known", "type 3", "type 1", "type 8", "type 10"}));
+    EXPECT_EQ(server->getPlayersNo(), 1);
 }
 
 } // namespace

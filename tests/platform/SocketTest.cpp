@@ -1,6 +1,6 @@
 // The POSIX socket layer on loopback: listening on a free port, a second listener on
-// it refused, whole sends, receives woken by shutdown, connects that fail, look-ups,
-// and the faults of the test side.
+// it refused, whole sends, sends that never wait, receives woken by shutdown, connects
+// that fail, look-ups, and the faults of the test side.
 #include "platform/Socket.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +58,23 @@ TEST_F(Loopback, BytesTravelAndShutdownWakesAWaitingReceive) {
     waiting.join();
     EXPECT_EQ(result.load(), 0);
     EXPECT_FALSE(sockets.sendAll(served, "x", 1));
+}
+
+TEST_F(Loopback, SendSomeTakesWhatFitsAndNeverWaits) {
+    connectPair();
+    // Nobody reads the served side: the buffers fill and sendSome reports 0 at once.
+    const std::string block(65536, 'b');
+    int64_t total = 0;
+    int64_t last = 1;
+    for (int i = 0; i < 4096 && last > 0; ++i) {
+        last = sockets.sendSome(client, block.data(), block.size());
+        ASSERT_GE(last, 0);
+        total += last;
+    }
+    EXPECT_EQ(last, 0);
+    EXPECT_GT(total, 0);
+    sockets.shutdown(client);
+    EXPECT_EQ(sockets.sendSome(client, block.data(), block.size()), -1);
 }
 
 TEST_F(Loopback, APortInUseAndAClosedPortFail) {
