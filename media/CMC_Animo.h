@@ -25,6 +25,8 @@ class CXArray;
 class CMC_Animo : public CMC_Object, public CPlayableObserver, public CCollisionObserver, public CMouseListener {
 public:
     static constexpr int kType = 2000;
+    // The frame rate of a definition without "FPS".
+    static constexpr int kDefaultFPS = 15;
     // Positions in the event list.
     enum : int {
         kOnStarted = 3,

@@ -3,6 +3,7 @@
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 
+#include <cinttypes>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -49,6 +50,25 @@ void wavHeader(uint8_t* header, int channels, uint32_t rate, uint32_t dataBytes)
     put32(header + 40, dataBytes);
 }
 
+// What the decoder tells of a stream it opened: its comments, the file and the
+// stream's format on the error stream, the file's path on the output stream.
+void writeDiagnostics(OggVorbis_File* stream, const vorbis_info* info, const char* sourcePath) {
+    const vorbis_comment* comments = ov_comment(stream, -1);
+    if (comments)
+        for (int i = 0; i < comments->comments; ++i) {
+            if (comments->user_comments[i] && comments->comment_lengths[i] > 0)
+                std::fwrite(comments->user_comments[i], 1, static_cast<size_t>(comments->comment_lengths[i]), stderr);
+            std::fputc('\n', stderr);
+        }
+    std::fprintf(stdout, "%s\n", sourcePath ? sourcePath : "");
+    std::fflush(stdout);
+    const int64_t rate = info->rate;
+    const int64_t samples = ov_pcm_total(stream, -1);
+    std::fprintf(stderr, "\nBitstream is %d channel, %" PRId64 "Hz\n", info->channels, rate);
+    std::fprintf(stderr, "\nDecoded length: %" PRId64 " samples\n", samples);
+    std::fprintf(stderr, "Encoded by: %s\n\n", comments && comments->vendor ? comments->vendor : "");
+}
+
 }  // namespace
 
 bool COggConverter::Encode(CXString source, CXString destination) {
@@ -67,12 +87,12 @@ bool COggConverter::Decode(CXString source, CXString destination) {
         std::fclose(in);
         return false;
     }
-    const bool ok = DecodeStream(in, out);
+    const bool ok = DecodeStream(in, out, source.c_str());
     const bool closed = std::fclose(out) == 0;
     return ok && closed;
 }
 
-bool COggConverter::DecodeStream(FILE* source, FILE* destination) {
+bool COggConverter::DecodeStream(FILE* source, FILE* destination, const char* sourcePath) {
     OggVorbis_File stream;
     const ov_callbacks callbacks = {&readFile, &seekFile, &closeFile, &tellFile};
     if (std::fseek(source, 0, SEEK_SET) != 0 || ov_open_callbacks(source, &stream, nullptr, 0, callbacks) != 0) {
@@ -81,6 +101,7 @@ bool COggConverter::DecodeStream(FILE* source, FILE* destination) {
         return false;
     }
     const vorbis_info* info = ov_info(&stream, -1);
+    if (info) writeDiagnostics(&stream, info, sourcePath);
     bool ok = info && info->channels > 0 && info->channels <= 255 && info->rate > 0;
     const int channels = ok ? info->channels : 0;
     const uint32_t rate = ok ? static_cast<uint32_t>(info->rate) : 0;

@@ -19,6 +19,7 @@ public:
     // Engine paths; true when the whole stream was decoded into the destination.
     bool Decode(CXString source, CXString destination);
     // The same on open streams: the source is taken over (closed here in every case);
-    // the destination stays open, written from its start.
-    static bool DecodeStream(FILE* source, FILE* destination);
+    // the destination stays open, written from its start. An opened stream's comments
+    // and format go to stderr and the source's path (an engine path) to stdout.
+    static bool DecodeStream(FILE* source, FILE* destination, const char* sourcePath);
 };

@@ -238,7 +238,10 @@ bool CSelfExtract::ExtractOne(int index, CXString folder) {
         file->commit();
         return false;
     }
-    if (COggConverter::DecodeStream(file->detach(), wave->file())) return wave->commit();
+    CXString sourcePath = folder;
+    if (sourcePath.IsString() && sourcePath.lastChar() != '\\') sourcePath += "\\";
+    sourcePath += entry->GetFilename();
+    if (COggConverter::DecodeStream(file->detach(), wave->file(), sourcePath.c_str())) return wave->commit();
     wave.reset();
     file->commit();
     return false;

@@ -171,6 +171,9 @@ public:
         m_draining = false;
         m_ended = false;
         m_skipBefore = time;
+        m_audioSkipBefore = time;
+        // The resampler's delayed samples belong to the old place.
+        swr_free(&m_resampler);
         clearAudio();
         return true;
     }
@@ -279,14 +282,44 @@ private:
                 uint8_t* planes[1] = {reinterpret_cast<uint8_t*>(out.data())};
                 const int made = swr_convert(m_resampler, planes, room,
                                              const_cast<const uint8_t**>(decoded->extended_data), decoded->nb_samples);
-                if (made > 0) keepAudio(out.data(), static_cast<size_t>(made));
+                if (made > 0) {
+                    const size_t skip = samplesBeforeTarget(decoded, static_cast<size_t>(made));
+                    keepAudio(out.data() + skip * static_cast<size_t>(m_audioFormat.channels),
+                              static_cast<size_t>(made) - skip);
+                }
             }
             av_frame_unref(decoded);
         }
         av_frame_free(&decoded);
     }
 
+    // After a seek the demuxer starts before the time sought (at a key frame); the sound
+    // before that time is dropped as the pictures before it are, so both start there.
+    size_t samplesBeforeTarget(const AVFrame* decoded, size_t made) {
+        if (m_audioSkipBefore == INT64_MIN) return 0;
+        const int64_t pts = decoded->best_effort_timestamp;
+        if (pts == AV_NOPTS_VALUE) {
+            m_audioSkipBefore = INT64_MIN;
+            return 0;
+        }
+        const AVRational units{1, static_cast<int>(kVideoSecond)};
+        const int64_t at = av_rescale_q(pts, m_format->streams[m_audioIndex]->time_base, units) -
+                           av_rescale_q(m_startTime, m_timeBase, units);
+        const int64_t behind = m_audioSkipBefore - at;
+        if (behind <= 0) {
+            m_audioSkipBefore = INT64_MIN;
+            return 0;
+        }
+        const int64_t frames = av_rescale(behind, m_audioFormat.rate, kVideoSecond);
+        if (frames < static_cast<int64_t>(made)) {
+            m_audioSkipBefore = INT64_MIN;
+            return static_cast<size_t>(frames);
+        }
+        return made;
+    }
+
     void keepAudio(const int16_t* samples, size_t frames) {
+        if (frames == 0) return;
         std::lock_guard<std::mutex> lock(m_audioMutex);
         const size_t channels = static_cast<size_t>(m_audioFormat.channels);
         m_samples.insert(m_samples.end(), samples, samples + frames * channels);
@@ -358,6 +391,7 @@ private:
     int64_t m_startTime = 0;
     int64_t m_lastPts = -1;
     int64_t m_skipBefore = INT64_MIN;
+    int64_t m_audioSkipBefore = INT64_MIN;
     bool m_draining = false;
     bool m_ended = false;
     mutable std::mutex m_audioMutex;

@@ -18,7 +18,9 @@ std::string lower(std::string text) {
 
 class ScriptedVideoPlayer : public IVideo {
 public:
-    explicit ScriptedVideoPlayer(ScriptedVideo video) : m_video(std::move(video)) {}
+    ScriptedVideoPlayer(ScriptedVideo video, const VideoAudioFormat& audio)
+        : m_video(std::move(video)), m_audioRate(std::max(audio.rate, 0)),
+          m_channels(audio.channels == 1 ? 1 : 2) {}
     int32_t width() const override { return m_video.width; }
     int32_t height() const override { return m_video.height; }
     bool nextFrame(VideoFrame* frame) override {
@@ -37,12 +39,16 @@ public:
         m_failed = false;
         m_next = 0;
         while (m_next < m_video.times.size() && m_video.times[m_next] < time) ++m_next;
+        // The sound goes on from the same time, at the rate it was opened with.
+        std::lock_guard<std::mutex> lock(m_audioMutex);
+        const int64_t frame = std::max<int64_t>(time, 0) / 10000 * m_audioRate / 1000;
+        m_audioAt = std::min(m_video.audio.size() / m_channels * m_channels, static_cast<size_t>(frame) * m_channels);
         return true;
     }
     bool hasAudio() const override { return !m_video.audio.empty(); }
     int32_t readAudio(int16_t* samples, int32_t frames) override {
         std::lock_guard<std::mutex> lock(m_audioMutex);
-        const size_t channels = 2;
+        const size_t channels = m_channels;
         const size_t left = (m_video.audio.size() - m_audioAt) / channels;
         const size_t take = std::min(left, static_cast<size_t>(std::max(frames, 0)));
         std::memcpy(samples, m_video.audio.data() + m_audioAt, take * channels * sizeof(int16_t));
@@ -51,12 +57,14 @@ public:
     }
     int32_t queuedAudio() const override {
         std::lock_guard<std::mutex> lock(m_audioMutex);
-        return static_cast<int32_t>((m_video.audio.size() - m_audioAt) / 2);
+        return static_cast<int32_t>((m_video.audio.size() - m_audioAt) / m_channels);
     }
     void clearAudio() override {}
 
 private:
     ScriptedVideo m_video;
+    int32_t m_audioRate;
+    size_t m_channels;
     size_t m_next = 0;
     bool m_failed = false;
     mutable std::mutex m_audioMutex;
@@ -85,7 +93,7 @@ void ScriptedVideoSystem::add(const std::string& name, ScriptedVideo video) {
 }
 
 std::unique_ptr<IVideo> ScriptedVideoSystem::open(std::unique_ptr<IVideoInput> input, PixelLayout,
-                                                  const VideoAudioFormat&) {
+                                                  const VideoAudioFormat& audio) {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_opens;
     if (!input) return nullptr;
@@ -98,7 +106,7 @@ std::unique_ptr<IVideo> ScriptedVideoSystem::open(std::unique_ptr<IVideoInput> i
     const ScriptedVideo& video = found->second;
     if (video.width <= 0 || video.height <= 0 || video.width > kVideoMaxSide || video.height > kVideoMaxSide)
         return nullptr;
-    return std::make_unique<ScriptedVideoPlayer>(video);
+    return std::make_unique<ScriptedVideoPlayer>(video, audio);
 }
 
 int ScriptedVideoSystem::opens() const {

@@ -120,7 +120,9 @@ struct ScriptedVideo {
     std::vector<uint16_t> colours;
     // Decoding frame `failAt` fails (−1: never).
     int32_t failAt = -1;
-    // Sound handed out by readAudio, as it is.
+    // Sound handed out by readAudio, as it is: interleaved at the channel count (one, else
+    // two) and the rate the video is opened with, so that a seek to a time goes on with
+    // the sound of that time.
     std::vector<int16_t> audio;
 };
 

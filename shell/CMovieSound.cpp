@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/Audio.h"
 #include "shell/CSndStream.h"
@@ -15,20 +16,30 @@ constexpr uint32_t kFlags = platform::kBufferCtrlFrequency | platform::kBufferCt
 
 const bool g_registered = (CMoviePlayable::setSoundMaker(&CMovieSound::make), true);
 
-// Sound pulled from the movie; silence where it has none yet.
-class PulledSource : public CSndStreamSource {
+}  // namespace
+
+// Sound pulled from the movie; silence where it has none yet. What it handed out last
+// (a buffer's worth) is kept, so that the part a pause left unheard can be handed out
+// again first when the sound resumes.
+class CMovieSound::PulledSource : public CSndStreamSource {
 public:
     PulledSource(CMoviePlayable::SoundPull pull, std::unique_ptr<platform::IAudioBuffer> buffer, uint32_t blockAlign,
                  uint32_t bufferSize)
-        : m_pull(std::move(pull)), m_buffer(std::move(buffer)), m_block(blockAlign), m_bufferSize(bufferSize) {}
+        : m_pull(std::move(pull)), m_buffer(std::move(buffer)), m_block(blockAlign), m_bufferSize(bufferSize),
+          m_history(bufferSize) {}
 
     int Read(int count, void* destination) override {
         if (count <= 0 || !destination) return 0;
         auto* bytes = static_cast<uint8_t*>(destination);
-        const int32_t frames = static_cast<int32_t>(static_cast<uint32_t>(count) / m_block);
-        const int32_t got = std::clamp(m_pull(reinterpret_cast<int16_t*>(bytes), frames), 0, frames);
-        const size_t filled = static_cast<size_t>(got) * m_block;
-        std::memset(bytes + filled, 0, static_cast<size_t>(count) - filled);
+        const size_t wanted = static_cast<size_t>(count);
+        const size_t replayed = std::min(wanted, m_replay.size() - m_replayAt);
+        if (replayed > 0) std::memcpy(bytes, m_replay.data() + m_replayAt, replayed);
+        m_replayAt += replayed;
+        const int32_t frames = static_cast<int32_t>((wanted - replayed) / m_block);
+        const int32_t got = std::clamp(m_pull(reinterpret_cast<int16_t*>(bytes + replayed), frames), 0, frames);
+        const size_t filled = replayed + static_cast<size_t>(got) * m_block;
+        std::memset(bytes + filled, 0, wanted - filled);
+        remember(bytes, wanted);
         m_position += count;
         return count;
     }
@@ -39,15 +50,42 @@ public:
     uint32_t GetBufferSize() const override { return m_bufferSize; }
     void Close() override {}
 
+    // The last `bytes` handed out are handed out again before anything else.
+    void replayLast(uint32_t bytes) {
+        const size_t count = std::min<size_t>({bytes, m_remembered, m_history.size()}) / m_block * m_block;
+        std::vector<uint8_t> again(count);
+        for (size_t i = 0; i < count; ++i)
+            again[i] = m_history[(m_historyAt + m_history.size() - count + i) % m_history.size()];
+        again.insert(again.end(), m_replay.begin() + static_cast<std::ptrdiff_t>(m_replayAt), m_replay.end());
+        m_replay = std::move(again);
+        m_replayAt = 0;
+    }
+    void dropReplay() {
+        m_replay.clear();
+        m_replayAt = 0;
+    }
+
 private:
+    void remember(const uint8_t* bytes, size_t count) {
+        if (m_history.empty()) return;
+        for (size_t i = 0; i < count; ++i) {
+            m_history[m_historyAt] = bytes[i];
+            m_historyAt = (m_historyAt + 1) % m_history.size();
+        }
+        m_remembered = std::min(m_history.size(), m_remembered + count);
+    }
+
     CMoviePlayable::SoundPull m_pull;
     std::unique_ptr<platform::IAudioBuffer> m_buffer;
     uint32_t m_block;
     uint32_t m_bufferSize;
     int32_t m_position = 0;
+    std::vector<uint8_t> m_history;
+    size_t m_historyAt = 0;
+    size_t m_remembered = 0;
+    std::vector<uint8_t> m_replay;
+    size_t m_replayAt = 0;
 };
-
-}  // namespace
 
 std::unique_ptr<CMovieSoundOutput> CMovieSound::make(CWindow* window, CMoviePlayable::SoundPull pull,
                                                      platform::VideoAudioFormat* format) {
@@ -72,21 +110,45 @@ std::unique_ptr<CMovieSoundOutput> CMovieSound::make(CWindow* window, CMoviePlay
     if (device->createBuffer({kFlags, bufferSize, &wave}, &buffer) != platform::kAudioOk || !buffer) return nullptr;
     platform::IAudioBuffer* raw = buffer.get();
     auto source = std::make_unique<PulledSource>(std::move(pull), std::move(buffer), wave.blockAlign, bufferSize);
+    PulledSource* pulled = source.get();
     if (!stream->Open(std::move(source), raw, wave)) return nullptr;
     format->rate = static_cast<int32_t>(wave.samplesPerSec);
     format->channels = wave.channels;
-    return std::unique_ptr<CMovieSoundOutput>(new CMovieSound(std::move(stream)));
+    return std::unique_ptr<CMovieSoundOutput>(new CMovieSound(std::move(stream), pulled));
 }
 
 CMovieSound::~CMovieSound() { m_stream->Stop(); }
 
-// A stopped stream counts as done playing: each start fills it anew from what the
-// movie has decoded.
+// A stopped stream counts as done playing: each start fills it anew, from what the
+// movie has decoded, and the buffer plays from its start.
 void CMovieSound::play() {
+    m_stream->Stop();
+    m_source->dropReplay();
     m_stream->ResetWavePlayer();
     m_stream->Play(false);
 }
 
-void CMovieSound::stop() { m_stream->Stop(); }
-void CMovieSound::pause() { m_stream->Stop(); }
-void CMovieSound::resume() { play(); }
+void CMovieSound::stop() {
+    m_stream->Stop();
+    m_source->dropReplay();
+}
+
+// What the buffer holds from its play cursor up to where the next refill writes has
+// not been heard; it is the end of what the source handed out, and the source hands it
+// out again when the sound resumes, so the sound goes on where it was paused.
+void CMovieSound::pause() {
+    if (!m_stream->IsPlaying()) return;
+    m_stream->Stop();
+    platform::IAudioBuffer* buffer = m_stream->getBuffer();
+    const uint32_t size = m_stream->GetBufferSize();
+    uint32_t played = 0;
+    if (!buffer || size == 0 || buffer->getCurrentPosition(&played, nullptr) != platform::kAudioOk) return;
+    const uint32_t next = m_stream->GetNextWriteOffset() % size;
+    const uint32_t unheard = (next + size - played % size) % size;
+    m_source->replayLast(unheard == 0 ? size : unheard);
+}
+
+void CMovieSound::resume() {
+    m_stream->ResetWavePlayer();
+    m_stream->Play(false);
+}

@@ -1,9 +1,12 @@
 // A movie's sound track as a music stream: the sound the movie's decoder pulls, at the
 // mix format (the primary buffer's rate and channels, 16-bit), streamed through a
-// CSndStream whose buffer holds a quarter of a second, so the sound heard stays close
-// to the pictures. When the decoder has nothing yet the stream gets silence: the sound
-// never ends by itself, the movie stops it. The sound subsystem installs the maker, so
-// every movie opened with a sound track plays it.
+// CSndStream whose buffer holds a quarter of a second. The buffer starts playing when
+// the movie's clock starts, filled from the sound of the movie's start (or of the time
+// a seek went to), so what is heard at a moment is the sound of the picture due then;
+// a pause keeps what the buffer had not played yet and a resume plays it first. When
+// the decoder has nothing yet the stream gets silence: the sound never ends by itself,
+// the movie stops it. The sound subsystem installs the maker, so every movie opened
+// with a sound track plays it.
 #pragma once
 #include <memory>
 
@@ -29,7 +32,11 @@ public:
     CSndStream* getStream() const { return m_stream.get(); }
 
 private:
-    explicit CMovieSound(std::unique_ptr<CSndStream> stream) : m_stream(std::move(stream)) {}
+    class PulledSource;
+    CMovieSound(std::unique_ptr<CSndStream> stream, PulledSource* source)
+        : m_stream(std::move(stream)), m_source(source) {}
 
     std::unique_ptr<CSndStream> m_stream;
+    // The stream's source, which the stream owns.
+    PulledSource* m_source;
 };

@@ -195,6 +195,7 @@ void CMoviePlayable::decodeDueLocked() {
             if (m_end == -1 && !jumped && m_lastDecoded >= 0 && m_video->seek(0)) {
                 jumped = true;
                 restartLocked(0);
+                m_soundRestart = true;
                 continue;
             }
             m_atEnd = true;
@@ -207,6 +208,7 @@ void CMoviePlayable::decodeDueLocked() {
             if (jumped || !m_video->seek(m_start)) break;
             jumped = true;
             restartLocked(m_start);
+            m_soundRestart = true;
             continue;
         }
         m_latest.time = next.time;
@@ -216,9 +218,11 @@ void CMoviePlayable::decodeDueLocked() {
         ++m_newFrames;
         ++taken;
     }
-    // With a sound track, frames are decoded ahead until the sound that comes with them
-    // covers the next half second, so the sound output never waits for the pictures.
-    if (m_video->hasAudio() && m_audioRate > 0)
+    decodeSoundAheadLocked();
+}
+
+void CMoviePlayable::decodeSoundAheadLocked() {
+    if (m_video && m_video->hasAudio() && m_audioRate > 0)
         while (m_video->queuedAudio() < m_audioRate / 2 && fetchLocked()) {
         }
 }
@@ -228,6 +232,7 @@ void CMoviePlayable::restartLocked(int64_t time) {
     m_video->clearAudio();
     m_streamEnded = false;
     m_lastDecoded = -1;
+    m_soundRestart = false;
     setClockLocked(time);
 }
 
@@ -235,6 +240,7 @@ void CMoviePlayable::onTimer(intptr_t) {
     int frames = 0;
     bool atEnd = false;
     bool copied = false;
+    bool restartSound = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const bool active = windowActive();
@@ -255,7 +261,12 @@ void CMoviePlayable::onTimer(intptr_t) {
         frames = m_newFrames;
         m_newFrames = 0;
         atEnd = m_atEnd;
+        restartSound = m_soundRestart && m_clockRunning;
+        m_soundRestart = false;
     }
+    // A loop went back: the sound starts again with it (what the buffer held was of
+    // the time past the loop's end).
+    if (restartSound && m_sound) m_sound->play();
     if (copied) CGraphicsObject::Invalidate();
     // An observer may delete the movie while it is told.
     const std::shared_ptr<const bool> alive = aliveFlag();
@@ -320,6 +331,7 @@ void CMoviePlayable::play() {
         m_frameReady = false;
         m_clockRunning = true;
         restartLocked(0);
+        decodeSoundAheadLocked();
     }
     m_running = true;
     m_status = kStatusPlaying;
@@ -365,6 +377,7 @@ void CMoviePlayable::resume() {
         if (!m_video || m_clockRunning || !m_running) return;
         setClockLocked(m_clockBase);
         m_clockRunning = true;
+        decodeSoundAheadLocked();
     }
     m_status = kStatusPlaying;
     if (m_sound) m_sound->resume();
@@ -377,12 +390,22 @@ bool CMoviePlayable::isPlaying() {
 
 void CMoviePlayable::seek(int position) { seekTime(position); }
 
+// The sound stops before the video moves, so that nothing of the old place is pulled
+// after it, and starts again from the new place with the clock; a paused movie's sound
+// starts there when it resumes.
 void CMoviePlayable::seekTime(int64_t time) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_video) return;
-    if (time < 0) time = 0;
-    m_atEnd = !m_video->seek(time);
-    restartLocked(time);
+    if (m_sound) m_sound->stop();
+    bool running = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_video) return;
+        if (time < 0) time = 0;
+        m_atEnd = !m_video->seek(time);
+        restartLocked(time);
+        decodeSoundAheadLocked();
+        running = m_clockRunning;
+    }
+    if (m_sound && running) m_sound->play();
 }
 
 void CMoviePlayable::redraw(CGraphicsObject* target) {

@@ -15,7 +15,9 @@
 // end of the stream, or a decode error, finishes the movie.
 //
 // The sound track, when the sound subsystem installed a sound maker, plays through the
-// output it makes, which pulls the decoded sound at its own format.
+// output it makes, which pulls the decoded sound at its own format. The output starts
+// with the clock (at play, after a seek, at resume) with the sound of the clock's time
+// decoded ahead, so the sound heard keeps to the picture shown.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -52,8 +54,9 @@ public:
     static constexpr uint32_t kWorkerInterval = 10;
     // Frames one step takes at most, however far behind the clock left it.
     static constexpr int kMaxFramesPerStep = 64;
-    // Frames decoded ahead of the clock at most (for the sound that comes with them).
-    static constexpr int kMaxFramesAhead = 16;
+    // Frames decoded ahead of the clock at most, for the sound that comes with them (a
+    // file may lay its sound out in bursts about a second apart from its pictures).
+    static constexpr int kMaxFramesAhead = 32;
 
     // Sound samples: up to `frames` sample frames into the buffer; the count given.
     using SoundPull = std::function<int32_t(int16_t* samples, int32_t frames)>;
@@ -114,6 +117,9 @@ private:
     // Decodes one more frame into the pending ones; false at the end of the stream or
     // when enough are pending.
     bool fetchLocked();
+    // With a sound track, frames are decoded ahead until the sound that comes with them
+    // covers the next half second, so the sound output never waits for the pictures.
+    void decodeSoundAheadLocked();
     int64_t movieTimeLocked() const;
     void setClockLocked(int64_t time);
     // Decoding starts again at `time`, which the clock takes.
@@ -141,6 +147,8 @@ private:
     int m_newFrames = 0;
     bool m_atEnd = false;
     int64_t m_shownTime = -1;
+    // A loop sent the clock back; the timer step starts the sound again from there.
+    bool m_soundRestart = false;
 
     // The video the sound output pulls from, outside m_mutex (the sound's thread must
     // not wait for a frame's decoding); set and cleared only while no sound plays.

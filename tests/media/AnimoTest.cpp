@@ -745,15 +745,19 @@ TEST_F(AnimoWorld, ResumeByGroupResumesOnlyTheMembersAnimations) {
 
 TEST_F(AnimoWorld, SerialisedPartRoundTrips) {
     CMC_Scene* scene = sceneOf(animoLines("A", {"ASBUTTON=TRUE", "MONITORCOLLISIONALPHA=TRUE", "PRIORITY=5",
-                                                "FLUSHAFTERPLAYED=TRUE", "PRELOAD=FALSE"}));
+                                                "FLUSHAFTERPLAYED=TRUE", "PRELOAD=FALSE", "FPS=7",
+                                                "ONFIRSTFRAME=TRUE"}));
     CMC_Animo* a = animo(scene, "A");
     ASSERT_NE(a, nullptr);
     const std::string common = test::archiveBytes([&](CXArchive& ar) { a->CMC_Object::serialize(&ar); });
     const std::string bytes = test::archiveBytes([&](CXArchive& ar) { a->serialize(&ar); });
     ASSERT_EQ(bytes.substr(0, common.size()), common);
     const std::string part = std::string("\x01\x00\x01", 3) + test::archiveString("anim.ann") +
-                             std::string("\x01\x01", 2) + test::le32(5) + std::string("\x01\x00", 2);
+                             std::string("\x01\x01", 2) + test::le32(5) + std::string("\x01\x00", 2) +
+                             test::le32(7) + std::string("\x01", 1);
     EXPECT_EQ(bytes.substr(common.size()), part);
+    // Read into another run, the animation has its file's rate (10) until the object sets it.
+    a->getAnimo()->SetFPS(10);
 
     auto prototype = CMC_SceneBinary::getPrototype(CMC_Animo::kType);
     ASSERT_NE(prototype, nullptr);
@@ -772,6 +776,8 @@ TEST_F(AnimoWorld, SerialisedPartRoundTrips) {
     EXPECT_EQ(back->getAnimo(), a->getAnimo());
     EXPECT_EQ(world.screen()->GetPriority(back->getAnimo()), 5);
     EXPECT_TRUE(back->getAnimo()->releaseAfterUse());
+    EXPECT_EQ(back->getAnimo()->GetFPS(), 7);
+    EXPECT_TRUE(back->isOnFirstFrame());
     EXPECT_EQ(test::archiveBytes([&](CXArchive& ar) { back->serialize(&ar); }), bytes);
     back->done(true);
     delete back;

@@ -1,7 +1,8 @@
 // MOVIE on the test videos in 40 ms frames of the manual clock: the frames shown (the
 // red field of count.avi's frame N is N), the events, loops, seeks, pause, an inactive
 // window, a movie without a file, the scene image that leaves it out, replacement from
-// its own ONFINISHED, and the real worker thread on a window with a poller thread.
+// its own ONFINISHED, the sound kept to the picture, and the real worker thread on a
+// window with a poller thread.
 #include "media/CMC_Movie.h"
 
 #include <gtest/gtest.h>
@@ -269,6 +270,73 @@ TEST_F(MovieWorld, MpegClipPlaysAtItsSizeWithItsSoundOnTheDevice) {
     EXPECT_GE(frames(), 45);
     EXPECT_EQ(log(), "sf");
     EXPECT_FALSE(sound->getStream()->IsPlaying());
+}
+
+// A scripted movie whose every sample tells the millisecond it belongs to (1000 + ms,
+// so silence tells nothing): what the device plays at its cursor keeps within a frame
+// (40 ms) of the picture taken in, at the start, after a seek, after a pause and
+// across a loop's return.
+TEST_F(MovieWorld, SoundKeepsToThePictureAtTheStartAfterASeekAPauseAndALoop) {
+    constexpr int32_t kRate = 22050;
+    platform::ScriptedVideoSystem videos;
+    platform::ScriptedVideo scripted;
+    for (int i = 0; i < 100; ++i) {  // 4 s at 25 frames a second
+        scripted.times.push_back(i * INT64_C(400000));
+        scripted.colours.push_back(static_cast<uint16_t>(i << 5));
+    }
+    for (int32_t k = 0; k < kRate * 4; ++k)  // mono, as the device's mix format
+        scripted.audio.push_back(static_cast<int16_t>(1000 + k * INT64_C(1000) / kRate));
+    videos.add("synced.avi", scripted);
+    platform::ScopedVideoSystem scope(videos);
+    world.dir().write("synced.avi", "any bytes: the scripted system plays it by name");
+    ASSERT_NE(load({"FILENAME=synced.avi", "PRIORITY=1"}), nullptr);
+    CMoviePlayable* movie = object()->getMovie();
+    auto* sound = dynamic_cast<CMovieSound*>(movie->getSoundOutput());
+    ASSERT_NE(sound, nullptr);
+    platform::IAudioBuffer* buffer = sound->getStream()->getBuffer();
+    ASSERT_NE(buffer, nullptr);
+    platform::WaveFormat format;
+    ASSERT_EQ(buffer->getFormat(&format), platform::kAudioOk);
+    ASSERT_EQ(format.samplesPerSec, uint32_t(kRate));
+    ASSERT_EQ(format.channels, 1);
+    // Milliseconds of the sound played now past the picture's (negative: behind it).
+    auto lead = [&]() -> int64_t {
+        uint32_t cursor = 0;
+        if (buffer->getCurrentPosition(&cursor, nullptr) != platform::kAudioOk) return -9999;
+        void* part1 = nullptr;
+        void* part2 = nullptr;
+        uint32_t bytes1 = 0, bytes2 = 0;
+        if (buffer->lock(cursor / 2 * 2, 2, &part1, &bytes1, &part2, &bytes2, 0) != platform::kAudioOk) return -9999;
+        const int16_t heard = *static_cast<const int16_t*>(part1);
+        buffer->unlock(part1, bytes1, part2, bytes2);
+        return heard - 1000 - movie->getFrameTime() / 10000;
+    };
+    struct Phase {
+        const char* label;
+        const char* code;
+        int64_t pictureAfterMs;  // the picture's time after the phase's 15 frames at least
+    };
+    const Phase phases[] = {{"start", "M^PLAY();", 560},
+                            {"seek", "M^SEEK(2000);", 2560},
+                            {"pause", "M^PAUSE();", 3160},
+                            {"loop", "M^SETLOOP(480, 1000);", 480}};
+    for (const Phase& p : phases) {
+        SCOPED_TRACE(p.label);
+        run(p.code);
+        if (std::string(p.label) == "pause") {
+            world.frames(10, 40);
+            run("M^RESUME();");
+        }
+        int64_t worst = 0;
+        for (int i = 0; i < 15; ++i) {
+            world.frame(40);
+            const int64_t l = lead();
+            if (std::abs(l) > std::abs(worst)) worst = l;
+        }
+        EXPECT_LE(std::abs(worst), 40) << worst;
+        EXPECT_GE(movie->getFrameTime(), p.pictureAfterMs * 10000);
+        EXPECT_TRUE(sound->getStream()->IsPlaying());
+    }
 }
 
 TEST_F(MovieWorld, WithSoundOffAMovieMakesNoSound) {

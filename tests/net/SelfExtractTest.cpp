@@ -14,6 +14,7 @@
 
 #include "net/CSelfExtract.h"
 #include "net/CSelfExtractInfo.h"
+#include "platform/SafeFiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -294,6 +295,49 @@ TEST_F(Packages, CreateArchiveCountsOnlyWhatItWrote) {
     ASSERT_EQ(reader.GetCount(), 1);
     EXPECT_STREQ(reader.GetEntry(0)->GetFilename().c_str(), "f\\a.txt");
     EXPECT_FALSE(packer.CreateArchive(CXString(path("nofolder/c.pik").c_str())));
+}
+
+// Decoding a sound tells of the stream: its comments, format, length and encoder on
+// stderr, the sound's path on stdout; what does not decode gives the one failure line.
+TEST_F(Packages, DecodingWritesTheStreamsDiagnostics) {
+    dir.write("w.wav", wave(4000));
+    ASSERT_EQ(platform::runProgram({"oggenc", "-Q", "-c", "TITLE=Bell", "-c", "ARTIST=Demo", dir.native("w.wav"), "-o",
+                                    dir.native("w.ogg")}),
+              0);
+    struct Case {
+        const char* label;
+        std::string data;
+        bool decodes;
+    };
+    const Case cases[] = {{"ogg", dir.read("w.ogg"), true}, {"not ogg", "plain text", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string folder = std::string("out-") + (c.decodes ? "a" : "b");
+        dir.write("s.pik", archive({{2, c.data, "snd\\bell.wav"}}));
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const bool extracted = extractAll("s.pik", folder);
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(extracted, c.decodes);
+        if (!c.decodes) {
+            EXPECT_EQ(out, "");
+            EXPECT_EQ(err, "Input does not appear to be an Ogg bitstream.\n");
+            continue;
+        }
+        EXPECT_EQ(out, path(folder) + "\\snd\\bell.wav\n");
+        const std::string format = "\nBitstream is 1 channel, 8000Hz\n\nDecoded length: 4000 samples\nEncoded by: ";
+        const size_t at = err.find(format);
+        ASSERT_NE(at, std::string::npos) << err;
+        // The comments come first, a line each (the encoder may add its own).
+        const std::string comments = err.substr(0, at);
+        EXPECT_NE(comments.find("TITLE=Bell\nARTIST=Demo\n"), std::string::npos) << err;
+        EXPECT_EQ(comments.back(), '\n');
+        const std::string vendor = err.substr(at + format.size());
+        ASSERT_GT(vendor.size(), 2u) << err;
+        EXPECT_EQ(vendor.substr(vendor.size() - 2), "\n\n");
+        EXPECT_EQ(vendor.find('\n'), vendor.size() - 2) << err;
+    }
 }
 
 }  // namespace

@@ -97,6 +97,24 @@ TEST(Video, MpegClipGivesItsFramesAndItsSoundAtTheMixFormat) {
     EXPECT_EQ(samples[1000], samples[1001]);  // mono made stereo
 }
 
+// After a seek the sound starts where the pictures do, though the file is entered at
+// a key frame before the time: what is left of the 2 s tone is what follows the time.
+TEST(Video, SoundAfterASeekStartsAtTheTimeSought) {
+    auto video = openBytes(test::movieFixtureBytes("clip.mpg"), platform::PixelLayout::Rgb565, {22050, 1});
+    ASSERT_NE(video, nullptr);
+    std::vector<int16_t> samples(22050 * 3);
+    for (const int64_t ms : {0, 700, 1200}) {
+        SCOPED_TRACE(ms);
+        ASSERT_TRUE(video->seek(ms * 10000));
+        const auto frames = allFrames(*video);
+        ASSERT_FALSE(frames.empty());
+        EXPECT_GE(frames.front().time, ms * 10000);
+        const int32_t got = video->readAudio(samples.data(), 22050 * 3);
+        // Within a frame (40 ms) and the codec's block of 1152 samples.
+        EXPECT_NEAR(got, (2000 - ms) * 22050 / 1000, 882 + 1152);
+    }
+}
+
 TEST(Video, MsVideo1Decodes) {
     auto video = openBytes(test::movieFixtureBytes("msvc.avi"));
     ASSERT_NE(video, nullptr);
