@@ -8,6 +8,7 @@
 #include "foundation/ByteOrder.h"
 #include "foundation/CFile.h"
 #include "foundation/CXArchive.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -183,7 +184,33 @@ bool CBigFile::fillTOC(_entry* entry, const CXString& path, int depth) {
     return true;
 }
 
-bool CBigFile::Create(CXString folder, CXString name, CXString target) {
+namespace {
+
+// The big file's target as a CFile: what is written goes to the atomic writer's
+// temporary, and Close renames it over the target.
+class AtomicTargetFile : public CFile {
+public:
+    explicit AtomicTargetFile(const CXString& target) : m_writer(target.c_str()) {}
+    int Length() override { return static_cast<int>(m_writer.size()); }
+    int Tell() override { return static_cast<int>(m_writer.size()); }
+    int Write(const void* buffer, int count) override {
+        return count >= 0 && m_writer.write(buffer, static_cast<size_t>(count)) ? count : -1;
+    }
+    int Close() override { return m_writer.commit() ? 0 : kErrorWrite; }
+    platform::AtomicFileWriter& writer() { return m_writer; }
+
+private:
+    platform::AtomicFileWriter m_writer;
+};
+
+bool failed(std::string* why, const std::string& text) {
+    if (why) *why = text;
+    return false;
+}
+
+}  // namespace
+
+bool CBigFile::Create(CXString folder, CXString name, CXString target, std::string* why) {
     // prepareTOC: the root record carries the source folder's path as its name.
     m_header = std::make_unique<_rootentry>();
     m_header->root = std::make_unique<_entry>();
@@ -207,31 +234,28 @@ bool CBigFile::Create(CXString folder, CXString name, CXString target) {
         std::printf("TOC size: %d bytes.\n", static_cast<int>(m_tocSize > INT32_MAX ? INT32_MAX : m_tocSize));
     }
     // Offsets and sizes are 32-bit: the whole file must stay below 2 GiB.
-    if (!complete || m_tocSize + totalSize > INT32_MAX) return false;
+    if (!complete) return failed(why, std::string(folder.c_str()) + ": cannot be read whole");
+    if (m_tocSize + totalSize > INT32_MAX) return failed(why, std::string(folder.c_str()) + ": 2 GiB or more");
 
     m_dataSum = 0;
-    auto* file = new CFile(nullptr, target, CFile::kCreateBinary);
-    if (!file->GetHandle()) {
-        delete file;
-        return false;
-    }
-    CXArchive archive(file, true);
+    AtomicTargetFile file(target);
+    CXArchive archive(&file, true);
     archive << m_header->name << m_header->rootPath << static_cast<int>(m_header->totalSize)
             << m_header->reserved1 << m_header->reserved2 << static_cast<int>(m_header->fileCount)
             << static_cast<int>(m_header->folderCount);
     save_entry(archive, m_header->root.get());
-    // Every write is checked, and the close too: bytes still buffered reach the
-    // disk only there, so a full disk may show first when closing.
+    // Every write is checked; the target is replaced only when all of it was written.
     bool written = archive.LastError() == 0;
     if (written) {
         std::printf("TOC saved.\n");
         int saved = 0;
-        written = save_entry_contents(m_header->root.get(), file, &saved);
+        written = save_entry_contents(m_header->root.get(), &file, &saved);
         std::fflush(stdout);
     }
-    const bool closed = file->Close() == 0;
-    delete file;
-    return written && closed;
+    if (written && file.Close() == 0) return true;
+    file.writer().discard();
+    const int error = file.writer().failure().error;
+    return failed(why, std::string(target.c_str()) + ": " + (error ? std::strerror(error) : "cannot be written"));
 }
 
 void CBigFile::save_entry(CXArchive& archive, _entry* entry) {

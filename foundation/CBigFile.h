@@ -12,6 +12,7 @@
 // A folder's sub-folders come before its own files, in the TOC and in the data.
 // Opening loads the whole TOC; lookups walk it in memory by name, ignoring case.
 #pragma once
+#include <string>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -68,9 +69,11 @@ public:
     CBigFile& operator=(const CBigFile&) = delete;
 
     // Packs the tree under the folder into a new big file at target, whose header
-    // carries the name. False when the target cannot be created or the tree does
-    // not fit the format's 32-bit offsets.
-    bool Create(CXString folder, CXString name, CXString target);
+    // carries the name. The file is written beside the target and renamed over it
+    // when whole, so a failure leaves the old target as it was and no temporary.
+    // False, with the reason in *why, when the tree cannot be read, does not fit the
+    // format's 32-bit offsets, or the target cannot be written.
+    bool Create(CXString folder, CXString name, CXString target, std::string* why = nullptr);
 
     // Lookups by path ("\" separated; a leading "\" starts at the root, else at
     // the current folder; every folder named must exist). Seek moves the stream

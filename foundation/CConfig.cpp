@@ -31,7 +31,7 @@ bool CConfig::PutString(CXString section, CXString key, CXString value) {
     if (written) {
         m_failing.erase(name);
     } else if (m_failing.insert(name).second) {
-        CEngineEnv::logFailure(CXString("INI: ") + m_path + " [" + section + "] is not written (" + reason.c_str() +
+        CEngineEnv::logFailure("INI", m_path, CXString("INI: ") + m_path + " [" + section + "] is not written (" + reason.c_str() +
                                "); the file stays as it was");
     }
     return written;

@@ -16,7 +16,10 @@ public:
 
     // The engine's log; writes nothing anywhere.
     static void toLog(CXString text, bool flag);
-    // A failure the engine goes on after (a save that did not reach the disk):
-    // the text as one line to the debugger output, and to the log.
-    static void logFailure(const CXString& text);
+    // A failure the engine goes on after (a save that did not reach the disk): the
+    // text as one line to the debugger output and to the log, and the first time for
+    // this kind and file also to standard error, so a user sees it without "debug".
+    static void logFailure(const char* kind, const CXString& file, const CXString& text);
+    // How many failures of the kind were logged since the process started.
+    static int failureCount(const char* kind);
 };

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -129,12 +130,22 @@ int CFile::saveWhole(CWindow* window, CXString name, const std::string& bytes, c
         if (platform::writeFileAtomically(candidate.c_str(), bytes.data(), bytes.size(), &failure)) return 0;
         if (failure.error) reason = std::strerror(failure.error);
         if (!failure.started) continue;
-        CEngineEnv::logFailure(CXString(what) + ": " + candidate + " is not written (" + reason.c_str() +
+        CEngineEnv::logFailure(what, candidate, CXString(what) + ": " + candidate + " is not written (" + reason.c_str() +
                                "); the file stays as it was");
         return kErrorWrite;
     }
-    CEngineEnv::logFailure(CXString(what) + ": " + absoluteName(window, name) + " is not written (" + reason.c_str() + ")");
+    CEngineEnv::logFailure(what, absoluteName(window, name), CXString(what) + ": " + absoluteName(window, name) + " is not written (" + reason.c_str() + ")");
     return kErrorNotFound;
+}
+
+bool CFile::copyWhole(const CXString& from, const CXString& to, const char* what) {
+    errno = 0;
+    if (platform::copyFile(from.c_str(), to.c_str(), false)) return true;
+    const int error = errno;
+    CEngineEnv::logFailure(what, to,
+                           CXString(what) + ": " + from + " is not copied to " + to + " (" +
+                               (error ? std::strerror(error) : "copy failed") + ")");
+    return false;
 }
 
 int CFile::Length() {

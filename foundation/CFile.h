@@ -85,6 +85,9 @@ public:
     // whole, no temporary file is left); kErrorNotFound when no place takes a file.
     // A failure is logged with the file, the reason and what (the saving operation).
     static int saveWhole(CWindow* window, CXString name, const std::string& bytes, const char* what);
+    // Copies a file over another (platform::copyFile: the old target stays whole on a
+    // failure); a failure is logged with both files and what. True when it was copied.
+    static bool copyWhole(const CXString& from, const CXString& to, const char* what);
 
     // The absolute path that Open last tried, and the mode it was given.
     CXString getFilePath() const { return m_path; }

@@ -1,6 +1,7 @@
 #include "host/Host.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <thread>
 
+#include "foundation/CEngineEnv.h"
 #include "foundation/CLanguageOSVer.h"
 #include "foundation/CXVersion.h"
 #include "graphics/screen/CSecondaryDisplay.h"
@@ -47,9 +49,9 @@ std::atomic<bool> g_closeRequested{false};
 
 extern "C" void onCloseSignal(int) { g_closeRequested = true; }
 
-void printUsage(const char* program) {
-    std::printf(
-        "usage: %s [host options] [engine options]\n"
+void printUsage(const char* program, FILE* out) {
+    std::fprintf(out,
+        "usage: %s [host options] [engine options] [-- engine words]\n"
         "host options:\n"
         "  --help             this text\n"
         "  --version          the engine's version\n"
@@ -57,19 +59,76 @@ void printUsage(const char* program) {
         "  --no-audio         no audio output; sounds play silently\n"
         "  --frames N         close after N frames\n"
         "  --step-ms N        headless milliseconds per frame (default 16)\n"
-        "  --dump-dir D       headless frame dumps go to D\n"
+        "  --dump-dir D       frame dumps go to D (the last frame as D/last.png)\n"
         "  --dump-every N     dump every Nth frame besides the last\n"
         "  --ini NAME         settings file (default vondrel.ini, relative to the start folder)\n"
-        "  --big-file NAME    packed big file to open\n"
+        "  --big-file NAME    packed big file to open (or to write with -bigfile)\n"
         "  --net-port N       port of NETSERVER and NETCLIENT (default 4661)\n"
         "  --print-dir D      printed pages go to D/DocPrint-N.pdf (default $XDG_DATA_HOME/vondrel/prints)\n"
         "  --printer DEST     lp queue for printed pages (none: the file only)\n"
         "  --input FILE       replay the input events of FILE (lines \"N move X Y\", \"N down|up left|right\",\n"
         "                     \"N keydown|keyup|key NAME\"; N is the frame, from 1)\n"
-        "engine options are words after \"-\" or \"/\" (-window, -path <folder>, -debug, ...);\n"
-        "-window -delay MS mirrors the screen MS milliseconds later on a second window\n",
+        "engine options (\"-\" or \"/\" and the word, case as shown):\n"
+        "  -path FOLDER       the game's folder (default: the current folder)\n"
+        "  -game NAME         the game's folder, also its name\n"
+        "  -window            in a window instead of full screen\n"
+        "  -res W H           screen size (default 800 600)\n"
+        "  -noframe           a window without a frame\n"
+        "  -pf                page flipping (full screen)\n"
+        "  -vmem              surfaces in video memory\n"
+        "  -delay MS          with -window: a second window shows the screen MS milliseconds later\n"
+        "  -debug             the engine's diagnostics on stderr\n"
+        "  -log               the engine's log\n"
+        "  -nomusic           no music\n"
+        "  -nosound           no sound effects\n"
+        "  -nogfx             the graphics flag\n"
+        "  -code              write a coded copy (NAME.coded) of each definition file read\n"
+        "  -decode            write a decoded copy (NAME.decoded) of each definition file read\n"
+        "  -remove            the remove flag\n"
+        "  -2bin              write the game as binary images (status 1 when one is not written)\n"
+        "  -forceCNV          read the definition files even when binary images exist\n"
+        "  -cheat             cheat mode\n"
+        "  -quorbliten        cheat mode, as -cheat\n"
+        "  -params            run with parameters\n"
+        "  -forcenew          the force-new flag\n"
+        "  -omitdir           the omit-folder flag\n"
+        "  -player NAME       the player's name\n"
+        "  -server [ADDRESS]  server mode, and the server's address\n"
+        "  -client            client mode\n"
+        "  -fullname NAME     the game's full name (\"_\" for blanks)\n"
+        "  -version V         a version the game's scripts may read\n"
+        "  -pikfile F         a package name the game's scripts may read\n"
+        "  -pack [-file F]    pack the -path folder into a package (F, default FOLDER.pik) and exit\n"
+        "  -bigfile           pack the -path folder into the --big-file file and exit\n"
+        "  -uninstall -game G remove the installed game G and exit\n"
+        "after \"--\" every word goes to the engine unchecked (words the game's scripts ask for)\n",
         program);
 }
+
+// The engine's words and how many values follow each; -1: one value unless the next
+// word is an option.
+struct EngineWord {
+    const char* word;
+    int values;
+};
+constexpr EngineWord kEngineWords[] = {
+    {"nomusic", 0},  {"nosound", 0}, {"window", 0},   {"nogfx", 0},    {"server", -1},  {"client", 0},
+    {"pf", 0},       {"code", 0},    {"decode", 0},   {"remove", 0},   {"vmem", 0},     {"quorbliten", 0},
+    {"cheat", 0},    {"2bin", 0},    {"forceCNV", 0}, {"debug", 0},    {"bigfile", 0},  {"log", 0},
+    {"params", 0},   {"noframe", 0}, {"forcenew", 0}, {"omitdir", 0},  {"res", 2},      {"path", 1},
+    {"game", 1},     {"delay", 1},   {"pack", 0},     {"file", 1},     {"player", 1},   {"fullname", 1},
+    {"version", 1},  {"pikfile", 1}, {"uninstall", 0},
+};
+
+// The engine word the argument names ("-" or "/" and the word), or null.
+const EngineWord* engineWord(const char* argument) {
+    if (argument[0] != '-' && argument[0] != '/') return nullptr;
+    for (const EngineWord& w : kEngineWords)
+        if (!std::strcmp(argument + 1, w.word)) return &w;
+    return nullptr;
+}
+
+bool looksLikeOption(const char* argument) { return argument[0] == '-' && argument[1] != '\0'; }
 
 bool parseCount(const char* text, long long low, long long high, long long& value) {
     if (!text || !*text) return false;
@@ -81,6 +140,11 @@ bool parseCount(const char* text, long long low, long long high, long long& valu
 }
 
 constexpr int kDisplayDepth = 16;
+
+// Binary images of the game that could not be written so far.
+int imageFailures() {
+    return CEngineEnv::failureCount("scene image") + CEngineEnv::failureCount("application image");
+}
 
 // Headless, the mirror's window is this placeholder: its screen is kept for the dump.
 char g_headlessSecondWindow = 0;
@@ -106,28 +170,46 @@ platform::IDisplaySurface* secondPrimaryOf(CWindow& window) {
     return surface ? surface->GetPrimaryBufferInterface() : nullptr;
 }
 
-// Writes a screen's frame into the dump folder under the name.
-void dumpFrame(platform::IDisplaySurface* primary, const Options& options, const char* name) {
+// Writes a screen's frame into the dump folder under the name; false, with the file
+// and the reason on stderr, when it could not be written.
+bool dumpFrame(platform::IDisplaySurface* primary, const Options& options, const char* name) {
     const std::string path = options.dumpDir + "/" + name;
-    if (!platform::HeadlessPresenter::dump(primary, path))
-        std::fprintf(stderr, "vondrel: cannot write %s\n", path.c_str());
+    std::string why;
+    if (platform::HeadlessPresenter::dump(primary, path, &why)) return true;
+    std::fprintf(stderr, "%s: frame dump failed: %s\n", options.engineArguments[0].c_str(), why.c_str());
+    return false;
 }
 
-void dumpFrame(CWindow& window, const Options& options, const char* name) {
-    dumpFrame(primaryOf(window), options, name);
+bool dumpFrame(CWindow& window, const Options& options, const char* name) {
+    return dumpFrame(primaryOf(window), options, name);
+}
+
+// Why the game folder gave no game, for the line after the engine's own message.
+std::string whyNoGame(const CCommandLine6& commandLine) {
+    const std::string given = commandLine.getPath().c_str();
+    const std::string folder = given.empty() ? platform::getCurrentDirectory() : given;
+    std::string data = folder;
+    if (!data.empty() && data.back() != '\\' && data.back() != '/') data += '\\';
+    data += "Dane";
+    if (!platform::isDirectory(folder.c_str())) return folder + ": no such folder (give the game's folder with -path)";
+    if (!platform::isDirectory(data.c_str())) return folder + ": no Dane folder in it";
+    if (!platform::exists((data + "\\application.def").c_str()) &&
+        !platform::exists((data + "\\application.bin").c_str()))
+        return folder + ": no structure file (Dane\\application.def)";
+    return folder + ": its structure file gives no application (-debug shows why)";
 }
 
 // Shows the frame just made (and the mirror's, on its window); every --dump-every th
-// frame (1-based) also goes to a file.
-void present(CWindow& window, const Options& options, platform::IPresenter& presenter,
+// frame (1-based) also goes to a file. False when that dump failed.
+bool present(CWindow& window, const Options& options, platform::IPresenter& presenter,
              platform::IPresenter* secondPresenter, int frame) {
     presenter.present(primaryOf(window));
     if (secondPresenter)
         if (platform::IDisplaySurface* second = secondPrimaryOf(window)) secondPresenter->present(second);
-    if (options.dumpDir.empty() || options.dumpEvery <= 0 || (frame + 1) % options.dumpEvery != 0) return;
+    if (options.dumpDir.empty() || options.dumpEvery <= 0 || (frame + 1) % options.dumpEvery != 0) return true;
     char name[32];
     std::snprintf(name, sizeof name, "frame-%06d.png", frame + 1);
-    dumpFrame(window, options, name);
+    return dumpFrame(window, options, name);
 }
 
 } // namespace
@@ -181,6 +263,16 @@ Options parseOptions(int argc, const char* const* argv) {
             if (const char* text = value(a)) options.printer = text;
         } else if (!std::strcmp(a, "--big-file")) {
             if (const char* text = value(a)) options.bigFile = platform::toEnginePath(text);
+        } else if (!std::strcmp(a, "--")) {
+            for (++i; i < argc; ++i) options.engineArguments.emplace_back(argv[i] ? argv[i] : "");
+        } else if (const EngineWord* word = engineWord(a)) {
+            options.engineArguments.emplace_back(a);
+            for (int v = 0; v < (word->values < 0 ? 1 : word->values) && i + 1 < argc && argv[i + 1]; ++v) {
+                if (word->values < 0 && looksLikeOption(argv[i + 1])) break;
+                options.engineArguments.emplace_back(argv[++i]);
+            }
+        } else if (looksLikeOption(a)) {
+            if (options.error.empty()) options.error = std::string("unknown option ") + a;
         } else {
             options.engineArguments.emplace_back(a);
         }
@@ -205,11 +297,11 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     const char* program = options.engineArguments[0].c_str();
     if (!options.error.empty()) {
         std::fprintf(stderr, "%s: %s\n", program, options.error.c_str());
-        printUsage(program);
+        printUsage(program, stderr);
         return 2;
     }
     if (options.help) {
-        printUsage(program);
+        printUsage(program, stdout);
         return 0;
     }
     if (options.version) {
@@ -262,8 +354,9 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
         screen = std::make_unique<platform::SdlPresenter>();
         if (!screen->open(kCaption, resolution.cx, resolution.cy, !commandLine.isWindowMode(),
                           commandLine.isNoFrame())) {
+            // Nothing would show the game: one line, and no run.
             std::fprintf(stderr, "%s: no screen: %s\n", program, screen->error().c_str());
-            screenFailed = true;
+            return 1;
         }
     }
     platform::IPresenter& presenter = screen ? static_cast<platform::IPresenter&>(*screen) : headlessPresenter;
@@ -344,16 +437,24 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     }
     if (!options.dumpDir.empty()) {
         const std::string folder = platform::toEnginePath(options.dumpDir);
-        if (!platform::isDirectory(folder.c_str())) platform::makeDirectory(folder.c_str());
+        if (!platform::isDirectory(folder.c_str()) && !platform::makeDirectory(folder.c_str())) {
+            std::fprintf(stderr, "%s: --dump-dir %s: cannot make the folder (%s)\n", program, options.dumpDir.c_str(),
+                         std::strerror(errno));
+            window.reset();
+            return 1;
+        }
     }
 
     // 4. The application and its game.
     auto application = std::make_unique<CApplication>(window.get(), CXString(options.bigFile.c_str()),
                                                       CXString(options.ini.c_str()), &commandLine);
+    const std::string noGameReason = whyNoGame(commandLine);
+    const int imagesFailedBefore = imageFailures();
     application->preinitializeApplication(false);
     if (application->LastError() == CWindow::kErrorNoGame) {
         window->setErrorCode(CWindow::kErrorNoGame);
         window->ShowError(CXString(kCaption));
+        std::fprintf(stderr, "%s: no game: %s\n", program, noGameReason.c_str());
         application.reset();
         window.reset();
         return 1;
@@ -374,8 +475,9 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     const auto framePeriod = std::chrono::microseconds(1000000 / kFrameRate);
     auto nextFrame = Clock::now();
     uint64_t headlessMs = 0;
+    bool dumpsWritten = true;
     for (int frame = 0;; ++frame) {
-        if (options.frames >= 0 && frame >= options.frames) {
+        if ((options.frames >= 0 && frame >= options.frames) || !dumpsWritten) {
             window->OnExit();
             window->OnDestroy();
             break;
@@ -401,7 +503,7 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
         if (window->domodal()) break;
         // Network events run here, on the host thread, after the application's step.
         CMC_NetPeer::tickPeers();
-        present(*window, options, presenter, secondScreen.get(), frame);
+        dumpsWritten = present(*window, options, presenter, secondScreen.get(), frame);
         if (observer.frameDone) observer.frameDone(frame, *window);
         if (!options.headless) {
             nextFrame += framePeriod;
@@ -414,16 +516,19 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     std::signal(SIGTERM, SIG_DFL);
     platform::takeQuitMessage();
 
-    if (!options.dumpDir.empty()) {
-        dumpFrame(*window, options, "last.png");
-        if (platform::IDisplaySurface* second = secondPrimaryOf(*window)) dumpFrame(second, options, "second-last.png");
+    if (!options.dumpDir.empty() && dumpsWritten) {
+        dumpsWritten = dumpFrame(*window, options, "last.png");
+        if (platform::IDisplaySurface* second = secondPrimaryOf(*window))
+            dumpsWritten = dumpFrame(second, options, "second-last.png") && dumpsWritten;
     }
+    // Images that -2bin could not write fail the run; each was named on stderr.
+    const bool imagesWritten = !commandLine.is2Bin() || imageFailures() == imagesFailedBefore;
 
     // 7. The application, then the window.
     application.reset();
     window.reset();
     CXSocket::done();
-    return 0;
+    return dumpsWritten && imagesWritten ? 0 : 1;
 }
 
 } // namespace host

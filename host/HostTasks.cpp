@@ -60,13 +60,13 @@ bool runTask(const CCommandLine6& commandLine, const std::string& bigFile, const
             const size_t slash = bigFile.find_last_of("\\/");
             const std::string name = slash == std::string::npos ? bigFile : bigFile.substr(slash + 1);
             CBigFile maker(false);
-            const bool made = maker.Create(folder, CXString(name.c_str()), CXString(bigFile.c_str()));
-            bool opens = false;
-            if (made) {
+            std::string why;
+            if (!maker.Create(folder, CXString(name.c_str()), CXString(bigFile.c_str()), &why)) {
+                *status = failure(program, "-bigfile", why);
+            } else {
                 CBigFile check(CXString(bigFile.c_str()));
-                opens = check.LastError() == 0;
+                *status = check.LastError() == 0 ? 0 : failure(program, "-bigfile", bigFile + ": does not open again");
             }
-            *status = opens ? 0 : failure(program, "-bigfile", bigFile + ": cannot pack " + folder.c_str());
         }
         return true;
     }

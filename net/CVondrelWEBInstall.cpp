@@ -4,8 +4,10 @@
 // removing deletes the game's folder below the engine's "Path" and both records.
 #include "scene/CVondrelWEB.h"
 
+#include "foundation/CEngineEnv.h"
 #include "net/CDownloadManagerIfc.h"
 #include "net/CSelfExtract.h"
+#include "net/CSelfExtractInfo.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeFiles.h"
@@ -24,6 +26,20 @@ bool isGameName(const CXString& game) {
 
 CXString gameKey(const CXString& game) { return CXString(CVondrelWEB::kEngineKey) + "\\" + game; }
 
+// The first entry of the table that does not lie in the game's folder (its first
+// component the game's name, ignoring case, with something below it); empty when all
+// do. A package writes only its own game: not beside the engine, not into another game.
+std::string entryOutsideGame(const CSelfExtract& archive, const std::string& game) {
+    for (int i = 0; i < archive.GetCount(); ++i) {
+        const std::string name = archive.GetEntry(i)->GetFilename().c_str();
+        const size_t separator = name.find_first_of("\\/");
+        if (separator == std::string::npos || separator + 1 >= name.size() ||
+            !platform::equalsIgnoreCase(name.substr(0, separator), game))
+            return name.empty() ? std::string("(empty name)") : name;
+    }
+    return {};
+}
+
 }  // namespace
 
 bool CVondrelWEB::install(CDownloadManagerIfc* manager, CXString game, CXString fullName, CXString server) {
@@ -37,7 +53,18 @@ bool CVondrelWEB::install(CDownloadManagerIfc* manager, CXString game, CXString 
     bool extracted = false;
     {
         CSelfExtract archive(package);
-        extracted = archive.ReadTOC() && archive.ExtractFiles(current);
+        if (archive.ReadTOC()) {
+            const std::string outside = entryOutsideGame(archive, game.c_str());
+            if (!outside.empty()) {
+                // Refused whole: nothing comes out, nothing is recorded, the package goes.
+                CEngineEnv::logFailure("install", package,
+                                       package + ": refused, entry " + outside.c_str() + " lies outside " + game +
+                                           "\\");
+                platform::removeFile(package.c_str());
+                return false;
+            }
+            extracted = archive.ExtractFiles(current);
+        }
     }
     // A package that did not come out whole stays, and nothing is recorded, so the
     // next install tries again instead of taking a half-made folder for installed.

@@ -23,6 +23,14 @@ void outputDebugString(const char* text) {
     debugOutput().write(text);
 }
 
+void outputErrorLine(const char* text) {
+    if (!text) return;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (dynamic_cast<StderrDebugOutput*>(&debugOutput())) return;
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+}
+
 void setDebugOutput(IDebugOutput* sink) { g_sink = sink; }
 
 IDebugOutput& debugOutput() { return g_sink ? *g_sink : g_null; }

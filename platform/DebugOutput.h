@@ -32,6 +32,10 @@ public:
 
 // Writes one text to the sink in force (a null text writes nothing).
 void outputDebugString(const char* text);
+// Writes one line (a newline is added) to standard error, where the user sees it
+// whatever the debugger output does; skipped when that output is standard error
+// already, so the line is not shown twice.
+void outputErrorLine(const char* text);
 // Installs a sink (not owned); null restores the discarding one.
 void setDebugOutput(IDebugOutput* sink);
 IDebugOutput& debugOutput();

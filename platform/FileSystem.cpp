@@ -936,53 +936,105 @@ std::string getExecutableFolder() {
     return toEnginePath(parentOf(exe)) + (parentOf(exe) == "/" ? "" : "\\");
 }
 
-bool writeFileAtomically(const char* path, const void* data, size_t size, WriteFailure* failure) {
-    WriteFailure local;
-    WriteFailure& why = failure ? *failure : local;
-    why = WriteFailure();
+AtomicFileWriter::AtomicFileWriter(const char* path) {
     // The translated name lands on the existing spelling (or creates the file
     // under the engine's); a symbolic link is written through, to the file it names.
     const std::string native = toNativePath(path);
     if (native.empty()) {
-        why.error = ENOENT;
-        return false;
+        m_failure.error = ENOENT;
+        return;
     }
-    const std::string target = linkTarget(native);
+    m_target = linkTarget(native);
     struct stat st;
     mode_t mode = 0644;
-    if (stat(target.c_str(), &st) == 0) {
+    if (stat(m_target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
-            why.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-            return false;
+            m_failure.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return;
         }
         mode = st.st_mode & 07777;
     }
-    std::string temp;
-    const int fd = createTemporaryBeside(target, mode, true, &temp);
-    if (fd < 0) {
-        why.error = errno;
+    m_fd = createTemporaryBeside(m_target, mode, true, &m_temp);
+    if (m_fd < 0) {
+        m_failure.error = errno;
+        return;
+    }
+    m_failure.started = true;
+}
+
+AtomicFileWriter::~AtomicFileWriter() { discard(); }
+
+void AtomicFileWriter::fail(int error) {
+    if (m_failure.error == 0) m_failure.error = error ? error : EIO;
+    discard();
+}
+
+void AtomicFileWriter::discard() {
+    if (m_fd < 0) return;
+    close(m_fd);
+    m_fd = -1;
+    unlink(m_temp.c_str());
+    invalidateDirectoryCache();
+}
+
+bool AtomicFileWriter::write(const void* data, size_t size) {
+    if (m_fd < 0) return false;
+    if (!writeAll(m_fd, data, size)) {
+        fail(errno);
         return false;
     }
-    why.started = true;
-    bool ok = writeAll(fd, data, size);
-    if (ok) ok = fsync(fd) == 0;
+    m_size += static_cast<int64_t>(size);
+    return true;
+}
+
+bool AtomicFileWriter::writeAt(int64_t offset, const void* data, size_t size) {
+    if (m_fd < 0) return false;
+    if (offset < 0 || offset + static_cast<int64_t>(size) > m_size) {
+        fail(EINVAL);
+        return false;
+    }
+    const char* bytes = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t w = pwrite(m_fd, bytes + done, size - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+            fail(w < 0 ? errno : ENOSPC);
+            return false;
+        }
+        done += static_cast<size_t>(w);
+    }
+    return true;
+}
+
+bool AtomicFileWriter::commit() {
+    if (m_fd < 0) return false;
+    bool ok = fsync(m_fd) == 0;
     int error = ok ? 0 : errno;
-    if (close(fd) != 0 && ok) {
+    if (close(m_fd) != 0 && ok) {
         ok = false;
         error = errno;
     }
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
+    m_fd = -1;
+    if (ok && std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
         ok = false;
         error = errno;
     }
     if (!ok) {
-        unlink(temp.c_str());
-        why.error = error;
+        unlink(m_temp.c_str());
+        m_failure.error = error;
     } else {
         // The rename itself reaches the disk only with its folder.
-        syncFolderOf(target);
+        syncFolderOf(m_target);
     }
     invalidateDirectoryCache();
+    return ok;
+}
+
+bool writeFileAtomically(const char* path, const void* data, size_t size, WriteFailure* failure) {
+    AtomicFileWriter writer(path);
+    const bool ok = writer.write(data, size) && writer.commit();
+    if (failure) *failure = writer.failure();
     return ok;
 }
 

@@ -133,6 +133,44 @@ struct WriteFailure {
 // a symbolic link is written through (the file it names is replaced, the link stays).
 bool writeFileAtomically(const char* enginePath, const void* data, size_t size, WriteFailure* failure = nullptr);
 
+// The atomic writer for a file made in pieces (too big to build in memory first, or
+// streamed): the pieces go to a temporary file beside the target, made as
+// writeFileAtomically makes its own, and commit flushes it and renames it over the
+// target. A write that fails, or a writer dropped without commit, removes the
+// temporary and leaves the old file as it was.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const char* enginePath);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Whether the temporary file was made and nothing has failed since.
+    bool good() const { return m_fd >= 0; }
+    // Appends the bytes; false, the temporary removed, when they do not all fit.
+    bool write(const void* data, size_t size);
+    // Overwrites bytes already written at the offset (a header fixed at the end).
+    bool writeAt(int64_t offset, const void* data, size_t size);
+    // Bytes appended so far.
+    int64_t size() const { return m_size; }
+    // Flushes and renames the temporary over the target; false (the temporary
+    // removed) when that fails or something failed before.
+    bool commit();
+    // Removes the temporary; the target stays as it was.
+    void discard();
+    // Why it failed (error 0 while nothing did).
+    const WriteFailure& failure() const { return m_failure; }
+
+private:
+    void fail(int error);
+
+    std::string m_target;
+    std::string m_temp;
+    int m_fd = -1;
+    int64_t m_size = 0;
+    WriteFailure m_failure;
+};
+
 // Test hook: a nearly full file system. While set, every file that the atomic
 // writer and copyFile write may hold at most this many bytes; a write past them
 // fails as on a full disk (ENOSPC). A negative value, or clearFreeSpaceLimit, lifts it.

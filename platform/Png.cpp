@@ -7,15 +7,15 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/FileSystem.h"
+
 namespace platform {
 
 namespace {
 
-struct FileCloser {
-    void operator()(FILE* f) const {
-        if (f) std::fclose(f);
-    }
-};
+void appendBytes(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
 
 bool fail(std::string* error, const std::string& message) {
     if (error) *error = message;
@@ -55,8 +55,8 @@ bool writePng(const std::string& path, const PngPicture& picture, std::string* e
         (picture.channels != 3 && picture.channels != 4) ||
         picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height * picture.channels)
         return fail(error, path + ": no picture to write");
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return fail(error, path + ": cannot be written");
+    // Encoded in memory, then written in one step: a full disk leaves the old file.
+    std::string bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -65,9 +65,9 @@ bool writePng(const std::string& path, const PngPicture& picture, std::string* e
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        return fail(error, path + ": cannot be written");
+        return fail(error, path + ": cannot be encoded");
     }
-    png_init_io(png, file.get());
+    png_set_write_fn(png, &bytes, appendBytes, nullptr);
     png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
                  picture.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -76,7 +76,9 @@ bool writePng(const std::string& path, const PngPicture& picture, std::string* e
     for (int32_t y = 0; y < picture.height; ++y) png_write_row(png, picture.pixels.data() + static_cast<size_t>(y) * rowBytes);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fflush(file.get()) != 0 || std::fclose(file.release()) != 0) return fail(error, path + ": cannot be written");
+    WriteFailure failure;
+    if (!writeFileAtomically(toEnginePath(path).c_str(), bytes.data(), bytes.size(), &failure))
+        return fail(error, path + ": " + (failure.error ? std::strerror(failure.error) : "cannot be written"));
     return true;
 }
 

@@ -81,13 +81,13 @@ uint64_t hashSurface(IDisplaySurface* surface) {
     return h;
 }
 
-bool writePng(const std::string& path, const RgbFrame& frame) {
+bool writePng(const std::string& path, const RgbFrame& frame, std::string* error) {
     PngPicture picture;
     picture.width = frame.width;
     picture.height = frame.height;
     picture.channels = 3;
     picture.pixels = frame.rgb;
-    return writePng(path, picture);
+    return writePng(path, picture, error);
 }
 
 bool readPng(const std::string& path, RgbFrame& out) {
@@ -105,9 +105,13 @@ bool HeadlessPresenter::present(IDisplaySurface* primary) {
     return true;
 }
 
-bool HeadlessPresenter::dump(IDisplaySurface* primary, const std::string& path) {
+bool HeadlessPresenter::dump(IDisplaySurface* primary, const std::string& path, std::string* error) {
     RgbFrame frame;
-    return readFrame(primary, frame) && writePng(path, frame);
+    if (!readFrame(primary, frame)) {
+        if (error) *error = path + ": no frame to write";
+        return false;
+    }
+    return writePng(path, frame, error);
 }
 
 }  // namespace platform

@@ -23,8 +23,9 @@ bool readFrame(IDisplaySurface* surface, RgbFrame& out);
 // 64-bit FNV-1a over the surface's memory, row by row; 0 when it cannot be read.
 uint64_t hashSurface(IDisplaySurface* surface);
 // Frames as PNG files through the PNG layer (Png.h): 8-bit RGB, no time stamp, so equal
-// frames give equal files. Native paths.
-bool writePng(const std::string& path, const RgbFrame& frame);
+// frames give equal files. Native paths. A failed write leaves the old file and gives
+// the reason in `error`.
+bool writePng(const std::string& path, const RgbFrame& frame, std::string* error = nullptr);
 bool readPng(const std::string& path, RgbFrame& out);
 
 class IPresenter {
@@ -39,8 +40,9 @@ class HeadlessPresenter : public IPresenter {
 public:
     bool present(IDisplaySurface* primary) override;
     int32_t framesPresented() const { return m_frames; }
-    // Writes the surface's current frame to the path.
-    static bool dump(IDisplaySurface* primary, const std::string& path);
+    // Writes the surface's current frame to the path; false, with the file and the
+    // reason in `error`, when that fails.
+    static bool dump(IDisplaySurface* primary, const std::string& path, std::string* error = nullptr);
 
 private:
     int32_t m_frames = 0;

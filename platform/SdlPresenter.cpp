@@ -1,5 +1,8 @@
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/Presenter.h"
 #include "platform/SdlInput.h"
 #include "platform/Text1250.h"
@@ -48,6 +51,15 @@ bool SdlPresenter::open(const char* title, int32_t width, int32_t height, bool f
         return false;
     }
     m_videoStarted = true;
+    // Without a display SDL falls back to a driver that shows nothing; a window there
+    // only when asked for by name (SDL_VIDEODRIVER), never by chance.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy")) && !(chosen && *chosen)) {
+        m_error = "no display available (DISPLAY and WAYLAND_DISPLAY are not set or not reachable)";
+        close();
+        return false;
+    }
     Uint32 flags = SDL_WINDOW_SHOWN;
     if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (borderless) flags |= SDL_WINDOW_BORDERLESS;

@@ -186,7 +186,7 @@ CMC_Variable* CMC_System_Runner::run(int id, CMC_Object* target, CMC_ObjectsCont
         if (count < 2) return nullptr;
         const CXString from = CPath::resolveFileName(window, getParameterText(arguments, 0));
         const CXString to = CPath::resolveFileName(window, getParameterText(arguments, 1));
-        return CMC_VariableFactory::newBool(platform::copyFile(from.c_str(), to.c_str(), false));
+        return CMC_VariableFactory::newBool(CFile::copyWhole(from, to, "COPYFILE"));
     }
     case kMinimize:
         if (window) platform::windowPlacement().minimize(window->GetHwnd());

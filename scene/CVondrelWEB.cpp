@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "foundation/CEngineEnv.h"
+
 namespace {
 
 std::string text(const CXString& s) { return std::string(s.c_str(), static_cast<size_t>(s.getLength())); }
@@ -18,7 +20,10 @@ CXString CVondrelWEB::get_registry(Root root, CXString key, CXString name) {
 }
 
 bool CVondrelWEB::set_registry(Root root, CXString key, CXString name, CXString value) {
-    return platform::registryStore().setValue(root, text(key), text(name), text(value));
+    if (platform::registryStore().setValue(root, text(key), text(name), text(value))) return true;
+    const CXString record = CXString(root == kCurrentUser ? "HKCU\\" : "HKLM\\") + key + " " + name;
+    CEngineEnv::logFailure("registry", record, CXString("registry: ") + record + " is not written");
+    return false;
 }
 
 void CVondrelWEB::delete_registry(Root root, CXString key, CXString name) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <typeinfo>
 
+#include "foundation/CFile.h"
 #include "foundation/CPath.h"
 #include "foundation/CXRandom.h"
 #include "foundation/CXVector.h"
@@ -458,7 +459,7 @@ CMC_Variable* CMC_Variable_Runner::copyFile(CMC_ObjectsContainer* container, CXV
     CWindow* window = container ? container->getWindow() : nullptr;
     const CXString from = CPath::resolveFileNameEx(window, getParameterText(arguments, 0));
     const CXString to = CPath::resolveFileNameEx(window, getParameterText(arguments, 1));
-    return CMC_VariableFactory::newBool(platform::copyFile(from.c_str(), to.c_str(), false));
+    return CMC_VariableFactory::newBool(CFile::copyWhole(from, to, "COPYFILE"));
 }
 
 CMC_Variable* CMC_Variable_Runner::random(CMC_Variable* target, CXVector* arguments) {

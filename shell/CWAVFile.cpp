@@ -14,12 +14,6 @@ void put16(uint8_t* p, uint16_t v) {
 }
 uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-bool writeAt(FILE* f, long offset, uint32_t value) {
-    uint8_t b[4];
-    byteorder::writeLE32(b, value);
-    return std::fseek(f, offset, SEEK_SET) == 0 && std::fwrite(b, 1, 4, f) == 4;
-}
-
 // Chunks are word-aligned, as the writer pads them.
 RiffScanner scannerOver(FILE* f) {
     int64_t length = -1;
@@ -34,18 +28,12 @@ RiffScanner scannerOver(FILE* f) {
 
 }  // namespace
 
-CWAVFile::~CWAVFile() {
-    close();
-    if (m_file) std::fclose(m_file);  // a close that failed leaves the handle open
-}
+CWAVFile::~CWAVFile() { close(); }
 
 int32_t CWAVFile::open(const char* name, const platform::WaveFormat* format, int32_t mode,
                        const uint8_t* extra) {
     if (!name) return kBadArgument;
-    if (m_file && close() != kOk) {
-        std::fclose(m_file);
-        m_file = nullptr;
-    }
+    close();
     m_hasFormat = false;
     m_extra.clear();
     m_size = 0;
@@ -68,10 +56,12 @@ int32_t CWAVFile::open(const char* name, const platform::WaveFormat* format, int
         m_extra.assign(m_format.extraSize, 0);
         if (extra) std::memcpy(m_extra.data(), extra, m_extra.size());
     }
-    m_file = platform::fopen(name, "w+b");
-    if (!m_file) return kFailed;
-    int32_t r = writeHeader();
+    // Written beside the file and renamed over it at close: a file that did not come
+    // out whole never takes the old one's place.
+    m_writer = std::make_unique<platform::AtomicFileWriter>(name);
+    int32_t r = m_writer->good() ? writeHeader() : kFailed;
     if (r == kOk) r = resetFile();
+    if (r != kOk) m_writer.reset();
     return r;
 }
 
@@ -121,9 +111,8 @@ int32_t CWAVFile::writeHeader() {
     std::memcpy(fact, "fact", 4);
     byteorder::writeLE32(fact + 4, 4);
     byteorder::writeLE32(fact + 8, 0xFFFFFFFFu);
-    m_factValue = static_cast<long>(fact + 8 - h.data());
-    if (std::fwrite(h.data(), 1, h.size(), m_file) != h.size()) return kFailed;
-    return kOk;
+    m_factValue = fact + 8 - h.data();
+    return m_writer->write(h.data(), h.size()) ? kOk : kFailed;
 }
 
 int32_t CWAVFile::resetFile() {
@@ -133,51 +122,45 @@ int32_t CWAVFile::resetFile() {
         if (!riff.readHeader() || !riff.find("data", &data) || std::fseek(m_file, static_cast<long>(data.offset), SEEK_SET) != 0)
             return kFailed;
         m_size = data.size;
-        m_dataStart = static_cast<long>(data.offset);
+        m_dataStart = static_cast<int64_t>(data.offset);
         return kOk;
     }
     static const uint8_t header[8] = {'d', 'a', 't', 'a', 0, 0, 0, 0};
-    if (std::fwrite(header, 1, 8, m_file) != 8) return kFailed;
-    m_dataStart = std::ftell(m_file);
+    if (!m_writer->write(header, 8)) return kFailed;
+    m_dataStart = m_writer->size();
     m_size = 0;
     return kOk;
 }
 
 int32_t CWAVFile::write(uint32_t count, const uint8_t* bytes, uint32_t* written) {
-    if (!m_file || m_mode != kModeWrite) return kNoFile;
+    if (!m_writer || m_mode != kModeWrite) return kNoFile;
     if (!bytes || !written) return kBadArgument;
     *written = 0;
     if (count > 0xFFFFFFFFu - 64 - m_size) return kFailed;  // the RIFF size must fit 32 bits
-    const size_t n = std::fwrite(bytes, 1, count, m_file);
-    *written = static_cast<uint32_t>(n);
-    m_size += static_cast<uint32_t>(n);
-    return n == count ? kOk : kFailed;
+    // A write that does not fit fails the whole file: close then reports it.
+    if (!m_writer->write(bytes, count)) return kFailed;
+    *written = count;
+    m_size += count;
+    return kOk;
 }
 
 int32_t CWAVFile::close() {
-    if (!m_file) return m_mode == kModeRead ? kOk : kNoFile;
     if (m_mode == kModeRead) {
-        std::fclose(m_file);
+        if (m_file) std::fclose(m_file);
         m_file = nullptr;
         return kOk;
     }
-    if (m_size & 1) {
-        const uint8_t pad = 0;
-        if (std::fseek(m_file, m_dataStart + static_cast<long>(m_size), SEEK_SET) != 0 ||
-            std::fwrite(&pad, 1, 1, m_file) != 1) {
-            return kFailed;
-        }
-    }
+    if (!m_writer) return kNoFile;
+    const std::unique_ptr<platform::AtomicFileWriter> writer = std::move(m_writer);
+    uint8_t value[4];
+    auto patch = [&](int64_t offset, uint32_t v) {
+        byteorder::writeLE32(value, v);
+        return writer->writeAt(offset, value, 4);
+    };
+    const uint8_t pad = 0;
+    if ((m_size & 1) && !writer->write(&pad, 1)) return kFailed;
     const uint32_t total = static_cast<uint32_t>(m_dataStart) + m_size + (m_size & 1);
-    if (!writeAt(m_file, m_dataStart - 4, m_size) || !writeAt(m_file, 4, total - 8) ||
-        !writeAt(m_file, m_factValue, 0)) {
+    if (!patch(m_dataStart - 4, m_size) || !patch(4, total - 8) || !patch(m_factValue, 0) || !writer->commit())
         return kFailed;
-    }
-    if (std::fclose(m_file) != 0) {
-        m_file = nullptr;
-        return kFailed;
-    }
-    m_file = nullptr;
-    platform::invalidateDirectoryCache();
     return kOk;
 }

@@ -1,14 +1,17 @@
 // A small WAV file writer and header reader. Writing lays out "RIFF"/"WAVE", "fmt "
 // (16 bytes for PCM, else the whole record with its extra bytes), "fact" (0xFFFFFFFF
 // while writing, 0 once closed) and "data"; chunk sizes are fixed when the file is
-// closed and an odd data chunk gets a pad byte. Reading checks the header, takes the
+// closed and an odd data chunk gets a pad byte; the file is written beside its name and
+// takes its place only when closed whole. Reading checks the header, takes the
 // format record and leaves the file at the start of the samples.
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "platform/Audio.h"
+#include "platform/FileSystem.h"
 
 class CWAVFile {
 public:
@@ -46,9 +49,10 @@ private:
     platform::WaveFormat m_format;
     bool m_hasFormat = false;
     std::vector<uint8_t> m_extra;
-    FILE* m_file = nullptr;
-    long m_dataStart = 0;   // offset of the first sample byte
-    long m_factValue = 0;   // offset of the "fact" value
+    FILE* m_file = nullptr;                                // reading
+    std::unique_ptr<platform::AtomicFileWriter> m_writer;  // writing
+    int64_t m_dataStart = 0;  // offset of the first sample byte
+    int64_t m_factValue = 0;  // offset of the "fact" value
     uint32_t m_size = 0;
     int32_t m_mode = 0;
 };

@@ -6,6 +6,7 @@
 
 #include "foundation/CBigFile.h"
 #include "foundation/CFile.h"
+#include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -263,6 +264,30 @@ TEST_F(CBigFileTest, CreateOntoAFullDiskFails) {
         EXPECT_FALSE(maker.Create(X(dir.engine(folder)), "game", "/dev/full"));
         testing::internal::GetCapturedStdout();
     }
+}
+
+TEST_F(CBigFileTest, AFullDiskKeepsTheOldFileAndLeavesNoTemporary) {
+    dir.write("game.big", "the old big file");
+    for (int64_t room : {0, 40, 150}) {
+        SCOPED_TRACE(room);
+        platform::setFreeSpaceLimit(room);
+        CBigFile maker;
+        std::string why;
+        testing::internal::CaptureStdout();
+        const bool made = maker.Create(X(source), "game", X(target), &why);
+        testing::internal::GetCapturedStdout();
+        platform::clearFreeSpaceLimit();
+        EXPECT_FALSE(made);
+        EXPECT_NE(why.find(target), std::string::npos) << why;
+        EXPECT_NE(why.find("No space left on device"), std::string::npos) << why;
+        EXPECT_EQ(dir.read("game.big"), "the old big file");
+        EXPECT_FALSE(dir.hasTemporaryOf("game.big"));
+    }
+    CBigFile maker;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(maker.Create(X(source), "game", X(target)));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(dir.read("game.big"), expected());
 }
 
 TEST_F(CBigFileTest, FileFunctionsGoToTheOpenBigFile) {

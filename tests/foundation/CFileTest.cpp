@@ -5,6 +5,9 @@
 
 #include "foundation/CFile.h"
 #include "foundation/CLanguageOSVer.h"
+#include "platform/DebugOutput.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
 #include "tests/foundation/FileTestSupport.h"
 
 using CFileOpenTest = GameFolderTest;
@@ -288,4 +291,37 @@ TEST(CFileStream, ReadsAndSeeksInsideTheBuffer) {
     EXPECT_EQ(s.Read(out, 0), 0);
     EXPECT_EQ(s.getLine(), "");
     EXPECT_EQ(s.Tell(), 0);
+}
+
+// A save or copy that fails is shown on standard error without "debug", once for each
+// kind and file, while the debugger output hears every one.
+TEST(FailureReports, OneLineOnStandardErrorForEachKindAndFile) {
+    test::TempDir dir;
+    dir.write("source.txt", "source");
+    platform::CapturedDebugOutput debug;
+    platform::ScopedDebugOutput scopedDebug(debug);
+    const CXString saved(dir.engine("saved.arr").c_str());
+    const CXString other(dir.engine("other.arr").c_str());
+    const CXString copy(dir.engine("copy.txt").c_str());
+    platform::setFreeSpaceLimit(2);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NE(CFile::saveWhole(nullptr, saved, "more bytes than fit", "ARRAY SAVE"), 0);
+        EXPECT_NE(CFile::saveWhole(nullptr, saved, "more bytes than fit", "DATABASE SAVE"), 0);
+        EXPECT_NE(CFile::saveWhole(nullptr, other, "more bytes than fit", "ARRAY SAVE"), 0);
+        EXPECT_FALSE(CFile::copyWhole(CXString(dir.engine("source.txt").c_str()), copy, "COPYFILE"));
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    platform::clearFreeSpaceLimit();
+    EXPECT_EQ(debug.lines.size(), 8u);
+    const std::string expected = std::string("ARRAY SAVE: ") + saved.c_str() +
+                                 " is not written (No space left on device); the file stays as it was\n" +
+                                 "DATABASE SAVE: " + saved.c_str() +
+                                 " is not written (No space left on device); the file stays as it was\n" +
+                                 "ARRAY SAVE: " + other.c_str() +
+                                 " is not written (No space left on device); the file stays as it was\n" +
+                                 "COPYFILE: " + dir.engine("source.txt") + " is not copied to " + copy.c_str() +
+                                 " (No space left on device)\n";
+    EXPECT_EQ(errors, expected);
+    EXPECT_FALSE(dir.exists("copy.txt"));
 }

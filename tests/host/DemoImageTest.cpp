@@ -121,6 +121,18 @@ TEST_F(DemoImage, PlaysFromItsImagesAsFromItsDefinitions) {
     }
 }
 
+// An image that cannot be written fails the run, naming the file on stderr.
+TEST_F(DemoImage, AnImageNotWrittenFailsTheRun) {
+    const std::string images = copy("images");
+    std::filesystem::create_directory(images + "/Dane/MAIN.bin");  // a folder where the image goes
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run(images, "writing", true), 1);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("scene image: "), std::string::npos) << errors;
+    EXPECT_NE(errors.find("MAIN.bin is not written"), std::string::npos) << errors;
+    EXPECT_TRUE(std::filesystem::exists(images + "/Dane/ROOM/ROOM.bin"));
+}
+
 }  // namespace
 
 #endif

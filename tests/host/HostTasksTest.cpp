@@ -10,6 +10,7 @@
 #include "foundation/CBigFile.h"
 #include "net/CSelfExtract.h"
 #include "net/CSelfExtractInfo.h"
+#include "platform/FileSystem.h"
 #include "platform/RegistryStore.h"
 #include "scene/CVondrelWEB.h"
 #include "support/TempDir.h"
@@ -65,6 +66,15 @@ TEST_F(HostTasks, BigfilePacksThePathFolder) {
     CBigFile file(CXString(dir.engine("g.big").c_str()));
     ASSERT_EQ(file.LastError(), 0);
     EXPECT_EQ(file.GetSize(CXString("\\Dane\\x.txt")), 5);
+    // On a full disk the old file stays, and the one line names the file and the reason.
+    const std::string packed = dir.read("g.big");
+    dir.write("g/Dane/y.txt", "more");
+    platform::setFreeSpaceLimit(10);
+    EXPECT_EQ(run({"-bigfile", "-path", folder.c_str(), "--big-file", big.c_str()}), 1);
+    platform::clearFreeSpaceLimit();
+    EXPECT_EQ(errors, "vondrel: -bigfile: " + dir.engine("g.big") + ": No space left on device\n");
+    EXPECT_EQ(dir.read("g.big"), packed);
+    EXPECT_FALSE(dir.hasTemporaryOf("g.big"));
     const std::string missing = dir.native("none");
     EXPECT_EQ(run({"-bigfile", "-path", missing.c_str(), "--big-file", big.c_str()}), 1);
     EXPECT_EQ(run({"-bigfile", "-path", folder.c_str()}), 1);

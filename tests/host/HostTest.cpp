@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "net/CNetworkServer.h"
 #include "net/CXSocket.h"
 #include "platform/Display.h"
+#include "platform/FileSystem.h"
 #include "platform/Presenter.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
@@ -277,13 +279,16 @@ TEST_F(HostRun, HeadlessMirrorDumpsItsLastFrameTheDelayBehind) {
     }
 }
 
-// Sets environment variables for its lifetime.
+// Sets environment variables for its lifetime (a null value unsets one).
 struct ScopedEnvironment {
     explicit ScopedEnvironment(std::vector<std::pair<const char*, const char*>> values) {
         for (const auto& [name, value] : values) {
             const char* old = std::getenv(name);
             saved.push_back({name, old ? std::make_unique<std::string>(old) : nullptr});
-            setenv(name, value, 1);
+            if (value)
+                setenv(name, value, 1);
+            else
+                unsetenv(name);
         }
     }
     ~ScopedEnvironment() {
@@ -321,6 +326,83 @@ TEST_F(HostRun, SmokeRunOnSdlsOffscreenDriver) {
     ASSERT_TRUE(platform::readPng(dumps + "/second-last.png", second));
     EXPECT_EQ(second.width, 64);
     EXPECT_EQ(second.height, 48);
+}
+
+// Command lines that cannot run end at once with a status and one line that says why.
+TEST_F(HostRun, CommandLinesThatCannotRunSayWhy) {
+    dir.write("plain.txt", "a file");
+    dir.mkdir("EMPTY");
+    const std::string game = dir.path() + "/GAME";
+    const std::string dumps = dir.path() + "/dumps";
+    const std::string throughFile = dir.path() + "/plain.txt/dumps";
+    const std::string none = dir.path() + "/none";
+    const std::string empty = dir.path() + "/EMPTY";
+    struct Case {
+        std::vector<std::string> args;
+        bool loads;          // a game that loads wherever -path points
+        int64_t freeSpace;   // -1: no limit
+        int status;
+        std::string firstLine;  // the start of the host's first line on stderr
+    };
+    const Case cases[] = {
+        {{"--headles", "-path", game}, true, -1, 2, "vondrel: unknown option --headles"},
+        {{"--headless", "-bogus", "-path", game}, true, -1, 2, "vondrel: unknown option -bogus"},
+        {{"--frames", "1", "-window", "-path", game}, true, -1, 1, "vondrel: no screen: no display available"},
+        {{"--headless", "--frames", "1", "--dump-dir", throughFile, "-path", game}, true, -1, 1,
+         "vondrel: --dump-dir " + throughFile + ": cannot make the folder (Not a directory)"},
+        {{"--headless", "--frames", "3", "--dump-dir", dumps, "--dump-every", "1", "-path", game}, true, 10, 1,
+         "vondrel: frame dump failed: " + dumps + "/frame-000001.png: No space left on device"},
+        {{"--headless", "--frames", "1", "--dump-dir", dumps, "-path", game}, true, 10, 1,
+         "vondrel: frame dump failed: " + dumps + "/last.png: No space left on device"},
+        {{"--headless", "--frames", "1", "-path", none}, false, -1, 1,
+         "vondrel: no game: " + none + ": no such folder"},
+        {{"--headless", "--frames", "1", "-path", empty}, false, -1, 1,
+         "vondrel: no game: " + empty + ": no Dane folder in it"},
+        {{"--headless", "--frames", "1", "-path", game}, false, -1, 1,
+         "vondrel: no game: " + game + ": no structure file"},
+        // Words after "--" reach the engine unchecked, for the game's own scripts.
+        {{"--headless", "--frames", "1", "-path", game, "--", "-bogus"}, true, -1, 0, ""},
+    };
+    // No display anywhere: SDL may only fall back to a driver that shows nothing.
+    ScopedEnvironment noDisplay({{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", nullptr}});
+    for (const Case& c : cases) {
+        std::string line;
+        for (const std::string& a : c.args) line += a + " ";
+        SCOPED_TRACE(line);
+        std::optional<test::FakeScriptGame> loading;
+        if (c.loads) loading.emplace();
+        std::vector<const char*> args;
+        for (const std::string& a : c.args) args.push_back(a.c_str());
+        if (c.freeSpace >= 0) platform::setFreeSpaceLimit(c.freeSpace);
+        testing::internal::CaptureStderr();
+        const int status = runHost(args);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        platform::clearFreeSpaceLimit();
+        EXPECT_EQ(status, c.status) << errors;
+        std::string first;
+        for (size_t at = 0; at < errors.size() && first.empty();) {
+            const size_t end = std::min(errors.find('\n', at), errors.size());
+            if (errors.compare(at, 9, "vondrel: ") == 0) first = errors.substr(at, end - at);
+            at = end + 1;
+        }
+        EXPECT_EQ(first.substr(0, c.firstLine.size()), c.firstLine) << errors;
+        EXPECT_FALSE(dir.hasTemporaryOf("dumps/last.png"));
+    }
+}
+
+// Every option the host takes is listed, one line each, engine words included.
+TEST(HostHelp, ListsEveryOption) {
+    testing::internal::CaptureStdout();
+    const char* argv[] = {"vondrel", "--help"};
+    EXPECT_EQ(host::run(2, argv), 0);
+    const std::string usage = testing::internal::GetCapturedStdout();
+    for (const char* option : {"--headless", "--no-audio", "--frames", "--step-ms", "--dump-dir", "--dump-every",
+                               "--ini", "--big-file", "--net-port", "--print-dir", "--printer", "--input", "-window",
+                               "-path", "-game", "-debug", "-res", "-noframe", "-pf", "-vmem", "-code", "-decode",
+                               "-2bin", "-delay", "-forceCNV", "-nomusic", "-nosound", "-pack", "-bigfile",
+                               "-uninstall", "-player", "-server", "-client", "-log", "-nogfx", "-remove", "-cheat",
+                               "-quorbliten", "-params", "-forcenew", "-omitdir", "-fullname", "-version", "-pikfile"})
+        EXPECT_NE(usage.find(std::string("\n  ") + option + " "), std::string::npos) << option;
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <map>
 #include <string>
 
 #include "net/CDownloadManagerIfc.h"
 #include "platform/Clock.h"
+#include "platform/DebugOutput.h"
+#include "platform/FileSystem.h"
 #include "platform/RegistryStore.h"
 #include "scene/CMC_System.h"
 #include "scene/CVondrelWEB.h"
@@ -189,6 +192,51 @@ TEST_F(Install, InstallThenUninstallAgreeOnTheFolder) {
     EXPECT_FALSE(store.keyExists(Hive::CurrentUser, kGameKey));
 }
 
+
+// A package writes only into its own game's folder: one entry anywhere else refuses it
+// whole, and the engine's files and another game's stay as they were.
+TEST(InstallConfinement, PackagesWriteOnlyIntoTheirGamesFolder) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> entries;
+        bool installs;
+    };
+    const Case cases[] = {
+        {"under the game", {{"game1\\Dane\\a.cnv", "A"}, {"game1\\b.txt", "B"}}, true},
+        {"another letter case", {{"GAME1\\Dane\\a.cnv", "A"}}, true},
+        {"top level", {{"game1\\Dane\\a.cnv", "A"}, {"settings.ini", "[x]"}}, false},
+        {"another game", {{"game1\\Dane\\a.cnv", "A"}, {"game2\\data.txt", "evil"}}, false},
+        {"the engine", {{"game1\\Dane\\a.cnv", "A"}, {"vondrel", "evil"}}, false},
+        {"the engine's library", {{"libvondrel.so", "evil"}}, false},
+        {"the game's name alone", {{"game1", "file"}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        test::ScopedCurrentDirectory cd(dir.path());
+        platform::MemoryRegistryStore store;
+        platform::ScopedRegistryStore scopedStore(store);
+        platform::CapturedDebugOutput debug;
+        platform::ScopedDebugOutput scopedDebug(debug);
+        const std::map<std::string, std::string> kept = {
+            {"vondrel", "\x7F" "ELF engine"}, {"libvondrel.so", "library"}, {"game2/data.txt", "other game"}};
+        for (const auto& [name, bytes] : kept) dir.write(name, bytes);
+        dir.write("game1.pik", package(c.entries));
+
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(CVondrelWEB::install(nullptr, "game1", "G", ""), c.installs);
+        testing::internal::GetCapturedStderr();
+        for (const auto& [name, bytes] : kept) EXPECT_EQ(dir.read(name), bytes) << name;
+        EXPECT_FALSE(dir.exists("settings.ini"));
+        EXPECT_FALSE(dir.exists("game1.pik"));
+        // Engine paths: the game's folder is found whatever its letter case.
+        EXPECT_EQ(platform::exists(dir.engine("game1\\Dane\\a.cnv").c_str()), c.installs);
+        EXPECT_EQ(store.keyExists(Hive::CurrentUser, kGameKey), c.installs);
+        EXPECT_EQ(store.keyExists(Hive::LocalMachine, kUninstall), c.installs);
+        const bool logged = !debug.lines.empty() && debug.lines.back().find("refused") != std::string::npos;
+        EXPECT_EQ(logged, !c.installs);
+    }
+}
 
 TEST(SystemInstall, InstallsFromTheEngineFolderAndUninstalls) {
     // SYSTEM INSTALL takes the package beside the engine, whatever the current folder is.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -69,6 +70,20 @@ TEST(Png, RefusesWhatItCannotReadOrWrite) {
     EXPECT_FALSE(platform::readPng(dir.path() + "/cut.png", 4, &back, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(platform::readPng(dir.path() + "/none.png", 4, &back, &error));
+}
+
+TEST(Png, AFullDiskKeepsTheOldFileAndLeavesNoTemporary) {
+    test::TempDir dir;
+    dir.write("last.png", "the old picture");
+    const std::string path = dir.path() + "/last.png";
+    std::string error;
+    platform::setFreeSpaceLimit(40);  // the header fits, the pixels and the end do not
+    const bool written = platform::writePng(path, picture(8, 8, 3, std::vector<uint8_t>(192, 9)), &error);
+    platform::clearFreeSpaceLimit();
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, path + ": No space left on device");
+    EXPECT_EQ(dir.read("last.png"), "the old picture");
+    EXPECT_FALSE(dir.hasTemporaryOf("last.png"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/CFile.h"
+#include "platform/FileSystem.h"
 #include "shell/CSoundCodec.h"
 #include "shell/CWAVFile.h"
 #include "support/TempDir.h"
@@ -187,6 +188,32 @@ TEST(SoundCodecTable, InitAndDonePairBalanceAndTheLastDoneEmptiesIt) {
     EXPECT_NE(CSoundCodec::getCodec(1), nullptr);
     CSoundCodec::done_codecs();
     EXPECT_EQ(CSoundCodec::getCodec(1), nullptr);
+}
+
+// A recording that does not fit never takes the old file's place: the write and the
+// close report it, and no temporary stays.
+TEST(WAVFile, AFullDiskKeepsTheOldFileAndLeavesNoTemporary) {
+    test::TempDir dir;
+    const platform::WaveFormat pcm{1, 1, 22050, 44100, 2, 16, 0};
+    dir.write("rec.wav", "the old recording");
+    platform::setFreeSpaceLimit(100);
+    CWAVFile w;
+    ASSERT_EQ(w.open(dir.engine("rec.wav").c_str(), &pcm, CWAVFile::kModeWrite), CWAVFile::kOk);
+    const std::vector<uint8_t> samples(64, 0x55);
+    uint32_t written = 0;
+    EXPECT_EQ(w.write(64, samples.data(), &written), CWAVFile::kFailed);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(w.close(), CWAVFile::kFailed);
+    platform::clearFreeSpaceLimit();
+    EXPECT_EQ(dir.read("rec.wav"), "the old recording");
+    EXPECT_FALSE(dir.hasTemporaryOf("rec.wav"));
+    // Until it is closed whole, the old file stays too.
+    ASSERT_EQ(w.open(dir.engine("rec.wav").c_str(), &pcm, CWAVFile::kModeWrite), CWAVFile::kOk);
+    ASSERT_EQ(w.write(64, samples.data(), &written), CWAVFile::kOk);
+    EXPECT_EQ(dir.read("rec.wav"), "the old recording");
+    ASSERT_EQ(w.close(), CWAVFile::kOk);
+    EXPECT_EQ(dir.read("rec.wav").size(), 56u + 64u);
+    EXPECT_FALSE(dir.hasTemporaryOf("rec.wav"));
 }
 
 TEST(WAVFile, WritesPaddedChunksAndReadsThemBack) {
