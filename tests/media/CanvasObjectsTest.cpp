@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "graphics/canvas/CVirtualGraphicsObject.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/image/CImage.h"
+#include "graphics/image/CImageFile.h"
 #include "graphics/screen/CDirectDrawSurface.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/screen/CValidationQuene.h"
@@ -28,6 +30,8 @@
 #include "script/CMC_Variable.h"
 #include "script/CMElement.h"
 #include "shell/CWindow.h"
+#include "shell/CUnit6.h"
+#include "support/DefaultUnitStage.h"
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
 
@@ -254,6 +258,129 @@ TEST_F(CanvasObjects, ObserverPastesAndForgetsADestroyedBackground) {
     delete b;
     EXPECT_EQ(background->getApplied(), nullptr);
     world.frames(1);
+}
+
+// A saved picture file read back: its size and the pixel at (x, y).
+struct Saved {
+    CXSize size;
+    uint16_t pixel = 0;
+};
+Saved readSaved(CWindow* window, const char* name, int x = 0, int y = 0) {
+    CImageFile file(window);
+    file.Load(CXString(name));
+    std::unique_ptr<CGraphicsObject> g(file.getObject());
+    Saved saved;
+    if (!g || g->LastError() != 0) return saved;
+    saved.size = g->Size();
+    if (x < saved.size.cx && y < saved.size.cy)
+        saved.pixel = reinterpret_cast<uint16_t*>(g->GetDataPtr())[y * g->GetPitch() + x];
+    return saved;
+}
+
+TEST_F(CanvasObjects, ObserverPutsTakesMovesRefreshesAndSaves) {
+    auto* scene = load({"OBJECT=O", "O:TYPE=CANVAS_OBSERVER", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=red.img",
+                        "A:VISIBLE=TRUE", "OBJECT=B", "B:TYPE=IMAGE", "B:FILENAME=blue.img", "OBJECT=D",
+                        "D:TYPE=IMAGE", "D:FILENAME=blue.img", "D:VISIBLE=TRUE"});
+    ASSERT_NE(scene, nullptr);
+    CRefreshScreen* screen = world.screen();
+    CGraphicsObject* a = imageOf(scene, "A");
+    CGraphicsObject* d = imageOf(scene, "D");
+    EXPECT_EQ(evaluate(scene, "", "O^GETBPP()"), "16");
+    EXPECT_EQ(screen->GetPriority(a), -1);
+    test::runCode(scene, "O^ADD(\"A\");O^ADD(\"A\", 5);O^ADD(\"D\", 7);O^ADD(\"NOBODY\");");
+    EXPECT_EQ(screen->GetPriority(a), 1000);  // one argument: 1000; already there: kept
+    EXPECT_EQ(screen->GetPriority(d), 7);
+    test::runCode(scene, "O^REMOVE(\"D\");O^REMOVE(\"D\");O^REMOVE(\"NOBODY\");");
+    EXPECT_EQ(screen->GetPriority(d), -1);
+
+    // Without a background the background methods change nothing.
+    test::runCode(scene, "O^MOVEBKG(3, 4);O^SETBKGPOS(1, 2);");
+    test::runCode(scene, "O^SETBACKGROUND(\"B\");");
+    CDirectDrawSurface* background = screen->getBackgroundIfc();
+    ASSERT_NE(background, nullptr);
+    const CXPoint at = background->getPosition();
+    test::runCode(scene, "O^MOVEBKG(3, 4);");
+    EXPECT_EQ(background->getPosition(), at + CXPoint(3, 4));
+    test::runCode(scene, "O^SETBKGPOS(-2, 6);");
+    EXPECT_EQ(background->getPosition(), CXPoint(-2, 6));
+    test::runCode(scene, "O^SETBKGPOS(0, 0);");
+    world.frames(2);
+
+    // A paste into the background shows after REFRESH, not before.
+    const uint64_t before = world.frontBufferHash();
+    test::runCode(scene, "O^PASTE(\"A\", 2, 3);");
+    world.frame();
+    EXPECT_EQ(world.frontBufferHash(), before);
+    test::runCode(scene, "O^REFRESH();");
+    world.frame();
+    EXPECT_NE(world.frontBufferHash(), before);
+
+    // SAVE writes the last drawn picture, cut and scaled, and leaves the screen alone.
+    struct Row {
+        const char* statement;
+        const char* file;
+        CXSize size;
+        int x, y;
+        uint16_t pixel;
+    };
+    const Row rows[] = {
+        {"O^SAVE(\"all.img\");", "all.img", CXSize(200, 100), 7, 7, 0xF800},
+        {"O^SAVE(\"half.img\", 0.5, 0.5);", "half.img", CXSize(100, 50), 4, 4, 0xF800},
+        {"O^SAVE(\"cut.img\", 1.0, 1.0, 4, 4, 24, 24);", "cut.img", CXSize(20, 20), 3, 3, 0xF800},
+        {"O^SAVE(\"cuthalf.img\", 0.5, 1.0, 4, 4, 24, 24);", "cuthalf.img", CXSize(10, 20), 2, 3, 0xF800},
+        {"O^SAVE(\"flat.img\", 1.0, 1.0, 10, 10, 10, 50);", "flat.img", CXSize(200, 100), 0, 0, 0},
+    };
+    const uint64_t shown = world.frontBufferHash();
+    for (const Row& row : rows) {
+        test::runCode(scene, row.statement);
+        const Saved saved = readSaved(world.window(), row.file, row.x, row.y);
+        EXPECT_EQ(saved.size, row.size) << row.statement;
+        if (row.pixel) {
+            EXPECT_EQ(saved.pixel, row.pixel) << row.statement;
+        }
+    }
+    world.frame();
+    EXPECT_EQ(world.frontBufferHash(), shown);
+    EXPECT_EQ(screen->Width(), 200);
+}
+
+// Observers with handlers for every screen event, with or without notification: the
+// first picture of the entered unit and the window's focus.
+TEST_F(CanvasObjects, ObserverEventsOfTheFirstPictureAndTheFocus) {
+    test::DefaultUnitStage stage(world);
+    struct Case {
+        bool notify;
+        const char* first;  // after the first two frames
+        const char* focus;  // after losing and regaining the focus, with a frame between
+    };
+    const Case cases[] = {
+        {false, "I", "I"},
+        {true, "iudIud", "iudIudfF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notify);
+        CUnit6 unit(world.window(), CXString("ROOM"));
+        unit.initialize(nullptr, nullptr);
+        world.window()->setCurrentUnit(&unit);
+        auto* scene = load({"OBJECT=LOG", "LOG:TYPE=STRING", "LOG:VALUE=", "OBJECT=O", "O:TYPE=CANVAS_OBSERVER",
+                            "O:ONINITIALUPDATE={LOG^ADD(\"i\");}", "O:ONINITIALUPDATED={LOG^ADD(\"I\");}",
+                            "O:ONUPDATE={LOG^ADD(\"u\");}", "O:ONUPDATED={LOG^ADD(\"d\");}",
+                            "O:ONWINDOWFOCUSON={LOG^ADD(\"F\");}", "O:ONWINDOWFOCUSOFF={LOG^ADD(\"f\");}",
+                            "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=red.img", "A:VISIBLE=TRUE", "A:TOCANVAS=TRUE"});
+        ASSERT_NE(scene, nullptr);
+        test::runCode(scene, c.notify ? "O^ENABLENOTIFY(TRUE);" : "O^ENABLENOTIFY(FALSE);");
+        world.frames(2);
+        EXPECT_EQ(test::textValue(scene, "LOG"), c.first);
+        world.window()->OnActivateApp(false);
+        world.frame();  // inactive: no pass
+        world.window()->OnActivateApp(true);
+        EXPECT_EQ(test::textValue(scene, "LOG"), c.focus);
+        test::runCode(scene, "O^ENABLENOTIFY(FALSE);");
+        scene->unload();
+        world.window()->setCurrentUnit(nullptr);
+        unit.done(nullptr, nullptr);
+        world.applicationStep();
+    }
 }
 
 // ---- PATTERN ---------------------------------------------------------------------------
