@@ -72,6 +72,23 @@ CGraphicsObject* imageOf(CMC_ObjectsContainer* scene, const char* name) {
     return image ? image->getImage() : nullptr;
 }
 
+// A saved picture file read back: its size and the pixel at (x, y).
+struct Saved {
+    CXSize size;
+    uint16_t pixel = 0;
+};
+Saved readSaved(CWindow* window, const char* name, int x = 0, int y = 0) {
+    CImageFile file(window);
+    file.Load(CXString(name));
+    std::unique_ptr<CGraphicsObject> g(file.getObject());
+    Saved saved;
+    if (!g || g->LastError() != 0) return saved;
+    saved.size = g->Size();
+    if (x < saved.size.cx && y < saved.size.cy)
+        saved.pixel = reinterpret_cast<uint16_t*>(g->GetDataPtr())[y * g->GetPitch() + x];
+    return saved;
+}
+
 class CanvasObjects : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -183,6 +200,105 @@ TEST_F(CanvasObjects, AnImageRemovedWhileHeldLeavesEveryHolder) {
     world.frames(2);
 }
 
+TEST_F(CanvasObjects, CanvasDrawsClearsFadesAndSaves) {
+    auto* scene = load({"OBJECT=C", "C:TYPE=CANVAS", "C:WIDTH=50", "C:HEIGHT=40", "C:PRIORITY=3",
+                        "C:BACKGROUND=TRUE", "C:ALPHA=TRUE", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=red.img",
+                        "A:VISIBLE=TRUE"});
+    ASSERT_NE(scene, nullptr);
+    auto* canvas = named<CMC_Canvas>(scene, "C");
+    auto pixelOf = [](CGraphicsObject* g, int x, int y) {
+        return reinterpret_cast<uint16_t*>(g->GetDataPtr())[y * g->GetPitch() + x];
+    };
+    // DRAW stamps the image into the background at the place given, not at its own.
+    test::runCode(scene, "C^DRAW(\"A\", 2, 3);C^DRAW(\"NOBODY\", 0, 0);");
+    CGraphicsObject* background = canvas->getCanvas()->getBackground();
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(pixelOf(background, 2, 3), 0xF800);
+    EXPECT_EQ(pixelOf(background, 11, 12), 0xF800);
+    EXPECT_EQ(pixelOf(background, 12, 13), 0);
+    EXPECT_EQ(evaluate(scene, "", "C^GETNUMVISIBLEPIXELS()"), "100");
+    // CLEAR takes the children off and zeroes the background too.
+    test::runCode(scene, "C^ADD(\"A\");C^CLEAR();");
+    EXPECT_FALSE(canvas->getCanvas()->contains(imageOf(scene, "A")));
+    EXPECT_EQ(pixelOf(background, 2, 3), 0);
+    EXPECT_EQ(evaluate(scene, "", "C^GETNUMVISIBLEPIXELS()"), "0");
+    test::runCode(scene, "C^SETOPACITY(300);");
+    EXPECT_EQ(canvas->getCanvas()->GetOpacity(), 300 & 0xFF);
+
+    // SAVE: a rectangle is cut from a copy; scale factors without one shrink the canvas itself.
+    test::runCode(scene, "C^SETOPACITY(255);C^DRAW(\"A\", 0, 0);C^ADD(\"A\");");
+    world.frame();
+    struct Row {
+        const char* statement;
+        const char* file;
+        CXSize saved;
+        CXSize after;
+    };
+    const Row rows[] = {
+        {"C^SAVE(\"cut.img\", 0.5, 0.5, 0, 0, 20, 10);", "cut.img", CXSize(10, 5), CXSize(50, 40)},
+        {"C^SAVE(\"flat.img\", 1.0, 1.0, 5, 5, 5, 30);", "flat.img", CXSize(50, 40), CXSize(50, 40)},
+        {"C^SAVE(\"half.img\", 0.5, 0.5);", "half.img", CXSize(25, 20), CXSize(25, 20)},
+    };
+    for (const Row& row : rows) {
+        test::runCode(scene, row.statement);
+        const Saved saved = readSaved(world.window(), row.file, 1, 1);
+        EXPECT_EQ(saved.size, row.saved) << row.statement;
+        EXPECT_EQ(saved.pixel, 0xF800) << row.statement;
+        EXPECT_EQ(canvas->getCanvas()->Size(), row.after) << row.statement;
+    }
+    world.frame();
+}
+
+TEST_F(CanvasObjects, CanvasButtonFocusClickAndRelease) {
+    auto* scene = load({"OBJECT=LOG", "LOG:TYPE=STRING", "LOG:VALUE=", "OBJECT=C", "C:TYPE=CANVAS", "C:WIDTH=50",
+                        "C:HEIGHT=40", "C:ONFOCUSON={LOG^ADD(\"+\");}", "C:ONFOCUSOFF={LOG^ADD(\"-\");}",
+                        "C:ONCLICK={LOG^ADD(\"c\");}", "C:ONRELEASE^RIGHT={LOG^ADD(\"R\");}",
+                        "C:ONRELEASE={LOG^ADD(\"r\");}", "OBJECT=K", "K:TYPE=CANVAS", "K:WIDTH=50", "K:HEIGHT=40",
+                        "K:ONCLICK={LOG^ADD(\"k\");}"});
+    ASSERT_NE(scene, nullptr);
+    auto* c = named<CMC_Canvas>(scene, "C");
+    auto* k = named<CMC_Canvas>(scene, "K");
+    struct Step {
+        const char* statement;  // run first, then LOG is emptied
+        char event;             // m move, c click, r release
+        int button, x, y;
+        bool answer;
+        const char* log;        // LOG afterwards
+    };
+    const Step steps[] = {
+        {"", 'm', 0, 10, 10, false, "+"},
+        {"", 'm', 0, 20, 10, false, "+"},
+        {"", 'r', 0, 20, 10, false, "+r"},     // no ONRELEASE^LEFT: the plain form
+        {"", 'r', 2, 20, 10, false, "+rR"},    // the caret form took it
+        {"", 'r', 0, 80, 10, false, "+rR"},
+        {"", 'c', 0, 20, 10, true, "+rRc"},
+        {"", 'm', 0, 80, 10, false, "+rRc-"},
+        {"C^SETASBUTTON(FALSE);", 'm', 0, 10, 10, false, ""},
+        {"", 'c', 0, 10, 10, false, ""},
+        {"", 'r', 0, 10, 10, false, ""},
+        {"C^SETASBUTTON(TRUE, FALSE);", 'm', 0, 10, 10, false, "+"},
+        {"C^HIDE();", 'm', 0, 80, 10, false, ""},  // hidden: no ONFOCUSOFF, still focused
+        {"C^SHOW();", 'm', 0, 10, 10, false, ""},
+        {"", 'm', 0, 80, 10, false, "-"},
+    };
+    for (const Step& step : steps) {
+        if (*step.statement) test::runCode(scene, (std::string(step.statement) + "LOG^SET(\"\");").c_str());
+        const CXPoint p(step.x, step.y);
+        const bool answer = step.event == 'm'   ? c->onMouseMove(p)
+                            : step.event == 'c' ? c->onClick(step.button, p)
+                                                : c->onRelease(step.button, p);
+        EXPECT_EQ(answer, step.answer) << step.statement << step.event << step.x;
+        EXPECT_EQ(test::textValue(scene, "LOG"), step.log) << step.statement << step.event << step.x;
+    }
+    EXPECT_TRUE(c->isListening());
+    // With only ONCLICK, moves raise nothing; the click does.
+    test::runCode(scene, "LOG^SET(\"\");");
+    k->onMouseMove(CXPoint(10, 10));
+    k->onMouseMove(CXPoint(80, 10));
+    EXPECT_TRUE(k->onClick(0, CXPoint(10, 10)));
+    EXPECT_EQ(test::textValue(scene, "LOG"), "k");
+}
+
 // ---- CANVAS_OBSERVER -------------------------------------------------------------------
 
 TEST_F(CanvasObjects, ObserverNoticesFollowTheScreensFlag) {
@@ -258,23 +374,6 @@ TEST_F(CanvasObjects, ObserverPastesAndForgetsADestroyedBackground) {
     delete b;
     EXPECT_EQ(background->getApplied(), nullptr);
     world.frames(1);
-}
-
-// A saved picture file read back: its size and the pixel at (x, y).
-struct Saved {
-    CXSize size;
-    uint16_t pixel = 0;
-};
-Saved readSaved(CWindow* window, const char* name, int x = 0, int y = 0) {
-    CImageFile file(window);
-    file.Load(CXString(name));
-    std::unique_ptr<CGraphicsObject> g(file.getObject());
-    Saved saved;
-    if (!g || g->LastError() != 0) return saved;
-    saved.size = g->Size();
-    if (x < saved.size.cx && y < saved.size.cy)
-        saved.pixel = reinterpret_cast<uint16_t*>(g->GetDataPtr())[y * g->GetPitch() + x];
-    return saved;
 }
 
 TEST_F(CanvasObjects, ObserverPutsTakesMovesRefreshesAndSaves) {
