@@ -523,6 +523,44 @@ TEST_F(CanvasObjects, PatternTakesClicksOnItsBox) {
     EXPECT_EQ(test::textValue(scene, "R"), "hit");
 }
 
+// Entering changes the cursor even with only an ONFOCUSON handler; a pattern with
+// only ONRELEASE raises it on a release inside and lets the release go on.
+TEST_F(CanvasObjects, PatternFocusAndRelease) {
+    auto* scene = load({"OBJECT=LOG", "LOG:TYPE=STRING", "LOG:VALUE=", "OBJECT=P", "P:TYPE=PATTERN",
+                        "P:WIDTH=100", "P:HEIGHT=60", "P:GRIDX=20", "P:GRIDY=20", "P:VISIBLE=TRUE",
+                        "P:TOCANVAS=TRUE", "P:ONFOCUSON={LOG^ADD(\"+\");}", "OBJECT=Q", "Q:TYPE=PATTERN",
+                        "Q:WIDTH=100", "Q:HEIGHT=60", "Q:GRIDX=20", "Q:GRIDY=20", "Q:VISIBLE=TRUE",
+                        "Q:TOCANVAS=TRUE", "Q:ONRELEASE^MIDDLE={LOG^ADD(\"m\");}", "Q:ONRELEASE={LOG^ADD(\"r\");}"});
+    ASSERT_NE(scene, nullptr);
+    auto* p = named<CMC_Pattern>(scene, "P");
+    auto* q = named<CMC_Pattern>(scene, "Q");
+    int activeShape = 0;
+    world.window()->SetActiveCursor(&activeShape);
+    ASSERT_NE(world.input().cursor(), static_cast<platform::CursorHandle>(&activeShape));
+
+    EXPECT_FALSE(p->onMouseMove(CXPoint(50, 30)));
+    EXPECT_TRUE(p->isFocused());
+    EXPECT_EQ(world.input().cursor(), static_cast<platform::CursorHandle>(&activeShape));
+    EXPECT_FALSE(p->onMouseMove(CXPoint(60, 30)));
+    EXPECT_FALSE(p->onMouseMove(CXPoint(150, 30)));
+    EXPECT_FALSE(p->isFocused());
+    EXPECT_EQ(test::textValue(scene, "LOG"), "+");
+    EXPECT_FALSE(p->onRelease(0, CXPoint(50, 30)));  // no ONRELEASE handler
+    EXPECT_FALSE(p->onClick(0, CXPoint(50, 30)));
+
+    test::runCode(scene, "LOG^SET(\"\");");
+    p->getPattern()->Visible(false);
+    EXPECT_FALSE(q->onMouseMove(CXPoint(50, 30)));
+    EXPECT_FALSE(q->isFocused());  // no focus handler: moves do nothing
+    EXPECT_FALSE(q->onRelease(0, CXPoint(50, 30)));
+    EXPECT_FALSE(q->onRelease(1, CXPoint(50, 30)));
+    EXPECT_FALSE(q->onRelease(0, CXPoint(150, 30)));
+    EXPECT_EQ(test::textValue(scene, "LOG"), "rm");
+    // Hidden, the pattern hears nothing.
+    EXPECT_FALSE(p->onMouseMove(CXPoint(50, 30)));
+    EXPECT_EQ(test::textValue(scene, "LOG"), "rm");
+}
+
 // ---- SCROLL ----------------------------------------------------------------------------
 
 TEST_F(CanvasObjects, ScrollClipsHidesAndMoves) {
