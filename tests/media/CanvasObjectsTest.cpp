@@ -291,6 +291,18 @@ TEST_F(CanvasObjects, CanvasButtonFocusClickAndRelease) {
         EXPECT_EQ(test::textValue(scene, "LOG"), step.log) << step.statement << step.event << step.x;
     }
     EXPECT_TRUE(c->isListening());
+    // Entering changes the cursor only with the active cursor on.
+    int activeShape = 0;
+    const auto active = static_cast<platform::CursorHandle>(&activeShape);
+    world.window()->SetActiveCursor(active);
+    world.input().setCursor(nullptr);
+    test::runCode(scene, "C^SETASBUTTON(TRUE, FALSE);");
+    c->onMouseMove(CXPoint(10, 10));
+    EXPECT_EQ(world.input().cursor(), nullptr);
+    c->onMouseMove(CXPoint(80, 10));
+    test::runCode(scene, "C^SETASBUTTON(TRUE);");
+    c->onMouseMove(CXPoint(10, 10));
+    EXPECT_EQ(world.input().cursor(), active);
     // With only ONCLICK, moves raise nothing; the click does.
     test::runCode(scene, "LOG^SET(\"\");");
     k->onMouseMove(CXPoint(10, 10));
