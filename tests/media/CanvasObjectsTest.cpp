@@ -402,7 +402,14 @@ TEST_F(CanvasObjects, ObserverPutsTakesMovesRefreshesAndSaves) {
     EXPECT_EQ(screen->GetPriority(a), 1000);  // one argument: 1000; already there: kept
     EXPECT_EQ(screen->GetPriority(d), 7);
     test::runCode(scene, "O^REMOVE(\"D\");O^REMOVE(\"D\");O^REMOVE(\"NOBODY\");");
-    EXPECT_EQ(screen->GetPriority(d), -1);
+    EXPECT_EQ(screen->getIndex(d), -1);
+    // Graphics on the screen at a negative priority are on it all the same.
+    test::runCode(scene, "O^ADD(\"D\", -3);");
+    EXPECT_EQ(screen->GetPriority(d), -3);
+    test::runCode(scene, "O^ADD(\"D\", 4);");
+    EXPECT_EQ(screen->GetPriority(d), -3);
+    test::runCode(scene, "O^REMOVE(\"D\");");
+    EXPECT_EQ(screen->getIndex(d), -1);
 
     // Without a background the background methods change nothing.
     test::runCode(scene, "O^MOVEBKG(3, 4);O^SETBKGPOS(1, 2);");
