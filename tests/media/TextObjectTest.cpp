@@ -334,4 +334,7 @@ TEST_F(TextWorld, LoadWordPlacesOpacityClippingAndDrawOnto) {
     ASSERT_NE(canvas->getChildren(), nullptr);
     EXPECT_NE(canvas->getChildren()->find(t), nullptr);
     EXPECT_GE(world.screen()->GetPriority(t), 0);  // still on the screen
+    // SETPRIORITY acts on a text in the drawing queue whatever its priority there.
+    test::runCode(s, "T^SETPRIORITY(-1);T^SETPRIORITY(6);");
+    EXPECT_EQ(world.screen()->GetPriority(t), 6);
 }
