@@ -77,13 +77,15 @@ CMC_Variable* CMC_CanvasObserver_Runner::run(int id, CMC_Object* target, CMC_Obj
     };
     switch (id) {
     case kRefresh: screen->Invalidate(static_cast<CXRect*>(nullptr)); return nullptr;
+    // Being on the screen is membership, not a priority: graphics can stand there at a
+    // negative one.
     case kAdd:
         if (CGraphicsObject* g = graphicsOf(0))
-            if (screen->GetPriority(g) < 0) screen->put(g, n > 1 ? parameterInt(arguments, 1) : 1000);
+            if (screen->getIndex(g) < 0) screen->put(g, n > 1 ? parameterInt(arguments, 1) : 1000);
         return nullptr;
     case kRemove:
         if (CGraphicsObject* g = graphicsOf(0))
-            if (screen->GetPriority(g) >= 0) *screen >> g;
+            if (screen->getIndex(g) >= 0) *screen >> g;
         return nullptr;
     case kSetBackground:
         if (CGraphicsObject* g = graphicsOf(0))

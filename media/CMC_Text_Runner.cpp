@@ -139,7 +139,8 @@ CMC_Variable* CMC_Text_Runner::runOn(int id, CMC_Text* object, CMultilineText6* 
         return CMC_VariableFactory::newBool(text->isNear(rectAt(0), parameterInt(arguments, 4)));
     case kSetPriority:
         if (CRefreshScreen* s = object->screen())
-            if (s->GetPriority(text) != -1) s->SetPriority(text, parameterInt(arguments, 0));
+            // In the drawing queue, at whatever priority (-1 too), the text takes the new one.
+            if (s->getIndex(text) >= 0) s->SetPriority(text, parameterInt(arguments, 0));
         return nullptr;
     case kSetColor:
         text->setColor(CMC_Font_Runner::screenColor(container, parameterInt(arguments, 0), parameterInt(arguments, 1),

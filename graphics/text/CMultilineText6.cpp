@@ -245,15 +245,16 @@ void CMultilineText6::Move(int dx, int dy) {
 }
 
 int CMultilineText6::Load(CXString name) {
-    CFile file;
-    const int error = file.Open(m_window, name, CFile::kRead | CFile::kText);
-    if (error != 0) return error;
+    // A file that does not open reads as no lines: the text becomes empty.
     CXString text;
-    while (!file.eof()) {
-        text += file.getLine();
-        text += "\n";
+    CFile file;
+    if (file.Open(m_window, name, CFile::kRead | CFile::kText) == 0) {
+        while (!file.eof()) {
+            text += file.getLine();
+            text += "\n";
+        }
+        file.Close();
     }
-    file.Close();
     setText(text);
     return 0;
 }

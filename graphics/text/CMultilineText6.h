@@ -19,8 +19,8 @@ public:
     void Move(int dx, int dy) override;
     using CGraphicsObject::Move;
     void Redraw() override;
-    // The file's lines, each followed by a line feed, become the text. A file that does
-    // not open keeps the text and gives its error.
+    // The file's lines, each keeping its own line end and followed by one more line
+    // feed, become the text; a file that does not open gives an empty text. Always 0.
     int Load(CXString name) override;
     using CGraphicsObject::Load;
     int getHeight() override;

@@ -11,6 +11,7 @@
 
 #include "foundation/CResourcesManager.h"
 #include "foundation/CXArchive.h"
+#include "graphics/canvas/CVirtualGraphicsObject.h"
 #include "graphics/input/CCollisionInspector.h"
 #include "graphics/play/CAnimationManager.h"
 #include "graphics/play/CAnimo6.h"
@@ -19,6 +20,7 @@
 #include "graphics/screen/CRefreshScreen.h"
 #include "media/CMC_Animo_Runner.h"
 #include "media/CMC_Groupped.h"
+#include "media/CMC_VirtualGraphicsObject.h"
 #include "scene/CMC_Scene.h"
 #include "scene/CMC_SceneBinary.h"
 #include "script/CMC_Bool.h"
@@ -830,3 +832,27 @@ TEST_F(AnimoWorld, CreateMakesAnEmptyAnimoThatLoadsLater) {
 }
 
 }  // namespace
+
+// A VIRTUALGRAPHICSOBJECT masked by an animation's frame: when the ANIMO goes, the
+// object keeps its source and shows it unmasked.
+TEST_F(AnimoWorld, VirtualObjectForgetsTheMaskOfADestroyedAnimation) {
+    test::Lines lines = {"OBJECT=R", "R:TYPE=STRING"};
+    test::append(lines, test::object("A", "ANIMO", {"FILENAME=packed.ann", "TOCANVAS=TRUE", "VISIBLE=TRUE"}));
+    test::append(lines, test::object("B", "ANIMO", {"FILENAME=anim.ann", "TOCANVAS=TRUE", "VISIBLE=TRUE"}));
+    test::append(lines, test::object("V", "VIRTUALGRAPHICSOBJECT", {"TOCANVAS=TRUE", "VISIBLE=TRUE"}));
+    CMC_Scene* scene = sceneOf(lines);
+    ASSERT_NE(scene, nullptr);
+    test::runCode(scene, "A^SETFRAME(\"walk\", 1);B^SETFRAME(\"idle\", 0);V^SETSOURCE(\"B\");V^SETMASK(\"A\");");
+    auto* v = dynamic_cast<CMC_VirtualGraphicsObject*>(scene->getObject(CXString("V")));
+    ASSERT_NE(v, nullptr);
+    ASSERT_NE(v->getEngine()->getMask(), nullptr);
+    EXPECT_EQ(eval(scene, "V^GETWIDTH()"), "2");  // the mask frame's
+    world.frames(2);
+    CMC_Animo* a = animo(scene, "A");
+    ASSERT_TRUE(scene->removeObject(a));
+    delete a;
+    EXPECT_EQ(v->getEngine()->getMask(), nullptr);
+    EXPECT_EQ(v->getEngine()->getSource(), animo(scene, "B")->getAnimo());
+    EXPECT_EQ(eval(scene, "V^GETWIDTH()"), "31");  // the source's
+    world.frames(2);
+}

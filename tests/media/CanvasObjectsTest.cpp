@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "graphics/canvas/CVirtualGraphicsObject.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/image/CImage.h"
+#include "graphics/image/CImageFile.h"
 #include "graphics/screen/CDirectDrawSurface.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/screen/CValidationQuene.h"
@@ -28,6 +30,8 @@
 #include "script/CMC_Variable.h"
 #include "script/CMElement.h"
 #include "shell/CWindow.h"
+#include "shell/CUnit6.h"
+#include "support/DefaultUnitStage.h"
 #include "support/ScriptTestSupport.h"
 #include "support/TempDir.h"
 
@@ -66,6 +70,23 @@ std::string arrayText(CMC_ObjectsContainer* scene, const char* name) {
 CGraphicsObject* imageOf(CMC_ObjectsContainer* scene, const char* name) {
     auto* image = named<CMC_Image>(scene, name);
     return image ? image->getImage() : nullptr;
+}
+
+// A saved picture file read back: its size and the pixel at (x, y).
+struct Saved {
+    CXSize size;
+    uint16_t pixel = 0;
+};
+Saved readSaved(CWindow* window, const char* name, int x = 0, int y = 0) {
+    CImageFile file(window);
+    file.Load(CXString(name));
+    std::unique_ptr<CGraphicsObject> g(file.getObject());
+    Saved saved;
+    if (!g || g->LastError() != 0) return saved;
+    saved.size = g->Size();
+    if (x < saved.size.cx && y < saved.size.cy)
+        saved.pixel = reinterpret_cast<uint16_t*>(g->GetDataPtr())[y * g->GetPitch() + x];
+    return saved;
 }
 
 class CanvasObjects : public ::testing::Test {
@@ -179,6 +200,117 @@ TEST_F(CanvasObjects, AnImageRemovedWhileHeldLeavesEveryHolder) {
     world.frames(2);
 }
 
+TEST_F(CanvasObjects, CanvasDrawsClearsFadesAndSaves) {
+    auto* scene = load({"OBJECT=C", "C:TYPE=CANVAS", "C:WIDTH=50", "C:HEIGHT=40", "C:PRIORITY=3",
+                        "C:BACKGROUND=TRUE", "C:ALPHA=TRUE", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=red.img",
+                        "A:VISIBLE=TRUE"});
+    ASSERT_NE(scene, nullptr);
+    auto* canvas = named<CMC_Canvas>(scene, "C");
+    auto pixelOf = [](CGraphicsObject* g, int x, int y) {
+        return reinterpret_cast<uint16_t*>(g->GetDataPtr())[y * g->GetPitch() + x];
+    };
+    // DRAW stamps the image into the background at the place given, not at its own.
+    test::runCode(scene, "C^DRAW(\"A\", 2, 3);C^DRAW(\"NOBODY\", 0, 0);");
+    CGraphicsObject* background = canvas->getCanvas()->getBackground();
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(pixelOf(background, 2, 3), 0xF800);
+    EXPECT_EQ(pixelOf(background, 11, 12), 0xF800);
+    EXPECT_EQ(pixelOf(background, 12, 13), 0);
+    EXPECT_EQ(evaluate(scene, "", "C^GETNUMVISIBLEPIXELS()"), "100");
+    // CLEAR takes the children off and zeroes the background too.
+    test::runCode(scene, "C^ADD(\"A\");C^CLEAR();");
+    EXPECT_FALSE(canvas->getCanvas()->contains(imageOf(scene, "A")));
+    EXPECT_EQ(pixelOf(background, 2, 3), 0);
+    EXPECT_EQ(evaluate(scene, "", "C^GETNUMVISIBLEPIXELS()"), "0");
+    test::runCode(scene, "C^SETOPACITY(300);");
+    EXPECT_EQ(canvas->getCanvas()->GetOpacity(), 300 & 0xFF);
+
+    // SAVE: a rectangle is cut from a copy; scale factors without one shrink the canvas itself.
+    test::runCode(scene, "C^SETOPACITY(255);C^DRAW(\"A\", 0, 0);C^ADD(\"A\");");
+    world.frame();
+    struct Row {
+        const char* statement;
+        const char* file;
+        CXSize saved;
+        CXSize after;
+    };
+    const Row rows[] = {
+        {"C^SAVE(\"cut.img\", 0.5, 0.5, 0, 0, 20, 10);", "cut.img", CXSize(10, 5), CXSize(50, 40)},
+        {"C^SAVE(\"flat.img\", 1.0, 1.0, 5, 5, 5, 30);", "flat.img", CXSize(50, 40), CXSize(50, 40)},
+        {"C^SAVE(\"half.img\", 0.5, 0.5);", "half.img", CXSize(25, 20), CXSize(25, 20)},
+    };
+    for (const Row& row : rows) {
+        test::runCode(scene, row.statement);
+        const Saved saved = readSaved(world.window(), row.file, 1, 1);
+        EXPECT_EQ(saved.size, row.saved) << row.statement;
+        EXPECT_EQ(saved.pixel, 0xF800) << row.statement;
+        EXPECT_EQ(canvas->getCanvas()->Size(), row.after) << row.statement;
+    }
+    world.frame();
+}
+
+TEST_F(CanvasObjects, CanvasButtonFocusClickAndRelease) {
+    auto* scene = load({"OBJECT=LOG", "LOG:TYPE=STRING", "LOG:VALUE=", "OBJECT=C", "C:TYPE=CANVAS", "C:WIDTH=50",
+                        "C:HEIGHT=40", "C:ONFOCUSON={LOG^ADD(\"+\");}", "C:ONFOCUSOFF={LOG^ADD(\"-\");}",
+                        "C:ONCLICK={LOG^ADD(\"c\");}", "C:ONRELEASE^RIGHT={LOG^ADD(\"R\");}",
+                        "C:ONRELEASE={LOG^ADD(\"r\");}", "OBJECT=K", "K:TYPE=CANVAS", "K:WIDTH=50", "K:HEIGHT=40",
+                        "K:ONCLICK={LOG^ADD(\"k\");}"});
+    ASSERT_NE(scene, nullptr);
+    auto* c = named<CMC_Canvas>(scene, "C");
+    auto* k = named<CMC_Canvas>(scene, "K");
+    struct Step {
+        const char* statement;  // run first, then LOG is emptied
+        char event;             // m move, c click, r release
+        int button, x, y;
+        bool answer;
+        const char* log;        // LOG afterwards
+    };
+    const Step steps[] = {
+        {"", 'm', 0, 10, 10, false, "+"},
+        {"", 'm', 0, 20, 10, false, "+"},
+        {"", 'r', 0, 20, 10, false, "+r"},     // no ONRELEASE^LEFT: the plain form
+        {"", 'r', 2, 20, 10, false, "+rR"},    // the caret form took it
+        {"", 'r', 0, 80, 10, false, "+rR"},
+        {"", 'c', 0, 20, 10, true, "+rRc"},
+        {"", 'm', 0, 80, 10, false, "+rRc-"},
+        {"C^SETASBUTTON(FALSE);", 'm', 0, 10, 10, false, ""},
+        {"", 'c', 0, 10, 10, false, ""},
+        {"", 'r', 0, 10, 10, false, ""},
+        {"C^SETASBUTTON(TRUE, FALSE);", 'm', 0, 10, 10, false, "+"},
+        {"C^HIDE();", 'm', 0, 80, 10, false, ""},  // hidden: no ONFOCUSOFF, still focused
+        {"C^SHOW();", 'm', 0, 10, 10, false, ""},
+        {"", 'm', 0, 80, 10, false, "-"},
+    };
+    for (const Step& step : steps) {
+        if (*step.statement) test::runCode(scene, (std::string(step.statement) + "LOG^SET(\"\");").c_str());
+        const CXPoint p(step.x, step.y);
+        const bool answer = step.event == 'm'   ? c->onMouseMove(p)
+                            : step.event == 'c' ? c->onClick(step.button, p)
+                                                : c->onRelease(step.button, p);
+        EXPECT_EQ(answer, step.answer) << step.statement << step.event << step.x;
+        EXPECT_EQ(test::textValue(scene, "LOG"), step.log) << step.statement << step.event << step.x;
+    }
+    EXPECT_TRUE(c->isListening());
+    // Entering changes the cursor only with the active cursor on.
+    int activeShape = 0;
+    const auto active = static_cast<platform::CursorHandle>(&activeShape);
+    world.window()->SetActiveCursor(active);
+    world.input().setCursor(nullptr);
+    test::runCode(scene, "C^SETASBUTTON(TRUE, FALSE);");
+    c->onMouseMove(CXPoint(10, 10));
+    EXPECT_EQ(world.input().cursor(), nullptr);
+    c->onMouseMove(CXPoint(80, 10));
+    test::runCode(scene, "C^SETASBUTTON(TRUE);");
+    c->onMouseMove(CXPoint(10, 10));
+    EXPECT_EQ(world.input().cursor(), active);
+    // With only ONCLICK, moves raise nothing; the click does.
+    test::runCode(scene, "LOG^SET(\"\");");
+    k->onMouseMove(CXPoint(10, 10));
+    k->onMouseMove(CXPoint(80, 10));
+    EXPECT_TRUE(k->onClick(0, CXPoint(10, 10)));
+    EXPECT_EQ(test::textValue(scene, "LOG"), "k");
+}
+
 // ---- CANVAS_OBSERVER -------------------------------------------------------------------
 
 TEST_F(CanvasObjects, ObserverNoticesFollowTheScreensFlag) {
@@ -256,6 +388,119 @@ TEST_F(CanvasObjects, ObserverPastesAndForgetsADestroyedBackground) {
     world.frames(1);
 }
 
+TEST_F(CanvasObjects, ObserverPutsTakesMovesRefreshesAndSaves) {
+    auto* scene = load({"OBJECT=O", "O:TYPE=CANVAS_OBSERVER", "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=red.img",
+                        "A:VISIBLE=TRUE", "OBJECT=B", "B:TYPE=IMAGE", "B:FILENAME=blue.img", "OBJECT=D",
+                        "D:TYPE=IMAGE", "D:FILENAME=blue.img", "D:VISIBLE=TRUE"});
+    ASSERT_NE(scene, nullptr);
+    CRefreshScreen* screen = world.screen();
+    CGraphicsObject* a = imageOf(scene, "A");
+    CGraphicsObject* d = imageOf(scene, "D");
+    EXPECT_EQ(evaluate(scene, "", "O^GETBPP()"), "16");
+    EXPECT_EQ(screen->GetPriority(a), -1);
+    test::runCode(scene, "O^ADD(\"A\");O^ADD(\"A\", 5);O^ADD(\"D\", 7);O^ADD(\"NOBODY\");");
+    EXPECT_EQ(screen->GetPriority(a), 1000);  // one argument: 1000; already there: kept
+    EXPECT_EQ(screen->GetPriority(d), 7);
+    test::runCode(scene, "O^REMOVE(\"D\");O^REMOVE(\"D\");O^REMOVE(\"NOBODY\");");
+    EXPECT_EQ(screen->getIndex(d), -1);
+    // Graphics on the screen at a negative priority are on it all the same.
+    test::runCode(scene, "O^ADD(\"D\", -3);");
+    EXPECT_EQ(screen->GetPriority(d), -3);
+    test::runCode(scene, "O^ADD(\"D\", 4);");
+    EXPECT_EQ(screen->GetPriority(d), -3);
+    test::runCode(scene, "O^REMOVE(\"D\");");
+    EXPECT_EQ(screen->getIndex(d), -1);
+
+    // Without a background the background methods change nothing.
+    test::runCode(scene, "O^MOVEBKG(3, 4);O^SETBKGPOS(1, 2);");
+    test::runCode(scene, "O^SETBACKGROUND(\"B\");");
+    CDirectDrawSurface* background = screen->getBackgroundIfc();
+    ASSERT_NE(background, nullptr);
+    const CXPoint at = background->getPosition();
+    test::runCode(scene, "O^MOVEBKG(3, 4);");
+    EXPECT_EQ(background->getPosition(), at + CXPoint(3, 4));
+    test::runCode(scene, "O^SETBKGPOS(-2, 6);");
+    EXPECT_EQ(background->getPosition(), CXPoint(-2, 6));
+    test::runCode(scene, "O^SETBKGPOS(0, 0);");
+    world.frames(2);
+
+    // A paste into the background shows after REFRESH, not before.
+    const uint64_t before = world.frontBufferHash();
+    test::runCode(scene, "O^PASTE(\"A\", 2, 3);");
+    world.frame();
+    EXPECT_EQ(world.frontBufferHash(), before);
+    test::runCode(scene, "O^REFRESH();");
+    world.frame();
+    EXPECT_NE(world.frontBufferHash(), before);
+
+    // SAVE writes the last drawn picture, cut and scaled, and leaves the screen alone.
+    struct Row {
+        const char* statement;
+        const char* file;
+        CXSize size;
+        int x, y;
+        uint16_t pixel;
+    };
+    const Row rows[] = {
+        {"O^SAVE(\"all.img\");", "all.img", CXSize(200, 100), 7, 7, 0xF800},
+        {"O^SAVE(\"half.img\", 0.5, 0.5);", "half.img", CXSize(100, 50), 4, 4, 0xF800},
+        {"O^SAVE(\"cut.img\", 1.0, 1.0, 4, 4, 24, 24);", "cut.img", CXSize(20, 20), 3, 3, 0xF800},
+        {"O^SAVE(\"cuthalf.img\", 0.5, 1.0, 4, 4, 24, 24);", "cuthalf.img", CXSize(10, 20), 2, 3, 0xF800},
+        {"O^SAVE(\"flat.img\", 1.0, 1.0, 10, 10, 10, 50);", "flat.img", CXSize(200, 100), 0, 0, 0},
+    };
+    const uint64_t shown = world.frontBufferHash();
+    for (const Row& row : rows) {
+        test::runCode(scene, row.statement);
+        const Saved saved = readSaved(world.window(), row.file, row.x, row.y);
+        EXPECT_EQ(saved.size, row.size) << row.statement;
+        if (row.pixel) {
+            EXPECT_EQ(saved.pixel, row.pixel) << row.statement;
+        }
+    }
+    world.frame();
+    EXPECT_EQ(world.frontBufferHash(), shown);
+    EXPECT_EQ(screen->Width(), 200);
+}
+
+// Observers with handlers for every screen event, with or without notification: the
+// first picture of the entered unit and the window's focus.
+TEST_F(CanvasObjects, ObserverEventsOfTheFirstPictureAndTheFocus) {
+    test::DefaultUnitStage stage(world);
+    struct Case {
+        bool notify;
+        const char* first;  // after the first two frames
+        const char* focus;  // after losing and regaining the focus, with a frame between
+    };
+    const Case cases[] = {
+        {false, "I", "I"},
+        {true, "iudIud", "iudIudfF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notify);
+        CUnit6 unit(world.window(), CXString("ROOM"));
+        unit.initialize(nullptr, nullptr);
+        world.window()->setCurrentUnit(&unit);
+        auto* scene = load({"OBJECT=LOG", "LOG:TYPE=STRING", "LOG:VALUE=", "OBJECT=O", "O:TYPE=CANVAS_OBSERVER",
+                            "O:ONINITIALUPDATE={LOG^ADD(\"i\");}", "O:ONINITIALUPDATED={LOG^ADD(\"I\");}",
+                            "O:ONUPDATE={LOG^ADD(\"u\");}", "O:ONUPDATED={LOG^ADD(\"d\");}",
+                            "O:ONWINDOWFOCUSON={LOG^ADD(\"F\");}", "O:ONWINDOWFOCUSOFF={LOG^ADD(\"f\");}",
+                            "OBJECT=A", "A:TYPE=IMAGE", "A:FILENAME=red.img", "A:VISIBLE=TRUE", "A:TOCANVAS=TRUE"});
+        ASSERT_NE(scene, nullptr);
+        test::runCode(scene, c.notify ? "O^ENABLENOTIFY(TRUE);" : "O^ENABLENOTIFY(FALSE);");
+        world.frames(2);
+        EXPECT_EQ(test::textValue(scene, "LOG"), c.first);
+        world.window()->OnActivateApp(false);
+        world.frame();  // inactive: no pass
+        world.window()->OnActivateApp(true);
+        EXPECT_EQ(test::textValue(scene, "LOG"), c.focus);
+        test::runCode(scene, "O^ENABLENOTIFY(FALSE);");
+        scene->unload();
+        world.window()->setCurrentUnit(nullptr);
+        unit.done(nullptr, nullptr);
+        world.applicationStep();
+    }
+}
+
 // ---- PATTERN ---------------------------------------------------------------------------
 
 TEST_F(CanvasObjects, PatternCellsInfoAndCoordinates) {
@@ -295,6 +540,44 @@ TEST_F(CanvasObjects, PatternTakesClicksOnItsBox) {
     EXPECT_FALSE(pattern->onClick(0, CXPoint(150, 10)));
     EXPECT_TRUE(pattern->onClick(0, CXPoint(50, 10)));
     EXPECT_EQ(test::textValue(scene, "R"), "hit");
+}
+
+// Entering changes the cursor even with only an ONFOCUSON handler; a pattern with
+// only ONRELEASE raises it on a release inside and lets the release go on.
+TEST_F(CanvasObjects, PatternFocusAndRelease) {
+    auto* scene = load({"OBJECT=LOG", "LOG:TYPE=STRING", "LOG:VALUE=", "OBJECT=P", "P:TYPE=PATTERN",
+                        "P:WIDTH=100", "P:HEIGHT=60", "P:GRIDX=20", "P:GRIDY=20", "P:VISIBLE=TRUE",
+                        "P:TOCANVAS=TRUE", "P:ONFOCUSON={LOG^ADD(\"+\");}", "OBJECT=Q", "Q:TYPE=PATTERN",
+                        "Q:WIDTH=100", "Q:HEIGHT=60", "Q:GRIDX=20", "Q:GRIDY=20", "Q:VISIBLE=TRUE",
+                        "Q:TOCANVAS=TRUE", "Q:ONRELEASE^MIDDLE={LOG^ADD(\"m\");}", "Q:ONRELEASE={LOG^ADD(\"r\");}"});
+    ASSERT_NE(scene, nullptr);
+    auto* p = named<CMC_Pattern>(scene, "P");
+    auto* q = named<CMC_Pattern>(scene, "Q");
+    int activeShape = 0;
+    world.window()->SetActiveCursor(&activeShape);
+    ASSERT_NE(world.input().cursor(), static_cast<platform::CursorHandle>(&activeShape));
+
+    EXPECT_FALSE(p->onMouseMove(CXPoint(50, 30)));
+    EXPECT_TRUE(p->isFocused());
+    EXPECT_EQ(world.input().cursor(), static_cast<platform::CursorHandle>(&activeShape));
+    EXPECT_FALSE(p->onMouseMove(CXPoint(60, 30)));
+    EXPECT_FALSE(p->onMouseMove(CXPoint(150, 30)));
+    EXPECT_FALSE(p->isFocused());
+    EXPECT_EQ(test::textValue(scene, "LOG"), "+");
+    EXPECT_FALSE(p->onRelease(0, CXPoint(50, 30)));  // no ONRELEASE handler
+    EXPECT_FALSE(p->onClick(0, CXPoint(50, 30)));
+
+    test::runCode(scene, "LOG^SET(\"\");");
+    p->getPattern()->Visible(false);
+    EXPECT_FALSE(q->onMouseMove(CXPoint(50, 30)));
+    EXPECT_FALSE(q->isFocused());  // no focus handler: moves do nothing
+    EXPECT_FALSE(q->onRelease(0, CXPoint(50, 30)));
+    EXPECT_FALSE(q->onRelease(1, CXPoint(50, 30)));
+    EXPECT_FALSE(q->onRelease(0, CXPoint(150, 30)));
+    EXPECT_EQ(test::textValue(scene, "LOG"), "rm");
+    // Hidden, the pattern hears nothing.
+    EXPECT_FALSE(p->onMouseMove(CXPoint(50, 30)));
+    EXPECT_EQ(test::textValue(scene, "LOG"), "rm");
 }
 
 // ---- SCROLL ----------------------------------------------------------------------------

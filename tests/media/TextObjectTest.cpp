@@ -7,6 +7,7 @@
 
 #include "foundation/CXArchive.h"
 #include "graphics/screen/CRefreshScreen.h"
+#include "graphics/screen/CValidationQuene.h"
 #include "graphics/text/CFontCollection.h"
 #include "graphics/text/CMultilineText6.h"
 #include "media/CMC_Font.h"
@@ -251,4 +252,89 @@ TEST_F(TextWorld, TheScreenShowsBoldAndColouredWords) {
     EXPECT_GT(red[0], 200);
     EXPECT_EQ(red[1], 0);
     EXPECT_EQ(red[2], 0);
+}
+
+TEST_F(TextWorld, LoadWordPlacesOpacityClippingAndDrawOnto) {
+    ASSERT_TRUE(world.enableDisplay());
+    world.dir().write("lines.txt", "one two\r\nthree|\r\nfour\r\n");
+    test::Lines lines;
+    test::append(lines, textLines("T", "10,10,300,60", {"TOCANVAS=TRUE", "VISIBLE=TRUE"}));
+    test::append(lines, test::object("C", "CANVAS", {"WIDTH=120", "HEIGHT=40", "PRIORITY=1"}));
+    auto* s = scene(lines);
+    ASSERT_NE(s, nullptr);
+    CMultilineText6* t = text(s, "T")->getText();
+    // Word places are those of the last drawing, in screen coordinates; a word starts
+    // at the space before it. "Hello" is 33 wide, so "World" starts at 43. A word's
+    // position adds the text's position once more; its y is its line's top plus the
+    // text's y.
+    struct Row {
+        const char* statement;
+        const char* expression;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"", "T^GETWORDPOSX(1)", "53"},
+        {"", "T^GETWORDPOSY(1)", "20"},
+        {"", "T^GETWORDPOSX(2)", "-1"},
+        {"", "T^GETWORDPOSY(2)", "-1"},
+        {"", "T^GETWORDATXY(52, 12)", "1"},
+        {"", "T^GETWORDATXY(20, 12)", "0"},
+        {"", "T^GETWORDATXY(52, 40)", "-1"},
+        {"", "T^GETWORDATXY(120, 12)", "-1"},
+        // The file's line feeds vanish: its lines run together except at "|".
+        {"T^LOAD(\"lines.txt\");", "T^GETNUMWORDS()", "3"},
+        {"", "T^GETWORDAT(1)", "twothree"},
+        {"", "T^GETWORDAT(2)", "four"},
+        {"T^INVALIDATE();", "T^GETWORDPOSX(2)", "20"},
+        {"", "T^GETWORDPOSY(2)", "24"},       // the second line lies 8 - 4 lower
+        {"", "T^GETWORDATXY(12, 16)", "2"},   // the lines' overlap: the lower line answers
+        {"", "T^GETWORDATXY(12, 12)", "0"},
+        {"T^LOAD(\"missing.txt\");", "T^GETNUMWORDS()", "0"},
+    };
+    for (const Row& row : rows) {
+        test::runCode(s, row.statement);
+        world.frame();
+        EXPECT_EQ(evaluate(s, "", row.expression), row.expected) << row.expression;
+    }
+
+    test::runCode(s, "T^SETOPACITY(300);");
+    EXPECT_EQ(t->GetOpacity(), 300 & 0xFF);
+    test::runCode(s, "T^SETOPACITY(255);C^SETPOSITION(150, 100);T^SETCLIPPING(\"C\");");
+    EXPECT_EQ(t->GetClippingRect(), CXRect(150, 100, 270, 140));
+    test::runCode(s, "T^SETCLIPPING(\"NOBODY\");");
+    EXPECT_EQ(t->GetClippingRect(), CXRect(150, 100, 270, 140));
+    test::runCode(s, "T^CLEARCLIPPING();");
+    EXPECT_EQ(t->GetClippingRect(), CXRect(0, 0, 0, 0));
+
+    // Clipped in its own coordinates to the first 20 pixels: the rest of the line is gone.
+    test::runCode(s, "T^SETTEXT(\"Hello World\");T^SETCLIPPING(0, 0, 20, 8);");
+    world.frame();
+    platform::RgbFrame frame;
+    auto ink = [&frame](int left, int right) {
+        int n = 0;
+        for (int y = 10; y < 18; ++y)
+            for (int x = left; x < right; ++x) {
+                const size_t i = (static_cast<size_t>(y) * frame.width + x) * 3;
+                n += frame.rgb[i] == 255 && frame.rgb[i + 1] == 255 && frame.rgb[i + 2] == 255;
+            }
+        return n;
+    };
+    ASSERT_TRUE(platform::readPng(world.frontBufferPng("clip.png"), frame));
+    EXPECT_GT(ink(10, 30), 0);
+    EXPECT_EQ(ink(30, 90), 0);
+    test::runCode(s, "T^CLEARCLIPPING();T^INVALIDATE();");
+    world.frame();
+    ASSERT_TRUE(platform::readPng(world.frontBufferPng("whole.png"), frame));
+    EXPECT_GT(ink(50, 83), 0);
+
+    // DRAWONTO makes the text a child drawn into the canvas; the second argument changes nothing.
+    CGraphicsObject* canvas = s->getGraphicsObject(CXString("C"));
+    ASSERT_NE(canvas, nullptr);
+    test::runCode(s, "T^DRAWONTO(\"NOBODY\");T^DRAWONTO(\"C\", 5);");
+    ASSERT_NE(canvas->getChildren(), nullptr);
+    EXPECT_NE(canvas->getChildren()->find(t), nullptr);
+    EXPECT_GE(world.screen()->GetPriority(t), 0);  // still on the screen
+    // SETPRIORITY acts on a text in the drawing queue whatever its priority there.
+    test::runCode(s, "T^SETPRIORITY(-1);T^SETPRIORITY(6);");
+    EXPECT_EQ(world.screen()->GetPriority(t), 6);
 }

@@ -18,6 +18,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
 #include "platform/RegistryStore.h"
+#include "platform/WindowPlacement.h"
 #include "scene/CMC_Application.h"
 #include "scene/CMC_Episode.h"
 #include "shell/CApplication.h"
@@ -61,8 +62,9 @@ struct Image : ::testing::Test {
     }
 
     // APP (INTEGER N = 7) with the episodes EPA (A1, A2, A3) and EPB (B1, B2, B3);
-    // the game starts with EPB, and EPB with B3, whose INTEGER M is 5.
-    void writeGame(const Lines& more = {}, const std::string& startWith = "EPB") {
+    // the game starts with EPB, and EPB with B3, whose INTEGER M is 5. `appObjects`
+    // go into APP's own definition after its usual ones.
+    void writeGame(const Lines& more = {}, const std::string& startWith = "EPB", const Lines& appObjects = {}) {
         Lines structure = {"OBJECT=APP",       "APP:TYPE=APPLICATION", "APP:EPISODES=EPA,EPB", "APP:STARTWITH=" + startWith,
                            "OBJECT=EPA",       "EPA:TYPE=EPISODE",     "EPA:SCENES=A1,A2,A3",  "OBJECT=EPB",
                            "EPB:TYPE=EPISODE", "EPB:SCENES=B1,B2,B3",  "EPB:STARTWITH=B3"};
@@ -75,11 +77,12 @@ struct Image : ::testing::Test {
         }
         structure.insert(structure.end(), more.begin(), more.end());
         dir.write("GAME/Dane/application.def", joined(structure));
-        dir.write("GAME/Dane/APP.cnv",
-                  joined({"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=7", "OBJECT=LOG", "LOG:TYPE=STRING", "OBJECT=R",
-                          "R:TYPE=INTEGER", "OBJECT=X", "X:TYPE=BOOL", "OBJECT=F", "F:TYPE=BOOL", "F:VALUE=FALSE",
-                          "OBJECT=C", "C:TYPE=CONDITION", "C:OPERAND1=F", "C:OPERAND2=TRUE", "C:OPERATOR=EQUAL",
-                          "OBJECT=B", "B:TYPE=BEHAVIOUR", "B:CODE={LOG^ADD($1);}", "B:CONDITION=C"}));
+        Lines app = {"OBJECT=N", "N:TYPE=INTEGER", "N:VALUE=7", "OBJECT=LOG", "LOG:TYPE=STRING", "OBJECT=R",
+                     "R:TYPE=INTEGER", "OBJECT=X", "X:TYPE=BOOL", "OBJECT=F", "F:TYPE=BOOL", "F:VALUE=FALSE",
+                     "OBJECT=C", "C:TYPE=CONDITION", "C:OPERAND1=F", "C:OPERAND2=TRUE", "C:OPERATOR=EQUAL",
+                     "OBJECT=B", "B:TYPE=BEHAVIOUR", "B:CODE={LOG^ADD($1);}", "B:CONDITION=C"};
+        app.insert(app.end(), appObjects.begin(), appObjects.end());
+        dir.write("GAME/Dane/APP.cnv", joined(app));
         dir.write("GAME/Dane/EPB.cnv", joined({"OBJECT=E", "E:TYPE=INTEGER", "E:VALUE=3", "OBJECT=RE",
                                                "RE:TYPE=BEHAVIOUR", "RE:CODE={E^ADD(1);}"}));
         dir.write("GAME/Dane/B3/B3.cnv", joined({"OBJECT=M", "M:TYPE=INTEGER", "M:VALUE=5", "OBJECT=RM",
@@ -320,8 +323,30 @@ TEST_F(Image, LanguagePlayerMusicAndDragging) {
     EXPECT_EQ(runner->resolveMethod(CXString("STOREBINARY")), CMC_Application_Runner::kStoreBinary);
 }
 
-TEST_F(Image, PrintTakesTheScreenARectangleOrAnObjectsBox) {
+TEST_F(Image, StartDraggingWindowCatchesTheWindowAtThePoint) {
     writeGame();
+    startGame("-window");
+    ASSERT_NE(app(), nullptr);
+    platform::WindowPlacement placement;
+    platform::ScopedWindowPlacement scoped(placement);
+    placement.originX = 100;
+    placement.originY = 100;
+    window->Activate(true);
+    test::runCode(app(), "APP^STARTDRAGGINGWINDOW(10);");
+    EXPECT_FALSE(window->isWindowDragged());
+    test::runCode(app(), "APP^STARTDRAGGINGWINDOW(10, 10);");
+    EXPECT_TRUE(window->isWindowDragged());
+    window->OnMouseMove(CXPoint(30, 40), 0);
+    EXPECT_EQ(placement.moves, 1);
+    EXPECT_EQ(placement.originX, 120);
+    EXPECT_EQ(placement.originY, 130);
+    test::runCode(app(), "APP^STOPDRAGGINGWINDOW();");
+    window->OnMouseMove(CXPoint(50, 50), 0);
+    EXPECT_EQ(placement.moves, 1);
+}
+
+TEST_F(Image, PrintTakesTheScreenARectangleOrAnObjectsBox) {
+    writeGame({}, "EPB", {"OBJECT=CV", "CV:TYPE=CANVAS", "CV:WIDTH=30", "CV:HEIGHT=20"});
     startGame("", true);
     ASSERT_NE(app(), nullptr);
     platform::RecordingPrinter printer;
@@ -341,6 +366,9 @@ TEST_F(Image, PrintTakesTheScreenARectangleOrAnObjectsBox) {
         {"APP^PRINT(10, 20, 110, 70, 5);", 1, 320, 200},
         {"APP^PRINT(300, 150, 400, 250);", 1, 20, 50},
         {"APP^PRINT(50, 50, 50, 90);", 0, 0, 0},
+        // A graphics object's name: its bounding box, where it stands now.
+        {"CV^SETPOSITION(40, 30);APP^PRINT(\"CV\");", 1, 30, 20},
+        {"CV^SETPOSITION(300, 190);APP^PRINT(\"CV\");", 1, 20, 10},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.call);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "CanvasTestSupport.h"
+#include "graphics/play/CAnimo.h"
+#include "graphics/play/CFrame.h"
 
 using namespace canvas_test;
 
@@ -139,6 +141,56 @@ TEST_F(VirtualObjectTest, HitsTestTheMaskAndClonesKeepEverything) {
     EXPECT_EQ(copy->GetPosition(), CXPoint(10, 10));
     EXPECT_FALSE(copy->isVisible());
     EXPECT_EQ(copy->GetClippingRect(), CXRect(0, 0, 3, 3));
+}
+
+TEST_F(VirtualObjectTest, ADestroyedMaskAnimationLeavesTheSourceUnmasked) {
+    auto source = ramp(CXSize(8, 8));
+    auto frame = mask(CXSize(4, 4), 255);
+    auto* animation = new CAnimo(window.get());
+    CFrame* shown = animation->AddFrame(frame.get());
+    ASSERT_NE(shown, nullptr);
+    animation->SetFrame(0);
+    CVirtualGraphicsObject vgo(window.get());
+    vgo.setSource(source.get());
+    vgo.setMask(static_cast<CGraphicsObject*>(animation));
+    EXPECT_EQ(vgo.getMask(), shown);
+    EXPECT_EQ(vgo.Size(), CXSize(4, 4));
+    delete animation;
+    EXPECT_EQ(vgo.getMask(), nullptr);
+    EXPECT_EQ(vgo.Size(), CXSize(8, 8));
+    EXPECT_EQ(vgo.Width(), 8);
+    CGraphicsObject target(window.get(), CXSize(8, 8), 16);
+    fill(target, 0xFFFF);
+    vgo.redraw(&target);
+    EXPECT_EQ(pixel(target, 7, 7), 7);
+}
+
+TEST_F(VirtualObjectTest, SourceInvalidationsCountOnlyWhereTheyMeetTheMask) {
+    auto source = ramp(CXSize(30, 10));
+    auto m = mask(CXSize(10, 10), 255);
+    m->SetPosition(5, 0);
+    CVirtualGraphicsObject vgo(window.get());
+    vgo.setSource(source.get());
+    vgo.setMask(m.get());
+    RecordingObserver heard;
+    vgo.addInvalidateObserver(&heard);
+    struct Case {
+        CXRect rect;
+        bool passed;
+    };
+    const Case cases[] = {
+        {CXRect(20, 0, 30, 10), false},  // right of the mask
+        {CXRect(0, 0, 5, 10), false},    // left of it, touching its edge
+        {CXRect(14, 9, 20, 12), true},   // a corner inside
+        {CXRect(0, 0, 30, 10), true},
+    };
+    for (const Case& c : cases) {
+        heard.rects.clear();
+        CXRect r = c.rect;
+        source->Invalidate(&r);
+        EXPECT_EQ(!heard.rects.empty(), c.passed) << c.rect.left << "," << c.rect.top;
+    }
+    vgo.removeInvalidateObserver(&heard);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "graphics/text/CMultilineText6.h"
 #include "graphics/text/CText6.h"
 #include "graphics/text/CTextFormatCode.h"
+#include "support/TempDir.h"
 #include "tests/graphics/text/TextFixtures.h"
 
 using textfix::loadFont;
@@ -339,4 +340,31 @@ TEST(CMultilineText6, EditBoxesGoThroughTheUnit) {
     alone.setFont(f.collection);
     alone.setText(CXString("x<E,40,name,init>y"));
     EXPECT_TRUE(alone.getEditBoxes().empty());
+}
+
+TEST(CMultilineText6, LoadTakesTheFilesLinesWithAnExtraLineFeedEach) {
+    Fonts f;
+    test::TempDir dir;
+    dir.write("two.txt", "ab\ncd|\nef");
+    dir.write("end.txt", "ab\n");
+    struct Case {
+        const char* file;
+        const char* text;
+        int words;
+    };
+    // The parser drops line feeds: lines run together except at "|".
+    const Case cases[] = {
+        {"two.txt", "ab\n\ncd|\n\nef\n", 2},
+        {"end.txt", "ab\n\n\n", 1},  // the read at the end gives one more empty line
+        {"missing.txt", "", 0},
+    };
+    for (const Case& c : cases) {
+        CMultilineText6 text(nullptr, false, nullptr);
+        text.setJustify(CXRect(0, 0, 100, 100), JUSTIFY_LEFT, JUSTIFY_TOP);
+        text.setFont(f.collection);
+        text.setText(CXString("old words"));
+        EXPECT_EQ(text.Load(CXString(dir.engine(c.file).c_str())), 0) << c.file;
+        EXPECT_EQ(text.getText(), CXString(c.text)) << c.file;
+        EXPECT_EQ(text.getNumWords(), c.words) << c.file;
+    }
 }
