@@ -112,7 +112,7 @@ void CUnit6::startMusic(const char* name, bool force) {
     if (!force && !m_scene->shouldMusicBeStarted()) return;
     const CXString music = name ? CXString(name) : m_scene->getMusicFilename();
     if (!music.IsString()) return;
-    if (music == m_musicFileName && m_window->isMusicPlaying()) return;
+    if (music.equalsIgnoreCase(m_musicFileName) && m_window->isMusicPlaying()) return;
     m_musicFileName = music;
     m_window->StartMusic(music, true);
 }

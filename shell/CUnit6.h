@@ -111,7 +111,7 @@ public:
     void exit() { m_retCode = 1; }
     // Starts `name` (the scene's music when null), looping, unless the scene asked
     // for no start and `force` is off. An empty name starts nothing, and a name that
-    // plays already (the same name, letter case included) goes on.
+    // plays already (the same name in any letter case) goes on.
     virtual void startMusic(const char* name, bool force);
     virtual void stopMusic();
     virtual CXString getMusicFileName() { return m_musicFileName; }

@@ -1,6 +1,7 @@
 // A game's background music on the manual device and refill timer: scenes that name
-// the same music keep it looping, another spelling starts it again, and each loop
-// reaches the handler of the scene being played in that frame's tick.
+// the same music keep it looping, a change to a scene that spells it otherwise starts
+// it again, a scene asking for the music playing in any spelling keeps it, and each
+// loop reaches the handler of the scene being played in that frame's tick.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -79,14 +80,19 @@ TEST_F(SceneMusic, LoopsReachTheSceneBeingPlayedAndTheSameMusicGoesOn) {
     for (int i = 0; i < 20; ++i) frame();
     EXPECT_EQ(trace(), "12333");
 
-    // A scene asked for its music by name: the same spelling goes on, another starts it.
+    // A scene asked for its music by name: the name playing goes on in any spelling,
+    // forced or not; another name starts.
     CMC_Scene* scene = app()->getCurrentScene()->getCurrentScene();
     scene->startMusic("LOOP.WAV", false);
-    EXPECT_EQ(musicStarts(), 2u);
     scene->startMusic("Loop.wav", false);
+    scene->startMusic("loop.WAV", true);
     ASSERT_TRUE(window->isMusicPlaying());
+    EXPECT_EQ(musicStarts(), 2u);
+    EXPECT_EQ(window->getMusicFileName(), CWindow::rootPath + "LOOP.WAV");
+    dir.write("other.wav", test::millisecondWav(500));
+    scene->startMusic("other.wav", false);
     EXPECT_EQ(musicStarts(), 3u);
-    EXPECT_EQ(window->getMusicFileName(), CWindow::rootPath + "Loop.wav");
+    EXPECT_EQ(window->getMusicFileName(), CWindow::rootPath + "other.wav");
 
     // Leaving the game stops the music and its refills.
     application.reset();
