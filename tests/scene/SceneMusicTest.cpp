@@ -25,7 +25,7 @@ struct SceneMusic : ::testing::Test, test::HeadlessGame {
                           "EP:SCENES=S1,S2,S3", "OBJECT=S1", "S1:TYPE=SCENE", "S1:PATH=S1", "S1:MUSIC=loop.wav",
                           "OBJECT=S2", "S2:TYPE=SCENE", "S2:PATH=S2", "S2:MUSIC=loop.wav", "OBJECT=S3",
                           "S3:TYPE=SCENE", "S3:PATH=S3", "S3:MUSIC=LOOP.WAV"}));
-        dir.write("GAME/Dane/APP.cnv", test::definitionText({"OBJECT=T", "T:TYPE=STRING"}));
+        dir.write("GAME/Dane/APP.cnv", test::definitionText({"OBJECT=T", "T:TYPE=STRING", "OBJECT=V", "V:TYPE=INTEGER"}));
         for (const char* s : {"1", "2", "3"}) {
             const std::string name = std::string("S") + s;
             dir.write("GAME/Dane/" + name + "/" + name + ".cnv",
@@ -135,6 +135,41 @@ TEST_F(SceneMusic, ALoopOfTheMusicOrSceneLeftIsDropped) {
         EXPECT_EQ(trace(), c.later);
         stopGame();
     }
+}
+
+// The scene's music methods reach the music playing.
+TEST_F(SceneMusic, MusicMethodsReachTheMusicPlaying) {
+    startGame();
+    ASSERT_TRUE(window->isMusicPlaying());
+    auto calls = [this](const std::string& part) {
+        size_t n = 0;
+        for (const std::string& call : audio.calls()) n += call.find(part) != std::string::npos;
+        return n;
+    };
+    struct Case {
+        const char* code;
+        const char* call;  // the music buffer's call it makes
+    };
+    for (const Case& c : {Case{"S1^SETMUSICVOLUME(26);", " setVolume -3096"}, Case{"S1^SETMUSICPAN(1949);", " setPan 3098"},
+                          Case{"S1^SETMUSICPAN(-1150);", " setPan -10000"},
+                          Case{"S1^SETMUSICFREQ(11025);", " setFrequency 11025"}}) {
+        SCOPED_TRACE(c.code);
+        const size_t before = calls(c.call);
+        run(c.code);
+        EXPECT_EQ(calls(c.call), before + 1);
+    }
+    run("V^SET(S1^GETMUSICVOLUME());");
+    EXPECT_EQ(test::intValue(app(), "V"), 26);
+
+    run("S1^STOPMUSIC();");
+    EXPECT_FALSE(window->isMusicPlaying());
+    run("S1^STARTMUSIC();");
+    EXPECT_TRUE(window->isMusicPlaying());
+    EXPECT_EQ(musicStarts(), 2u);
+    dir.write("other.wav", test::millisecondWav(500));
+    run("S1^STARTMUSIC(\"other.wav\");");
+    EXPECT_EQ(window->getMusicFileName(), CWindow::rootPath + "other.wav");
+    EXPECT_EQ(musicStarts(), 3u);
 }
 
 }  // namespace
