@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "media/CMC_Sound.h"
 #include "scene/CMC_Application.h"
 #include "shell/CApplication.h"
+#include "shell/CSound4.h"
 #include "shell/CUnit6.h"
 #include "shell/CWindow.h"
 #include "support/HeadlessGame.h"
@@ -29,9 +31,11 @@ struct SceneMusic : ::testing::Test, test::HeadlessGame {
         for (const char* s : {"1", "2", "3"}) {
             const std::string name = std::string("S") + s;
             dir.write("GAME/Dane/" + name + "/" + name + ".cnv",
-                      test::definitionText({"OBJECT=" + name, name + ":ONMUSICLOOPED={T^ADD(\"" + s + "\");}"}));
+                      test::definitionText({"OBJECT=" + name, name + ":ONMUSICLOOPED={T^ADD(\"" + s + "\");}",
+                                            "OBJECT=SND", "SND:TYPE=SOUND", "SND:FILENAME=long.wav"}));
         }
         dir.write("loop.wav", test::millisecondWav(500));
+        dir.write("GAME/Wavs/long.wav", test::millisecondWav(5000));
         HeadlessGame::startGame();
         firstUpdate();
     }
@@ -170,6 +174,22 @@ TEST_F(SceneMusic, MusicMethodsReachTheMusicPlaying) {
     run("S1^STARTMUSIC(\"other.wav\");");
     EXPECT_EQ(window->getMusicFileName(), CWindow::rootPath + "other.wav");
     EXPECT_EQ(musicStarts(), 3u);
+}
+
+// PAUSE reaches the application's sound manager; RESUME plays the sound on.
+TEST_F(SceneMusic, PauseAndResumeReachTheScenesSounds) {
+    startGame();
+    auto* sound = dynamic_cast<CMC_Sound*>(app()->getCurrentScene()->getCurrentScene()->getObject(CXString("SND")));
+    ASSERT_NE(sound, nullptr);
+    run("SND^PLAY();");
+    frame();
+    ASSERT_NE(sound->getSound(), nullptr);
+    ASSERT_TRUE(sound->getSound()->isPlaying());
+    run("S1^PAUSE();");
+    EXPECT_TRUE(sound->getSound()->isPaused());
+    frame();
+    run("S1^RESUME();");
+    EXPECT_TRUE(sound->getSound()->isPlaying());
 }
 
 }  // namespace
