@@ -47,15 +47,10 @@ void CMC_EditBox::releaseField() {
     if (!m_editBox) return;
     m_rect = m_editBox->getBoundingRect();
     m_text = m_editBox->getText();
-    // A unit that went (or no longer lists the field) has deleted it already.
-    CUnit6* unit = CMC_Scene::getDefUnit();
-    const bool held = unit && std::find(unit->getEditBoxes().begin(), unit->getEditBoxes().end(), m_editBox) !=
-                                  unit->getEditBoxes().end();
-    if (held) {
-        m_editBox->removeNotifier(this);
-        unit->removeEditBox(m_editBox);
-        delete m_editBox;
-    }
+    // A field its unit deleted has been forgotten already (onEditBoxDestroyed).
+    m_editBox->removeNotifier(this);
+    if (CUnit6* unit = CMC_Scene::getDefUnit()) unit->removeEditBox(m_editBox);
+    delete m_editBox;
     m_editBox = nullptr;
 }
 
@@ -114,3 +109,10 @@ void CMC_EditBox::onChanged(CEditBox6*) { raise(kOnChanged, "ONCHANGED"); }
 void CMC_EditBox::onEnter(CEditBox6*) { raise(kOnEnter, "ONENTER"); }
 
 void CMC_EditBox::onEsc(CEditBox6*) { raise(kOnEsc, "ONESC"); }
+
+void CMC_EditBox::onEditBoxDestroyed(CEditBox6* box) {
+    if (box != m_editBox) return;
+    m_rect = box->getBoundingRect();
+    m_text = box->getText();
+    m_editBox = nullptr;
+}

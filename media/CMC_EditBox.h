@@ -40,6 +40,8 @@ public:
     void onChanged(CEditBox6*) override;
     void onEnter(CEditBox6*) override;
     void onEsc(CEditBox6*) override;
+    // The unit deleted the field (its scene was left): its rectangle and text are kept.
+    void onEditBoxDestroyed(CEditBox6* box) override;
 
 private:
     // Makes the field in the default unit (an earlier one goes first).

@@ -1,9 +1,12 @@
 #include "shell/CUnit6.h"
 
+#include <algorithm>
+
 #include "foundation/CResourcesManager.h"
 #include "foundation/CXArray.h"
 #include "graphics/core/CColor.h"
 #include "graphics/input/CEditBox6.h"
+#include "graphics/input/CHotSpot.h"
 #include "graphics/play/CAnimo6.h"
 #include "graphics/play/CRandomPlayable.h"
 #include "graphics/screen/CRefreshScreen.h"
@@ -40,13 +43,10 @@ CUnit6::~CUnit6() {
         m_window->removeMouseListener(this);
     }
     delete m_retPath;
-    m_currentEditBox = nullptr;
-    // A box's text may own boxes of its own, which it takes out of the list as it goes.
-    while (!m_editBoxes.empty()) {
-        CEditBox6* box = m_editBoxes.back();
-        m_editBoxes.pop_back();
-        delete box;
-    }
+    setDraggedObject(nullptr);
+    flushEditBoxes();
+    // Buttons may outlive the unit: their hot spots stop asking it.
+    CHotSpot::forgetUnit(this);
 }
 
 bool CUnit6::initialize(CUnitScene* scene, CUnit6* parent) {
@@ -80,7 +80,7 @@ bool CUnit6::domodal() { return m_retCode != 0; }
 bool CUnit6::done(CUnitScene*, CUnit6*) {
     m_dragging = false;
     m_draggedControl = nullptr;
-    m_draggedObject = nullptr;
+    setDraggedObject(nullptr);
     // The screen deletes the background picture it kept; the graphics registered on it
     // (those of the application and the episodes among them) stay.
     if (CRefreshScreen* canvas = getCanvas()) {
@@ -112,7 +112,7 @@ void CUnit6::startMusic(const char* name, bool force) {
     if (!force && !m_scene->shouldMusicBeStarted()) return;
     const CXString music = name ? CXString(name) : m_scene->getMusicFilename();
     if (!music.IsString()) return;
-    if (music == m_musicFileName && m_window->isMusicPlaying()) return;
+    if (music.equalsIgnoreCase(m_musicFileName) && m_window->isMusicPlaying()) return;
     m_musicFileName = music;
     m_window->StartMusic(music, true);
 }
@@ -135,20 +135,40 @@ void CUnit6::onTimer(intptr_t) {}
 
 CMElements* CUnit6::resolveObjects(CUnitScene*, CMElements* elements) { return elements; }
 
-void CUnit6::flushEditBoxes() {}
+void CUnit6::flushEditBoxes() {
+    m_currentEditBox = nullptr;
+    // Each box is out of the list before it goes; a box's text deletes the boxes it made
+    // (taking them out of the list), and every holder hears of each deletion.
+    while (!m_editBoxes.empty()) {
+        CEditBox6* box = m_editBoxes.back();
+        m_editBoxes.pop_back();
+        box->removeNotifier(&m_watch);
+        delete box;
+    }
+}
+
+void CUnit6::onNotify(CControl*) {}
+
+void CUnit6::onControlDestroyed(CControl* control) {
+    if (control == m_draggedControl) m_draggedControl = nullptr;
+}
 
 // ---- edit boxes ------------------------------------------------------------------------
 
 CEditBox6* CUnit6::addEditBox(std::shared_ptr<CSimpleFont6> font, CXRect rect, int priority, CXString text) {
     auto* box = new CEditBox6(m_window, this, std::move(font), rect, priority, text);
     if (m_cursor) box->setCursor(m_cursor);
+    box->addNotifier(&m_watch);
     m_editBoxes.push_back(box);
     return box;
 }
 
 void CUnit6::removeEditBox(CEditBox6* box) {
     if (m_currentEditBox == box) m_currentEditBox = nullptr;
-    std::erase(m_editBoxes, box);
+    auto found = std::find(m_editBoxes.begin(), m_editBoxes.end(), box);
+    if (found == m_editBoxes.end()) return;
+    m_editBoxes.erase(found);
+    box->removeNotifier(&m_watch);
 }
 
 void CUnit6::activateEditBox(CEditBox6* box) {
@@ -195,7 +215,7 @@ void CUnit6::prevEditBox() {
 bool CUnit6::onStartDragging(CGraphicsObject* object, CXPoint point, CControl* control) {
     m_dragging = true;
     m_draggedControl = control;
-    m_draggedObject = object;
+    setDraggedObject(object);
     if (CRefreshScreen* canvas = getCanvas()) {
         m_savedPriority = object ? canvas->GetPriority(object) : 0;
         if (object && m_savedPriority != -1) canvas->SetPriority(object, kDraggingPriority);
@@ -223,12 +243,23 @@ bool CUnit6::onEndDragging(CXPoint) {
         if (CRefreshScreen* canvas = getCanvas()) canvas->SetPriority(object, m_savedPriority);
     m_dragging = false;
     m_draggedControl = nullptr;
-    m_draggedObject = nullptr;
+    setDraggedObject(nullptr);
     if (control) {
         control->Enable(true);
         control->onEndDragging(object ? object->GetPosition() : CXPoint());
     }
     return true;
+}
+
+void CUnit6::setDraggedObject(CGraphicsObject* object) {
+    if (object == m_draggedObject) return;
+    if (m_draggedObject) m_draggedObject->removeInvalidateObserver(&m_watch);
+    m_draggedObject = object;
+    if (object) object->addInvalidateObserver(&m_watch);
+}
+
+void CUnit6::Watch::onDestroy(CGraphicsObject* object) {
+    if (object == m_owner->m_draggedObject) m_owner->m_draggedObject = nullptr;
 }
 
 void CUnit6::bringBackDraggingObjectPosition(CXPoint) {

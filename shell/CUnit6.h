@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/core/CGraphicsObject.h"
 #include "graphics/core/CGraphicsUnit.h"
+#include "graphics/input/CEditBox6.h"
 #include "graphics/input/CControl.h"
 #include "graphics/input/CMouseListener.h"
 #include "graphics/play/CPlayable.h"
@@ -78,7 +80,8 @@ public:
     // ---- edit boxes ----
     // A new box of this unit, given the unit's cursor when one is set.
     CEditBox6* addEditBox(std::shared_ptr<CSimpleFont6> font, CXRect rect, int priority, CXString text) override;
-    // Out of the list (not deleted); the current box when it is this one goes too.
+    // Out of the list (not deleted); the current box when it is this one goes too. A
+    // box deleted by anyone leaves the list this way.
     void removeEditBox(CEditBox6* box) override;
     // The current box loses the focus; the box (when not null) becomes current and gets it.
     void activateEditBox(CEditBox6* box) override;
@@ -111,7 +114,7 @@ public:
     void exit() { m_retCode = 1; }
     // Starts `name` (the scene's music when null), looping, unless the scene asked
     // for no start and `force` is off. An empty name starts nothing, and a name that
-    // plays already (the same name, letter case included) goes on.
+    // plays already (the same name in any letter case) goes on.
     virtual void startMusic(const char* name, bool force);
     virtual void stopMusic();
     virtual CXString getMusicFileName() { return m_musicFileName; }
@@ -124,9 +127,13 @@ public:
     // Sees the definition elements of the scene before its objects are built;
     // returns them unchanged.
     virtual CMElements* resolveObjects(CUnitScene* scene, CMElements* elements);
-    // Does nothing: the boxes belong to the texts and objects that made them until the
-    // unit itself goes.
+    // No box is current, every box is deleted (the texts and objects that hold one hear
+    // it first and forget it) and the list is empty.
     virtual void flushEditBoxes();
+    // A control of the scene tells the unit of itself; does nothing here.
+    virtual void onNotify(CControl* control);
+    // The dragging control goes: the drag goes on without it.
+    void onControlDestroyed(CControl* control) override;
 
     // ---- dragging ----
     // The graphic moves with the pointer for the control: drawn at kDraggingPriority,
@@ -141,13 +148,15 @@ public:
     // the end with the graphic's position.
     using CControlNotifier::onEndDragging;
     virtual bool onEndDragging(CXPoint point);
-    // The dragged graphic goes back where the drag began.
+    // The dragged graphic goes back where the drag began. A graphic destroyed while it
+    // is dragged is forgotten: the drag's later steps and its end leave it alone.
     void bringBackDraggingObjectPosition(CXPoint point);
     // True: a click ends a drag; false (the default): a release does.
     void setDraggingMode(bool clickEnds) { m_draggingMode = clickEnds; }
     bool getDraggingMode() const { return m_draggingMode; }
     bool isDragging() override { return m_dragging; }
     CGraphicsObject* getDraggedObject() const { return m_draggedObject; }
+    CControl* getDraggedControl() const { return m_draggedControl; }
 
     // ---- input ----
     // Tab: the next edit box (with either Shift key, the previous one).
@@ -183,6 +192,20 @@ public:
     void killTimer(intptr_t id);
 
 protected:
+    // Hears the dragged graphic's destruction and the deletion of the unit's boxes.
+    class Watch : public CInvalidateObserver, public CEditBoxNotifier {
+    public:
+        explicit Watch(CUnit6* owner) : m_owner(owner) {}
+        void onInvalidate(CGraphicsObject*, CXRect*) override {}
+        void onDestroy(CGraphicsObject* object) override;
+        void onEditBoxDestroyed(CEditBox6* box) override { m_owner->removeEditBox(box); }
+
+    private:
+        CUnit6* m_owner;
+    };
+    // The dragged graphic (null: none) and its watch.
+    void setDraggedObject(CGraphicsObject* object);
+
     // Puts the animation on the canvas when the element's TOCANVAS is true, at priority
     // 1000 with ALWAYSONTOP true, else at the element's PRIORITY.
     void putOnCanvas(CAnimo6* animation, CMElement* element);
@@ -212,4 +235,5 @@ protected:
     CGraphicsObject* m_cursor = nullptr;
     std::vector<CEditBox6*> m_editBoxes;
     CEditBox6* m_currentEditBox = nullptr;
+    Watch m_watch{this};
 };

@@ -129,9 +129,11 @@ CButton::~CButton() {
         delete m_onClick;
     }
     if (m_deleteSounds) {
-        if (m_onClickSound == m_onMoveSound) m_onClickSound = nullptr;
-        delete m_onMoveSound;
-        delete m_onClickSound;
+        CPlayable* onMove = m_onMoveSound.get();
+        CPlayable* onClick = m_onClickSound.get();
+        if (onClick == onMove) onClick = nullptr;
+        delete onMove;
+        delete onClick;
     }
     delete m_hotSpot;
 }
@@ -223,7 +225,7 @@ bool CButton::SetOnMove(CGraphicsObject* g, CPlayable* sound) {
         enter(g);
         g->Visible(false);
     }
-    m_onMoveSound = sound;
+    m_onMoveSound.set(sound);
     rewatch();
     return true;
 }
@@ -234,14 +236,19 @@ bool CButton::SetOnClick(CGraphicsObject* g, CPlayable* sound) {
         enter(g);
         g->Visible(false);
     }
-    m_onClickSound = sound;
+    m_onClickSound.set(sound);
     rewatch();
     return true;
 }
 
 void CButton::SetSound(_soundtype type, CPlayable* sound) {
-    if (type == SOUND_ONMOVE) m_onMoveSound = sound;
-    if (type == SOUND_ONCLICK) m_onClickSound = sound;
+    if (type == SOUND_ONMOVE) m_onMoveSound.set(sound);
+    if (type == SOUND_ONCLICK) m_onClickSound.set(sound);
+}
+
+void CButton::HeldSound::set(CPlayable* playable) {
+    m_playable = playable;
+    m_alive = playable ? playable->aliveFlag() : nullptr;
 }
 
 bool CButton::SetActiveRect(CXRect r) {
@@ -270,7 +277,7 @@ bool CButton::Force(bool f) {
     if (f) {
         if (m_onMove && m_onMove->isVisible() && m_onClick) show(m_onMove, false);
         show(m_onClick, true);
-        if (m_onClickSound && !m_soundLocked && soundAllowed()) m_onClickSound->play();
+        if (CPlayable* sound = m_onClickSound.get(); sound && !m_soundLocked && soundAllowed()) sound->play();
     } else {
         show(m_onClick, false);
         show(m_onMove ? m_onMove : m_standard, true);
@@ -290,11 +297,11 @@ void CButton::hideOnMove() {
 }
 
 void CButton::playOnMoveSound(bool over) {
-    if (m_onMoveSound && !over && !m_soundLocked && soundAllowed()) m_onMoveSound->play();
+    if (CPlayable* sound = m_onMoveSound.get(); sound && !over && !m_soundLocked && soundAllowed()) sound->play();
 }
 
 void CButton::stopOnMoveSound() {
-    if (m_onMoveSound && m_onMoveSound->isPlaying()) m_onMoveSound->stop(false);
+    if (CPlayable* sound = m_onMoveSound.get(); sound && sound->isPlaying()) sound->stop(false);
 }
 
 void CButton::Enable(bool enabled) {
@@ -405,7 +412,7 @@ int CButton::OnClick(CXPoint p, int, void*) {
     }
     // The press that follows plays the sound when it changes the look; only a button
     // pressed already plays it here.
-    if (m_onClickSound && !m_soundLocked && m_forced) m_onClickSound->play();
+    if (CPlayable* sound = m_onClickSound.get(); sound && !m_soundLocked && m_forced) sound->play();
     CControl::onClick(p);
     return answer;
 }

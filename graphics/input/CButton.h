@@ -6,6 +6,7 @@
 // the window's hot-spot list; its events go to the control's listeners.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "foundation/CXRect.h"
@@ -96,8 +97,9 @@ public:
     CGraphicsObject* GetOnClick() const { return m_onClick; }
     CGraphicsObject* GetAccent() const { return m_accent; }
     CGraphicsObject* GetDragging() const { return m_dragging; }
-    CPlayable* GetSOOnMove() const { return m_onMoveSound; }
-    CPlayable* GetSOOnClick() const { return m_onClickSound; }
+    // The sounds; null once a sound the button does not own is gone.
+    CPlayable* GetSOOnMove() const { return m_onMoveSound.get(); }
+    CPlayable* GetSOOnClick() const { return m_onClickSound.get(); }
 
     // ---- state ----
     // The pressed look on or off; true plays the click sound. Returns f.
@@ -174,6 +176,18 @@ private:
         CButton* m_owner;
     };
 
+    // A sound the button plays, read as null once it is deleted (its SOUND object may
+    // go while the button lives).
+    class HeldSound {
+    public:
+        void set(CPlayable* playable);
+        CPlayable* get() const { return m_alive && *m_alive ? m_playable : nullptr; }
+
+    private:
+        CPlayable* m_playable = nullptr;
+        std::shared_ptr<const bool> m_alive;
+    };
+
     // Watches exactly the graphics the fields hold.
     void rewatch();
     void forget(CGraphicsObject* g);
@@ -201,8 +215,8 @@ private:
     CGraphicsObject* m_accent = nullptr;
     CGraphicsObject* m_dragging = nullptr;
     CXPoint m_clickPoint;
-    CPlayable* m_onMoveSound = nullptr;
-    CPlayable* m_onClickSound = nullptr;
+    HeldSound m_onMoveSound;
+    HeldSound m_onClickSound;
     void* m_userData = nullptr;
     bool m_playSoundOnlyWhenSilence = false;
     bool m_draggingEnabled = false;

@@ -14,10 +14,17 @@
 class CControl;
 class CWindow;
 
-// Hears a control's events; every default does nothing.
+// Hears a control's events; every default does nothing. A listener knows the controls
+// it is registered with and leaves them when it goes, so no control calls a listener
+// that is gone.
 class CControlNotifier {
 public:
-    virtual ~CControlNotifier() = default;
+    CControlNotifier() = default;
+    // A copy listens to nothing.
+    CControlNotifier(const CControlNotifier&) {}
+    CControlNotifier& operator=(const CControlNotifier&) { return *this; }
+    // Leaves every control it listens to.
+    virtual ~CControlNotifier();
     virtual void onControlOnMove(CControl*, CXPoint) {}
     virtual void onControlFocusOn(CControl*, CXPoint) {}
     virtual void onControlFocusOff(CControl*, CXPoint) {}
@@ -31,12 +38,17 @@ public:
     // The control is being destroyed (told from CControl's destructor, so only its
     // address may be used); holders forget it.
     virtual void onControlDestroyed(CControl*) {}
+
+private:
+    friend class CControl;
+    // One entry per registration.
+    std::vector<CControl*> m_heard;
 };
 
 class CControl : public CXObject, public CKeyListener {
 public:
     explicit CControl(CWindow* window);
-    // Copies hold a list of their own with the same listeners.
+    // Copies hold a list of their own with the same listeners (registered with them).
     CControl(const CControl& other);
     CControl& operator=(const CControl& other);
     // Tells every listener onControlDestroyed.
@@ -78,4 +90,11 @@ protected:
     bool m_enabled = true;
     int32_t m_flags = 0;
     std::vector<CControlNotifier*> m_notifiers;
+
+private:
+    friend class CControlNotifier;
+    // Every registration of the listener goes, without a call.
+    void forget(CControlNotifier* notifier);
+    void registerWithNotifiers();
+    void unregisterFromNotifiers();
 };

@@ -55,9 +55,13 @@ CEditBox6::~CEditBox6() {
     m_active = false;
     stopBlinking();
     notify(kFocusOff);
+    m_textObject->Invalidate();
     if (CRefreshScreen* s = screen()) *s >> m_textObject;
     delete m_textObject;
     delete m_button;
+    const std::vector<CEditBoxNotifier*> copy = m_notifiers;
+    for (CEditBoxNotifier* n : copy)
+        if (std::find(m_notifiers.begin(), m_notifiers.end(), n) != m_notifiers.end()) n->onEditBoxDestroyed(this);
 }
 
 CRefreshScreen* CEditBox6::screen() const {

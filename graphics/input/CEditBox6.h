@@ -36,6 +36,8 @@ public:
     virtual void onChanged(CEditBox6*) {}
     virtual void onEnter(CEditBox6*) {}
     virtual void onEsc(CEditBox6*) {}
+    // The box is being destroyed (told from its destructor, last); holders forget it.
+    virtual void onEditBoxDestroyed(CEditBox6*) {}
 };
 
 class CEditBox6 : public CXObject,
@@ -65,6 +67,7 @@ public:
     // mouse (at kMousePriority).
     CEditBox6(CWindow* window, CGraphicsUnit* unit, std::shared_ptr<CSimpleFont6> font, CXRect rect, int priority,
               CXString text);
+    // Its area is drawn again without it; the notifiers hear onEditBoxDestroyed.
     ~CEditBox6() override;
     CEditBox6(const CEditBox6&) = delete;
     CEditBox6& operator=(const CEditBox6&) = delete;

@@ -218,6 +218,13 @@ int CHotSpot::OnRButtonDown(CXVector* list, CXPoint p, int flags, void*) {
     return 0;
 }
 
+void CHotSpot::forgetUnit(CGraphicsUnit* unit) {
+    for (int i = 0; unit && pHSList && i < pHSList->getCount(); ++i) {
+        auto* h = static_cast<CHotSpot*>(pHSList->at(i));
+        if (h && h->m_unit == unit) h->m_unit = nullptr;
+    }
+}
+
 int CHotSpot::OnKeyDown(int, int) { return 0; }
 
 int CHotSpot::OnKeyUp(int, int) { return 0; }

@@ -100,6 +100,8 @@ public:
     static bool add(CHotSpot* h);
     static bool remove(CHotSpot* h);
     static CXVector* getList() { return pHSList; }
+    // The listed hot spots that serve the unit serve none from now on (the unit goes).
+    static void forgetUnit(CGraphicsUnit* unit);
     static void setMinPriority(int p) { minPriority = p; }
     static void setMaxPriority(int p) { maxPriority = p; }
     static int getMinPriority() { return minPriority; }

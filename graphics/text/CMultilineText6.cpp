@@ -42,11 +42,13 @@ CMultilineText6::~CMultilineText6() { flush(); }
 void CMultilineText6::flush() {
     flush_ht_info();
     m_lines.clear();
-    for (CEditBox6* box : m_editBoxes) {
+    std::vector<CEditBox6*> boxes;
+    boxes.swap(m_editBoxes);
+    for (CEditBox6* box : boxes) {
+        box->removeNotifier(&m_boxWatch);
         if (m_unit) m_unit->removeEditBox(box);
         delete box;
     }
-    m_editBoxes.clear();
     CGraphicsObject::Flush();
 }
 
@@ -56,7 +58,10 @@ CText6* CMultilineText6::getLine(int i) const {
 
 void CMultilineText6::addEditBox(CXRect r, const CTextFormatCode& code) {
     if (!m_unit) return;
-    if (CEditBox6* box = m_unit->addEditBox(m_font, r, 0, code.getText())) m_editBoxes.push_back(box);
+    if (CEditBox6* box = m_unit->addEditBox(m_font, r, 0, code.getText())) {
+        m_editBoxes.push_back(box);
+        box->addNotifier(&m_boxWatch);
+    }
 }
 
 // ---- splitting ----------------------------------------------------------------------

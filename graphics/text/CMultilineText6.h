@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/input/CEditBox6.h"
 #include "graphics/text/CText6.h"
 
 class CMultilineText6 : public CText6 {
@@ -60,4 +61,11 @@ private:
     int owner(int i, int* local) const;
 
     std::vector<std::unique_ptr<CText6>> m_lines;
+    // Forgets a box its unit deleted (a unit flushes its boxes when a scene is left).
+    struct BoxWatch : CEditBoxNotifier {
+        explicit BoxWatch(CMultilineText6* owner) : owner(owner) {}
+        void onEditBoxDestroyed(CEditBox6* box) override { std::erase(owner->m_editBoxes, box); }
+        CMultilineText6* owner;
+    };
+    BoxWatch m_boxWatch{this};
 };

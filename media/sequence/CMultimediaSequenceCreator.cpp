@@ -39,11 +39,10 @@ void applyKey(CTreeSequenceElements& tree, const CXString& name, const Tokens& t
     const CXString key = tokens[at];
     const CXString value = tokens[at + 1];
     if (key.equals("TYPE")) {
+        // An element keeps the type its playable was made as: a later TYPE line would
+        // let a link take it for another kind (a speaking animation for a sequence).
         _tse_entry* entry = tree.find(name);
-        if (!entry || entry->playable) {
-            tree.setType(name, value);
-            return;
-        }
+        if (!entry || entry->playable) return;
         tree.setType(name, value);
         tree.create(entry, observer);
         if (entry->playable) entry->playable->setName(name);

@@ -367,3 +367,55 @@ TEST_F(ControlObjects, ClonesBinaryImagesAndRunTimeButtons) {
     EXPECT_EQ(made->getButton()->getUnit(), CMC_Scene::getDefUnit());
     EXPECT_NE(made->getEventList(), nullptr) << "handlers were built";
 }
+
+// ---- lifetimes ------------------------------------------------------------------------
+
+TEST_F(ControlObjects, AButtonForgetsASoundDeletedWhileItLives) {
+    CMC_ObjectsContainer* s = load({"OBJECT=B", "B:TYPE=BUTTON", "B:GFXSTANDARD=STD", "B:SNDONMOVE=S",
+                                    "B:SNDONCLICK=S", "B:ENABLE=TRUE", "B:RECT=0,0,40,20"});
+    ASSERT_NE(s, nullptr);
+    CButton* b = named<CMC_Button>(s, "B")->getButton();
+    ASSERT_NE(b->GetSOOnClick(), nullptr);
+    pointer(200, 150);
+    ASSERT_TRUE(s->deleteObject(s->getObject(CXString("S"))));
+    world.applicationStep();
+    EXPECT_EQ(b->GetSOOnMove(), nullptr);
+    EXPECT_EQ(b->GetSOOnClick(), nullptr);
+    const int before = plays();
+    pointer(10, 10);
+    left(true);
+    left(false);
+    pointer(200, 150);
+    EXPECT_EQ(plays(), before);
+}
+
+// The unit hears every button; a unit that goes first is neither told nor asked by them.
+TEST_F(ControlObjects, ButtonsOutliveTheUnit) {
+    test::Lines lines = {"OBJECT=B", "B:TYPE=BUTTON", "B:GFXSTANDARD=STD", "B:ENABLE=TRUE", "B:RECT=0,0,40,20"};
+    test::append(lines, logging("B", {"ONCLICKED"}));
+    CMC_ObjectsContainer* s = load(lines);
+    ASSERT_NE(s, nullptr);
+    CMC_Scene::doneDefUnit();
+    pointer(10, 10);
+    left(true);
+    left(false);
+    EXPECT_EQ(test::textValue(s, "LOG"), "ONCLICKED");
+    stage->unloadKept();
+    // The stage ends with a default unit.
+    stage->unitMaker = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
+}
+
+// A deleted field's pixels go at the next frame.
+TEST_F(ControlObjects, ADeletedEditBoxLeavesTheScreen) {
+    CMC_ObjectsContainer* s = load({"OBJECT=E", "E:TYPE=EDITBOX", "E:FONT=F", "E:RECT=0,100,100,140", "E:TEXT="});
+    ASSERT_NE(s, nullptr);
+    world.frame(16);
+    const uint64_t empty = world.frontBufferHash();
+    call(s, "E", "SETTEXT", {"abc"});
+    world.frame(16);
+    ASSERT_NE(world.frontBufferHash(), empty);
+    ASSERT_TRUE(s->deleteObject(s->getObject(CXString("E"))));
+    world.applicationStep();
+    world.frame(16);
+    EXPECT_EQ(world.frontBufferHash(), empty);
+}

@@ -1,4 +1,4 @@
-// The SCENE object's methods: pausing and resuming the game, music mappings, TOTIME,
+// The SCENE object's methods: pausing and resuming the game and its animations, music mappings, TOTIME,
 // RUN, RUNCLONES, REMOVE and REMOVECLONES, the hot spots' priority window and the
 // queries that fill arrays and groups.
 #include <gtest/gtest.h>
@@ -9,13 +9,18 @@
 
 #include "foundation/CXTimer.h"
 #include "graphics/input/CHotSpot.h"
+#include "graphics/play/CAnimo6.h"
 #include "graphics/play/CPlayable.h"
+#include "media/CMC_Animo.h"
+#include "platform/Png.h"
 #include "scene/CMC_Scene.h"
 #include "scene/CMC_Scene_Runner.h"
 #include "scene/CMC_SequenceHolder.h"
 #include "script/CMElement.h"
+#include "shell/CApplication.h"
 #include "shell/CWindow.h"
 #include "support/ScriptTestSupport.h"
+#include "tools/AnimationBuilder.h"
 
 namespace {
 
@@ -317,6 +322,65 @@ TEST_F(SceneFixture, CreateObjectByExactKind) {
     EXPECT_FALSE(test::hasObject(scene, "Y"));
     test::runCode(scene, "SC^CREATEOBJECT(\"TESTKIND\", \"X\");");
     EXPECT_TRUE(test::hasObject(scene, "X"));
+}
+
+// Two playing animations, A1 in the group G: the queries and the pause reach them
+// through the application's animation manager.
+TEST_F(SceneFixture, PlayingAnimationsPauseAndResumeOnly) {
+    CApplication application(world.window(), CXString(), CXString(), nullptr);
+    platform::PngPicture frame;
+    frame.width = frame.height = 4;
+    frame.pixels.assign(4 * 4 * 4, 200);
+    std::string error;
+    ASSERT_TRUE(platform::writePng(world.dir().native("f0.png"), frame, &error)) << error;
+    world.dir().write("anim.txt", "fps 10\nframe f0.png\nframe f0.png\nevent E\n  frames 0 1\nend\n");
+    for (const char* file : {"one.ann", "two.ann"})
+        ASSERT_TRUE(tools::buildAnimation(world.dir().native("anim.txt"), world.dir().native(file),
+                                          tools::AnimationOptions(), &error))
+            << error;
+    test::Lines lines = test::object("A1", "ANIMO", {"FILENAME=one.ann"});
+    test::append(lines, test::object("A2", "ANIMO", {"FILENAME=two.ann"}));
+    test::append(lines, test::object("X", "INTEGER"));
+    test::append(lines, test::object("M", "INTEGER"));
+    test::append(lines, test::object("G", "GROUP"));
+    test::append(lines, test::object("P", "GROUP"));
+    test::append(lines, test::object("N", "INTEGER"));
+    test::append(lines, test::object("D", "STRING"));
+    CMC_Scene* scene = makeScene("SC", lines);
+    auto animation = [scene](const char* name) {
+        return dynamic_cast<CMC_Animo*>(scene->getObject(CXString(name)))->getAnimo();
+    };
+    test::runCode(scene, "G^ADD(\"A1\");A1^PLAY(\"E\");A2^PLAY(\"E\");SC^GETPLAYINGANIMO(\"P\");");
+    EXPECT_EQ(scene->getObject("P")->toString(), CXString("A1,A2"));
+    test::runCode(scene, "N^SET(SC^GETELEMENTSNO());SC^REMOVE(\"X\");M^SET(SC^GETELEMENTSNO());");
+    EXPECT_GE(test::intValue(scene, "N"), 8);
+    EXPECT_EQ(test::intValue(scene, "N") - test::intValue(scene, "M"), 1);
+
+    test::runCode(scene, "SC^PAUSE();SC^GETPLAYINGANIMO(\"P\");");
+    EXPECT_TRUE(animation("A1")->isPaused());
+    EXPECT_TRUE(animation("A2")->isPaused());
+    EXPECT_EQ(scene->getObject("P")->toString(), CXString(""));
+    EXPECT_TRUE(CWindow::isPaused());
+    EXPECT_FALSE(CXTimer::isEnabled());
+    test::runCode(scene, "SC^RESUMEONLY(\"G\");");
+    EXPECT_FALSE(animation("A1")->isPaused());
+    EXPECT_TRUE(animation("A2")->isPaused()) << "not in the group";
+    EXPECT_FALSE(CWindow::isPaused());
+    EXPECT_TRUE(CXTimer::isEnabled());
+
+    // RESUME(FALSE): everything plays again but no timer fires until the switch is on.
+    test::runCode(scene, "SC^PAUSE();SC^RESUME(FALSE);");
+    EXPECT_FALSE(animation("A2")->isPaused());
+    EXPECT_FALSE(CWindow::isPaused());
+    EXPECT_FALSE(CXTimer::isEnabled());
+    CXTimer::enable(true);
+
+    test::runCode(scene, "D^SET(SC^GETDRAGGEDNAME());");
+    EXPECT_EQ(test::textValue(scene, "D"), "");
+    scene->setDraggedName(CXString("A1"));
+    test::runCode(scene, "D^SET(SC^GETDRAGGEDNAME());");
+    EXPECT_EQ(test::textValue(scene, "D"), "A1");
+    scenes.clear();
 }
 
 }  // namespace

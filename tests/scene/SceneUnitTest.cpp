@@ -1,7 +1,7 @@
 // The default unit across a scene change on a drawn game: leaving a scene frees the
 // background picture the screen kept, while the application's graphics stay on screen
 // and music the next scene shares plays on; the scene's list of monitored graphics
-// forgets one that is destroyed.
+// forgets one that is destroyed; leaving a scene deletes every edit box once.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,15 +10,19 @@
 
 #include "graphics/core/CColor.h"
 #include "graphics/core/CGraphicsObject.h"
+#include "graphics/input/CEditBox6.h"
 #include "graphics/image/CImage.h"
 #include "graphics/input/CCollisionInspector.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/screen/CSurface.h"
+#include "media/CMC_EditBox.h"
 #include "platform/Presenter.h"
 #include "scene/CMC_Application.h"
+#include "shell/CUnit6.h"
 #include "shell/CWindow.h"
 #include "support/HeadlessGame.h"
 #include "support/ScriptTestSupport.h"
+#include "tests/graphics/text/TextFixtures.h"
 
 namespace {
 
@@ -99,6 +103,50 @@ TEST_F(SceneUnit, ADestroyedMonitoredGraphicLeavesTheScenesList) {
     EXPECT_EQ(scene->getMonitoredObjects(), std::vector<CGraphicsObject*>{kept.get()});
     EXPECT_EQ(inspector->getMonitoredCount(), 1);
     // The scenes go before the graphic they still list, and stop watching it.
+    stopGame();
+}
+
+// Fields whose texts hold fields of their own: the application's (one given its text
+// at load, one by a script, so the inner field stands before and after the outer one
+// in the unit's list) and the scene's. Leaving the scene deletes each once, and the
+// objects that held them forget them.
+TEST_F(SceneUnit, LeavingDeletesEveryEditBoxOnce) {
+    dir.write("GAME/Dane/std.fnt", textfix::blockFont(textfix::textLetters(), 5, 8));
+    const std::vector<std::string> font = {"OBJECT=F", "F:TYPE=FONT", "F:DEF_A_STANDARD_10=std.fnt"};
+    auto field = [](const char* name, const char* rect, const char* text) {
+        return std::vector<std::string>{std::string("OBJECT=") + name, std::string(name) + ":TYPE=EDITBOX",
+                                        std::string(name) + ":FONT=F", std::string(name) + ":RECT=" + rect,
+                                        std::string(name) + ":TEXT=" + text};
+    };
+    std::vector<std::string> application = font;
+    test::append(application, field("AE", "0,0,200,20", "a<E,20,n,x>b"));
+    test::append(application, field("AL", "0,20,200,40", ""));
+    test::append(application, {"OBJECT=LATER", "LATER:TYPE=STRING", "LATER:VALUE=e<E,20,n,z>f"});
+    dir.write("GAME/Dane/APP.cnv", test::definitionText(application));
+    std::vector<std::string> scene = {"OBJECT=N", "N:TYPE=INTEGER"};
+    test::append(scene, field("SE", "0,40,200,60", "c<E,20,n,y>d"));
+    dir.write("GAME/Dane/S1/S1.cnv", test::definitionText(scene));
+    startGame("GAME", CXSize(64, 48));
+    ASSERT_NE(app(), nullptr);
+    test::runCode(app(), "AL^SETTEXT(LATER);");
+    CUnit6* unit = window->getCurrentUnit();
+    ASSERT_NE(unit, nullptr);
+    ASSERT_EQ(unit->getEditBoxes().size(), 6u);
+    unit->activateEditBox(unit->getEditBoxes().back());
+    frames(2);
+
+    test::runCode(playing(), "EP^GOTO(\"S2\");");
+    frames(2);
+    EXPECT_STREQ(playing()->getName().c_str(), "S2");
+    EXPECT_TRUE(unit->getEditBoxes().empty());
+    EXPECT_EQ(unit->getCurrentEditBox(), nullptr);
+    for (const char* name : {"AE", "AL"}) {
+        auto* held = dynamic_cast<CMC_EditBox*>(app()->getObject(CXString(name)));
+        ASSERT_NE(held, nullptr) << name;
+        EXPECT_EQ(held->getEditBox(), nullptr) << name;
+    }
+    test::runCode(app(), "AL^SETTEXT(\"g\");");
+    frames(2);
     stopGame();
 }
 

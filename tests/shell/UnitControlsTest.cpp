@@ -9,6 +9,7 @@
 #include "graphics/input/CEditBox6.h"
 #include "graphics/screen/CRefreshScreen.h"
 #include "graphics/text/CFontCollection.h"
+#include "graphics/text/CMultilineText6.h"
 #include "platform/Input.h"
 #include "shell/CApplication.h"
 #include "shell/CUnit6.h"
@@ -156,7 +157,7 @@ TEST_F(UnitControls, TabStepsOverDisabledBoxesBothWays) {
     EXPECT_EQ(unit.getCurrentEditBox(), boxes[0]);
 }
 
-TEST_F(UnitControls, BoxesGetTheCursorAndLeaveTheListUndeleted) {
+TEST_F(UnitControls, BoxesGetTheCursorAndRemovedOnesLeaveTheListUndeleted) {
     CGraphicsObject cursor(&window, CXSize(2, 10), 16);
     CEditBox6* before = unit.addEditBox(nullptr, CXRect(0, 0, 30, 20), 0, CXString());
     unit.setCursor(&cursor);
@@ -170,9 +171,81 @@ TEST_F(UnitControls, BoxesGetTheCursorAndLeaveTheListUndeleted) {
     EXPECT_EQ(unit.getEditBoxes().size(), 1u);
     EXPECT_TRUE(after->isActive()) << "still alive, untouched";
     delete after;
-    unit.flushEditBoxes();
     EXPECT_EQ(unit.getEditBoxes().size(), 1u);
     unit.setCursor(nullptr);
+}
+
+// Flushing deletes every box once: a box its text made, and a box a text holds, go
+// whatever their order in the list, and the text forgets them.
+TEST_F(UnitControls, FlushDeletesEveryBoxAndHoldersForgetThem) {
+    auto fonts = std::make_shared<CFontCollection>(nullptr);
+    fonts->addFont(textfix::loadFont(textfix::blockFont(textfix::textLetters(), 5, 8)));
+    CMultilineText6 text(&window, false, &unit);
+    text.setFont(fonts);
+    text.setJustify(CXRect(0, 100, 300, 160), JUSTIFY_LEFT, JUSTIFY_TOP);
+    unit.addEditBox(fonts, CXRect(0, 0, 200, 40), 0, CXString("a<E,20,n,x>b"));
+    text.setText(CXString("c<E,20,n,y>d"));
+    ASSERT_EQ(text.getEditBoxes().size(), 1u);
+    ASSERT_EQ(unit.getEditBoxes().size(), 3u);
+    unit.activateEditBox(text.getEditBoxes().front());
+    unit.flushEditBoxes();
+    EXPECT_TRUE(unit.getEditBoxes().empty());
+    EXPECT_EQ(unit.getCurrentEditBox(), nullptr);
+    EXPECT_TRUE(text.getEditBoxes().empty());
+    text.setText(CXString("e<E,20,n,z>f"));
+    EXPECT_EQ(unit.getEditBoxes().size(), 1u);
+}
+
+// A graphic or control that goes during a drag is forgotten: the later steps, the way
+// back and the end leave it alone. The way back puts a living graphic where it began.
+TEST_F(UnitControls, ADraggedGraphicOrControlThatGoesIsForgotten) {
+    CButton button(&window, CXRect(0, 0, 10, 10), 1, nullptr);
+    button.SetDeleteFlags(false, false);
+    Recorder control(log, "control", &unit);
+    button.addNotifier(&control);
+    auto g = std::make_unique<CGraphicsObject>(&window, CXSize(20, 20), 16);
+    g->SetPosition(10, 10);
+    window.screen.put(g.get(), 7);
+    unit.onStartDragging(g.get(), CXPoint(0, 0), &button);
+    window.OnMouseMove(CXPoint(5, 6), 0);
+    EXPECT_EQ(g->GetPosition(), CXPoint(15, 16));
+    unit.bringBackDraggingObjectPosition(CXPoint(5, 6));
+    EXPECT_EQ(g->GetPosition(), CXPoint(10, 10));
+
+    g.reset();
+    EXPECT_EQ(unit.getDraggedObject(), nullptr);
+    EXPECT_TRUE(unit.isDragging());
+    window.OnMouseMove(CXPoint(8, 8), 0);
+    unit.bringBackDraggingObjectPosition(CXPoint(8, 8));
+    window.OnLButtonUp(CXPoint(50, 50), 0);
+    EXPECT_FALSE(unit.isDragging());
+    EXPECT_EQ(joined(log), "start, step 5, end 0");
+
+    auto other = std::make_unique<CButton>(&window, CXRect(0, 0, 10, 10), 2, nullptr);
+    other->SetDeleteFlags(false, false);
+    other->addNotifier(&unit);
+    CGraphicsObject kept(&window, CXSize(4, 4), 16);
+    unit.onStartDragging(&kept, CXPoint(0, 0), other.get());
+    other.reset();
+    EXPECT_EQ(unit.getDraggedControl(), nullptr);
+    window.OnMouseMove(CXPoint(3, 0), 0);
+    window.OnLButtonUp(CXPoint(50, 50), 0);
+    EXPECT_FALSE(unit.isDragging());
+}
+
+// Controls and their listeners may go in either order: neither calls the other after.
+TEST_F(UnitControls, AUnitThatGoesBeforeItsControlsIsNotTold) {
+    auto early = std::make_unique<CUnit6>(&window, CXString("E"));
+    CButton button(&window, CXRect(0, 0, 10, 10), 1, nullptr);
+    button.SetDeleteFlags(false, false);
+    button.addNotifier(early.get());
+    button.addNotifier(early.get());
+    Recorder control(log, "control", &unit);
+    button.addNotifier(&control);
+    early.reset();
+    EXPECT_EQ(button.getNotifiers().size(), 1u);
+    button.onClick(CXPoint(1, 1));
+    EXPECT_EQ(joined(log), "clicked");
 }
 
 TEST_F(UnitControls, BoxesMadeByABoxTextGoWithIt) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -337,6 +340,28 @@ TEST_F(SequenceWorld, SoundsWithoutAManagerGoWithTheRoot) {
     const std::shared_ptr<const bool> alive = s->getChild(0)->aliveFlag();
     delete root;
     EXPECT_FALSE(*alive);
+}
+
+// Inputs the fuzzer found (tests/data/fuzz/sequence), each read as fuzz_sequence reads
+// it: whatever the file makes goes when its root goes.
+TEST_F(SequenceWorld, FuzzRegressions) {
+    const char* data = std::getenv("VONDREL_TEST_DATA");
+    const std::string folder = data && *data ? data : std::string(VONDREL_SOURCE_DIR) + "/tests/data";
+    for (const char* name : {
+             "retyped-root-takes-a-child.seq",  // a second TYPE made the speaking root a parent; its child leaked
+         }) {
+        SCOPED_TRACE(name);
+        std::ifstream in(folder + "/fuzz/sequence/" + name, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty());
+        world.dir().write("SEQ.SEQ", bytes);
+        CMultimediaSequenceCreator::Made made;
+        CPlayable* root =
+            CMultimediaSequenceCreator::load(world.window(), CXString("SEQ.SEQ"), manager(), nullptr, &made);
+        ASSERT_FALSE(made.playables.empty());
+        if (!made.rootShared) delete root;
+        for (const auto& [playable, alive] : made.playables) EXPECT_FALSE(*alive) << playable;
+    }
 }
 
 // ---- speaking animations ------------------------------------------------------------------
