@@ -35,6 +35,36 @@ CStringHashCode& handlerLookupKey() {
     return *key;
 }
 
+// Key texts of finished raises, kept with their buffers so that the caret rule builds
+// its keys without allocating. Only the host thread raises events. Never deleted, as the
+// look-up key above.
+struct SpareKeys {
+    static constexpr int kCount = 8;
+    static constexpr int kLargest = 256;
+    // The first `count` hold buffers; the others were handed out.
+    CXString keys[kCount];
+    int count = kCount;
+};
+
+SpareKeys& spareKeys() {
+    static auto* spare = new SpareKeys();
+    return *spare;
+}
+
+// A key with a buffer when one is spare; its text is for the caller to set.
+CXString takeKey() {
+    SpareKeys& spare = spareKeys();
+    if (spare.count == 0) return CXString();
+    return std::move(spare.keys[--spare.count]);
+}
+
+// Keeps the buffer of a key whose raise is over; `key` is left without one.
+void keepKey(CXString& key) {
+    SpareKeys& spare = spareKeys();
+    if (spare.count < SpareKeys::kCount && key.getCapacity() > 0 && key.getCapacity() <= SpareKeys::kLargest)
+        spare.keys[spare.count++] = std::move(key);
+}
+
 struct TypeWord {
     int32_t id;
     const char* word;  // getTypeId's word
@@ -115,6 +145,17 @@ bool readText(CXArchive* archive, CXString* text) {
     return true;
 }
 
+// Whether two texts have the same length and bytes (keys are short: a plain loop).
+bool sameText(const CXString& a, const CXString& b) {
+    const int length = a.getLength();
+    if (b.getLength() != length) return false;
+    const char* p = a.c_str();
+    const char* q = b.c_str();
+    for (int i = 0; i < length; ++i)
+        if (p[i] != q[i]) return false;
+    return true;
+}
+
 CXString* stringAt(CXArray* list, int i) { return static_cast<CXString*>(list->at(i)); }
 
 // The entries of a handler list, so that handlers may change the list while they run.
@@ -123,6 +164,16 @@ std::vector<CXTriple*> entriesOf(CXVector* list) {
     out.reserve(static_cast<size_t>(list->getCount()));
     for (int i = 0; i < list->getCount(); ++i) out.push_back(static_cast<CXTriple*>(list->at(i)));
     return out;
+}
+
+// Whether a key of the table holds a "^".
+bool hasCaretKey(CHashtable* table) {
+    CXVector* keys = table->getKeys();
+    bool found = false;
+    for (int i = 0; keys && !found && i < keys->getCount(); ++i)
+        found = std::strchr(static_cast<CStringHashCode*>(keys->at(i))->getText(), '^') != nullptr;
+    delete keys;
+    return found;
 }
 
 // The keys of a handler table in the table's order (a copy of each text).
@@ -155,6 +206,17 @@ public:
 
 }  // namespace
 
+// The handler lists (or misses) of the last keys raised, by the keys' texts.
+struct CMC_Object::RaisedLists {
+    static constexpr int kSize = 4;
+    CXString keys[kSize];
+    CXVector* lists[kSize] = {};
+    int count = 0;
+    int next = 0;
+    // Whether a key of the table holds a "^"; -1 until asked.
+    int caretKeys = -1;
+};
+
 // ---- construction -------------------------------------------------------------------
 
 CMC_Object::CMC_Object(CXString name, int type) : m_name(name), m_type(type) {}
@@ -186,6 +248,7 @@ CMC_Object::~CMC_Object() {
     m_tmpBehaviours = nullptr;
     flushRetired();
     delete m_retired;
+    delete m_raisedLists;
 }
 
 void CMC_Object::prepareDelete() {
@@ -294,6 +357,7 @@ void CMC_Object::clone(CMC_Object* copy) {
     if (m_handlers && m_handlers->getSize() > 0) {
         copy->deleteHandlerTable();
         copy->m_handlers = new CHashtable(kCloneTableCapacity, kLoadFactor, true);
+        copy->forgetRaisedLists();
         for (const CXString& key : keysOf(m_handlers)) {
             if (key == "ONINIT") continue;
             CXVector* list = findList(key);
@@ -307,6 +371,7 @@ void CMC_Object::clone(CMC_Object* copy) {
                     copied->add(copy->newEntry(currentTarget(entry), arguments, entryScope(entry)));
             }
             copy->m_handlers->put(new CStringHashCode(key), copied);
+            copy->forgetRaisedLists();
             copy->verifyBehaviour(key);
         }
         if (copy->m_handlers->getSize() == 0) copy->deleteHandlerTable();
@@ -457,6 +522,34 @@ CXVector* CMC_Object::findList(const CXString& key) {
     return static_cast<CXVector*>(m_handlers->get(&probe));
 }
 
+CXVector* CMC_Object::findRaisedList(const CXString& key) {
+    if (!m_handlers) return nullptr;
+    if (!m_raisedLists) m_raisedLists = new RaisedLists;
+    RaisedLists& raised = *m_raisedLists;
+    // A caret key (up to its terminator, as the table reads it) misses a table without
+    // any: events raised with changing arguments (a tick count) stay out of the memo.
+    if (raised.caretKeys < 0) raised.caretKeys = hasCaretKey(m_handlers) ? 1 : 0;
+    if (raised.caretKeys == 0 && std::strchr(key.c_str(), '^')) return nullptr;
+    // Whole texts compare: two keys the table takes as one (equal up to a terminator
+    // inside) are only remembered apart.
+    for (int i = 0; i < raised.count; ++i)
+        if (sameText(raised.keys[i], key)) return raised.lists[i];
+    CXVector* list = findList(key);
+    const int slot = raised.next;
+    raised.keys[slot] = key;
+    raised.lists[slot] = list;
+    raised.next = (slot + 1) % RaisedLists::kSize;
+    if (raised.count < RaisedLists::kSize) ++raised.count;
+    return list;
+}
+
+void CMC_Object::forgetRaisedLists() {
+    if (!m_raisedLists) return;
+    m_raisedLists->count = 0;
+    m_raisedLists->next = 0;
+    m_raisedLists->caretKeys = -1;
+}
+
 void CMC_Object::deleteHandlerTable() {
     if (!m_handlers) return;
     const CXVector* lists = m_handlers->getElements();
@@ -468,6 +561,7 @@ void CMC_Object::deleteHandlerTable() {
     }
     delete m_handlers;
     m_handlers = nullptr;
+    forgetRaisedLists();
 }
 
 bool CMC_Object::verifyBehaviour(CXString key) {
@@ -491,6 +585,7 @@ void CMC_Object::addEntry(CXString key, CMC_Object* target, CXArray* arguments, 
     if (!list) {
         list = new CXVector(kListCapacity, kLoadFactor);
         m_handlers->put(new CStringHashCode(key), list);
+        forgetRaisedLists();
     }
     list->add(newEntry(target, arguments, scope));
 }
@@ -539,6 +634,7 @@ void CMC_Object::onSceneDone(CMC_ObjectsContainer* scope) {
         }
         if (list->getCount() == 0) {
             m_handlers->remove(list);
+            forgetRaisedLists();
             delete list;
         }
     }
@@ -651,7 +747,7 @@ void CMC_Object::initializeBehaviours(CMC_ObjectsContainer* container, CMElement
 // ---- raising ------------------------------------------------------------------------
 
 bool CMC_Object::raise(const CXString& key, CXArray* arguments, bool useOwn) {
-    CXVector* list = findList(key);
+    CXVector* list = findRaisedList(key);
     if (!list || list->getCount() == 0) return false;
     ++m_raiseDepth;
     bool first = true;
@@ -667,7 +763,7 @@ bool CMC_Object::raise(const CXString& key, CXArray* arguments, bool useOwn) {
         // A handler may have removed later entries (they wait in the retired list);
         // before the first one runs, the list is the one just found.
         if (!first) {
-            CXVector* current = findList(key);
+            CXVector* current = findRaisedList(key);
             if (!current || !current->contains(entry)) continue;
         }
         first = false;
@@ -683,17 +779,32 @@ bool CMC_Object::raise(const CXString& key, CXArray* arguments, bool useOwn) {
     return true;
 }
 
-bool CMC_Object::onSignal(CXString key) { return raise(key, nullptr, true); }
+bool CMC_Object::onSignal(CXString key) {
+    const bool taken = raise(key, nullptr, true);
+    keepKey(key);
+    return taken;
+}
 
-bool CMC_Object::onSignal(CXString key, CXArray* arguments) { return raise(key, arguments, false); }
+bool CMC_Object::onSignal(CXString key, CXArray* arguments) {
+    const bool taken = raise(key, arguments, false);
+    keepKey(key);
+    return taken;
+}
 
-bool CMC_Object::onSignal(CXString event, CXString argument) {
-    // One text for the caret key; the event is handed on, not copied.
-    CXString key(event);
+bool CMC_Object::onSignal(const CXString& event, const CXString& argument) {
+    // Both keys are built before either raise (a handler may change the texts passed
+    // in), in spare buffers that the raises hand back.
+    CXString plain = takeKey();
+    plain = event;
+    CXString key = takeKey();
+    key = plain;
     key += '^';
     key += argument;
-    if (onSignal(std::move(key))) return true;
-    return onSignal(std::move(event));
+    if (onSignal(std::move(key))) {
+        keepKey(plain);
+        return true;
+    }
+    return onSignal(std::move(plain));
 }
 
 // ---- common part of the binary form -------------------------------------------------
@@ -760,6 +871,7 @@ void CMC_Object::loadHandlers(CXArchive* archive) {
         if (!list) {
             list = new CXVector(kListCapacity, kLoadFactor);
             m_handlers->put(new CStringHashCode(key), list);
+            forgetRaisedLists();
         }
         list->add(makePlaceholderEntry(behaviour, arguments));
     }

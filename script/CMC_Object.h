@@ -94,7 +94,7 @@ public:
     virtual bool onSignal(CXString key);
     // The caret rule: raises EVENT^ARGUMENT and, when no handler list took that key,
     // the plain EVENT. True when either was taken.
-    bool onSignal(CXString event, CXString argument);
+    bool onSignal(const CXString& event, const CXString& argument);
     // The name and the handler entries; reads or writes by the archive's direction.
     virtual void serialize(CXArchive* archive);
     // Drops every entry whose scope is `scope`; emptied lists leave the table.
@@ -208,6 +208,11 @@ private:
     void setEventFlag(int index);
     // The handler list of exactly `key`, or null.
     CXVector* findList(const CXString& key);
+    // findList for raises: the lists (or misses) of the last few keys raised are
+    // remembered until the table gains or loses a key.
+    CXVector* findRaisedList(const CXString& key);
+    // Forgets the remembered lists; called whenever a key enters or leaves the table.
+    void forgetRaisedLists();
     // Runs the behaviours of `key` with `arguments` or, when useOwn, each entry's own.
     bool raise(const CXString& key, CXArray* arguments, bool useOwn);
     // Every entry, or only those of `scope` when `onlyScope`.
@@ -221,6 +226,8 @@ private:
     bool m_overrideSignals = true;
     CXString** m_eventList = nullptr;
     CHashtable* m_handlers = nullptr;
+    struct RaisedLists;
+    RaisedLists* m_raisedLists = nullptr;
     CXVector* m_tmpBehaviours = nullptr;
     uint8_t* m_eventFlags = nullptr;
     int32_t m_eventCount = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -267,6 +268,84 @@ TEST_F(ObjectTest, CaretRuleAndEmptyLists) {
     EXPECT_TRUE(l->onSignal(CXString("ONCLICK"), CXString("LEFT")));
     EXPECT_EQ(any->count(), 2);
     EXPECT_FALSE(l->onSignal(CXString("ONSIGNAL"), CXString("X")));
+}
+
+TEST_F(ObjectTest, RaisesSeeEveryChangeOfTheHandlerTable) {
+    // Each case first raises ONCLICK with LEFT twice (so both keys have been looked up),
+    // changes the table, and raises again: the raise must see the table as it is now.
+    struct Case {
+        const char* name;
+        std::function<void(Lamp*, RecordingBehaviour*)> change;
+        bool taken;
+        int leftRuns;  // after the last raise
+        int anyRuns;
+    } cases[] = {
+        {"caret key added",
+         [](Lamp* l, RecordingBehaviour* left) { l->addBehaviour("ONCLICK^LEFT", left, nullptr, nullptr); }, true, 1,
+         2},
+        {"lists of the scene dropped", [this](Lamp* l, RecordingBehaviour*) { l->onSceneDone(&scene); }, false, 0, 2},
+        {"table replaced",
+         [](Lamp* l, RecordingBehaviour* left) {
+             l->removeAllBehaviours();
+             l->addBehaviour("ONCLICK", left, nullptr, nullptr);
+         },
+         true, 1, 2},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string suffix = std::to_string(n++);
+        RecordingBehaviour* left = behaviour(("LEFT" + suffix).c_str());
+        RecordingBehaviour* any = behaviour(("ANY" + suffix).c_str());
+        Lamp* l = lamp(("L" + suffix).c_str());
+        l->addBehaviour("ONCLICK", any, nullptr, &scene);
+        EXPECT_TRUE(l->onSignal(CXString("ONCLICK"), CXString("LEFT"))) << c.name;
+        EXPECT_TRUE(l->onSignal(CXString("ONCLICK"), CXString("LEFT"))) << c.name;
+        c.change(l, left);
+        EXPECT_EQ(l->onSignal(CXString("ONCLICK"), CXString("LEFT")), c.taken) << c.name;
+        EXPECT_EQ(left->count(), c.leftRuns) << c.name;
+        EXPECT_EQ(any->count(), c.anyRuns) << c.name;
+    }
+}
+
+TEST_F(ObjectTest, ManyArgumentsTakeTheirOwnHandlers) {
+    // More distinct keys than a raise remembers, in changing order.
+    RecordingBehaviour* two = behaviour("TWO");
+    RecordingBehaviour* five = behaviour("FIVE");
+    RecordingBehaviour* any = behaviour("ANY");
+    Lamp* l = lamp("L", {{"ONSIGNAL^2", "TWO"}, {"ONSIGNAL^5", "FIVE"}, {"ONSIGNAL", "ANY"}});
+    std::string order;
+    two->onRun = [&](CMC_Object*) { order += '2'; };
+    five->onRun = [&](CMC_Object*) { order += '5'; };
+    any->onRun = [&](CMC_Object*) { order += '.'; };
+    for (const char* argument : {"1", "2", "3", "4", "5", "6", "7", "5", "1", "2", "6", "2"})
+        EXPECT_TRUE(l->onSignal(CXString("ONSIGNAL"), CXString(argument))) << argument;
+    EXPECT_EQ(order, ".2..5..5.2.2");
+}
+
+TEST_F(ObjectTest, AnOverrideOfTheRaiseGetsBothKeys) {
+    // A type with its own raise (as a scene's) is asked for the caret key, then the plain.
+    class LoggingLamp : public Lamp {
+    public:
+        using Lamp::Lamp;
+        using CMC_Object::onSignal;
+        bool onSignal(CXString key) override {
+            keys.emplace_back(key.c_str());
+            return CMC_Object::onSignal(key);
+        }
+        std::vector<std::string> keys;
+    };
+    RecordingBehaviour* any = behaviour("ANY");
+    LoggingLamp l("L");
+    l.addBehaviour("ONCLICK", any, nullptr, nullptr);
+    const std::string longText(300, 'Q');
+    for (const std::string& argument : {std::string("LEFT"), std::string(), longText}) {
+        l.keys.clear();
+        const CXString event("ONCLICK");
+        EXPECT_TRUE(l.onSignal(event, CXString(argument.c_str())));
+        EXPECT_EQ(l.keys, (std::vector<std::string>{"ONCLICK^" + argument, "ONCLICK"}));
+        EXPECT_STREQ(event.c_str(), "ONCLICK");
+    }
+    EXPECT_EQ(any->count(), 3);
 }
 
 TEST_F(ObjectTest, OverrideSignalsReplacesOrAccumulates) {
