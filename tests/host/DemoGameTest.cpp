@@ -15,8 +15,10 @@
 #include "platform/MessageBox.h"
 #include "platform/Png.h"
 #include "platform/Presenter.h"
+#include "graphics/screen/CSurface.h"
 #include "shell/CBackgroundMusic.h"
 #include "shell/CSndStream.h"
+#include "shell/CUnit6.h"
 #include "shell/CWindow.h"
 #include "support/TempDir.h"
 
@@ -166,6 +168,55 @@ TEST_F(DemoGame, TheSessionPlaysTheRoomAndEndsOnEscape) {
     ASSERT_EQ(play("two"), 0);
     EXPECT_EQ(frames("one"), frames("two"));
     EXPECT_EQ(dir.read("demo.ini"), first);
+}
+
+TEST_F(DemoGame, NoPictureOfALeftSceneReachesTheNextOne) {
+    // The first frame after each scene change of the session shows nothing of the scene
+    // left (the room's counter and note were drawn over the title once): it equals the
+    // frame two later except where the entered scene moves by itself.
+    struct Moving {
+        const char* scene;
+        int left, top, right, bottom;
+    };
+    const Moving moving[] = {{"TITLE", 0, 0, 0, 0}, {"ROOM", 0, 330, 330, 470}};
+    struct Change {
+        int frame;  // the first frame of the entered scene (0-based)
+        std::string scene;
+        platform::RgbFrame first, later;
+    };
+    std::vector<Change> changes;
+    std::string current;
+    host::RunObserver observer;
+    observer.frameDone = [&](int frame, CWindow& window) {
+        CSurface* surface = window.GetSurface();
+        for (Change& change : changes) {
+            if (frame == change.frame) platform::readFrame(surface->GetPrimaryBufferInterface(), change.first);
+            if (frame == change.frame + 2) platform::readFrame(surface->GetPrimaryBufferInterface(), change.later);
+        }
+        CUnit6* unit = window.getCurrentUnit();
+        const std::string scene = unit ? unit->getUnitName().c_str() : "";
+        if (scene != current && !current.empty()) changes.push_back({frame + 1, scene, {}, {}});
+        current = scene;
+    };
+    ASSERT_EQ(play("changes", observer), 0);
+    // Into the title from the intro and twice from the room, into the room twice.
+    ASSERT_EQ(changes.size(), 5u);
+    for (const Change& change : changes) {
+        SCOPED_TRACE("frame " + std::to_string(change.frame + 1) + ", " + change.scene);
+        const Moving* own = nullptr;
+        for (const Moving& m : moving)
+            if (change.scene == m.scene) own = &m;
+        ASSERT_NE(own, nullptr);
+        ASSERT_EQ(change.first.width, 800);
+        ASSERT_EQ(change.later.width, 800);
+        int stray = 0;
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x) {
+                if (x >= own->left && x < own->right && y >= own->top && y < own->bottom) continue;
+                if (pixel(change.first, x, y) != pixel(change.later, x, y)) ++stray;
+            }
+        EXPECT_EQ(stray, 0);
+    }
 }
 
 TEST_F(DemoGame, LeavingTheTitleFadesToBlack) {
