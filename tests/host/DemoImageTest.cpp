@@ -72,20 +72,20 @@ TEST_F(DemoImage, PlaysFromItsImagesAsFromItsDefinitions) {
     // they do from the definitions: the room is entered twice.
     const std::string settings = dir.read("fromImages.ini");
     EXPECT_EQ(settings.rfind("[SHOWCASE]\r\nRUNS=1\r\nVISITS=2\r\n", 0), 0u) << settings;
-    EXPECT_NE(settings.find("[TITLE]\r\nTime=1\r\nPlayed=3\r\n"), std::string::npos) << settings;
-    EXPECT_NE(settings.find("[ROOM]\r\nTime=1\r\nPlayed=2\r\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("[TITLE]\r\nTime=2\r\nPlayed=3\r\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("[ROOM]\r\nTime=2\r\nPlayed=2\r\n"), std::string::npos) << settings;
     EXPECT_EQ(settings, dir.read("fromText.ini"));
     // The session ends at the same frame.
-    EXPECT_TRUE(dir.exists("fromImages/frame-000140.png"));
-    EXPECT_FALSE(dir.exists("fromImages/frame-000160.png"));
+    EXPECT_TRUE(dir.exists("fromImages/frame-000240.png"));
+    EXPECT_FALSE(dir.exists("fromImages/frame-000260.png"));
     // The room's counter (a TEXT) and the name typed into the title's EDITBOX show as
     // they do from the definitions: their FONT, read back from the application's image,
     // has its letters.
     struct Area {
         int frame, left, top, right, bottom;
     };
-    for (const Area& a : {Area{20, 300, 150, 500, 250}, Area{40, 300, 150, 500, 250}, Area{60, 300, 150, 500, 250},
-                          Area{140, 250, 540, 550, 570}}) {
+    for (const Area& a : {Area{60, 300, 150, 500, 250}, Area{80, 300, 150, 500, 250}, Area{100, 300, 150, 500, 250},
+                          Area{240, 250, 540, 550, 570}}) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame-%06d.png", a.frame);
         platform::RgbFrame text, images;
