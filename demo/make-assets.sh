@@ -37,6 +37,8 @@ picture -size 800x600 gradient:'#1d2b53-#7e2553' \
   -fill '#5f3a1e' -draw "rectangle 580,220 720,500" \
   -fill '#ffec27' -draw "circle 700,360 708,360" \
   -fill '#c2c3c7' -draw "rectangle 0,500 800,600" \
+  -fill '#1d2b53' -stroke '#fff1e8' -strokewidth 2 -draw "rectangle 171,536 568,573" -stroke none \
+  -fill '#c2c3c7' -font /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf -pointsize 20 -annotate +182+562 "name" \
   PNG32:"$WORK/title.png"
 picture -size 800x600 gradient:'#008751-#1d2b53' \
   -fill '#ab5236' -draw "rectangle 0,440 800,600" \
@@ -60,7 +62,7 @@ for look in "arrow #fff1e8" "arrow-over #ffccaa" "arrow-pressed #c2c3c7"; do
   set -- $look
   picture -size 81x101 xc:none -fill "$2" -draw "polygon 0,50 80,0 80,100" PNG32:"$WORK/$1.png"
 done
-picture -size 3x24 xc:'#1d2b53' PNG32:"$WORK/cursor.png"
+picture -size 3x24 xc:'#ffec27' PNG32:"$WORK/cursor.png"
 # The room's note panel (a DIALOG): its background with the strip it is dragged by,
 # and its close button's three looks.
 picture -size 180x110 xc:'#1d2b53' -fill '#83769c' -draw "rectangle 0,0 179,29" PNG32:"$WORK/panel.png"

@@ -361,7 +361,8 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
     }
     platform::IPresenter& presenter = screen ? static_cast<platform::IPresenter&>(*screen) : headlessPresenter;
     // With "window" and a "delay" the screen is mirrored, that much later, on a second
-    // window beside the first; headless on a placeholder whose last frame is dumped.
+    // window beside the first (on the screen, overlapping it when there is no room),
+    // which never takes the focus; headless on a placeholder whose last frame is dumped.
     std::unique_ptr<platform::SdlPresenter> secondScreen;
     platform::WindowHandle secondWindow = nullptr;
     if (commandLine.isWindowMode() && commandLine.isSecondaryDisplayEnabled()) {
@@ -369,9 +370,8 @@ int run(int argc, const char* const* argv, const RunObserver& observer) {
             secondWindow = &g_headlessSecondWindow;
         } else if (!screenFailed) {
             secondScreen = std::make_unique<platform::SdlPresenter>();
-            if (secondScreen->open(kSecondCaption, resolution.cx, resolution.cy, false, commandLine.isNoFrame())) {
-                secondScreen->placeBeside(*screen);
-                screen->raise();
+            if (secondScreen->openMirror(kSecondCaption, resolution.cx, resolution.cy, commandLine.isNoFrame())) {
+                secondScreen->showBeside(*screen);
                 secondWindow = secondScreen->window();
             } else {
                 std::fprintf(stderr, "%s: no second display: %s\n", program, secondScreen->error().c_str());

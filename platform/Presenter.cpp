@@ -114,4 +114,26 @@ bool HeadlessPresenter::dump(IDisplaySurface* primary, const std::string& path, 
     return writePng(path, frame, error);
 }
 
+DesktopRect placeMirror(const DesktopRect& usable, const DesktopRect& game, int32_t width, int32_t height) {
+    const int64_t areaRight = int64_t{usable.x} + usable.width;
+    const int64_t areaBottom = int64_t{usable.y} + usable.height;
+    // Inside the area as far as the size allows; the top-left corner wins when it is too small.
+    auto fit = [](int64_t at, int64_t size, int64_t from, int64_t to) {
+        if (at + size > to) at = to - size;
+        if (at < from) at = from;
+        return at;
+    };
+    int64_t x = int64_t{game.x} + game.width;
+    if (x + width > areaRight) {
+        x = int64_t{game.x} - width;
+        if (x < usable.x) x = areaRight - width;
+    }
+    DesktopRect at;
+    at.x = static_cast<int32_t>(fit(x, width, usable.x, areaRight));
+    at.y = static_cast<int32_t>(fit(game.y, height, usable.y, areaBottom));
+    at.width = width;
+    at.height = height;
+    return at;
+}
+
 }  // namespace platform

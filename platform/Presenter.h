@@ -57,6 +57,20 @@ struct PresenterEvents {
     std::vector<std::pair<int32_t, int32_t>> moves;
 };
 
+// A rectangle of the desktop: its top-left corner and size.
+struct DesktopRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Where a mirror window of the size goes beside the game's window (outer frames, in
+// the display's usable area): to its right when there is room, else to its left, else
+// overlapping it at the usable area's right edge; always as far inside the area as
+// its size allows. Gives the top-left corner.
+DesktopRect placeMirror(const DesktopRect& usable, const DesktopRect& game, int32_t width, int32_t height);
+
 // A window through SDL2: windowed at the frame's size, or full screen on the desktop
 // with the frame scaled to fit (its proportions kept).
 class SdlPresenter : public IPresenter {
@@ -69,6 +83,10 @@ public:
     // Opens the window (title in Windows-1250); false with a message in error() when
     // there is no video device.
     bool open(const char* title, int32_t width, int32_t height, bool fullScreen, bool borderless);
+    // Opens a window that only shows frames: hidden until showBeside places it, kept
+    // off the task bar, and never holding the input focus (the pump of the game's
+    // window hands it back).
+    bool openMirror(const char* title, int32_t width, int32_t height, bool borderless);
     const std::string& error() const { return m_error; }
     // The window's handle for the engine.
     WindowHandle window() const { return m_window; }
@@ -78,13 +96,15 @@ public:
     // window) go to the input layer and into `out`; another window's are dropped, and a
     // close asked of another window hides it.
     void pumpEvents(PresenterEvents& out);
-    // Places this window to the right of the other one, tops aligned.
-    void placeBeside(const SdlPresenter& other);
+    // Places this window beside the other one on the other's display (placeMirror),
+    // shows it without activating it and gives the focus back to the other.
+    void showBeside(const SdlPresenter& other);
     // Brings the window to the front with the input focus.
     void raise();
 
 private:
     void close();
+    bool create(const char* title, int32_t width, int32_t height, uint32_t flags);
 
     void* m_window = nullptr;    // SDL_Window
     void* m_renderer = nullptr;  // SDL_Renderer
@@ -93,6 +113,7 @@ private:
     int32_t m_textureWidth = 0;
     int32_t m_textureHeight = 0;
     bool m_videoStarted = false;
+    bool m_mirror = false;
     std::string m_error;
 };
 

@@ -45,6 +45,21 @@ void SdlPresenter::close() {
 }
 
 bool SdlPresenter::open(const char* title, int32_t width, int32_t height, bool fullScreen, bool borderless) {
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (borderless) flags |= SDL_WINDOW_BORDERLESS;
+    return create(title, width, height, flags);
+}
+
+bool SdlPresenter::openMirror(const char* title, int32_t width, int32_t height, bool borderless) {
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR;
+    if (borderless) flags |= SDL_WINDOW_BORDERLESS;
+    if (!create(title, width, height, flags)) return false;
+    m_mirror = true;
+    return true;
+}
+
+bool SdlPresenter::create(const char* title, int32_t width, int32_t height, uint32_t flags) {
     close();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         m_error = SDL_GetError();
@@ -60,9 +75,6 @@ bool SdlPresenter::open(const char* title, int32_t width, int32_t height, bool f
         close();
         return false;
     }
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    if (borderless) flags |= SDL_WINDOW_BORDERLESS;
     const std::string caption = windows1250ToUtf8(title ? title : "");
     SDL_Window* window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                                           height, flags);
@@ -118,9 +130,14 @@ void SdlPresenter::pumpEvents(PresenterEvents& out) {
     while (SDL_PollEvent(&e)) {
         const Uint32 of = windowOfEvent(e);
         if (of != 0 && of != own) {
-            // Another window of ours (a mirror) takes no input and only hides on close.
+            // Another window of ours (a mirror) takes no input and only hides on close;
+            // the focus it gets goes back to this window.
             if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)
                 if (SDL_Window* other = SDL_GetWindowFromID(of)) SDL_HideWindow(other);
+            if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && m_window) {
+                SDL_RaiseWindow(sdlWindow(m_window));
+                SDL_SetWindowInputFocus(sdlWindow(m_window));
+            }
             continue;
         }
         sdlInputEvent(&e);
@@ -138,12 +155,34 @@ void SdlPresenter::pumpEvents(PresenterEvents& out) {
     }
 }
 
-void SdlPresenter::placeBeside(const SdlPresenter& other) {
+void SdlPresenter::showBeside(const SdlPresenter& other) {
     if (!m_window || !other.m_window) return;
-    int x = 0, y = 0, width = 0, height = 0;
-    SDL_GetWindowPosition(sdlWindow(other.m_window), &x, &y);
-    SDL_GetWindowSize(sdlWindow(other.m_window), &width, &height);
-    SDL_SetWindowPosition(sdlWindow(m_window), x + width, y);
+    SDL_Window* mine = sdlWindow(m_window);
+    SDL_Window* theirs = sdlWindow(other.m_window);
+    // Outer frames: the client areas and their decorations. The mirror, hidden, has none
+    // yet; it gets the game's.
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(theirs, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+    DesktopRect game;
+    SDL_GetWindowPosition(theirs, &game.x, &game.y);
+    SDL_GetWindowSize(theirs, &game.width, &game.height);
+    game = {game.x - left, game.y - top, game.width + left + right, game.height + top + bottom};
+    int width = 0, height = 0;
+    SDL_GetWindowSize(mine, &width, &height);
+    DesktopRect usable = game;
+    SDL_Rect bounds{0, 0, 0, 0};
+    const int display = SDL_GetWindowDisplayIndex(theirs);
+    if (display >= 0 && SDL_GetDisplayUsableBounds(display, &bounds) == 0) usable = {bounds.x, bounds.y, bounds.w, bounds.h};
+    const DesktopRect at = placeMirror(usable, game, width + left + right, height + top + bottom);
+    SDL_SetWindowPosition(mine, at.x + left, at.y + top);
+    // Shown without taking the focus; the game's window keeps it and stays in front.
+    const char* hint = SDL_GetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
+    const std::string kept = hint ? hint : "";
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    SDL_ShowWindow(mine);
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, hint ? kept.c_str() : nullptr);
+    SDL_RaiseWindow(theirs);
+    SDL_SetWindowInputFocus(theirs);
 }
 
 void SdlPresenter::raise() {

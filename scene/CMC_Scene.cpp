@@ -16,6 +16,7 @@
 #include "foundation/CXVector.h"
 #include "graphics/core/CGraphicsObject.h"
 #include "graphics/input/CCollisionInspector.h"
+#include "graphics/screen/CRefreshScreen.h"
 #include "platform/DebugOutput.h"
 #include "scene/CMC_Application.h"
 #include "scene/CMC_Mouse.h"
@@ -560,6 +561,9 @@ void CMC_Scene::unload(CMC_Scene* next) {
     saveStats();
     CMC_Mouse::reset(true);
     flushBehList();
+    // Objects in the trash live until the next application step, which comes after the
+    // next frame's redraw: their pictures leave the screen now.
+    takeGraphicsOffScreen();
     // A script of this scene may have asked for the leaving (RESTART from a timer's
     // handler) and still run: the objects, and the modules whose code some of them
     // are, go at the next application step, through the global trash.
@@ -580,6 +584,22 @@ void CMC_Scene::unload(CMC_Scene* next) {
     if (getWindow()) getWindow()->clearMusicLoops();
     m_entered = false;
     registerScopes();
+}
+
+void CMC_Scene::takeGraphicsOffScreen() {
+    CWindow* window = getWindow();
+    CRefreshScreen* screen = window ? window->GetRefreshScreenInterface() : nullptr;
+    const CXVector* list = getObjectList();
+    if (!screen || !list) return;
+    for (int i = 0; i < list->getCount(); ++i) {
+        auto* object = static_cast<CMC_Object*>(list->at(i));
+        if (!object || isContainerType(object->getType())) continue;
+        const GraphicsAccessor accessor = getGraphicsAccessor(object->getType());
+        CGraphicsObject* graphics = accessor ? accessor(object, CXString()) : nullptr;
+        if (!graphics || screen->GetPriority(graphics) == -1) continue;
+        screen->Invalidate(graphics);
+        *screen >> graphics;
+    }
 }
 
 void CMC_Scene::restart() {

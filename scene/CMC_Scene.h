@@ -197,6 +197,9 @@ protected:
 
 private:
     void createDefUnit(CWindow* window);
+    // Takes the pictures of this scene's own objects off the screen, their places
+    // invalidated, so that none is drawn once the scene is left.
+    void takeGraphicsOffScreen();
 
     CXString m_modulesText;
     CXString m_description;

@@ -12,7 +12,7 @@ PACKAGES=(
   liblua5.4-dev libpixman-1-dev libcairo2-dev cups-client
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
   vorbis-tools sox imagemagick fonts-dejavu-core
-  xvfb xauth python3
+  xvfb xauth x11-apps python3
   clang libclang-rt-14-dev
 )
 

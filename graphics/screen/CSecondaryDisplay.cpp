@@ -78,9 +78,10 @@ void CSecondaryDisplay::redraw() {
 CSurfaceInfo* CSecondaryDisplay::getSurfaceToRedraw() {
     const int count = m_queue->getCount();
     const uint32_t now = nowMs();
-    // The two newest entries always wait for later ones.
+    // Every copy shows once its delay has passed, the newest too: a screen that stands
+    // still shows on the mirror a delay later.
     int due = 0;
-    while (due < count - 2) {
+    while (due < count) {
         const auto* info = static_cast<CSurfaceInfo*>(m_queue->at(due));
         const uint32_t shownAt = info->getTime() + static_cast<uint32_t>(m_delay);
         if (static_cast<int32_t>(now - shownAt) <= 0) break;

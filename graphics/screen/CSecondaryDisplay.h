@@ -4,8 +4,8 @@
 // passed are drawn at the same place on the second window's own screen.
 //
 // The first copy is drawn at the first redraw whatever the delay, so the second window
-// never stays blank. Later copies are drawn once their delay has passed and two newer
-// copies wait behind them. Capture times are the millisecond clock's (CPerformanceTimer)
+// never stays blank. Later copies are drawn once their delay has passed, the newest
+// too, so a screen that stands still reaches the mirror a delay later. Capture times are the millisecond clock's (CPerformanceTimer)
 // and are compared modulo 2^32. A long delay over animation would queue without bound:
 // past kMaxQueuedBytes the oldest copies are drawn and discarded early.
 #pragma once

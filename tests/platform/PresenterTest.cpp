@@ -75,4 +75,26 @@ TEST(Presenter, ATwoByTwoFramesPngReadsBackExactly) {
     EXPECT_FALSE(platform::readPng(dir.path() + "/broken.png", back));
 }
 
+TEST(Presenter, TheMirrorGoesBesideTheGameAndStaysOnTheScreen) {
+    // Windows of 800 x 620 with their frames; the usable area from (0, 30).
+    struct Case {
+        const char* what;
+        platform::DesktopRect usable, game;
+        int32_t x, y;
+    };
+    const Case cases[] = {
+        {"room to the right", {0, 30, 1920, 1050}, {100, 100, 800, 620}, 900, 100},
+        {"room only to the left", {0, 30, 1920, 1050}, {1000, 100, 800, 620}, 200, 100},
+        {"no room: over the game, at the right edge", {0, 30, 1024, 738}, {112, 84, 800, 620}, 224, 84},
+        {"lower than the area allows", {0, 30, 1920, 700}, {100, 200, 800, 620}, 900, 110},
+        {"area smaller than the window", {0, 30, 640, 450}, {0, 30, 800, 620}, 0, 30},
+        {"on a second display, no room", {1920, 0, 1280, 1024}, {2000, 50, 800, 620}, 2400, 50},
+    };
+    for (const Case& c : cases) {
+        const platform::DesktopRect at = platform::placeMirror(c.usable, c.game, 800, 620);
+        EXPECT_EQ(at.x, c.x) << c.what;
+        EXPECT_EQ(at.y, c.y) << c.what;
+    }
+}
+
 }  // namespace

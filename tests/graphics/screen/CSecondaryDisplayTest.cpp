@@ -119,27 +119,26 @@ TEST_F(Mirror, AChangeEachFrameShowsTheDelayLater) {
                 EXPECT_EQ(secondPixel(), shown[160]);
             }
         }
-        // One copy per frame waits: a second's worth and the two newest.
+        // One copy per frame waits: a second's worth and the newest due one.
         EXPECT_LE(mirror()->getQueuedCount(), 1000 / 16 + 3);
     }
 }
 
-TEST_F(Mirror, TwoCopiesWaitForAThird) {
+TEST_F(Mirror, AStillScreenShowsItsLastCopiesTheDelayLater) {
     open("-window -delay 1000");
     frame(0, true);
     frame(160, true);
     EXPECT_EQ(secondPixel(), shown[0]);
-    scribble();
-    for (uint32_t t = 176; t <= 4000; t += 16) frame(t, false);
-    EXPECT_EQ(secondPixel(), 0x1234) << "nothing drawn with two copies queued";
-    EXPECT_EQ(mirror()->getQueuedCount(), 2);
-
-    // A third: the oldest due copy is drawn again; the change of 160 waits for a fourth.
-    frame(4016, true);
-    EXPECT_EQ(secondPixel(), shown[0]);
-    frame(4032, true);
+    // No third copy comes: the change of 160 still shows once its delay has passed.
+    for (uint32_t t = 176; t <= 1152; t += 16) frame(t, false);
+    EXPECT_EQ(secondPixel(), shown[0]) << "not before the delay";
+    for (uint32_t t = 1168; t <= 4000; t += 16) frame(t, false);
     EXPECT_EQ(secondPixel(), shown[160]);
-    EXPECT_EQ(mirror()->getQueuedCount(), 3);
+    // The newest due copy stays queued and is drawn again each frame.
+    EXPECT_EQ(mirror()->getQueuedCount(), 1);
+    scribble();
+    frame(4016, false);
+    EXPECT_EQ(secondPixel(), shown[160]);
 }
 
 // Parts of the back buffer, each of its own colour, queued at once.
@@ -167,23 +166,30 @@ TEST_F(Mirror, ADueBacklogIsDrawnAndDiscardedAtOnce) {
     scribble();
     clock.set(5000);
     mirror()->redraw();
-    // Eight are due among the first eight: seven drawn and gone, the eighth drawn and kept.
-    EXPECT_EQ(mirror()->getQueuedCount(), 3);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(secondPixel(3 * i + 1, 10), i < 8 ? parts.colours[i] : 0x1234) << i;
+    // All ten are due: nine drawn and gone, the tenth drawn and kept.
+    EXPECT_EQ(mirror()->getQueuedCount(), 1);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(secondPixel(3 * i + 1, 10), parts.colours[i]) << i;
+    // Copies not yet due wait behind it.
+    clock.set(5000 - 1000);
+    parts.queue(10, CXRect(0, 0, 3, 24));
+    clock.set(5000);
+    scribble();
     mirror()->redraw();
-    EXPECT_EQ(mirror()->getQueuedCount(), 3);
-    EXPECT_EQ(secondPixel(3 * 8 + 1, 10), 0x1234) << "the ninth waits for two newer copies";
+    EXPECT_EQ(secondPixel(1, 10), 0x1234) << "the eleventh is not due";
+    EXPECT_EQ(secondPixel(3 * 9 + 1, 10), parts.colours[9]);
+    EXPECT_EQ(mirror()->getQueuedCount(), 2);
+    mirror()->redraw();
+    EXPECT_EQ(mirror()->getQueuedCount(), 2);
 
     // Rectangles are cut to the source; ones without area are not queued.
     CXRect outside(40, 0, 50, 5), flat(2, 2, 2, 9), wide(-5, 20, 90, 30);
     mirror()->update(window->GetBackBuffer(), &outside);
     mirror()->update(window->GetBackBuffer(), &flat);
-    EXPECT_EQ(mirror()->getQueuedCount(), 3);
+    EXPECT_EQ(mirror()->getQueuedCount(), 2);
     mirror()->update(window->GetBackBuffer(), &wide);
-    EXPECT_EQ(mirror()->getQueuedCount(), 4);
+    EXPECT_EQ(mirror()->getQueuedCount(), 3);
     const int64_t wideBytes = int64_t{32} * 4 * 2 + CSecondaryDisplay::kEntryOverhead;
-    EXPECT_EQ(mirror()->getQueuedBytes(), 3 * (3 * 24 * 2 + CSecondaryDisplay::kEntryOverhead) + wideBytes);
+    EXPECT_EQ(mirror()->getQueuedBytes(), 2 * (3 * 24 * 2 + CSecondaryDisplay::kEntryOverhead) + wideBytes);
 }
 
 TEST_F(Mirror, PastTheCapTheOldestAreDrawnAndDiscardedEarly) {
