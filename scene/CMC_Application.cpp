@@ -121,6 +121,8 @@ CMC_Application::~CMC_Application() {
     CSoundCodec_ADPCM::done();
     for (CMC_Scene* scene : m_subScenes) delete scene;
     m_subScenes.clear();
+    // What the episodes' objects handed to the trash as they went.
+    CMC_Behaviour::doneTrash();
     doneDefUnit();
     setUnit(nullptr);
     if (m_ownsRuntime) {

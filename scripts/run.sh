@@ -36,7 +36,7 @@ if [ $# -gt 0 ]; then
 fi
 "$BUILD/vondrel" --version
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: playing the demo headless for 600 frames; its frames go to demo-frames/."
+  echo "No display: playing the demo's scripted session headless; its frames go to demo-frames/."
   exec "$BUILD/vondrel" "${demo[@]}" --headless --frames 600 --dump-dir demo-frames --dump-every 60 \
     --input "$ROOT/demo/session.txt"
 fi

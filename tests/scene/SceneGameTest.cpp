@@ -14,6 +14,8 @@
 #include "scene/CMC_Application.h"
 #include "scene/CMC_Episode.h"
 #include "scene/CVondrelWEB.h"
+#include "script/CMC_Behaviour.h"
+#include "script/CMC_String.h"
 #include "shell/CApplication.h"
 #include "shell/CCommandLine6.h"
 #include "shell/CUnit6.h"
@@ -309,6 +311,30 @@ TEST_F(Game, TheGameVersionIsRecordedUnderTheEnginesKeyAndThePathOption) {
     startGame();
     const CXString key = CXString(CVondrelWEB::kEngineKey) + "\\" + CXString(dir.engine("GAME").c_str());
     EXPECT_EQ(CVondrelWEB::get_registry(CVondrelWEB::kCurrentUser, key, CXString("VERSION")), CXString("1.2.3"));
+}
+
+// At exit the episodes go after the application's objects and the trash; what their
+// objects hand to the trash as they go is freed too (LeakSanitizer watches).
+TEST_F(Game, WhatAnEpisodesObjectsTrashAtExitIsFreed) {
+    struct Freed : CXObject {
+        explicit Freed(bool* flag) : flag(flag) {}
+        ~Freed() override { *flag = true; }
+        bool* flag;
+    };
+    struct Trashing : CMC_String {
+        Trashing(bool* flag) : CMC_String(CXString("TRASHING"), CXString()), flag(flag) {}
+        ~Trashing() override { CMC_Behaviour::addToTrash(new Freed(flag)); }
+        bool* flag;
+    };
+    writeGame();
+    startGame();
+    ASSERT_NE(app(), nullptr);
+    bool freed = false;
+    episode("EP2")->addObject(new Trashing(&freed));
+    application.reset();
+    window.reset();
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(CMC_Behaviour::trashCount(), 0);
 }
 
 TEST_F(Game, TheHostRunsAGameFolderHeadless) {
