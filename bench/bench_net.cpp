@@ -28,10 +28,11 @@
 
 namespace {
 
-// Counts the ping answers that reach the client.
-struct Answers : CNetListener {
+// Counts the messages a listener accepts (ping answers on the client, texts on the server).
+struct Counter : CNetListener {
+    explicit Counter(bool (*accept)(CNetMessage*)) : accept(accept) {}
     void onMessage(CNetMessage* m) override {
-        if (m->getType() != CNetMessage::kPing || !static_cast<CNetPingMessage*>(m)->isResponse()) return;
+        if (!accept(m)) return;
         {
             std::lock_guard<std::mutex> lock(mutex);
             ++count;
@@ -42,10 +43,16 @@ struct Answers : CNetListener {
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait(lock, [&] { return count >= n; });
     }
+    bool (*accept)(CNetMessage*);
     std::mutex mutex;
     std::condition_variable changed;
     long count = 0;
 };
+
+bool isPingAnswer(CNetMessage* m) {
+    return m->getType() == CNetMessage::kPing && static_cast<CNetPingMessage*>(m)->isResponse();
+}
+bool isText(CNetMessage* m) { return m->getType() == CNetMessage::kText; }
 
 void BM_PingRoundTripPeers(benchmark::State& state) {
     CNetworkServer server(nullptr, true);
@@ -54,7 +61,7 @@ void BM_PingRoundTripPeers(benchmark::State& state) {
         return;
     }
     CNetworkClient client(nullptr, false, true);
-    Answers answers;
+    Counter answers(isPingAnswer);
     client.addNotifier(&answers);
     if (!client.connect(CXString("127.0.0.1"), server.getPort())) {
         state.SkipWithError("no connection");
@@ -70,30 +77,11 @@ void BM_PingRoundTripPeers(benchmark::State& state) {
 }
 BENCHMARK(BM_PingRoundTripPeers)->UseRealTime();
 
-// Counts the texts that reach the server.
-struct Texts : CNetListener {
-    void onMessage(CNetMessage* m) override {
-        if (m->getType() != CNetMessage::kText) return;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            ++count;
-        }
-        changed.notify_one();
-    }
-    void waitFor(long n) {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return count >= n; });
-    }
-    std::mutex mutex;
-    std::condition_variable changed;
-    long count = 0;
-};
-
 // The send path: a client sends 100-byte texts in bursts of 64, the server (immediate
 // dispatch) counts them; time per frame includes the wait for the burst's last one.
 void BM_SendBurstPeers(benchmark::State& state) {
     CNetworkServer server(nullptr, true);
-    Texts texts;
+    Counter texts(isText);
     server.addNotifier(&texts);
     if (!server.start(0)) {
         state.SkipWithError("no server");
