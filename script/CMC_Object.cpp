@@ -357,7 +357,6 @@ void CMC_Object::clone(CMC_Object* copy) {
     if (m_handlers && m_handlers->getSize() > 0) {
         copy->deleteHandlerTable();
         copy->m_handlers = new CHashtable(kCloneTableCapacity, kLoadFactor, true);
-        copy->forgetRaisedLists();
         for (const CXString& key : keysOf(m_handlers)) {
             if (key == "ONINIT") continue;
             CXVector* list = findList(key);
