@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/CEngineEnv.h"
 #include "net/CNetMessages.h"
 #include "net/CXSocket.h"
 #include "platform/FileSystem.h"
@@ -48,8 +49,13 @@ CFileReceiver_Entry::CFileReceiver_Entry(CXSocket* socket, int id, CXString fold
     : m_socket(socket), m_account(socket ? socket->account() : nullptr), m_id(id), m_folder(folder),
       m_subfolder(subfolder), m_file(file) {}
 
-CFileReceiver_Entry::~CFileReceiver_Entry() {
-    if (m_account) m_account->release(m_charged);
+CFileReceiver_Entry::~CFileReceiver_Entry() = default;
+
+void CFileReceiver_Entry::refuse(const CXString& reason) {
+    m_refused = true;
+    CXString name = fileTransferPath(m_folder, m_subfolder, m_file);
+    if (!name.IsString()) name = m_file;
+    CEngineEnv::logFailure("transfer", name, CXString("transfer: ") + name + " refused, " + reason);
 }
 
 bool CFileReceiver_Entry::equals(CXObject* other) {
@@ -63,7 +69,10 @@ bool CFileReceiver_Entry::received(CNetMessage* message) {
         if (m_announced) return true;
         const int32_t size = response->getBytesToTransfer();
         if (size < 0 || size > CFileReceiver_Manager::kMaxFileSize) {
-            m_refused = true;
+            CXString reason;
+            reason.Format("%d bytes announced, at most %d are taken", static_cast<int>(size),
+                          static_cast<int>(CFileReceiver_Manager::kMaxFileSize));
+            refuse(reason);
             return true;
         }
         m_announced = true;
@@ -81,16 +90,17 @@ bool CFileReceiver_Entry::received(CNetMessage* message) {
         const auto end = static_cast<size_t>(offset + n);
         if (end > m_buffer.capacity()) {
             // The buffer and its bitmap (a bit a byte) grow, doubling, towards the
-            // chunk's end; what they take is counted against the connection.
-            const size_t capacity =
-                std::min(std::max(end, 2 * m_buffer.capacity()), static_cast<size_t>(m_toTransfer));
-            const auto growth = static_cast<int64_t>(capacity - m_buffer.capacity());
-            const int64_t cost = growth + (growth + 7) / 8;
-            if (m_account && (isAbandoned() || !m_socket->hold(cost))) {
-                m_refused = true;
+            // chunk's end, which may not lie far beyond what has come: memory follows
+            // the bytes the peer sent, not the size it announced.
+            if (static_cast<int64_t>(end) > m_received + n + CFileReceiver_Manager::kMaxAhead) {
+                CXString reason;
+                reason.Format("a chunk ends at byte %d, after only %d have come", static_cast<int>(end),
+                              static_cast<int>(m_received));
+                refuse(reason);
                 return true;
             }
-            if (m_account) m_charged += cost;
+            const size_t capacity =
+                std::min(std::max(end, 2 * m_buffer.capacity()), static_cast<size_t>(m_toTransfer));
             m_buffer.reserve(capacity);
             m_have.reserve(capacity);
         }

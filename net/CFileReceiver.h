@@ -3,13 +3,16 @@
 // every byte has come hands the file to the listener or saves it as
 // folder\subfolder\name below the current folder.
 //
-// Received fields are not trusted: sizes outside 0 .. kMaxFileSize end the
-// transfer, chunks before the response or outside the announced size are ignored,
-// and a byte that comes twice counts once. A transfer's buffer grows with the
-// chunks to the farthest byte received, counted against its connection's bound
-// (CXSocket::hold): past it the connection closes. Transfers go with their
-// connection: the manager drops those whose connection closed at its next call.
-// A connection has at most kMaxTransfers at once.
+// Received fields are not trusted: a size outside 0 .. kMaxFileSize refuses the
+// transfer (and only it: the connection and its other transfers go on), chunks
+// before the response or outside the announced size are ignored, and a byte that
+// comes twice counts once. A transfer's buffer grows with the chunks to the farthest
+// byte received; a chunk more than kMaxAhead beyond the bytes received so far
+// refuses the transfer instead of reserving its distance. The buffers are not
+// counted against the connection's bound on frames waiting for the tick: this side
+// asked for the file. Refusals are logged with the file's name. Transfers go with
+// their connection: the manager drops those whose connection closed at its next
+// call. A connection has at most kMaxTransfers at once.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -33,7 +36,6 @@ public:
 class CFileReceiver_Entry : public CXObject {
 public:
     CFileReceiver_Entry(CXSocket* socket, int id, CXString folder, CXString subfolder, CXString file);
-    // Gives back what its buffer held to the connection's bound.
     ~CFileReceiver_Entry() override;
     CFileReceiver_Entry(const CFileReceiver_Entry&) = delete;
     CFileReceiver_Entry& operator=(const CFileReceiver_Entry&) = delete;
@@ -43,8 +45,8 @@ public:
 
     // Takes a response or a data message; true while the transfer is incomplete.
     bool received(CNetMessage* message);
-    // Whether the transfer ended unfinished: a size out of range, or a buffer past
-    // its connection's bound.
+    // Whether the transfer ended unfinished: a size out of range, or a chunk too
+    // far beyond the bytes received.
     bool isRefused() const { return m_refused; }
     // Whether its connection closed.
     bool isAbandoned() const { return m_account && m_account->isClosed(); }
@@ -65,9 +67,8 @@ public:
 
 private:
     CXSocket* m_socket;
+    // Outlives the socket: tells whether the connection closed.
     std::shared_ptr<CXSocket::Account> m_account;
-    // Bytes of the buffers counted against the connection.
-    int64_t m_charged = 0;
     int32_t m_id;
     int32_t m_senderId = -1;
     CXString m_folder;
@@ -77,6 +78,7 @@ private:
     int32_t m_toTransfer = 0;
     bool m_announced = false;
     bool m_refused = false;
+    void refuse(const CXString& reason);
     std::vector<char> m_buffer;
     std::vector<bool> m_have;
     int32_t m_received = 0;
@@ -87,6 +89,9 @@ public:
     static constexpr int32_t kMaxFileSize = 64 * 1024 * 1024;
     // Transfers one connection may have at once.
     static constexpr int kMaxTransfers = 4;
+    // How far a chunk may end beyond the bytes received so far (room for chunks that
+    // come out of order).
+    static constexpr int32_t kMaxAhead = 1024 * 1024;
 
     explicit CFileReceiver_Manager(CFileReceiver_Listener* listener = nullptr);
     ~CFileReceiver_Manager();

@@ -45,7 +45,8 @@ public:
     static constexpr int kConnectTimeoutMs = 10000;
     // Unsent bytes a connection may queue.
     static constexpr int64_t kMaxUnsent = 4 << 20;
-    // Bytes of received frames (and of file transfers) held for a connection.
+    // Bytes of received frames waiting for the tick, held for a connection (file
+    // transfers' buffers are not counted: this side asked for those bytes).
     static constexpr int64_t kMaxHeld = 4 << 20;
     // Net-clock silence after which keepAlive pings; as long again without an
     // answer closes the connection.
@@ -100,7 +101,8 @@ public:
     void keepAlive();
 
     // The bytes the engine holds of a connection's received frames, shared with
-    // holders (queued frames, file transfers) that may outlive the socket.
+    // holders that may outlive the socket (queued frames; file transfers ask it
+    // only whether the connection closed).
     class Account {
     public:
         bool isClosed() const { return m_closed.load(); }
