@@ -421,10 +421,8 @@ void CMC_Animo::serialize(CXArchive* archive) {
         *archive << static_cast<int>(m_priority);
         *archive << (m_animo && m_animo->releaseAfterUse());
         *archive << m_preload;
-        // The frame rate and the first-frame switch come from the definition alone; without
-        // them an object read back plays at its file's rate and not as it was defined.
-        *archive << static_cast<int>(m_animo ? m_animo->GetFPS() : kDefaultFPS);
-        *archive << m_onFirstFrame;
+        // The frame rate and the first-frame switch are not stored: an object read back
+        // plays at its animation file's own rate.
         return;
     }
     CXString fileName;
@@ -432,7 +430,6 @@ void CMC_Animo::serialize(CXArchive* archive) {
     bool visible = false;
     bool release = false;
     int priority = 0;
-    int fps = kDefaultFPS;
     *archive >> &m_asButton;
     *archive >> &m_monitorCollision;
     *archive >> &m_monitorCollisionAlpha;
@@ -442,14 +439,11 @@ void CMC_Animo::serialize(CXArchive* archive) {
     *archive >> &priority;
     *archive >> &release;
     *archive >> &m_preload;
-    *archive >> &fps;
-    *archive >> &m_onFirstFrame;
     m_priority = priority;
     load(fileName, m_preload);
     if (!m_animo) return;
     m_animo->toRelease(release);
     m_animo->Visible(visible);
-    m_animo->SetFPS(fps);
     if (m_monitorCollision || m_monitorCollisionAlpha) startCollisionMonitoring();
     if (toCanvas)
         if (CRefreshScreen* screen = screenOf(m_window)) screen->put(m_animo, m_priority);

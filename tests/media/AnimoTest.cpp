@@ -24,6 +24,8 @@
 #include "scene/CMC_Scene.h"
 #include "scene/CMC_SceneBinary.h"
 #include "script/CMC_Bool.h"
+#include "script/CMC_Integer.h"
+#include "script/CMC_String.h"
 #include "script/CMC_RunnerFactory.h"
 #include "script/CMElement.h"
 #include "script/CMElements.h"
@@ -754,11 +756,11 @@ TEST_F(AnimoWorld, SerialisedPartRoundTrips) {
     const std::string common = test::archiveBytes([&](CXArchive& ar) { a->CMC_Object::serialize(&ar); });
     const std::string bytes = test::archiveBytes([&](CXArchive& ar) { a->serialize(&ar); });
     ASSERT_EQ(bytes.substr(0, common.size()), common);
+    // Nine fields: the frame rate and the first-frame switch are not among them.
     const std::string part = std::string("\x01\x00\x01", 3) + test::archiveString("anim.ann") +
-                             std::string("\x01\x01", 2) + test::le32(5) + std::string("\x01\x00", 2) +
-                             test::le32(7) + std::string("\x01", 1);
+                             std::string("\x01\x01", 2) + test::le32(5) + std::string("\x01\x00", 2);
     EXPECT_EQ(bytes.substr(common.size()), part);
-    // Read into another run, the animation has its file's rate (10) until the object sets it.
+    // Read into another run, the animation has its file's rate (10): reading keeps it.
     a->getAnimo()->SetFPS(10);
 
     auto prototype = CMC_SceneBinary::getPrototype(CMC_Animo::kType);
@@ -778,8 +780,8 @@ TEST_F(AnimoWorld, SerialisedPartRoundTrips) {
     EXPECT_EQ(back->getAnimo(), a->getAnimo());
     EXPECT_EQ(world.screen()->GetPriority(back->getAnimo()), 5);
     EXPECT_TRUE(back->getAnimo()->releaseAfterUse());
-    EXPECT_EQ(back->getAnimo()->GetFPS(), 7);
-    EXPECT_TRUE(back->isOnFirstFrame());
+    EXPECT_EQ(back->getAnimo()->GetFPS(), 10);
+    EXPECT_FALSE(back->isOnFirstFrame());
     EXPECT_EQ(test::archiveBytes([&](CXArchive& ar) { back->serialize(&ar); }), bytes);
     back->done(true);
     delete back;
@@ -816,6 +818,37 @@ TEST_F(AnimoWorld, SceneImageHoldsTheAnimoAndReadsItBack) {
     EXPECT_TRUE(back->onClick(0, CXPoint(5, 5)));
     scene.reset();
     copy.reset();
+    EXPECT_EQ(resources()->getSize(), 0);
+}
+
+// An image made by another writer, byte by byte: the objects after an ANIMO are read
+// from their own bytes.
+TEST_F(AnimoWorld, ObjectsAfterAnAnimoInAWrittenImageKeepTheirValues) {
+    const std::string noHandlers = test::le32(0);
+    const std::string bytes =
+        test::archiveString("") + test::archiveString("") + test::archiveString("") + test::le32(3) +
+        // ANIMO A: name, handlers, then its nine fields.
+        test::le32(CMC_Animo::kType) + test::archiveString("A") + noHandlers + std::string("\x00\x00\x00", 3) +
+        test::archiveString("anim.ann") + std::string("\x01\x01", 2) + test::le32(3) + std::string("\x00\x01", 2) +
+        // INTEGER N = 42 (default 7) and STRING S = "hello" (default "x"), neither kept
+        // in the settings nor sent to the network.
+        test::le32(CMC_Variable::kInteger) + test::archiveString("N") + noHandlers + std::string("\x00\x00", 2) +
+        test::le32(42) + test::le32(7) + test::le32(CMC_Variable::kString) + test::archiveString("S") + noHandlers +
+        std::string("\x00\x00", 2) + test::archiveString("hello") + test::archiveString("x");
+    auto scene = std::make_unique<CMC_Scene>(world.window(), CMC_Scene::kType);
+    test::readArchive(bytes, [&](CXArchive& ar) { scene->readImage(&ar); });
+    EXPECT_EQ(scene->getElementsNo(), 4);
+    CMC_Animo* a = animo(scene.get(), "A");
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->getAnimo(), nullptr);
+    EXPECT_EQ(world.screen()->GetPriority(a->getAnimo()), 3);
+    auto* n = dynamic_cast<CMC_Integer*>(scene->getObject(CXString("N")));
+    auto* text = dynamic_cast<CMC_String*>(scene->getObject(CXString("S")));
+    ASSERT_NE(n, nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(n->getValue(), 42);
+    EXPECT_EQ(text->getValue(), "hello");
+    scene.reset();
     EXPECT_EQ(resources()->getSize(), 0);
 }
 
