@@ -3,8 +3,8 @@
 # on a second window: the game's window shows the title scene (a picture of many
 # colours), the mirror lies wholly on the screen and, where the game's window leaves
 # it visible, shows the same picture; Esc ends the game cleanly.
-# CI runs it under xvfb-run (installed by scripts/setup.sh); it needs $DISPLAY, xwd and
-# ImageMagick.
+# CI runs it under with-x-server.sh (Xvfb, installed by scripts/setup.sh); it needs
+# $DISPLAY, xwd and ImageMagick.
 #
 #   demo-on-x.sh VONDREL DEMO_GAME
 set -euo pipefail
@@ -12,7 +12,7 @@ VONDREL=$1
 GAME=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${DISPLAY:-}" ]; then
-  echo "demo-on-x.sh: no X display; run it under xvfb-run" >&2
+  echo "demo-on-x.sh: no X display; run it under with-x-server.sh" >&2
   exit 1
 fi
 WORK=$(mktemp -d)
