@@ -66,6 +66,9 @@ public:
     const std::vector<char>& getBuffer() const { return m_buffer; }
 
 private:
+    // Ends the transfer unfinished and logs why, with the file's name.
+    void refuse(const CXString& reason);
+
     CXSocket* m_socket;
     // Outlives the socket: tells whether the connection closed.
     std::shared_ptr<CXSocket::Account> m_account;
@@ -78,7 +81,6 @@ private:
     int32_t m_toTransfer = 0;
     bool m_announced = false;
     bool m_refused = false;
-    void refuse(const CXString& reason);
     std::vector<char> m_buffer;
     std::vector<bool> m_have;
     int32_t m_received = 0;
