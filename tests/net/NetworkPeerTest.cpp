@@ -392,12 +392,17 @@ TEST_F(Peers, AFloodPastTheBoundClosesTheFlooderAlone) {
     ASSERT_TRUE(until([&] { return flooded->isClosed(); }));
     EXPECT_LE(static_cast<int64_t>(server->queuedCount()) * 1000, CXSocket::kMaxHeld);
     ASSERT_TRUE(quiet.sendBytes(textFrame(CNetMessage::kText, "still here")));
+    // One tick may take the quiet text with the flood's last frames, before the
+    // flooder's record leaves; the order of the two lines is not fixed.
+    const auto heard = [&](const char* line) {
+        return std::find(serverLog.log.begin(), serverLog.log.end(), line) != serverLog.log.end();
+    };
     ASSERT_TRUE(until([&] {
         server->tick();
-        return server->getPlayersNo() == 1 && !serverLog.log.empty() && serverLog.log.back() == "type 5 still here";
+        return server->getPlayersNo() == 1 && heard("type 5 still here");
     }));
     EXPECT_EQ(server->getPlayer(0), kept);
-    EXPECT_NE(std::find(serverLog.log.begin(), serverLog.log.end(), "destroy 127.0.0.1"), serverLog.log.end());
+    EXPECT_TRUE(heard("destroy 127.0.0.1"));
     EXPECT_TRUE(flooder.closedByPeer());
     EXPECT_FALSE(quiet.closedByPeer(50));
 }
