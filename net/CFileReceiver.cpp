@@ -49,8 +49,6 @@ CFileReceiver_Entry::CFileReceiver_Entry(CXSocket* socket, int id, CXString fold
     : m_socket(socket), m_account(socket ? socket->account() : nullptr), m_id(id), m_folder(folder),
       m_subfolder(subfolder), m_file(file) {}
 
-CFileReceiver_Entry::~CFileReceiver_Entry() = default;
-
 void CFileReceiver_Entry::refuse(const CXString& reason) {
     m_refused = true;
     CXString name = fileTransferPath(m_folder, m_subfolder, m_file);

@@ -36,7 +36,6 @@ public:
 class CFileReceiver_Entry : public CXObject {
 public:
     CFileReceiver_Entry(CXSocket* socket, int id, CXString folder, CXString subfolder, CXString file);
-    ~CFileReceiver_Entry() override;
     CFileReceiver_Entry(const CFileReceiver_Entry&) = delete;
     CFileReceiver_Entry& operator=(const CFileReceiver_Entry&) = delete;
 
